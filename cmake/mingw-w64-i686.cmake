@@ -1,0 +1,5 @@
+# Cross-compiling for 32-bit Windows; built and linked, not run (no 32-bit Wine here).
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86)
+set(TOOLCHAIN_PREFIX i686-w64-mingw32)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64-common.cmake)

@@ -1,0 +1,41 @@
+#pragma once
+// Plain file and folder operations on wide paths. Every function returns its neutral value on
+// failure (false, 0, empty) and never throws.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tess {
+
+bool FileExists(const std::wstring& path);    // an existing file, not a folder
+bool FolderExists(const std::wstring& path);  // an existing folder
+bool PathExists(const std::wstring& path);    // either
+
+std::optional<uint64_t> FileSize(const std::wstring& path);
+
+// Deletes a file when it exists; read-only files are not forced unless `force`.
+bool DeleteFileIfExists(const std::wstring& path, bool force = false);
+// Deletes a folder with everything below it.
+bool DeleteFolderTree(const std::wstring& path);
+
+// Reads at most maxBytes (the rest is ignored); nothing when the file cannot be opened.
+std::optional<std::string> ReadFileBytes(const std::wstring& path, size_t maxBytes = 64u << 20);
+// Replaces the file's content.
+bool WriteFileBytes(const std::wstring& path, std::string_view bytes);
+// Opens for appending (creating the file when missing), writes, closes: nothing stays open.
+bool AppendFileBytes(const std::wstring& path, std::string_view bytes);
+
+// The whole text of an 8-bit ANSI file.
+std::wstring ReadAnsiText(const std::wstring& path);
+// Writes text as 8-bit ANSI, replacing the file.
+bool WriteAnsiText(const std::wstring& path, std::wstring_view text);
+// Appends text + CR LF as 8-bit ANSI.
+bool AppendAnsiLine(const std::wstring& path, std::wstring_view text);
+
+// Parent folder of a path (no trailing backslash), or empty.
+std::wstring ParentFolder(const std::wstring& path);
+// a + "\" + b without doubling a separator.
+std::wstring JoinPath(const std::wstring& a, const std::wstring& b);
+
+}  // namespace tess

@@ -1,0 +1,89 @@
+#include "common/Log.h"
+
+#include <windows.h>
+
+#include <cstdio>
+
+#include "common/Files.h"
+#include "common/ProgramPaths.h"
+#include "common/Text.h"
+
+namespace tess {
+namespace {
+
+std::wstring localeText(LCTYPE type, const wchar_t* fallback) {
+    wchar_t buffer[16] = {};
+    if (GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, type, buffer, 16) > 1) return buffer;
+    return fallback;
+}
+
+std::wstring levelWord(short level) {
+    switch (level) {
+        case kLogSuccess: return L"Success     : ";
+        case kLogError:   return L"Error       : ";
+        case kLogDebug:   return L"Debug       : ";
+        default:          return L"Information : ";
+    }
+}
+
+void appendLine(const std::wstring& path, std::wstring_view text) {
+    EnsureCommonDataFolder();
+    AppendAnsiLine(path, text);
+}
+
+}  // namespace
+
+std::wstring FormatTimeStamp(const LogClock& c, std::wstring_view dateSeparator, std::wstring_view timeSeparator) {
+    wchar_t buffer[64];
+    std::wstring ds(dateSeparator), ts(timeSeparator);
+    swprintf(buffer, 64, L"%02d%ls%02d%ls%04d %02d%ls%02d%ls%02d", c.month, ds.c_str(), c.day, ds.c_str(), c.year,
+             c.hour, ts.c_str(), c.minute, ts.c_str(), c.second);
+    return buffer;
+}
+
+std::wstring FormatLogLine(short level, std::wstring_view message, std::wstring_view timeStamp) {
+    std::wstring stamp = std::wstring(timeStamp) + L" : ";
+    if (level == kLogBlankThenWhole) return L"\r\n" + levelWord(kLogInformation) + stamp + std::wstring(message);
+    return levelWord(level) + stamp + TrimAtLineEnd(message);
+}
+
+std::wstring CurrentTimeStamp() {
+    SYSTEMTIME st{};
+    GetLocalTime(&st);
+    LogClock clock{st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond};
+    return FormatTimeStamp(clock, localeText(LOCALE_SDATE, L"/"), localeText(LOCALE_STIME, L":"));
+}
+
+void WriteTrace(std::wstring_view text) { appendLine(CommonDataFile(L"TraceFile.txt"), text); }
+
+void WriteLog(std::wstring_view message, short level) {
+    appendLine(CommonDataFile(L"VXWLogFile.txt"), FormatLogLine(level, message, CurrentTimeStamp()));
+}
+
+void WriteLogTo(std::wstring_view message, const std::wstring& filePath) {
+    appendLine(filePath, FormatLogLine(kLogInformation, message, CurrentTimeStamp()));
+}
+
+void ClearLogs() {
+    for (const wchar_t* name : {L"VXWLogFile.txt", L"VXWServiceLog.txt", L"SerTraceFile.txt", L"TraceFile.txt"})
+        DeleteFileIfExists(CommonDataFile(name));
+}
+
+TraceScope::TraceScope(std::wstring name) : name_(std::move(name)) { WriteTrace(L"Enter " + name_); }
+TraceScope::~TraceScope() { WriteTrace(L"Exit " + name_); }
+
+void TraceError(std::wstring_view procedure, std::wstring_view reason) {
+    WriteTrace(L"Error in " + std::wstring(procedure) + std::wstring(reason));
+}
+
+std::wstring ErrorDescription(unsigned long error) {
+    wchar_t* buffer = nullptr;
+    DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                             nullptr, error, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    std::wstring text = n && buffer ? std::wstring(buffer, n) : L"Error " + std::to_wstring(error);
+    if (buffer) LocalFree(buffer);
+    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ')) text.pop_back();
+    return text;
+}
+
+}  // namespace tess

@@ -1,0 +1,61 @@
+#include <gtest/gtest.h>
+
+#include "common/Files.h"
+#include "common/Log.h"
+#include "support/TestSupport.h"
+
+using namespace tess;
+
+TEST(LogFormat, EveryLevelHasItsWordAndCutsAtTheFirstCrOrNul) {
+    const std::wstring stamp = L"12/04/2026 22:31:05";
+    struct Case {
+        short level;
+        std::wstring message, expected;
+    } cases[] = {
+        {0, L"started", L"Information : 12/04/2026 22:31:05 : started"},
+        {1, L"done", L"Success     : 12/04/2026 22:31:05 : done"},
+        {2, L"abc\r\ndef", L"Error       : 12/04/2026 22:31:05 : abc"},
+        {3, std::wstring(L"x\0y", 3), L"Debug       : 12/04/2026 22:31:05 : x"},
+        {0, L"", L"Information : 12/04/2026 22:31:05 : "},
+        {4, L"abc\r\ndef", L"\r\nInformation : 12/04/2026 22:31:05 : abc\r\ndef"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.level);
+        EXPECT_EQ(FormatLogLine(c.level, c.message, stamp), c.expected);
+    }
+}
+
+TEST(LogFormat, TimeStampTakesTheSystemSeparators) {
+    LogClock clock{2026, 4, 7, 9, 5, 3};
+    EXPECT_EQ(FormatTimeStamp(clock, L"/", L":"), L"04/07/2026 09:05:03");
+    EXPECT_EQ(FormatTimeStamp(clock, L".", L"."), L"04.07.2026 09.05.03");
+}
+
+TEST(LogFiles, WritersCreateTheFolderAppendAnsiLinesAndClearLogsKeepsTheReport) {
+    test::ScopedProgramFolder program;
+    WriteTrace(L"Enter X");
+    { TraceScope scope(L"Y"); }
+    WriteLog(L"a\r\nb", 2);
+    WriteLog(L"whole\r\nrest", 4);
+    const std::wstring report = program.common(L"Log_trace.txt");
+    WriteLogTo(L"Started shipping", report);
+
+    EXPECT_EQ(test::ReadBytes(program.common(L"TraceFile.txt")), "Enter X\r\nEnter Y\r\nExit Y\r\n");
+    std::string log = test::ReadBytes(program.common(L"VXWLogFile.txt"));
+    EXPECT_EQ(log.rfind("Error       : ", 0), 0u);
+    EXPECT_NE(log.find(" : a\r\n\r\nInformation : "), std::string::npos);
+    EXPECT_NE(log.find(" : whole\r\nrest\r\n"), std::string::npos);
+
+    test::WriteBytes(program.common(L"SerTraceFile.txt"), "x");
+    test::WriteBytes(program.common(L"VXWServiceLog.txt"), "x");
+    ClearLogs();
+    for (const wchar_t* gone : {L"TraceFile.txt", L"VXWLogFile.txt", L"SerTraceFile.txt", L"VXWServiceLog.txt"})
+        EXPECT_FALSE(FileExists(program.common(gone))) << gone;
+    EXPECT_NE(test::ReadBytes(report).find("Information : "), std::string::npos);
+}
+
+TEST(LogFiles, NonAsciiMessagesAreWrittenInTheAnsiCodePage) {
+    test::ScopedProgramFolder program;
+    WriteTrace(L"caf\u00e9");
+    EXPECT_EQ(test::ReadBytes(program.common(L"TraceFile.txt")), "caf\xe9\r\n");
+}

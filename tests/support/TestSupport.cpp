@@ -1,0 +1,69 @@
+#include "support/TestSupport.h"
+
+#include <atomic>
+
+#include "common/Files.h"
+#include "common/ProgramPaths.h"
+#include "common/Text.h"
+
+namespace tess::test {
+namespace {
+
+// Paths baked in by CMake are Unix paths; Wine maps them through drive Z:.
+std::wstring unixToWindows(const char* unixPath) {
+    std::wstring p = L"Z:" + FromAnsi(unixPath);
+    for (auto& c : p)
+        if (c == L'/') c = L'\\';
+    return p;
+}
+
+}  // namespace
+
+TempDir::TempDir(const std::wstring& tag) {
+    static std::atomic<unsigned> counter{0};
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    std::wstring base = std::wstring(temp) + L"tess-" + tag + L"-" + std::to_wstring(GetCurrentProcessId()) + L"-";
+    for (;;) {
+        path_ = base + std::to_wstring(counter++);
+        if (CreateDirectoryW(path_.c_str(), nullptr)) break;
+        if (GetLastError() != ERROR_ALREADY_EXISTS) break;
+    }
+}
+
+TempDir::~TempDir() { DeleteFolderTree(path_); }
+
+ScopedProgramFolder::ScopedProgramFolder(const std::wstring& tag) : dir_(tag) { SetProgramFolderForTesting(dir_.path()); }
+ScopedProgramFolder::~ScopedProgramFolder() { SetProgramFolderForTesting(L""); }
+
+void PumpMessages() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs) {
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    for (;;) {
+        PumpMessages();
+        if (condition()) return true;
+        if (GetTickCount64() >= deadline) return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+}
+
+std::wstring BuildBinFolder() { return unixToWindows(TESS_BIN_DIR); }
+
+std::wstring SourcePath(const std::wstring& relative) {
+    std::wstring p = unixToWindows(TESS_SOURCE_DIR) + L"\\" + relative;
+    for (auto& c : p)
+        if (c == L'/') c = L'\\';
+    return p;
+}
+
+std::string ReadBytes(const std::wstring& path) { return ReadFileBytes(path).value_or(std::string()); }
+void WriteBytes(const std::wstring& path, const std::string& bytes) { WriteFileBytes(path, bytes); }
+
+}  // namespace tess::test

@@ -1,0 +1,52 @@
+#pragma once
+// Shared test fixtures: a private temporary folder per test, the program folder pointed at it,
+// and waiting for a condition with a deadline (pumping window messages meanwhile).
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+namespace tess::test {
+
+// A fresh folder under %TEMP%, removed with everything in it at the end of the scope.
+class TempDir {
+public:
+    explicit TempDir(const std::wstring& tag = L"t");
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::wstring& path() const { return path_; }
+    std::wstring file(const std::wstring& name) const { return path_ + L"\\" + name; }
+
+private:
+    std::wstring path_;
+};
+
+// Points ProgramFolder() at a temporary folder for the scope (VXCOMMON then lives inside it).
+class ScopedProgramFolder {
+public:
+    explicit ScopedProgramFolder(const std::wstring& tag = L"prog");
+    ~ScopedProgramFolder();
+    const std::wstring& path() const { return dir_.path(); }
+    std::wstring common(const std::wstring& name) const { return dir_.path() + L"\\VXCOMMON\\" + name; }
+
+private:
+    TempDir dir_;
+};
+
+// Pumps messages and polls the condition every few milliseconds until it holds or the
+// deadline passes. Returns whether it held.
+bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 10000);
+
+// Pumps every pending message of this thread once.
+void PumpMessages();
+
+// The program folder of the build (Tessaron.exe, the companion tools).
+std::wstring BuildBinFolder();
+// A file of the source tree (tests/fixtures and the like), as a Windows path.
+std::wstring SourcePath(const std::wstring& relative);
+
+std::string ReadBytes(const std::wstring& path);
+void WriteBytes(const std::wstring& path, const std::string& bytes);
+
+}  // namespace tess::test
