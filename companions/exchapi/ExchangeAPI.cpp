@@ -1,0 +1,3 @@
+#include <windows.h>
+
+extern "C" __declspec(dllexport) DWORD ExchangeApiVersion() { return 1; }

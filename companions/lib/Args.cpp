@@ -1,0 +1,1 @@
+namespace tess::companion {}
