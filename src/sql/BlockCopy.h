@@ -1,0 +1,35 @@
+#pragma once
+// The shipping copy: a dump file copied to the destination drive in large blocks, advancing the
+// transfer totals after every block and keeping the window painted. The copy is written under a
+// temporary name beside the destination and renamed only when every byte is on the drive, so a
+// copy that fails or is cancelled never leaves a file at the final name.
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+namespace tess {
+
+enum CopyResult : int {
+    kCopyDone = 0,
+    kCopyFailed = -1,     // opening, reading, writing or renaming failed
+    kCopyNoSpace = -2,    // the destination drive has less room than the file, or a short write
+    kCopyCancelled = -3,  // the user cancelled (Esc) while it copied
+    kCopyNoSource = -4,   // the source does not exist
+};
+
+// 1 MiB: large enough that the drive, not the call overhead, sets the pace.
+constexpr DWORD kCopyBlockBytes = 1u << 20;
+
+// Suffix of the file while it is being written.
+extern const wchar_t kPartialSuffix[];
+
+// Advances Totals() (shippedBytes, percentShipped, onProgress) by what it writes. Esc in
+// cancelWindow cancels.
+int CopyFileBlocks(const std::wstring& source, const std::wstring& destination, HWND cancelWindow = nullptr);
+
+// The folder whose free space decides whether a file fits: the drive root for a drive path,
+// the parent folder otherwise (a UNC path).
+std::wstring SpaceRootOf(const std::wstring& path);
+
+}  // namespace tess

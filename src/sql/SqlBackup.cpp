@@ -1,0 +1,144 @@
+#include "sql/SqlBackup.h"
+
+#include "common/BackupSets.h"
+#include "common/Files.h"
+#include "common/Helpers.h"
+#include "common/Log.h"
+#include "common/OsVersion.h"
+#include "common/Process.h"
+#include "common/ProgramPaths.h"
+#include "common/Settings.h"
+#include "common/Text.h"
+#include "platform/Handle.h"
+#include "sql/SqlLogic.h"
+#include "sql/SqlState.h"
+#include "ui/PumpWait.h"
+
+namespace tess::sql {
+namespace {
+
+constexpr DWORD kToolPollMs = 100;
+// After the tool's process is gone its dump is complete; this bounds the wait for a file system
+// (a network share, a virus scanner) that still holds the file open.
+constexpr DWORD kDumpSettleMs = 2000;
+
+// The dump is there and nobody writes it any more.
+bool dumpClosed(const std::wstring& path) {
+    UniqueFile f(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    return f.valid();
+}
+
+void recreateEmpty(const std::wstring& path) {
+    DeleteFileIfExists(path, true);
+    WriteFileBytes(path, {});
+}
+
+}  // namespace
+
+std::wstring SavedTemporaryRoot() {
+    std::wstring root = Trf_ReadUserProfile(L"SQLTEMP" + ServerKeySuffix(SqlServerName()));
+    if (IsBlank(root)) root = Trf_ReadUserProfile(L"SQLTEMP");
+    if (IsBlank(root)) root = ProgramFolder();
+    return root;
+}
+
+BackupOutcome WaitForBackupToolToEnd(const BackupContext& context) {
+    WaitOptions options;
+    options.timeoutMs = context.timeoutMs ? context.timeoutMs : BackupWaitLimitMs();
+    options.pollMs = kToolPollMs;
+    options.cancelWindow = context.cancelWindow;
+    const WaitOutcome outcome = PumpWait([] { return !FindProcess(kBackupToolName, false, 6); }, options);
+    if (outcome == WaitOutcome::kDone) return BackupOutcome::kDumped;
+    // A tool left running would go on writing a dump that nobody ships, and block the next start.
+    while (FindProcess(kBackupToolName, true, 6)) {
+        if (PumpPause(kToolPollMs) == WaitOutcome::kCancelled) break;
+        if (!FindProcess(kBackupToolName, false, 6)) break;
+    }
+    return outcome == WaitOutcome::kCancelled ? BackupOutcome::kCancelled : BackupOutcome::kTimedOut;
+}
+
+BackupOutcome BackupToDisk(const std::wstring& database, const BackupContext& context) {
+    TraceScope scope(L"BackupToDisk");
+    const std::wstring suffix = ServerKeySuffix(SqlServerName());
+    const std::wstring user = Trf_ReadUserProfile(L"SqlUN" + suffix);
+    const std::wstring password = Trf_ReadUserProfile(L"SqlPS" + suffix);
+    const std::wstring errorFile = CommonDataFile(L"SQLErrorBackupFile.txt");
+    DeleteFileIfExists(errorFile, true);
+
+    EnsureCommonDataFolder();
+    const bool elevated = OSMajorVersion() >= 6;
+    if (elevated) {
+        recreateEmpty(CommonDataFile(L"SqlLaunchStatus.txt"));
+        recreateEmpty(CommonDataFile(L"SqlLaunchCmd.txt"));
+    }
+
+    const std::wstring dumpFolder =
+        DumpFolderFor(IsBlank(context.temporaryPath) ? SavedTemporaryRoot() : context.temporaryPath);
+    if (!FolderExists(dumpFolder)) Trf_CreateLocalDir(dumpFolder);
+
+    BackupToolInput input;
+    input.server = SqlServerName();
+    input.database = database;
+    input.user = user;
+    input.password = password;
+    input.dumpFolderShort = ShortPath(dumpFolder);
+    input.commonFolderShort = ShortPath(CommonDataFolder());
+    input.programFolderShort = ShortPath(ProgramFolder());
+    const BackupToolCommand command = BuildBackupToolCommand(input);
+
+    WriteTrace(L"SQL Cmdline : " + command.traceLine);
+    WriteLog(L"Started data transfer of database '" + database + L"' to '" + dumpFolder + L"' ", kLogInformation);
+
+    bool started;
+    if (elevated) {
+        started = RunElevated(command.toolPath, L"", ProgramFolder(), command.parameters) == 0;
+    } else {
+        started = RunHidden(command.line, ProgramFolder());
+    }
+    if (!started) {
+        const DWORD error = GetLastError();
+        WriteTrace(L"Error in BackupToDisk Reason:the backup tool could not be started: " + ErrorDescription(error));
+        WriteLog(L"Error while local backup of database '" + database + L"': the backup tool could not be started.",
+                 kLogError);
+        return BackupOutcome::kNotStarted;
+    }
+
+    const std::wstring dumpPath = input.dumpFolderShort + L"\\" + DumpFileName(database);
+    const BackupOutcome waited = WaitForBackupToolToEnd(context);
+    if (waited != BackupOutcome::kDumped) {
+        // The tool was ended half-way: its dump is not whole and must not be shipped.
+        DeleteFileIfExists(dumpPath, true);
+        const std::wstring why = waited == BackupOutcome::kCancelled ? L"cancelled by the user"
+                                                                     : L"did not finish within the time limit";
+        WriteTrace(L"Error in BackupToDisk Reason:the backup of database '" + database + L"' " + why);
+        WriteLog(L"Error while local backup of database '" + database + L"': " + why + L".", kLogError);
+        return waited;
+    }
+    WaitOptions settle;
+    settle.timeoutMs = kDumpSettleMs;
+    settle.cancelWindow = context.cancelWindow;
+    PumpWait([&] { return dumpClosed(dumpPath) || FileExists(errorFile); }, settle);
+
+    TransferFileList().push_back(dumpPath);
+    WriteTrace(L"Path of the SQL dmp file : " + dumpPath);
+    if (FileExists(dumpPath)) {
+        WriteTrace(L"Successfully completed the backup of database '" + database + L"' to '" + dumpFolder + L"' ");
+        WriteLog(L"Successfully completed the  data transfer of database '" + database + L"' to '" + dumpFolder + L"' ",
+                 kLogInformation);
+        return BackupOutcome::kDumped;
+    }
+    if (FileExists(errorFile)) {
+        WriteTrace(L"Error while local backup database file.");
+        WriteLog(L"Error while local backup of database.", kLogInformation);
+        const std::wstring reason = ReadAnsiText(errorFile);
+        if (!reason.empty()) {
+            WriteTrace(reason);
+            WriteLog(reason, kLogError);
+        }
+    } else {
+        WriteLog(L"Error while local backup of database '" + database + L"': the backup tool wrote no dump.", kLogError);
+    }
+    return BackupOutcome::kFailed;
+}
+
+}  // namespace tess::sql

@@ -1,0 +1,28 @@
+#pragma once
+// One database's local backup: the backup tool is started for it and waited for (bounded and
+// cancellable), and its dump is added to the transfer file list.
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+namespace tess::sql {
+
+struct BackupContext {
+    std::wstring temporaryPath;   // the window's temporary path; empty: the saved settings
+    HWND cancelWindow = nullptr;  // Esc there cancels the wait
+    uint64_t timeoutMs = 0;       // 0: the limit from the settings
+};
+
+enum class BackupOutcome { kDumped, kFailed, kNotStarted, kTimedOut, kCancelled };
+
+BackupOutcome BackupToDisk(const std::wstring& database, const BackupContext& context);
+
+// The temporary root the backup uses when the window gives none: "SQLTEMP" + server, then
+// "SQLTEMP", then the program folder.
+std::wstring SavedTemporaryRoot();
+
+// Waits (bounded, cancellable) until no backup tool runs; ends a tool that outlives the limit.
+BackupOutcome WaitForBackupToolToEnd(const BackupContext& context);
+
+}  // namespace tess::sql

@@ -1,0 +1,22 @@
+#pragma once
+// Texts of the SQL Server steps that the message catalog does not hold: what the program says
+// when a bounded wait ends without a result. Worded like the catalog's own texts.
+#include <cstdint>
+#include <string>
+
+namespace tess::sql {
+
+// The database-list tool did not report within the limit (it has been ended).
+std::wstring ListTimeoutText(uint64_t limitMs);
+// The database-list tool could not be started, or ended without reporting.
+std::wstring ListToolFailedText();
+// The wait for the database list was cancelled by the user.
+std::wstring ListCancelledText();
+// A database's backup did not finish within the limit (the tool has been ended).
+std::wstring BackupTimeoutText(const std::wstring& database, uint64_t limitMs);
+// The run was cancelled by the user while a backup or a copy was going on.
+std::wstring RunCancelledText();
+// Some dumps could not be copied to the destination.
+std::wstring ShippingFailedText(const std::wstring& files);
+
+}  // namespace tess::sql
