@@ -26,9 +26,16 @@ std::wstring levelWord(short level) {
     }
 }
 
-void appendLine(const std::wstring& path, std::wstring_view text) {
-    EnsureCommonDataFolder();
-    AppendAnsiLine(path, text);
+// Writers are called from destructors and error paths: nothing may escape them, not even an
+// allocation failure, and a failed write is ignored (the caller can do nothing about it).
+template <typename MakePathAndLine>
+void appendLine(MakePathAndLine&& make) noexcept {
+    try {
+        auto [path, line] = make();
+        EnsureCommonDataFolder();
+        AppendAnsiLine(path, line);
+    } catch (...) {
+    }
 }
 
 }  // namespace
@@ -54,26 +61,46 @@ std::wstring CurrentTimeStamp() {
     return FormatTimeStamp(clock, localeText(LOCALE_SDATE, L"/"), localeText(LOCALE_STIME, L":"));
 }
 
-void WriteTrace(std::wstring_view text) { appendLine(CommonDataFile(L"TraceFile.txt"), text); }
-
-void WriteLog(std::wstring_view message, short level) {
-    appendLine(CommonDataFile(L"VXWLogFile.txt"), FormatLogLine(level, message, CurrentTimeStamp()));
+void WriteTrace(std::wstring_view text) noexcept {
+    appendLine([&] { return std::pair(CommonDataFile(L"TraceFile.txt"), std::wstring(text)); });
 }
 
-void WriteLogTo(std::wstring_view message, const std::wstring& filePath) {
-    appendLine(filePath, FormatLogLine(kLogInformation, message, CurrentTimeStamp()));
+void WriteLog(std::wstring_view message, short level) noexcept {
+    appendLine([&] {
+        return std::pair(CommonDataFile(L"VXWLogFile.txt"), FormatLogLine(level, message, CurrentTimeStamp()));
+    });
 }
 
-void ClearLogs() {
-    for (const wchar_t* name : {L"VXWLogFile.txt", L"VXWServiceLog.txt", L"SerTraceFile.txt", L"TraceFile.txt"})
-        DeleteFileIfExists(CommonDataFile(name));
+void WriteLogTo(std::wstring_view message, const std::wstring& filePath) noexcept {
+    appendLine([&] { return std::pair(filePath, FormatLogLine(kLogInformation, message, CurrentTimeStamp())); });
 }
 
-TraceScope::TraceScope(std::wstring name) : name_(std::move(name)) { WriteTrace(L"Enter " + name_); }
-TraceScope::~TraceScope() { WriteTrace(L"Exit " + name_); }
+void ClearLogs() noexcept {
+    try {
+        for (const wchar_t* name : {L"VXWLogFile.txt", L"VXWServiceLog.txt", L"SerTraceFile.txt", L"TraceFile.txt"})
+            DeleteFileIfExists(CommonDataFile(name));
+    } catch (...) {
+    }
+}
 
-void TraceError(std::wstring_view procedure, std::wstring_view reason) {
-    WriteTrace(L"Error in " + std::wstring(procedure) + std::wstring(reason));
+TraceScope::TraceScope(std::wstring name) : name_(std::move(name)) {
+    try {
+        WriteTrace(L"Enter " + name_);
+    } catch (...) {
+    }
+}
+TraceScope::~TraceScope() {
+    try {
+        WriteTrace(L"Exit " + name_);
+    } catch (...) {
+    }
+}
+
+void TraceError(std::wstring_view procedure, std::wstring_view reason) noexcept {
+    try {
+        WriteTrace(L"Error in " + std::wstring(procedure) + std::wstring(reason));
+    } catch (...) {
+    }
 }
 
 std::wstring ErrorDescription(unsigned long error) {

@@ -22,11 +22,11 @@ std::wstring FormatLogLine(short level, std::wstring_view message, std::wstring_
 // The current local time stamp with the user's own separators.
 std::wstring CurrentTimeStamp();
 
-void WriteTrace(std::wstring_view text);
-void WriteLog(std::wstring_view message, short level);
-void WriteLogTo(std::wstring_view message, const std::wstring& filePath);
+void WriteTrace(std::wstring_view text) noexcept;
+void WriteLog(std::wstring_view message, short level) noexcept;
+void WriteLogTo(std::wstring_view message, const std::wstring& filePath) noexcept;
 // Deletes VXWLogFile.txt, VXWServiceLog.txt, SerTraceFile.txt and TraceFile.txt; Log_trace.txt stays.
-void ClearLogs();
+void ClearLogs() noexcept;
 
 // Writes "Enter <name>" now and "Exit <name>" when it goes out of scope.
 class TraceScope {
@@ -41,7 +41,7 @@ private:
 };
 
 // "Error in <procedure><reason>" — the common form of a trapped failure.
-void TraceError(std::wstring_view procedure, std::wstring_view reason);
+void TraceError(std::wstring_view procedure, std::wstring_view reason) noexcept;
 
 // The system's text for an error number, without the trailing line break.
 std::wstring ErrorDescription(unsigned long error);

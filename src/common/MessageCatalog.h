@@ -1,9 +1,17 @@
 #pragma once
+// Every text the program shows to the user, by message code (1 to 1011). Callers never spell a
+// message themselves: they ask for a code, may append their own part (a name, a reason) and pass
+// the result to the message box. Codes 23 and 24 are the two halves around a name.
 #include <string>
+#include <vector>
 
 namespace tess {
 
-// Every text the program shows in its message box, by code; empty for codes it has no text for.
+// The text of the code, or the empty text for a code the catalog has no text for (0, negative,
+// above 1011, or one of the codes no window of this program uses). Never fails.
 std::wstring GetMessageText(long code);
+
+// The codes that have a text, in ascending order (for tests and the help check).
+std::vector<long> MessageCatalogCodes();
 
 }  // namespace tess

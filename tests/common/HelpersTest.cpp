@@ -1,0 +1,233 @@
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "common/Files.h"
+#include "common/Helpers.h"
+#include "common/ProgramPaths.h"
+#include "support/TestSupport.h"
+
+using namespace tess;
+
+TEST(ProperSize, ThresholdsAreStrictAndTheFormatIsTheLocales) {
+    const double GiB = 1073741824.0;
+    struct Case {
+        double bytes;
+        const wchar_t* enUS;
+        const wchar_t* deDE;
+    } cases[] = {
+        {0, L"0.00 B", L"0,00 B"},
+        {500, L"500.00 B", L"500,00 B"},
+        {1024, L"1,024.00 B", L"1.024,00 B"},
+        {1025, L"1.00 KB", L"1,00 KB"},
+        {1536, L"1.50 KB", L"1,50 KB"},
+        {1048576, L"1,024.00 KB", L"1.024,00 KB"},
+        {1048577, L"1.00 MB", L"1,00 MB"},
+        {GiB, L"1,024.00 MB", L"1.024,00 MB"},
+        {GiB + 1, L"1.00 GB", L"1,00 GB"},
+        {5 * GiB, L"5.00 GB", L"5,00 GB"},
+        {5 * 1024 * GiB, L"5,120.00 GB", L"5.120,00 GB"},  // 5 TiB: no unit above GB
+        {1.5 * GiB + 0.006 * GiB, L"1.51 GB", L"1,51 GB"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.bytes);
+        EXPECT_EQ(GetProperSizeValue(c.bytes, L"en-US"), c.enUS);
+        EXPECT_EQ(GetProperSizeValue(c.bytes, L"de-DE"), c.deDE);
+    }
+}
+
+TEST(ProperSize, AValueThatIsNotANumberGivesZeroKbAndOneTraceLine) {
+    test::ScopedProgramFolder program;
+    EXPECT_EQ(GetProperSizeValue(std::numeric_limits<double>::quiet_NaN(), L"en-US"), L"0 KB");
+    EXPECT_EQ(GetProperSizeValue(std::numeric_limits<double>::infinity(), L"en-US"), L"0 KB");
+    std::string trace = test::ReadBytes(program.common(L"TraceFile.txt"));
+    EXPECT_EQ(trace.rfind("Error in GetProperSizeValue ", 0), 0u);
+    EXPECT_FALSE(GetProperSizeValue(1536).empty());  // the user's own format works too
+}
+
+TEST(DiskSpace, AFolderNotYetCreatedIsMeasuredOnItsVolumeAndAMissingDriveGivesZero) {
+    test::ScopedProgramFolder program;
+    test::TempDir dir;
+    double free = getDriveUsedSpace(dir.path(), true);
+    double used = getDriveUsedSpace(dir.path(), false);
+    EXPECT_GT(free, 0);
+    EXPECT_GT(used, 0);
+    EXPECT_EQ(free, std::floor(free));
+    EXPECT_GT(DriveFreeBytes(dir.path()), 0u);
+    // The destination of a run may not exist yet: its volume is what counts.
+    EXPECT_GT(DriveFreeBytes(dir.file(L"not\\yet\\there")), 0u);
+    EXPECT_GT(getDriveUsedSpace(dir.file(L"not\\yet\\there"), true), 0);
+
+    DWORD drives = GetLogicalDrives();
+    wchar_t unused = 0;
+    for (wchar_t letter = L'Q'; letter <= L'Y' && !unused; ++letter)
+        if (!(drives & (1u << (letter - L'A')))) unused = letter;
+    ASSERT_NE(unused, 0);
+    std::wstring missing = std::wstring(1, unused) + L":\\";
+    EXPECT_EQ(getDriveUsedSpace(missing, true), 0);
+    EXPECT_EQ(DriveFreeBytes(missing), 0u);
+    EXPECT_NE(test::ReadBytes(program.common(L"TraceFile.txt")).find("Error in getDriveUsedSpace () : Reason :"),
+              std::string::npos);
+    EXPECT_FALSE(CheckForWriteAccessPermission(missing));
+}
+
+TEST(WriteAccess, TrialFileIsWrittenAndNeverLeftBehind) {
+    test::ScopedProgramFolder program;
+    test::TempDir dir;
+    struct Case {
+        std::wstring folder;
+        bool expected;
+    } cases[] = {
+        {dir.path() + L"\\", true},
+        {dir.path(), true},  // the missing backslash is added rather than writing beside the folder
+        {dir.file(L"missing\\"), false},
+        {L"", false},
+        {L"  ", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.folder));
+        EXPECT_EQ(CheckForWriteAccessPermission(c.folder), c.expected);
+    }
+    EXPECT_FALSE(FileExists(dir.file(L"tmp.mtp")));
+    EXPECT_FALSE(PathExists(dir.path() + L"tmp.mtp"));
+    EXPECT_NE(test::ReadBytes(program.common(L"TraceFile.txt")).find("Error in CheckForWriteAccessPermission "),
+              std::string::npos);
+}
+
+TEST(CreateLocalDir, CreatesEveryMissingLevelAndLogsWhatBlocksIt) {
+    test::ScopedProgramFolder program;
+    test::TempDir dir;
+    struct Case {
+        std::wstring folder;
+        std::wstring check;
+    } cases[] = {
+        {dir.file(L"a\\b\\c"), dir.file(L"a\\b\\c")},
+        {dir.file(L"d\\e f\\g\\"), dir.file(L"d\\e f\\g")},
+        {dir.file(L"a\\b\\c"), dir.file(L"a\\b\\c")},  // already there
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.folder));
+        EXPECT_TRUE(Trf_CreateLocalDir(c.folder));
+        EXPECT_TRUE(FolderExists(c.check));
+    }
+    std::string trace = test::ReadBytes(program.common(L"TraceFile.txt"));
+    EXPECT_NE(trace.find("Enter Trf_CreateLocalDir "), std::string::npos);
+    EXPECT_NE(trace.find("Exit Trf_CreateLocalDir \r\n"), std::string::npos);
+
+    // A file where a parent folder should be.
+    test::WriteBytes(dir.file(L"blocker"), "x");
+    std::wstring blocked = dir.file(L"blocker\\sub");
+    EXPECT_FALSE(Trf_CreateLocalDir(blocked));
+    std::string log = test::ReadBytes(program.common(L"VXWLogFile.txt"));
+    EXPECT_EQ(log.rfind("Error       : ", 0), 0u);
+    EXPECT_NE(log.find("Error creating local directory '"), std::string::npos);
+    EXPECT_NE(log.find("blocker\\sub', reason : "), std::string::npos);
+}
+
+TEST(ReadFirstLine, TakesTheTrimmedFirstLineOfAnyFile) {
+    test::TempDir dir;
+    struct Case {
+        std::string bytes;
+        std::wstring expected;
+    } cases[] = {
+        {"", L""},
+        {"  1  \r\n2\r\n", L"1"},
+        {"done\n", L"done"},
+        {"\r\nsecond", L""},
+        {"no line end", L"no line end"},
+        {std::string("bin\0ary\xff\xfe", 9), L"bin"},
+        {"\xEF\xBB\xBF" "caf\xC3\xA9\r\n", L"caf\u00e9"},
+        {"caf\xE9", L"caf\u00e9"},  // ANSI
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.bytes));
+        test::WriteBytes(dir.file(L"f.txt"), c.bytes);
+        EXPECT_EQ(ReadFirstLine(dir.file(L"f.txt")), c.expected);
+    }
+    EXPECT_EQ(ReadFirstLine(dir.file(L"missing.txt")), L"");
+    EXPECT_EQ(ReadFirstLine(dir.path()), L"");  // a folder
+
+    // 40 MB after a short first line, and a first line longer than the read limit.
+    std::string huge = "status 7\r\n" + std::string(40u << 20, 'x');
+    test::WriteBytes(dir.file(L"huge.txt"), huge);
+    EXPECT_EQ(ReadFirstLine(dir.file(L"huge.txt")), L"status 7");
+    test::WriteBytes(dir.file(L"long.txt"), std::string(1u << 20, 'y'));
+    EXPECT_FALSE(ReadFirstLine(dir.file(L"long.txt")).empty());
+}
+
+TEST(InfoFromKey, PartsByIndexAndTheLastPathComponent) {
+    const std::wstring key = L"Server>First Storage Group>Mailbox Store>C:\\Data\\Sub\\";
+    struct Case {
+        int part;
+        std::wstring key, expected;
+    } cases[] = {
+        {1, key, L"First Storage Group"},
+        {2, key, L"Mailbox Store"},
+        {3, key, L"C:\\Data\\Sub\\"},
+        {4, key, L"Sub"},
+        {4, L"A>B>C:\\Data\\file.edb", L"file.edb"},
+        {0, key, L""},
+        {5, key, L""},
+        {-1, key, L""},
+        {3, L"A>B", L""},              // a part the key does not have
+        {2, L"NoParts", L"NoParts"},   // a key without ">" comes back whole
+        {1, L"", L""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.key) + " part " + std::to_string(c.part));
+        EXPECT_EQ(GetInfoFromKey(c.part, c.key), c.expected);
+    }
+}
+
+TEST(Email, OnlyTheAtSignAndAPointAfterItAreChecked) {
+    struct Case {
+        const wchar_t* text;
+        bool valid;
+    } cases[] = {
+        {L"a@b.c", true},      {L"a@.c", false},        {L"ab.c", false},    {L"a@bc", false},
+        {L"a@b.c@", true},     {L"@b.c", true},         {L"a@", false},      {L"a@b", false},
+        {L"a@b.", true},       {L"a.b@c", false},       {L"", false},        {L"a@bb.", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(c.text)));
+        EXPECT_EQ(IsValidEmail(c.text), c.valid);
+    }
+}
+
+TEST(ShortPath, HasNoBlanksAndNamesTheSameFolder) {
+    test::TempDir dir;
+    std::wstring longFolder = dir.file(L"Some Long Vendor Name");
+    ASSERT_TRUE(CreateDirectoryW(longFolder.c_str(), nullptr));
+    std::wstring shortForm = ShortPath(longFolder);
+    EXPECT_EQ(shortForm.find(L' '), std::wstring::npos) << testing::PrintToString(shortForm);
+    wchar_t back[MAX_PATH] = {};
+    ASSERT_GT(GetLongPathNameW(shortForm.c_str(), back, MAX_PATH), 0u);
+    EXPECT_EQ(std::wstring(back), longFolder);
+    EXPECT_EQ(ShortPath(dir.file(L"missing folder")), dir.file(L"missing folder"));
+}
+
+TEST(ComponentFiles, AnyOneMissingFailsTheCheck) {
+    test::ScopedProgramFolder program;
+    std::vector<std::wstring> all;
+    for (auto list : {ExchangeComponentFiles(), SqlComponentFiles()})
+        for (auto name = list; *name; ++name) all.push_back(*name);
+    ASSERT_EQ(all.size(), 7u);
+    for (const auto& name : all) test::WriteBytes(program.path() + L"\\" + name, "MZ");
+    EXPECT_TRUE(ComponentFilesPresent());
+    for (const auto& name : all) {
+        SCOPED_TRACE(testing::PrintToString(name));
+        std::wstring path = program.path() + L"\\" + name;
+        DeleteFileW(path.c_str());
+        EXPECT_FALSE(FileExistsInProgramFolder(name));
+        EXPECT_FALSE(ComponentFilesPresent());
+        test::WriteBytes(path, "MZ");
+    }
+    // A folder of that name is not the component.
+    std::wstring dll = program.path() + L"\\SQLSrvBackup.dll";
+    DeleteFileW(dll.c_str());
+    CreateDirectoryW(dll.c_str(), nullptr);
+    EXPECT_FALSE(ComponentFilesPresent());
+}

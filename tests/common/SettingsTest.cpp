@@ -1,0 +1,108 @@
+#include <gtest/gtest.h>
+
+#include "common/Files.h"
+#include "common/Settings.h"
+#include "support/TestSupport.h"
+
+using namespace tess;
+
+TEST(Scramble, DoublesEveryCodeAndRefusesWhatDoesNotFitInEightBits) {
+    struct Case {
+        std::wstring plain;
+        std::string scrambled;
+    } cases[] = {
+        {L"", ""},
+        {L"A", "\x82"},
+        {L" ", "@"},
+        {L"C:\\", "\x86t\xb8"},
+        {L"\x7f", "\xfe"},       // the last code that fits
+        {L"\x80", ""},           // the first that does not
+        {L"ab\x80z", ""},        // one bad character empties the whole text
+        {L"caf\u00e9", ""},
+        {L"\u65e5", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.plain));
+        EXPECT_EQ(ScrambleText(c.plain), c.scrambled);
+    }
+    EXPECT_FALSE(TryScrambleText(L"\x80").has_value());
+    EXPECT_EQ(TryScrambleText(L""), std::string());
+}
+
+TEST(Scramble, UnscrambleHalvesRoundingHalvesToEven) {
+    struct Case {
+        std::string scrambled;
+        std::wstring plain;
+    } cases[] = {
+        {"\x82", L"A"},
+        {"\x03", L"\x02"},  // 1.5 -> 2
+        {"\x05", L"\x02"},  // 2.5 -> 2
+        {"\x07", L"\x04"},  // 3.5 -> 4
+        {"\xff", L"\x80"},  // 127.5 -> 128
+        {"\xfd", L"\x7e"},  // 126.5 -> 126
+        {"", L""},
+        {"   ", L""},       // blank stored text reads as empty
+        {"\t", L""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.scrambled));
+        EXPECT_EQ(UnscrambleText(c.scrambled), c.plain);
+    }
+    std::wstring everyAscii;
+    for (wchar_t c = 1; c < 128; ++c) everyAscii += c;
+    EXPECT_EQ(UnscrambleText(ScrambleText(everyAscii)), everyAscii);
+}
+
+TEST(UserProfile, RoundTripThroughTheIniKeepsKeyAndValueUnreadable) {
+    test::ScopedProgramFolder program;  // VXCOMMON does not exist yet: the write creates it
+    Trf_WriteUserProfile(L"SQLTEMP", L"C:\\Temp");
+    Trf_WriteUserProfile(L"SQLTEMPSRV\\SALES", L"D:\\Dumps Here\\");
+    Trf_WriteUserProfile(L"ExchVersion", L"2010");
+
+    EXPECT_EQ(Trf_ReadUserProfile(L"SQLTEMP"), L"C:\\Temp");
+    EXPECT_EQ(Trf_ReadUserProfile(L"SQLTEMPSRV\\SALES"), L"D:\\Dumps Here\\");
+    EXPECT_EQ(Trf_ReadUserProfile(L"ExchVersion"), L"2010");
+    EXPECT_EQ(Trf_ReadUserProfile(L"sqltemp"), L"");  // scrambled keys differ by case
+    EXPECT_EQ(Trf_ReadUserProfile(L"NeverWritten"), L"");
+
+    std::string file = test::ReadBytes(SettingsFilePath());
+    EXPECT_NE(file.find("[Ostrova]"), std::string::npos);
+    for (const char* plain : {"SQLTEMP", "C:\\Temp", "ExchVersion", "2010", "Dumps"})
+        EXPECT_EQ(file.find(plain), std::string::npos) << plain;
+
+    // Overwriting keeps one entry per key.
+    Trf_WriteUserProfile(L"ExchVersion", L"2013");
+    EXPECT_EQ(Trf_ReadUserProfile(L"ExchVersion"), L"2013");
+    Trf_WriteUserProfile(L"ExchVersion", L"");
+    EXPECT_EQ(Trf_ReadUserProfile(L"ExchVersion"), L"");
+}
+
+TEST(UserProfile, EveryPrintableCharacterSurvivesTheAnsiRoundTrip) {
+    // Doubled codes land in 0x80-0xFE, where the ANSI conversion of the profile functions could
+    // alter bytes; every printable character must come back unchanged.
+    test::ScopedProgramFolder program;
+    std::wstring printable;
+    for (wchar_t c = 32; c < 127; ++c) printable += c;
+    // Leading and trailing blanks scramble to "@", so they survive the profile functions' trim.
+    const std::wstring values[] = {printable, L"  padded  ", L"p@ss;w=rd[x]"};
+    for (const auto& value : values) {
+        SCOPED_TRACE(testing::PrintToString(value));
+        Trf_WriteUserProfile(L"SqlPSSRV", value);
+        EXPECT_EQ(Trf_ReadUserProfile(L"SqlPSSRV"), value);
+    }
+    Trf_WriteUserProfile(printable, L"key with every character");
+    EXPECT_EQ(Trf_ReadUserProfile(printable), L"key with every character");
+}
+
+TEST(UserProfile, AValueThatCannotBeScrambledIsStoredEmptyAndTraced) {
+    test::ScopedProgramFolder program;
+    Trf_WriteUserProfile(L"SQLDEST", L"C:\\Temp");
+    Trf_WriteUserProfile(L"SQLDEST", L"C:\\Donn\u00e9es");
+    EXPECT_EQ(Trf_ReadUserProfile(L"SQLDEST"), L"");
+    EXPECT_NE(test::ReadBytes(program.common(L"TraceFile.txt")).find("Error encrypting"), std::string::npos);
+
+    // A key that cannot be scrambled is never written (it would land under an empty name).
+    Trf_WriteUserProfile(L"Cl\u00e9", L"x");
+    EXPECT_EQ(Trf_ReadUserProfile(L"Cl\u00e9"), L"");
+    EXPECT_EQ(test::ReadBytes(SettingsFilePath()).find("=\xf0"), std::string::npos);
+}
