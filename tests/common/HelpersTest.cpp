@@ -159,6 +159,7 @@ TEST(ReadFirstLine, TakesTheTrimmedFirstLineOfAnyFile) {
 }
 
 TEST(InfoFromKey, PartsByIndexAndTheLastPathComponent) {
+    test::ScopedProgramFolder program;
     const std::wstring key = L"Server>First Storage Group>Mailbox Store>C:\\Data\\Sub\\";
     struct Case {
         int part;
