@@ -106,3 +106,10 @@ TEST(UserProfile, AValueThatCannotBeScrambledIsStoredEmptyAndTraced) {
     EXPECT_EQ(Trf_ReadUserProfile(L"Cl\u00e9"), L"");
     EXPECT_EQ(test::ReadBytes(SettingsFilePath()).find("=\xf0"), std::string::npos);
 }
+
+TEST(UserProfile, AProgramFolderOutsideTheAnsiCodePageStillHoldsTheSettings) {
+    test::ScopedProgramFolder program(L"\u65e5\u672c \u03a9");
+    Trf_WriteUserProfile(L"SQLTEMP", L"C:\\Temp");
+    EXPECT_EQ(Trf_ReadUserProfile(L"SQLTEMP"), L"C:\\Temp");
+    EXPECT_NE(test::ReadBytes(SettingsFilePath()).find("[Ostrova]"), std::string::npos);
+}
