@@ -1,5 +1,7 @@
 #include "sql/SqlBackup.h"
 
+#include <tlhelp32.h>
+
 #include "common/BackupSets.h"
 #include "common/Files.h"
 #include "common/Helpers.h"
@@ -17,7 +19,11 @@
 namespace tess::sql {
 namespace {
 
-constexpr DWORD kToolPollMs = 100;
+// The wait holds the tool's process handle and polls it (a cheap call) every 50 ms, so the
+// window is served often and the wait costs almost no processor time; the process list, which
+// is expensive to take, is only read to find the tool (again).
+constexpr DWORD kToolPollMs = 50;
+constexpr int kListEveryPolls = 4;
 // After the tool's process is gone its dump is complete; this bounds the wait for a file system
 // (a network share, a virus scanner) that still holds the file open.
 constexpr DWORD kDumpSettleMs = 2000;
@@ -26,6 +32,21 @@ constexpr DWORD kDumpSettleMs = 2000;
 bool dumpClosed(const std::wstring& path) {
     UniqueFile f(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
     return f.valid();
+}
+
+// A running process whose executable is `name` (compared without case), opened for waiting.
+UniqueHandle openRunningProcess(const wchar_t* name) {
+    UniqueFile snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot) return {};
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry)) {
+        if (EqualsNoCase(AfterLast(AfterLast(entry.szExeFile, L"\\"), L"/"), name)) {
+            UniqueHandle process(OpenProcess(SYNCHRONIZE, FALSE, entry.th32ProcessID));
+            if (process) return process;
+        }
+    }
+    return {};
 }
 
 void recreateEmpty(const std::wstring& path) {
@@ -47,7 +68,21 @@ BackupOutcome WaitForBackupToolToEnd(const BackupContext& context) {
     options.timeoutMs = context.timeoutMs ? context.timeoutMs : BackupWaitLimitMs();
     options.pollMs = kToolPollMs;
     options.cancelWindow = context.cancelWindow;
-    const WaitOutcome outcome = PumpWait([] { return !FindProcess(kBackupToolName, false, 6); }, options);
+    UniqueHandle tool;
+    int polls = 0;
+    const WaitOutcome outcome = PumpWait(
+        [&] {
+            if (tool) {
+                if (WaitForSingleObject(tool.get(), 0) != WAIT_OBJECT_0) return false;
+                tool.reset();
+                polls = 0;  // it ended: is another copy running?
+            }
+            if (polls++ % kListEveryPolls != 0) return false;
+            tool = openRunningProcess(kBackupToolName);
+            // A copy that cannot be opened is still waited for, by name.
+            return !tool && !FindProcess(kBackupToolName, false, 6);
+        },
+        options);
     if (outcome == WaitOutcome::kDone) return BackupOutcome::kDumped;
     // A tool left running would go on writing a dump that nobody ships, and block the next start.
     while (FindProcess(kBackupToolName, true, 6)) {
