@@ -95,19 +95,3 @@ TEST(CommandLine, SecretItemsAreMaskedOnlyInTheLogForm) {
     EXPECT_EQ(line.forLog(), L"tool.exe sa ******** ******** end");
     EXPECT_EQ(line.forLog().find(L"p@ss"), std::wstring::npos);
 }
-
-TEST(CommandLine, EscapingTouchesOnlyBackslashesBeforeAQuoteOrTheEnd) {
-    struct Case {
-        std::wstring in, out;
-    } cases[] = {
-        {L"C:\\a\\b", L"C:\\a\\b"},
-        {L"C:\\a\\", L"C:\\a\\\\"},
-        {L"a\"b", L"a\\\"b"},
-        {L"a\\\"b", L"a\\\\\\\"b"},
-        {L"\\\\srv\\x", L"\\\\srv\\x"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::PrintToString(c.in));
-        EXPECT_EQ(EscapeForQuotes(c.in), c.out);
-    }
-}

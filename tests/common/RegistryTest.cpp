@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "common/OsVersion.h"
 #include "common/Registry.h"
 #include "support/TestSupport.h"
 
@@ -168,17 +167,4 @@ TEST(Registry, ValueIsTypedAndTheKeyPathMayBeginWithABackslash) {
     // A real machine value, read without administrator access.
     EXPECT_TRUE(std::holds_alternative<std::wstring>(
         ReadRegValue(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\", L"CurrentVersion")));
-}
-
-TEST(OsVersion, TheSeamReplacesAndRestoresTheRealVersion) {
-    const unsigned long major = OSMajorVersion(), minor = OSMinorVersion(), platform = OSPlatformId();
-    EXPECT_GE(major, 5u);
-    EXPECT_EQ(platform, 2u);  // every supported Windows is of the NT family
-    const OsVersionOverride xp{5, 1, 2};
-    SetOsVersionForTesting(&xp);
-    EXPECT_EQ(OSMajorVersion(), 5u);
-    EXPECT_EQ(OSMinorVersion(), 1u);
-    SetOsVersionForTesting(nullptr);
-    EXPECT_EQ(OSMajorVersion(), major);
-    EXPECT_EQ(OSMinorVersion(), minor);
 }
