@@ -63,6 +63,27 @@ std::vector<DWORD> processIds() {
     }
 }
 
+// The image file name of a process whose module list cannot be read (a 32-bit process seen from a
+// 64-bit program): a device path, whose last component is all the match needs. Looked up at run
+// time because the oldest systems of this method lack it.
+std::wstring imageFileName(HANDLE process) {
+    using Query = DWORD(WINAPI*)(HANDLE, LPWSTR, DWORD);
+    static const Query query = reinterpret_cast<Query>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"psapi.dll"), "GetProcessImageFileNameW")));
+    wchar_t file[MAX_PATH + 1] = {};
+    return query && query(process, file, MAX_PATH) ? std::wstring(file) : std::wstring();
+}
+
+std::wstring firstModuleFileName(HANDLE process) {
+    HMODULE modules[25] = {};
+    DWORD needed = 0;
+    wchar_t file[MAX_PATH + 1] = {};
+    if (EnumProcessModules(process, modules, sizeof modules, &needed) && needed > 0 &&
+        GetModuleFileNameExW(process, modules[0], file, MAX_PATH))
+        return file;
+    return imageFileName(process);
+}
+
 bool findByProcessStatus(const std::wstring& name, bool endIt) {
     EnableDebugPrivilege(true);
     const DWORD self = GetCurrentProcessId();
@@ -71,12 +92,7 @@ bool findByProcessStatus(const std::wstring& name, bool endIt) {
         UniqueHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ | PROCESS_TERMINATE | SYNCHRONIZE,
                                          FALSE, id));
         if (!process) continue;
-        HMODULE modules[25] = {};
-        DWORD needed = 0;
-        if (!EnumProcessModules(process.get(), modules, sizeof modules, &needed) || needed == 0) continue;
-        wchar_t file[MAX_PATH + 1] = {};
-        if (!GetModuleFileNameExW(process.get(), modules[0], file, MAX_PATH)) continue;
-        if (!ProcessNameMatches(file, name)) continue;
+        if (!ProcessNameMatches(firstModuleFileName(process.get()), name)) continue;
         if (endIt) endProcess(process.get());
         return true;
     }

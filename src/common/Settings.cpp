@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 #include "common/Files.h"
 #include "common/Helpers.h"
 #include "common/Log.h"
@@ -12,9 +14,6 @@ namespace tess {
 namespace {
 
 constexpr char kSection[] = "Ostrova";
-// The desktop client reads the same file with a 256-character buffer; a longer stored value
-// would be cut there, so we read no more either.
-constexpr DWORD kValueBufferChars = 256;
 
 // The private-profile functions take an ANSI path. A program folder whose name has characters
 // outside the ANSI code page is reached through its short (8.3) form, which is plain ASCII.
@@ -65,11 +64,20 @@ std::wstring Trf_ReadUserProfile(const std::wstring& key) {
             return {};
         }
         if (scrambledKey->empty()) return {};
-        char buffer[kValueBufferChars] = {};
-        DWORD n = GetPrivateProfileStringA(kSection, scrambledKey->c_str(), "", buffer, kValueBufferChars,
-                                           ansiPath(SettingsFilePath()).c_str());
-        std::string stored(buffer, std::min<DWORD>(n, kValueBufferChars - 1));
-        return stored.empty() ? std::wstring() : UnscrambleText(stored);
+        const std::string path = ansiPath(SettingsFilePath());
+        // A folder path may be longer than the customary 256 characters; a value cut short would
+        // name another folder, so the buffer grows until the whole value fits.
+        std::string buffer(256, '\0');
+        for (;;) {
+            DWORD n = GetPrivateProfileStringA(kSection, scrambledKey->c_str(), "", buffer.data(),
+                                               static_cast<DWORD>(buffer.size()), path.c_str());
+            if (n + 1 < buffer.size() || buffer.size() >= (1u << 20)) {
+                buffer.resize(std::min<size_t>(n, buffer.size() - 1));
+                break;
+            }
+            buffer.assign(buffer.size() * 4, '\0');
+        }
+        return buffer.empty() ? std::wstring() : UnscrambleText(buffer);
     } catch (...) {
         WriteTrace(L"Error in Trf_ReadUserProfile out of memory");
         return {};

@@ -84,7 +84,8 @@ TEST(UserProfile, EveryPrintableCharacterSurvivesTheAnsiRoundTrip) {
     std::wstring printable;
     for (wchar_t c = 32; c < 127; ++c) printable += c;
     // Leading and trailing blanks scramble to "@", so they survive the profile functions' trim.
-    const std::wstring values[] = {printable, L"  padded  ", L"p@ss;w=rd[x]"};
+    const std::wstring longPath = L"C:\\" + std::wstring(600, L'd') + L"\\";  // longer than 256 characters
+    const std::wstring values[] = {printable, L"  padded  ", L"p@ss;w=rd[x]", longPath};
     for (const auto& value : values) {
         SCOPED_TRACE(testing::PrintToString(value));
         Trf_WriteUserProfile(L"SqlPSSRV", value);
