@@ -153,6 +153,6 @@ int run(const ToolRun& tool, std::wstring_view arguments) {
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     const wchar_t* line = GetCommandLineW();
-    ToolRun tool(toolName(), ModuleFolderOf(reinterpret_cast<const void*>(&run)), line);
+    ToolRun tool(toolName(), ModuleFolderOf(reinterpret_cast<const void*>(&run)), {line});
     return run(tool, ArgumentText(line));
 }

@@ -32,7 +32,7 @@ std::wstring DemoIniPath(const std::wstring& programFolder) {
     return programFolder + L"\\demo\\demo.ini";
 }
 
-ToolRun::ToolRun(std::wstring tool, std::wstring programFolder, std::wstring_view received, std::wstring_view kind)
+ToolRun::ToolRun(std::wstring tool, std::wstring programFolder, const std::vector<std::wstring>& received, std::wstring_view kind)
     : tool_(std::move(tool)), programFolder_(std::move(programFolder)) {
     const std::wstring iniPath = DemoIniPath(programFolder_);
     auto bytes = ReadFileBytes(iniPath);
@@ -45,7 +45,7 @@ ToolRun::ToolRun(std::wstring tool, std::wstring programFolder, std::wstring_vie
     }
     std::wstring folder = ParentFolder(iniPath);
     if (FolderExists(folder)) journal_ = Journal(JoinPath(folder, demo_.journalName), tool_);
-    journal_.record(kind, received);
+    journal_.recordFields(kind, received);
     if (!demoError_.empty()) journal_.record(L"error", demoError_);
 }
 

@@ -2,6 +2,7 @@
 // What every stand-in tool does around its own work: find its folders and the demo server,
 // journal what it was given, and play the injected faults.
 #include <string>
+#include <vector>
 
 #include "lib/Demo.h"
 #include "lib/Journal.h"
@@ -16,8 +17,10 @@ std::wstring DemoIniPath(const std::wstring& programFolder);
 
 class ToolRun {
 public:
-    // Loads the demo description and journals the command line (or `call` for a library).
-    ToolRun(std::wstring tool, std::wstring programFolder, std::wstring_view received, std::wstring_view kind = L"cmd");
+    // Loads the demo description and journals what the tool received: its command line, or
+    // for a library (kind "call") the function name and its arguments.
+    ToolRun(std::wstring tool, std::wstring programFolder, const std::vector<std::wstring>& received,
+            std::wstring_view kind = L"cmd");
 
     const std::wstring& tool() const { return tool_; }
     const std::wstring& programFolder() const { return programFolder_; }

@@ -247,7 +247,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
     icc.dwICC = ICC_PROGRESS_CLASS;
     InitCommonControlsEx(&icc);
     const wchar_t* line = GetCommandLineW();
-    ToolRun tool(L"OstrovaSharepoint", ModuleFolderOf(reinterpret_cast<const void*>(&jobFrom)), line);
+    ToolRun tool(L"OstrovaSharepoint", ModuleFolderOf(reinterpret_cast<const void*>(&jobFrom)), {line});
     BackupWindow window(tool, ParseSharePointRequest(ArgumentText(line)));
     return window.run(instance, show);
 }

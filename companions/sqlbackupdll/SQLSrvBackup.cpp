@@ -36,9 +36,10 @@ extern "C" __declspec(dllexport) int __stdcall GetDatabaseList(const char* serve
                                                                 char* reason, const char* programFolder, const char* listFile,
                                                                 const char* errorLogName, char* traceFileName) {
     const std::wstring folder = text(programFolder);
-    ToolRun tool(L"SQLSrvBackup", ModuleFolderOf(reinterpret_cast<const void*>(&GetDatabaseList)), L"", L"call");
-    tool.journal().recordFields(L"call", {L"GetDatabaseList", text(server), text(user), text(password), text(reason), folder,
-                                          text(listFile), text(errorLogName), text(traceFileName)});
+    ToolRun tool(L"SQLSrvBackup", ModuleFolderOf(reinterpret_cast<const void*>(&GetDatabaseList)),
+                 {L"GetDatabaseList", text(server), text(user), text(password), text(reason), folder, text(listFile),
+                  text(errorLogName), text(traceFileName)},
+                 L"call");
     const std::wstring common = folder + L"\\VXCOMMON";
     CreateDirectoryW(common.c_str(), nullptr);
     const std::wstring errorLog = JoinPath(common, text(errorLogName));

@@ -56,6 +56,6 @@ int run(const ToolRun& tool, std::wstring_view arguments) {
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     const wchar_t* line = GetCommandLineW();
-    ToolRun tool(L"vxsqldblist_tessaron", ModuleFolderOf(reinterpret_cast<const void*>(&run)), line);
+    ToolRun tool(L"vxsqldblist_tessaron", ModuleFolderOf(reinterpret_cast<const void*>(&run)), {line});
     return run(tool, ArgumentText(line));
 }

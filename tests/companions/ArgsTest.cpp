@@ -1,0 +1,92 @@
+#include <windows.h>
+#include <shellapi.h>
+
+#include <gtest/gtest.h>
+
+#include "common/CommandLine.h"
+#include "common/Text.h"
+#include "lib/Args.h"
+
+using namespace tess;
+using namespace tess::companion;
+
+namespace {
+
+std::vector<std::wstring> systemSplit(const std::wstring& arguments) {
+    int count = 0;
+    std::wstring line = L"tool.exe " + arguments;
+    LPWSTR* argv = CommandLineToArgvW(line.c_str(), &count);
+    std::vector<std::wstring> out;
+    for (int i = 1; i < count; ++i) out.emplace_back(argv[i]);
+    LocalFree(argv);
+    return out;
+}
+
+}  // namespace
+
+// The tools must read a line exactly as the system's own splitter does, or an escaped quote in
+// a database name would shift every later item.
+TEST(SplitArguments, AgreesWithCommandLineToArgvW) {
+    const std::wstring cases[] = {
+        L"a b  c",
+        L"\"1\" \"(local)\" \"[Sales 2024]\" \"\" \"\"",
+        L"\"[Say \\\"Hi\\\"]\" next",
+        L"\"C:\\Temp\\\\\" x",
+        L"\"C:\\\\T\\\\OstrovaExchBackupset\\\\\" \"C:\\\\a b\\\\job.txt\"",
+        L"a\\\\\\\"b c\\\\d",
+        L"\"a\"\"b\" c",
+        L"\"a\"\"\"b\" c",
+        L"x\"y z\"w",
+        L"\"\"",
+        L"  lead trail  ",
+        L"\"unterminated value",
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(ToUTF8(c));
+        EXPECT_EQ(SplitArguments(c), systemSplit(c));
+    }
+}
+
+TEST(SplitArguments, ReadsBackWhatTheProgramsBuilderQuoted) {
+    const std::wstring values[] = {L"plain", L"with blank", L"[O'Brien \"Q\" DB]", L"C:\\Temp\\", L"trailing\\\\", L"", L"\\\"x\\"};
+    CommandLine line;
+    for (const auto& v : values) line.quoted(v);
+    std::vector<std::wstring> expected(std::begin(values), std::end(values));
+    EXPECT_EQ(SplitArguments(line.str()), expected);
+}
+
+TEST(ArgumentText, SkipsTheProgramNameQuotedOrNot) {
+    struct Case {
+        std::wstring line, rest;
+    } cases[] = {
+        {L"\"C:\\P F\\vxsqldblist_tessaron.exe\" 2(local)<<<<", L"2(local)<<<<"},
+        {L"C:\\P\\tool.exe   0", L"0"},
+        // The older SQL backup line glues the mode digit to the closing quote.
+        {L"\"C:\\PROG~1\\ostrova_sqlbackup_tessaron.exe \"1 \"(local)\"", L"1 \"(local)\""},
+        {L"\"C:\\P\\tool.exe\"", L""},
+        {L"tool.exe", L""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(ToUTF8(c.line));
+        EXPECT_EQ(std::wstring(ArgumentText(c.line)), c.rest);
+    }
+}
+
+TEST(UndoubleBackslashes, UndoesADoubledLineAfterTheQuoteRules) {
+    struct Case {
+        std::wstring doubledItem, original;
+    } cases[] = {
+        {L"\"C:\\\\Program Files\\\\Tess\\\\VXCOMMON\\\\\\\\TmpExchangeBackupSet.txt\"", L"C:\\Program Files\\Tess\\VXCOMMON\\\\TmpExchangeBackupSet.txt"},
+        // A doubled trailing backslash before the closing quote: the quote rules halve it first.
+        {L"\"C:\\\\TEMP~1\\\\OstrovaExchBackupset\\\\\"", L"C:\\TEMP~1\\OstrovaExchBackupset\\"},
+        // The same folder escaped by the builder before doubling.
+        {L"\"C:\\\\TEMP~1\\\\OstrovaExchBackupset\\\\\\\\\"", L"C:\\TEMP~1\\OstrovaExchBackupset\\"},
+        {L"\\\\\\\\server\\\\share", L"\\\\server\\share"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(ToUTF8(c.doubledItem));
+        auto args = SplitArguments(c.doubledItem);
+        ASSERT_EQ(args.size(), 1u);
+        EXPECT_EQ(UndoubleBackslashes(args[0]), c.original);
+    }
+}

@@ -1,0 +1,104 @@
+#include "CompanionHarness.h"
+
+#include <gtest/gtest.h>
+
+#include "common/Files.h"
+#include "common/Text.h"
+#include "lib/Journal.h"
+
+namespace tess::test {
+
+Sandbox::Sandbox(const std::string& demoIni) : dir_(L"comp") {
+    program_ = dir_.path() + L"\\Tess Prog";
+    CreateDirectoryW(program_.c_str(), nullptr);
+    std::wstring demo = dir_.path() + L"\\demo";
+    CreateDirectoryW(demo.c_str(), nullptr);
+    demoIni_ = demo + L"\\demo.ini";
+    WriteBytes(demoIni_, demoIni);
+    SetEnvironmentVariableW(L"TESSARON_DEMO", demoIni_.c_str());
+    SetEnvironmentVariableW(L"TESSARON_SHAREPOINT_LINGER_MS", L"0");
+}
+
+Sandbox::~Sandbox() {
+    SetEnvironmentVariableW(L"TESSARON_DEMO", nullptr);
+    SetEnvironmentVariableW(L"TESSARON_SHAREPOINT_LINGER_MS", nullptr);
+}
+
+std::wstring Sandbox::folder(const std::wstring& name) const {
+    std::wstring path = dir_.path() + L"\\" + name;
+    CreateDirectoryW(path.c_str(), nullptr);
+    return path;
+}
+
+std::wstring Sandbox::install(const std::wstring& file) const {
+    std::wstring target = program_ + L"\\" + file;
+    EXPECT_TRUE(CopyFileW((BuildBinFolder() + L"\\" + file).c_str(), target.c_str(), FALSE)) << "missing in bin: " << ToUTF8(file);
+    return target;
+}
+
+UniqueHandle Sandbox::start(const std::wstring& commandLine) const {
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi{};
+    std::wstring buffer = commandLine;  // CreateProcessW may write into it
+    if (!CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, program_.c_str(), &si, &pi)) {
+        ADD_FAILURE() << "CreateProcessW failed (" << GetLastError() << "): " << ToUTF8(commandLine);
+        return UniqueHandle();
+    }
+    CloseHandle(pi.hThread);
+    return UniqueHandle(pi.hProcess);
+}
+
+std::optional<DWORD> Sandbox::run(const std::wstring& commandLine, DWORD timeoutMs) const {
+    UniqueHandle process = start(commandLine);
+    if (!process) return std::nullopt;
+    if (WaitForSingleObject(process.get(), timeoutMs) != WAIT_OBJECT_0) {
+        TerminateProcess(process.get(), 99);
+        WaitForSingleObject(process.get(), 5000);
+        return std::nullopt;
+    }
+    DWORD code = 0;
+    GetExitCodeProcess(process.get(), &code);
+    return code;
+}
+
+std::vector<JournalRecord> Sandbox::journal() const {
+    std::vector<JournalRecord> records;
+    std::wstring text = FromUTF8(ReadBytes(ParentFolder(demoIni_) + L"\\journal.txt"));
+    for (const auto& line : SplitLines(text)) {
+        if (line.empty()) continue;
+        auto fields = SplitFullText(line, L"\t");
+        if (fields.size() < 5) {
+            ADD_FAILURE() << "short journal record: " << ToUTF8(line);
+            continue;
+        }
+        JournalRecord r{fields[1], fields[3], {}};
+        for (size_t i = 4; i < fields.size(); ++i) r.fields.push_back(companion::UnescapeJournalText(fields[i]));
+        records.push_back(std::move(r));
+    }
+    return records;
+}
+
+JournalRecord Sandbox::first(const std::wstring& kind) const {
+    for (auto& r : journal())
+        if (r.kind == kind) return r;
+    ADD_FAILURE() << "no journal record of kind " << ToUTF8(kind);
+    return {L"", kind, {L""}};
+}
+
+std::wstring ShortPath(const std::wstring& path) {
+    wchar_t buffer[MAX_PATH];
+    DWORD n = GetShortPathNameW(path.c_str(), buffer, MAX_PATH);
+    EXPECT_GT(n, 0u) << ToUTF8(path);
+    return n > 0 && n < MAX_PATH ? std::wstring(buffer, n) : path;
+}
+
+std::wstring ReadAnsi(const std::wstring& path) { return FromAnsi(ReadBytes(path)); }
+
+std::string ProfileValue(const std::wstring& iniPath, const char* section, const char* key) {
+    char value[256] = {};
+    GetPrivateProfileStringA(section, key, "", value, sizeof(value), ToAnsi(iniPath).c_str());
+    return value;
+}
+
+}  // namespace tess::test

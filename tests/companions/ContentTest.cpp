@@ -1,0 +1,105 @@
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "common/Files.h"
+#include "lib/Content.h"
+#include "support/TestSupport.h"
+
+using namespace tess;
+using namespace tess::companion;
+
+// A reader recomputes any slice of a dump from its seed and offset: the slices must agree with
+// the whole whatever their alignment.
+TEST(Pattern, AnySliceMatchesTheWhole) {
+    std::vector<uint8_t> whole(4096);
+    FillPattern(42, 0, whole.data(), whole.size());
+    struct Case {
+        uint64_t offset;
+        size_t count;
+    } cases[] = {{0, 1}, {1, 7}, {3, 64}, {8, 8}, {4095, 1}, {1000, 3000}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.offset);
+        std::vector<uint8_t> slice(c.count);
+        FillPattern(42, c.offset, slice.data(), c.count);
+        EXPECT_TRUE(std::equal(slice.begin(), slice.end(), whole.begin() + c.offset));
+    }
+    std::vector<uint8_t> other(4096);
+    FillPattern(43, 0, other.data(), other.size());
+    EXPECT_NE(whole, other);
+}
+
+TEST(Pattern, OffsetsBeyondFourGiBAreDistinct) {
+    uint8_t low[16], high[16];
+    FillPattern(1, 16, low, 16);
+    FillPattern(1, (1ull << 32) + 16, high, 16);
+    EXPECT_NE(std::vector<uint8_t>(low, low + 16), std::vector<uint8_t>(high, high + 16));
+}
+
+TEST(WriteContent, WritesThePatternAndLeavesNoTemporaryFile) {
+    test::TempDir dir;
+    ContentSpec spec{3 * 1048576 + 17, 9, L""};
+    const std::wstring path = dir.file(L"[Sales 2024].dmp");
+    uint64_t lastProgress = 0;
+    WriteOptions options;
+    options.progress = [&](uint64_t done, uint64_t total) {
+        EXPECT_EQ(total, spec.sizeBytes);
+        lastProgress = done;
+    };
+    WriteResult r = WriteContent(spec, path, options);
+    ASSERT_TRUE(r.ok) << r.bytesWritten;
+    EXPECT_EQ(lastProgress, spec.sizeBytes);
+    std::string bytes = test::ReadBytes(path);
+    ASSERT_EQ(bytes.size(), spec.sizeBytes);
+    std::vector<uint8_t> expected(bytes.size());
+    FillPattern(9, 0, expected.data(), expected.size());
+    EXPECT_EQ(0, memcmp(bytes.data(), expected.data(), bytes.size()));
+    WIN32_FIND_DATAW fd;
+    HANDLE find = FindFirstFileW((dir.path() + L"\\*.tmp*").c_str(), &fd);
+    EXPECT_EQ(find, INVALID_HANDLE_VALUE);
+    if (find != INVALID_HANDLE_VALUE) FindClose(find);
+}
+
+TEST(WriteContent, CopiesASourceFileByteForByte) {
+    test::TempDir dir;
+    std::string source(200000, '\0');
+    for (size_t i = 0; i < source.size(); ++i) source[i] = static_cast<char>(i * 7 + i / 256);
+    test::WriteBytes(dir.file(L"source.bak"), source);
+    ContentSpec spec{0, 0, dir.file(L"source.bak")};
+    EXPECT_EQ(ContentSize(spec), source.size());
+    ASSERT_TRUE(WriteContent(spec, dir.file(L"copy.dmp")).ok);
+    EXPECT_EQ(test::ReadBytes(dir.file(L"copy.dmp")), source);
+}
+
+// A copy that fails half way must not leave a file that looks finished.
+TEST(WriteContent, AFailureOrCancelLeavesNothingAtTheFinalName) {
+    test::TempDir dir;
+    test::WriteBytes(dir.file(L"short.bak"), std::string(1000, 'x'));
+    ContentSpec tooLong{5000, 0, dir.file(L"short.bak")};  // the stated size is more than the file holds
+    WriteResult r = WriteContent(tooLong, dir.file(L"a.dmp"));
+    EXPECT_FALSE(r.ok);
+    EXPECT_NE(r.error.find(L"ended early"), std::wstring::npos);
+    EXPECT_FALSE(FileExists(dir.file(L"a.dmp")));
+
+    std::atomic<bool> cancel{true};
+    WriteOptions options;
+    options.cancel = &cancel;
+    EXPECT_FALSE(WriteContent(ContentSpec{1 << 20, 1, L""}, dir.file(L"b.dmp"), options).ok);
+    EXPECT_FALSE(FileExists(dir.file(L"b.dmp")));
+
+    EXPECT_FALSE(WriteContent(ContentSpec{10, 1, L""}, dir.file(L"missing\\c.dmp")).ok);
+    EXPECT_FALSE(WriteContent(ContentSpec{0, 0, dir.file(L"nope.bak")}, dir.file(L"d.dmp")).ok);
+    EXPECT_FALSE(FileExists(dir.file(L"d.dmp")));
+}
+
+TEST(WriteContent, APartialFaultLeavesTheShortFileAtTheFinalName) {
+    test::TempDir dir;
+    WriteOptions options;
+    options.partialPercent = 25;
+    WriteResult r = WriteContent(ContentSpec{400000, 3, L""}, dir.file(L"p.dmp"), options);
+    ASSERT_TRUE(r.ok);
+    EXPECT_EQ(r.bytesWritten, 100000u);
+    EXPECT_EQ(FileSize(dir.file(L"p.dmp")), 100000u);
+}

@@ -1,0 +1,166 @@
+#include <gtest/gtest.h>
+
+#include "common/Text.h"
+#include "lib/Demo.h"
+
+using namespace tess;
+using namespace tess::companion;
+
+namespace {
+
+const wchar_t kDemo[] =
+    L"\uFEFF; a demo server\r\n"
+    L"[Demo]\r\nComputerName=DEMOSRV\r\nJournal=calls.txt\r\n"
+    L"[Faults]\r\nvxsqldblist_tessaron=slow:2, hang\r\nostrova2010ExchBkp_tessaron=fail:No store, none mounted\r\n"
+    L"[Instance:MSSQLSERVER]\r\nLogin.sa=Secret#1=x\r\nLogin.guest=\r\nRefuse.guest=Login is disabled.\r\n"
+    L"[Instance:SALES]\r\nRefuseWindows=Windows logins are not trusted here.\r\n"
+    L"[Database:a]\r\nName=Sales 2024\r\nSize=20 MB\r\n"
+    L"[Database:b]\r\nInstance=SALES\r\nName=Say \"Hi\"; #1\r\nSize=5 GB\r\nSource=pattern:7\r\nFault=partial:40\r\n"
+    L"[Database:c]\r\nName=From file\r\nSource=file:C:\\src\\db.bak\r\n"
+    L"[Exchange]\r\nServer=EXCH1\r\nAdminGroup=First Administrative Group#\r\n"
+    L"[StorageGroup:sg1]\r\nName=First Storage Group\r\n"
+    L"[Store:m1]\r\nGroup=sg1\r\nName=Mailbox Store (EXCH1)\r\nSize=1 MB\r\n"
+    L"[Store:m2]\r\nName=Mailbox Database 2\r\nSize=2 MB\r\nFault=crash\r\n"
+    L"[SharePoint]\r\nDestination=E:\\SP\r\n"
+    L"[SharePointContent:c1]\r\nName=WSS_Content\r\nSize=64 KB\r\n";
+
+}  // namespace
+
+TEST(DemoDescription, ReadsEveryPartInFileOrder) {
+    DemoParse p = ParseDemo(kDemo);
+    ASSERT_TRUE(p.errors.empty()) << ToUTF8(p.errors.front());
+    const DemoConfig& c = p.config;
+    EXPECT_EQ(c.computerName, L"DEMOSRV");
+    EXPECT_EQ(c.journalName, L"calls.txt");
+    ASSERT_EQ(c.instances.size(), 2u);
+    const DemoInstance& def = c.instances[0];
+    ASSERT_EQ(def.databases.size(), 2u);
+    EXPECT_EQ(def.databases[0].name, L"Sales 2024");
+    EXPECT_EQ(def.databases[0].content.sizeBytes, 20u << 20);
+    EXPECT_EQ(def.databases[0].content.seed, SeedOf(L"Sales 2024"));
+    EXPECT_EQ(def.databases[1].content.sourceFile, L"C:\\src\\db.bak");
+    const DemoItem& quoted = c.instances[1].databases.at(0);
+    EXPECT_EQ(quoted.name, L"Say \"Hi\"; #1");  // ';' and '#' inside a value are not comments
+    EXPECT_EQ(quoted.content.sizeBytes, 5ull << 30);
+    EXPECT_EQ(quoted.content.seed, 7u);
+    EXPECT_EQ(quoted.faults.partialPercent, 40u);
+    EXPECT_EQ(c.instances[1].windowsRefusal, L"Windows logins are not trusted here.");
+
+    FaultSet listFaults = c.faultsOf(L"VXSQLDBLIST_tessaron");
+    EXPECT_TRUE(listFaults.hang);
+    EXPECT_EQ(listFaults.slowSeconds, 2u);
+    EXPECT_EQ(c.faultsOf(L"ostrova2010ExchBkp_tessaron").failure, L"No store, none mounted");
+    EXPECT_FALSE(c.faultsOf(L"OstrovaSharepoint").any());
+
+    EXPECT_EQ(c.exchange.server, L"EXCH1");
+    ASSERT_EQ(c.exchange.groups.size(), 1u);
+    ASSERT_EQ(c.exchange.groups[0].stores.size(), 1u);
+    ASSERT_EQ(c.exchange.databases.size(), 2u);  // grouped and ungrouped, for 2010 and 2013
+    EXPECT_TRUE(c.exchange.databases[1].faults.crash);
+    EXPECT_EQ(c.sharePoint.destination, L"E:\\SP");
+    EXPECT_EQ(c.sharePoint.content.at(0).content.sizeBytes, 65536u);
+}
+
+TEST(DemoDescription, NamesTheSectionAndKeyOfEachMistake) {
+    struct Case {
+        std::wstring ini, mentions;
+    } cases[] = {
+        {L"[Instance:X]\n[Database:a]\nInstance=X\nSize=lots\n", L"[Database:a] Size"},
+        {L"[Instance:X]\n[Database:a]\nInstance=X\nFault=explode\n", L"[Database:a] Fault"},
+        {L"[Database:a]\nInstance=NOPE\n", L"[Instance:NOPE]"},
+        {L"[Faults]\ntool=slow:soon\n", L"[Faults] tool"},
+        {L"[Store:s]\nGroup=missing\n", L"[StorageGroup:missing]"},
+        {L"[Instance:X]\n[Database:a]\nInstance=X\nSource=ftp:x\n", L"[Database:a] Source"},
+        {L"[Demo\nkey=value\n", L"line 1"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(ToUTF8(c.ini));
+        DemoParse p = ParseDemo(c.ini);
+        ASSERT_FALSE(p.errors.empty());
+        EXPECT_NE(p.errors.front().find(c.mentions), std::wstring::npos) << ToUTF8(p.errors.front());
+    }
+}
+
+TEST(Faults, CombineWordsAndKeepTheFailureTextWhole) {
+    struct Case {
+        std::wstring text;
+        bool hang, crash;
+        unsigned slow;
+        std::optional<std::wstring> failure;
+        std::optional<unsigned> partial;
+    } cases[] = {
+        {L"", false, false, 0, std::nullopt, std::nullopt},
+        {L"none", false, false, 0, std::nullopt, std::nullopt},
+        {L"HANG", true, false, 0, std::nullopt, std::nullopt},
+        {L"slow:3, crash", false, true, 3, std::nullopt, std::nullopt},
+        {L"slow:1,fail:Disk full, really: full", false, false, 1, L"Disk full, really: full", std::nullopt},
+        {L"partial:0", false, false, 0, std::nullopt, 0u},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(ToUTF8(c.text));
+        auto f = ParseFaults(c.text);
+        ASSERT_TRUE(f);
+        EXPECT_EQ(f->hang, c.hang);
+        EXPECT_EQ(f->crash, c.crash);
+        EXPECT_EQ(f->slowSeconds, c.slow);
+        EXPECT_EQ(f->failure, c.failure);
+        EXPECT_EQ(f->partialPercent, c.partial);
+    }
+    for (const wchar_t* bad : {L"slow", L"slow:x", L"partial:100", L"freeze"}) {
+        SCOPED_TRACE(ToUTF8(bad));
+        EXPECT_FALSE(ParseFaults(bad));
+    }
+}
+
+TEST(Sizes, AcceptBinaryUnitsBeyondFourGiB) {
+    struct Case {
+        std::wstring text;
+        std::optional<uint64_t> bytes;
+    } cases[] = {
+        {L"0", 0u}, {L"123", 123u}, {L"64 KB", 65536u}, {L"20MB", 20u << 20}, {L"5 gb", 5ull << 30},
+        {L"6 G", 6ull << 30}, {L"1 TB", 1ull << 40}, {L"", std::nullopt}, {L"12 XB", std::nullopt}, {L"MB", std::nullopt},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(ToUTF8(c.text));
+        EXPECT_EQ(ParseSize(c.text), c.bytes);
+    }
+}
+
+TEST(ServerNames, LocalAliasesReachTheirInstance) {
+    const std::vector<std::wstring> local = {L"DEMOSRV", L"WINEHOST"};
+    struct Case {
+        std::wstring server;
+        std::optional<std::wstring> instance;
+    } cases[] = {
+        {L"(local)", L"MSSQLSERVER"}, {L"(LOCAL)", L"MSSQLSERVER"}, {L".", L"MSSQLSERVER"},
+        {L"demosrv", L"MSSQLSERVER"}, {L"WINEHOST\\SALES", L"SALES"}, {L"(local)\\SALES", L"SALES"},
+        {L"OTHERBOX", std::nullopt}, {L"OTHERBOX\\SALES", std::nullopt},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(ToUTF8(c.server));
+        EXPECT_EQ(InstanceNameOf(c.server, local), c.instance);
+    }
+}
+
+TEST(Logins, AcceptOnlyKnownUsersWithTheirPassword) {
+    DemoConfig c = ParseDemo(kDemo).config;
+    const DemoInstance& def = c.instances[0];
+    const DemoInstance& sales = c.instances[1];
+    struct Case {
+        const DemoInstance* instance;
+        std::wstring user, password;
+        std::optional<std::wstring> refusal;
+    } cases[] = {
+        {&def, L"", L"", std::nullopt},
+        {&def, L"sa", L"Secret#1=x", std::nullopt},
+        {&def, L"SA", L"Secret#1=x", std::nullopt},  // login names ignore case, passwords do not
+        {&def, L"sa", L"secret#1=x", L"Login failed for user 'sa'."},
+        {&def, L"nobody", L"", L"Login failed for user 'nobody'."},
+        {&def, L"guest", L"", L"Login is disabled."},
+        {&sales, L"", L"", L"Windows logins are not trusted here."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(ToUTF8(c.user + L"/" + c.password));
+        EXPECT_EQ(CheckLogin(*c.instance, c.user, c.password), c.refusal);
+    }
+}

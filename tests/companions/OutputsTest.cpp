@@ -1,0 +1,102 @@
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "CompanionHarness.h"
+#include "common/Text.h"
+#include "lib/Outputs.h"
+
+using namespace tess;
+using namespace tess::companion;
+using tess::test::ProfileValue;
+
+namespace {
+
+DemoConfig exchangeDemo() {
+    return ParseDemo(
+               L"[Exchange]\nServer=EXCH1\nAdminGroup=First Administrative Group\n"
+               L"[StorageGroup:sg1]\nName=First Storage Group\n[StorageGroup:sg2]\nName=Second Storage Group\n"
+               L"[Store:a]\nGroup=sg1\nName=Mailbox Store (EXCH1)\n[Store:b]\nGroup=sg1\nName=Public Folder Store (EXCH1)\n"
+               L"[Store:c]\nGroup=sg2\nName=Archive #2\n[Store:d]\nName=Mailbox Database 0815\n")
+        .config;
+}
+
+}  // namespace
+
+TEST(DatabaseList, PairsNameAndKilobytesRoundedUp) {
+    EXPECT_EQ(DatabaseListText({{L"master", 4u << 20}, {L"Sales 2024", 1}, {L"empty", 0}, {L"big", 5ull << 30}}),
+              L"master\r\n4096\r\nSales 2024\r\n1\r\nempty\r\n0\r\nbig\r\n5242880\r\n");
+}
+
+// Read back the way the program reads it: the private-profile functions on the ANSI file.
+TEST(ExchangeTreeInfo, OlderServersListGroupsAndTheirStores) {
+    tess::test::TempDir dir;
+    const std::wstring ini = dir.file(L"ExchTreeInfo.ini");
+    tess::test::WriteBytes(ini, ToAnsi(ExchangeTreeInfoText(exchangeDemo().exchange, 2003)));
+    EXPECT_EQ(ProfileValue(ini, "VXEXCHINFO", "EXCHANGE"), "1");
+    EXPECT_EQ(ProfileValue(ini, "VXEXCHINFO", "EXCHServer"), "EXCH1");
+    EXPECT_EQ(ProfileValue(ini, "VXEXCHINFO", "EXCHAnnotName"), "First Administrative Group#");
+    EXPECT_EQ(ProfileValue(ini, "VXEXCHINFO", "EXCHInstanceNames"), "First Storage Group#Second Storage Group#");
+    EXPECT_EQ(ProfileValue(ini, "First Storage Group", "EXCHDatabaseNames"), "Mailbox Store (EXCH1)#Public Folder Store (EXCH1)#");
+    EXPECT_EQ(ProfileValue(ini, "Second Storage Group", "EXCHDatabaseNames"), "Archive #2#");
+    EXPECT_EQ(ProfileValue(ini, "VXEXCHINFO", "EXCHDatabaseNames"), "");
+}
+
+TEST(ExchangeTreeInfo, NewerServersListEveryStoreSeparatedByCode8) {
+    tess::test::TempDir dir;
+    const std::wstring ini = dir.file(L"ExchTreeInfo.ini");
+    for (int generation : {2010, 2013}) {
+        SCOPED_TRACE(generation);
+        tess::test::WriteBytes(ini, ToAnsi(ExchangeTreeInfoText(exchangeDemo().exchange, generation)));
+        EXPECT_EQ(ProfileValue(ini, "VXEXCHINFO", "EXCHANGE"), "1");
+        EXPECT_EQ(ProfileValue(ini, "VXEXCHINFO", "EXCHDatabaseNames"),
+                  "Mailbox Store (EXCH1)\bPublic Folder Store (EXCH1)\bArchive #2\bMailbox Database 0815");
+        EXPECT_EQ(ProfileValue(ini, "VXEXCHINFO", "EXCHInstanceNames"), "");
+    }
+}
+
+TEST(ExchangeTreeInfo, AnAbsentServerSaysZeroAndNothingElse) {
+    DemoExchange none;
+    none.present = 0;
+    none.server = L"X";
+    EXPECT_EQ(ExchangeTreeInfoText(none, 2007), L"[VXEXCHINFO]\r\nEXCHANGE=0\r\n");
+}
+
+TEST(JobList, GroupAndStoreLinesSelectStores) {
+    DemoConfig c = exchangeDemo();
+    const std::wstring prefix = L"EXCH1\\First Administrative Group\\";
+    ExchangeSelection s = SelectStores(c.exchange,
+                                       L"D_" + prefix + L"Second Storage Group\\\r\n"
+                                       L"F_" + prefix + L"First Storage Group\\Public Folder Store (EXCH1)\r\n"
+                                       L"F_" + prefix + L"First Storage Group\\Gone\r\n\r\n",
+                                       2007);
+    ASSERT_EQ(s.groups.size(), 2u);
+    EXPECT_EQ(s.groups[0].first->name, L"Second Storage Group");
+    ASSERT_EQ(s.groups[0].second.size(), 1u);
+    EXPECT_EQ(s.groups[1].second.at(0)->name, L"Public Folder Store (EXCH1)");
+    ASSERT_EQ(s.unknown.size(), 1u);
+    EXPECT_NE(s.unknown[0].find(L"Gone"), std::wstring::npos);
+
+    tess::test::TempDir dir;
+    const std::wstring ini = dir.file(L"ExchBackupINI.ini");
+    tess::test::WriteBytes(ini, ToAnsi(BackupInventoryText(s)));
+    EXPECT_EQ(ProfileValue(ini, "BACKEDUP STORAGE GROUPS", "NOSG"), "2");
+    EXPECT_EQ(ProfileValue(ini, "BACKEDUP STORAGE GROUPS", "SG2"), "First Storage Group");
+    EXPECT_EQ(ProfileValue(ini, "BKP INFO OF->First Storage Group", "NODB"), "1");
+    EXPECT_EQ(ProfileValue(ini, "BKP INFO OF->First Storage Group", "DB1"), "Public Folder Store (EXCH1)");
+}
+
+TEST(JobList, NewerServersTakeOneLineOfCode8SeparatedNames) {
+    DemoConfig c = exchangeDemo();
+    ExchangeSelection s = SelectStores(c.exchange, L"\bMailbox Database 0815\bArchive #2\bNo such\r\n", 2010);
+    ASSERT_EQ(s.databases.size(), 2u);
+    EXPECT_EQ(s.databases[0]->name, L"Mailbox Database 0815");
+    EXPECT_EQ(s.databases[1]->name, L"Archive #2");  // '#' is part of a 2010 name
+    EXPECT_EQ(s.unknown, std::vector<std::wstring>{L"No such"});
+}
+
+TEST(FileNames, ReservedCharactersBecomeUnderscores) {
+    EXPECT_EQ(FileNameOf(L"Mailbox Store (EXCH1)"), L"Mailbox Store (EXCH1)");
+    EXPECT_EQ(FileNameOf(L"a/b\\c:d*e?f\"g<h>i|j"), L"a_b_c_d_e_f_g_h_i_j");
+    EXPECT_EQ(FileNameOf(L"ends."), L"ends_");
+}

@@ -1,0 +1,103 @@
+// The SharePoint tool: its window, its job file and its end.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "CompanionHarness.h"
+#include "common/CommandLine.h"
+#include "common/Files.h"
+#include "common/Text.h"
+
+using namespace tess;
+using namespace tess::test;
+
+namespace {
+
+const char kDemo[] =
+    "[SharePointContent:c1]\r\nName=WSS_Content\r\nSize=3 MB\r\n"
+    "[SharePointContent:c2]\r\nName=WSS_Search\r\nSize=4000\r\n";
+
+std::wstring lineFor(const Sandbox& box) {
+    return Quoted(box.program() + L"\\OstrovaSharepoint.exe") + L" " +
+           Quoted(L"DisplayTessaron/" + box.program() + L"\\VXCOMMON\\VXSharpointBkupSet.ini");
+}
+
+HWND windowOf(DWORD pid) {
+    struct Search {
+        DWORD pid;
+        HWND found;
+    } search{pid, nullptr};
+    EnumWindows(
+        [](HWND hwnd, LPARAM lp) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(lp);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(hwnd, &owner);
+            wchar_t title[64] = {};
+            GetWindowTextW(hwnd, title, 64);
+            if (owner == s->pid && std::wstring(title) == L"SharePoint Server" && IsWindowVisible(hwnd)) {
+                s->found = hwnd;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+}  // namespace
+
+TEST(SharePointTool, BacksUpToTheJobFilesFolderAndEnds) {
+    Sandbox box(kDemo);
+    box.install(L"OstrovaSharepoint.exe");
+    const std::wstring destination = box.folder(L"E drive") + L"\\SharePoint";
+    CreateDirectoryW((box.program() + L"\\VXCOMMON").c_str(), nullptr);
+    WriteBytes(box.common(L"VXSharpointBkupSet.ini"), ToAnsi(L"[Backup]\r\nDestination=" + destination + L"\r\n"));
+    EXPECT_EQ(box.run(lineFor(box)), 0u);
+    EXPECT_EQ(FileSize(destination + L"\\WSS_Content.bak"), 3u << 20);
+    EXPECT_EQ(FileSize(destination + L"\\WSS_Search.bak"), 4000u);
+    EXPECT_EQ(ReadBytes(box.program() + L"\\VXSharepointstatus.txt"), "Completed\r\n");
+    EXPECT_EQ(ReadBytes(box.common(L"VXShpstatus.txt")), "2\r\n");
+    EXPECT_EQ(box.first(L"cmd").fields.at(0), lineFor(box));
+}
+
+TEST(SharePointTool, ShowsItsWindowAndNamesTheDefaultFolderWithoutAJobFile) {
+    Sandbox box(std::string(kDemo) + "[Faults]\r\nOstrovaSharepoint=slow:30\r\n");
+    box.install(L"OstrovaSharepoint.exe");
+    UniqueHandle process = box.start(lineFor(box));
+    ASSERT_TRUE(process);
+    HWND window = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (window = windowOf(GetProcessId(process.get()))) != nullptr; }));
+    wchar_t text[512] = {};
+    GetDlgItemTextW(window, 100, text, 512);
+    EXPECT_NE(std::wstring(text).find(L"default folder " + box.program() + L"\\SharePointBackup"), std::wstring::npos)
+        << ToUTF8(text);
+    // Closing the window while it works cancels: nothing half-written stays behind.
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    ASSERT_EQ(WaitForSingleObject(process.get(), 10000), static_cast<DWORD>(WAIT_OBJECT_0));
+    DWORD code = 0;
+    GetExitCodeProcess(process.get(), &code);
+    EXPECT_EQ(code, 5u);
+    EXPECT_EQ(ReadBytes(box.program() + L"\\VXSharepointstatus.txt"), "Cancelled\r\n");
+    EXPECT_FALSE(FileExists(box.program() + L"\\SharePointBackup\\WSS_Content.bak"));
+}
+
+TEST(SharePointTool, FailuresAndMalformedLinesAreReported) {
+    struct Case {
+        std::string ini;
+        bool wellFormed;
+        DWORD exitCode;
+        std::string error;
+    } cases[] = {
+        {std::string(kDemo) + "[Faults]\r\nOstrovaSharepoint=fail:Farm is offline.\r\n", true, 1, "Farm is offline."},
+        {std::string(kDemo) + "[SharePointContent:c3]\r\nName=Half\r\nSize=1000\r\nFault=partial:10\r\n", true, 1, "stopped after 100 bytes"},
+        {kDemo, false, 2, "Invalid request"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.error);
+        Sandbox box(c.ini);
+        const std::wstring exe = box.install(L"OstrovaSharepoint.exe");
+        EXPECT_EQ(box.run(c.wellFormed ? lineFor(box) : Quoted(exe) + L" job.ini"), c.exitCode);
+        EXPECT_NE(ReadBytes(box.common(L"SharePointError.txt")).find(c.error), std::string::npos);
+        EXPECT_EQ(ReadBytes(box.common(L"VXShpstatus.txt")), "2\r\n");
+    }
+}
