@@ -1,0 +1,84 @@
+#pragma once
+// The skinned push button: a face image from the shared skin with its caption over it.
+// States: 0 normal, 1 hover (the pointer over it), 2 disabled. While a transfer ships (the
+// program-wide transfer-in-progress flag) the face stays as it is, so that a long copy does not
+// repaint buttons for every mouse twitch.
+//
+// It acts on the release of the left mouse button over it (WM_COMMAND/BN_CLICKED to its window);
+// the release of the right button shows its tip ("<window name>.<button name>") and does not act.
+#include <windows.h>
+
+#include <string>
+
+namespace tess {
+
+class Window;
+
+// What a face looks like; the decision below works on values only.
+struct ButtonFace {
+    std::wstring imageKey;
+    COLORREF captionColor = RGB(0, 0, 0);
+    bool captionEnabled = true;
+    bool operator==(const ButtonFace& o) const {
+        return imageKey == o.imageKey && captionColor == o.captionColor && captionEnabled == o.captionEnabled;
+    }
+};
+
+// A disabled face keeps this caption colour whatever state is asked for.
+constexpr COLORREF kDisabledCaptionColor = RGB(100, 111, 113);
+
+// The face wanted for `state` (0, 1, 2); `imageKey` "" means the default for the state
+// (`normalKey` for 0 and 2, `hoverKey` for 1). While a transfer is in progress the current face
+// is kept.
+ButtonFace DecideButtonFace(const ButtonFace& current, int state, const std::wstring& imageKey, bool faceEnabled,
+                            bool transferInProgress, COLORREF grayText, const std::wstring& normalKey = L"button_enb",
+                            const std::wstring& hoverKey = L"button_ovr");
+
+class ImageButton {
+public:
+    enum State { kNormal = 0, kHover = 1, kDisabled = 2 };
+
+    ImageButton() = default;
+    ~ImageButton();
+    ImageButton(const ImageButton&) = delete;
+    ImageButton& operator=(const ImageButton&) = delete;
+
+    HWND create(Window& owner, const wchar_t* name, int id, const RECT& rect, const wchar_t* caption);
+    HWND hwnd() const { return hwnd_; }
+    const std::wstring& name() const { return name_; }
+
+    void setCaption(const std::wstring& caption);
+    std::wstring caption() const;
+    // The wizards' data buttons use "buttondata_enb" / "buttondata_ovr".
+    void setFaceKeys(const std::wstring& normalKey, const std::wstring& hoverKey);
+    // Sets the state; each property is written (and the button repainted) only when it changes.
+    void setState(int state, const std::wstring& imageKey = L"");
+    // Enables or disables the face (a disabled face keeps its grey caption).
+    void setEnabled(bool enabled);
+    // The hourglass until the pointer next moves over the button.
+    void showBusyPointer();
+    const ButtonFace& face() const { return face_; }
+    // Whether the last release of the left button over it acted (tests).
+    static ImageButton* fromHandle(HWND hwnd);
+
+private:
+    static LRESULT CALLBACK proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT onMessage(UINT msg, WPARAM wp, LPARAM lp);
+    void paint(HDC dc);
+    void applyFace(const ButtonFace& wanted);
+    void click();
+    void showTip();
+
+    Window* window_ = nullptr;
+    HWND hwnd_ = nullptr;
+    int id_ = 0;
+    std::wstring name_;
+    std::wstring normalKey_ = L"button_enb";
+    std::wstring hoverKey_ = L"button_ovr";
+    ButtonFace face_{L"button_enb", RGB(0, 0, 0), true};
+    bool pressed_ = false;
+    bool tracking_ = false;
+    bool busyPointer_ = false;
+};
+
+}  // namespace tess

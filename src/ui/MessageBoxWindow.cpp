@@ -1,0 +1,197 @@
+#include "ui/MessageBoxWindow.h"
+
+#include "common/Log.h"
+#include "ui/ImageButton.h"
+#include "ui/Skin.h"
+#include "ui/SkinLabel.h"
+
+namespace tess {
+namespace {
+
+constexpr int px(int twips) { return (twips + 7) / 15; }  // twips to design pixels, rounded
+
+const wchar_t* const kIconKeys[4] = {L"vx_msg_info", L"vx_msg_question", L"vx_msg_cross", L"vx_msg_warn"};
+
+// Positions here are placeholders; resizeMsgbox() places everything once the text is known.
+const ControlSpec kLayout[] = {
+    {L"Picture1", MesgBox::kIdCaptionImage, ControlKind::CaptionBar, {0, 0, 40, 30}},
+    {L"AppCaption", MesgBox::kIdAppCaption, ControlKind::CaptionBar, {40, 0, 120, 30}, L"Tessaron"},
+    {L"lblCapbar", MesgBox::kIdCapbar, ControlKind::CaptionBar, {160, 0, 40, 30}},
+    {L"MsgClose", MesgBox::kIdClose, ControlKind::CloseBox, {200, 5, 20, 20}, L"vx_small_close"},
+    {L"picIcon0", MesgBox::kIdIcon0 + 0, ControlKind::Picture, {20, 33, 24, 24}, L"vx_msg_info"},
+    {L"picIcon1", MesgBox::kIdIcon0 + 1, ControlKind::Picture, {20, 33, 24, 24}, L"vx_msg_question"},
+    {L"picIcon2", MesgBox::kIdIcon0 + 2, ControlKind::Picture, {20, 33, 24, 24}, L"vx_msg_cross"},
+    {L"picIcon3", MesgBox::kIdIcon0 + 3, ControlKind::Picture, {20, 33, 24, 24}, L"vx_msg_warn"},
+    {L"lblText", MesgBox::kIdText, ControlKind::Label, {56, 43, 360, 60}},
+    {L"lblSmallText", MesgBox::kIdSmallText, ControlKind::Label, {56, 43, 360, 16}},
+    {L"cmdButton0", MesgBox::kIdButton0 + 0, ControlKind::ImageButton, {0, 0, 73, 23}},
+    {L"cmdButton1", MesgBox::kIdButton0 + 1, ControlKind::ImageButton, {0, 0, 73, 23}},
+    {L"cmdButton2", MesgBox::kIdButton0 + 2, ControlKind::ImageButton, {0, 0, 73, 23}},
+};
+
+}  // namespace
+
+MesgBox::MesgBox() : Window(L"MesgBox", {0, 0, 300, 140}) {}
+
+bool MesgBox::onCreate() {
+    addControls(kLayout);
+    for (int i = 0; i < 4; ++i) showControl(kIdIcon0 + i, false);
+    for (int i = 0; i < 3; ++i) {
+        showControl(kIdButton0 + i, false);
+        button(kIdButton0 + i)->setState(ImageButton::kNormal);
+    }
+    showControl(kIdText, false);
+    showControl(kIdSmallText, false);
+    SkinLabel* caption = label(kIdAppCaption);
+    caption->setColor(skin::kBandText);
+    caption->setFont(FontRole::Caption);
+    caption->setFormat(DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+    label(kIdSmallText)->setFormat(DT_SINGLELINE | DT_NOPREFIX);
+    return true;
+}
+
+void MesgBox::setMessage(const std::wstring& text) {
+    plan_ = PlanMessageText(text);
+    if (plan_.shortText) {
+        label(kIdSmallText)->setText(plan_.labelText);
+        showControl(kIdText, false);
+        showControl(kIdSmallText, true);
+    } else {
+        label(kIdText)->setText(plan_.labelText);
+        showControl(kIdText, true);
+        showControl(kIdSmallText, false);
+    }
+    resizeMsgbox();
+    RoundedBorder(hwnd(), name());
+}
+
+void MesgBox::setButton(int index, const std::wstring& caption, bool visible) {
+    ImageButton* b = button(kIdButton0 + index);
+    if (!b) return;
+    b->setCaption(caption);
+    showControl(kIdButton0 + index, visible);
+}
+
+void MesgBox::resizeMsgbox() {
+    using namespace mesgbox;
+    MessageLayoutInput in{};
+    if (plan_.shortText) {
+        SIZE s = label(kIdSmallText)->measureText();  // the label sizes itself to its one line
+        in.textWidth = s.cx * 15;
+        in.textHeight = std::max<int>(s.cy * 15, 300);
+    } else {
+        in.textWidth = kMultiLineWidth;
+        // The table's height, or more when the text really needs more lines: a long message
+        // must never lose its end.
+        SIZE s = label(kIdText)->measureText(px(kMultiLineWidth));
+        in.textHeight = std::max<int>(plan_.labelHeightTwips, s.cy * 15);
+    }
+    in.buttonCount = buttonCount_;
+    layout_ = LayoutMessageBox(in);
+    onLayout();
+}
+
+void MesgBox::onLayout() {
+    using namespace mesgbox;
+    if (!layout_.windowWidth) return;
+    const MessageLayout& l = layout_;
+    const int body = kCaptionBarHeight;  // body coordinates start below the caption bar
+    const int w = px(l.windowWidth);
+    const int band = px(kCaptionBarHeight);
+    placeControl(kIdCaptionImage, {0, 0, 40, band});
+    placeControl(kIdAppCaption, {40, 0, 120, band});
+    placeControl(kIdCapbar, {160, 0, std::max(0, w - 160 - 30), band});
+    placeControl(kIdClose, {w - 27, (band - 20) / 2, 20, 20});
+    for (int i = 0; i < 4; ++i)
+        placeControl(kIdIcon0 + i, {px(kIconLeft), px(body + 50 + 150), px(kIconSize), px(kIconSize)});
+    DesignRect text{px(l.textLeft), px(body + l.textTop), px(l.textWidth), px(l.textHeight)};
+    placeControl(kIdText, text);
+    placeControl(kIdSmallText, {text.x, px(body + kTextTop) + (px(l.textHeight) - controlRect(kIdSmallText).height) / 2,
+                                text.width, px(l.textHeight)});
+    for (int i = 0; i < 3; ++i)
+        placeControl(kIdButton0 + i, {px(kStripLeft + l.buttonLeft[i]), px(body + l.stripTop + kButtonTop),
+                                      px(kFaceWidth), px(kFaceHeight)});
+    if (designRect().width != w || designRect().height != px(l.windowHeight)) {
+        setDesignSize(w, px(l.windowHeight));
+        RoundedBorder(hwnd(), name());
+    }
+}
+
+void MesgBox::prepare(const std::wstring& text, int icon, int buttons, const std::wstring& caption) {
+    try {
+        buttonCount_ = -1;
+        set_ = buttons;
+        setMessage(text);
+        label(kIdAppCaption)->setText(L"Tessaron");
+        if (auto set = ButtonSetFor(buttons)) {
+            for (size_t i = 0; i < set->captions.size(); ++i) setButton(static_cast<int>(i), set->captions[i], true);
+            buttonCount_ = static_cast<int>(set->captions.size());
+        }
+        SetWindowTextW(hwnd(), caption.c_str());
+        for (int i = 0; i < 4; ++i) showControl(kIdIcon0 + i, i == icon);
+        resizeMsgbox();
+        centre();
+    } catch (...) {
+        TraceError(L"ShowMessage", L" preparing the message box");
+    }
+}
+
+void MesgBox::finish(int code) {
+    result_ = code;
+    endModal();
+}
+
+void MesgBox::onCommand(int id, int /*code*/, HWND /*control*/) {
+    if (id == kIdClose) {
+        onClose();
+        return;
+    }
+    if (id >= kIdButton0 && id < kIdButton0 + 3) {
+        if (auto code = ResultForCaption(button(id)->caption())) finish(*code);
+    }
+}
+
+bool MesgBox::onKey(UINT vk, bool alt) {
+    if (vk == VK_ESCAPE && !alt) {
+        // Escape means what the close box means.
+        onClose();
+        return true;
+    }
+    if (auto code = ResultForKey(set_, vk, alt)) {
+        finish(*code);
+        return true;
+    }
+    return alt;  // other Alt keys are swallowed: no menu, no beep
+}
+
+void MesgBox::onClose() {
+    std::vector<std::wstring> captions;
+    for (int i = 0; i < 3; ++i)
+        if (isControlShown(kIdButton0 + i)) captions.push_back(button(kIdButton0 + i)->caption());
+    finish(ResultForCloseBox(captions));
+}
+
+void MesgBox::paintBackground(HDC dc, const RECT& client) {
+    HBRUSH body = CreateSolidBrush(skin::kPanel);
+    FillRect(dc, &client, body);
+    DeleteObject(body);
+    // The button strip is set off from the text by a light band.
+    if (layout_.windowWidth) {
+        RECT strip = client;
+        strip.top = scale(px(mesgbox::kCaptionBarHeight + layout_.stripTop));
+        HBRUSH b = CreateSolidBrush(RGB(241, 244, 247));
+        FillRect(dc, &strip, b);
+        DeleteObject(b);
+    }
+    SetImagetoScreenSmall(dc, client, dpi());
+}
+
+int RunMessageBox(HWND owner, const std::wstring& text, int icon, int buttons, const std::wstring& caption) {
+    MesgBox box;
+    if (!box.create(owner)) return box.result();
+    box.prepare(text, icon, buttons, caption);
+    box.runModal(owner);
+    return box.result();
+}
+
+}  // namespace tess

@@ -1,0 +1,58 @@
+#pragma once
+// `MesgBox`: the window behind ShowMessage. One object per call: create, prepare, run modally,
+// read the result. Tests create it modeless and drive it with messages.
+#include <string>
+
+#include "ui/MessageLayout.h"
+#include "ui/Window.h"
+
+namespace tess {
+
+class MesgBox : public Window {
+public:
+    enum Id {
+        kIdCaptionImage = 100,  // Picture1
+        kIdAppCaption,
+        kIdCapbar,
+        kIdClose,               // MsgClose
+        kIdIcon0,               // picIcon 0..3
+        kIdText = kIdIcon0 + 4, // lblText
+        kIdSmallText,           // lblSmallText
+        kIdButton0,             // cmdButton 0..2
+    };
+
+    MesgBox();
+
+    // Fills and sizes the window (after create()): the text, the caption-bar text, the buttons
+    // of the set, the window caption, the icon.
+    void prepare(const std::wstring& text, int icon, int buttons, const std::wstring& caption);
+    int result() const { return result_; }
+    const MessageTextPlan& plan() const { return plan_; }
+    const MessageLayout& layout() const { return layout_; }
+    int buttonCount() const { return buttonCount_; }
+
+protected:
+    bool onCreate() override;
+    void onCommand(int id, int code, HWND control) override;
+    bool onKey(UINT vk, bool alt) override;
+    void onClose() override;
+    void paintBackground(HDC dc, const RECT& client) override;
+    void onLayout() override;
+
+private:
+    void setMessage(const std::wstring& text);
+    void setButton(int index, const std::wstring& caption, bool visible);
+    void resizeMsgbox();
+    void finish(int code);
+
+    int result_ = 0;
+    int buttonCount_ = -1;
+    int set_ = -1;
+    MessageTextPlan plan_;
+    MessageLayout layout_{};
+};
+
+// Shows the box modally over `owner` and returns the result code.
+int RunMessageBox(HWND owner, const std::wstring& text, int icon, int buttons, const std::wstring& caption);
+
+}  // namespace tess

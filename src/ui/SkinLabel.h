@@ -1,0 +1,63 @@
+#pragma once
+// A label or picture drawn on its window's skinned background: text (with a colour, font role
+// and DrawText format) or a skin image. It can drag its window (the caption strip) or report a
+// click (a close box, a help image) as WM_COMMAND with STN_CLICKED on the left-button release.
+// The text is the window text, so other processes can read it with WM_GETTEXT.
+#include <windows.h>
+
+#include <string>
+
+#include "ui/Window.h"
+
+namespace tess {
+
+class SkinLabel {
+public:
+    enum class Mode { Text, Image };
+
+    SkinLabel() = default;
+    ~SkinLabel();
+    SkinLabel(const SkinLabel&) = delete;
+    SkinLabel& operator=(const SkinLabel&) = delete;
+
+    HWND create(Window& owner, const wchar_t* name, int id, const RECT& rect, const wchar_t* textOrKey, Mode mode);
+    HWND hwnd() const { return hwnd_; }
+
+    void setText(const std::wstring& text);
+    std::wstring text() const;
+    void setImage(const std::wstring& key);
+    const std::wstring& image() const { return imageKey_; }
+    void setColor(COLORREF color);
+    void setFont(FontRole role);
+    void setFormat(UINT drawTextFormat);  // DT_ flags; DT_WORDBREAK | DT_NOPREFIX by default
+    void setDragsWindow(bool drags) { dragsWindow_ = drags; }
+    void setClickable(bool clickable) { clickable_ = clickable; }
+    // The size the text needs on one line (or wrapped to `width` design pixels when > 0), in
+    // design pixels.
+    SIZE measureText(int wrapWidth = 0) const;
+
+    static SkinLabel* fromHandle(HWND hwnd);
+
+private:
+    static LRESULT CALLBACK proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT onMessage(UINT msg, WPARAM wp, LPARAM lp);
+    void paint(HDC dc);
+
+    Window* window_ = nullptr;
+    HWND hwnd_ = nullptr;
+    int id_ = 0;
+    Mode mode_ = Mode::Text;
+    std::wstring imageKey_;
+    COLORREF color_ = RGB(33, 37, 41);
+    FontRole font_ = FontRole::Body;
+    UINT format_ = DT_WORDBREAK | DT_NOPREFIX;
+    bool dragsWindow_ = false;
+    bool clickable_ = false;
+    bool pressed_ = false;
+};
+
+// Paints the part of the parent's background that lies under a child, so that skinned controls
+// look transparent (the parent answers WM_PRINTCLIENT with its background only).
+void PaintParentBackground(HWND child, HDC dc);
+
+}  // namespace tess

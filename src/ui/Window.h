@@ -1,0 +1,197 @@
+#pragma once
+// The base of every Tessaron window: borderless, skinned, laid out in 96-dpi design pixels and
+// scaled to the monitor's density.
+//
+// How to build a window
+// ---------------------
+//   class FrmExample : public Window {
+//   public:
+//       FrmExample() : Window(L"frmExample", {0, 0, 420, 260}) {}   // design name, design size
+//       std::optional<Result> result;
+//   protected:
+//       bool onCreate() override {
+//           addControls(kLayout);        // a static table of ControlSpec: name, id, kind, rect, text
+//           button(kIdOk)->setCaption(L"OK");
+//           return true;
+//       }
+//       void onCommand(int id, int code, HWND) override { if (id == kIdOk) { result = ...; endModal(); } }
+//       bool onKey(UINT vk, bool alt) override { ... return true when the key was used; }
+//       void paintBackground(HDC dc, const RECT& client) override { Skin().... }
+//   };
+//   // A modal window is a function:
+//   std::optional<Result> runExample(HWND owner, const Input& in) {
+//       FrmExample w; ...copy input...;
+//       if (!w.runModal(owner)) return std::nullopt;
+//       return w.result;
+//   }
+// Tests create the same class with createModeless(nullptr) and drive it with messages.
+//
+// Every window and control carries its design name as the "AutomationId" window property (a
+// global atom), which UI tests and the end-to-end test find it by, also from another process.
+// Image buttons send WM_COMMAND (BN_CLICKED) to their window on a left-button release; a
+// right-button release shows the button's tip instead ("<window name>.<button name>").
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace tess {
+
+class ImageButton;
+class SkinLabel;
+
+// A rectangle in design pixels (96 dpi).
+struct DesignRect {
+    int x, y, width, height;
+};
+
+enum class ControlKind {
+    ImageButton,  // skinned face + caption (ImageButton)
+    Label,        // text on the window's background (SkinLabel)
+    Picture,      // a skin image on the window's background (SkinLabel with an image key)
+    CaptionBar,   // a label that drags the window
+    CloseBox,     // a picture that sends WM_COMMAND with its id when clicked
+    Native,       // any system control class (edit, combo box, list view, tree view, progress bar)
+};
+
+// One row of a window's layout table.
+struct ControlSpec {
+    const wchar_t* name;  // design name, becomes the AutomationId
+    int id;               // control id, WM_COMMAND's id
+    ControlKind kind;
+    DesignRect rect;
+    const wchar_t* text = L"";       // caption, label text or skin image key
+    const wchar_t* nativeClass = nullptr;  // ControlKind::Native only
+    DWORD style = 0;                 // added to WS_CHILD | WS_VISIBLE (for Native, the whole style)
+    DWORD exStyle = 0;
+};
+
+// Font roles; every window keeps one set per density.
+enum class FontRole { Body, Bold, Caption, Title, Small };
+
+class Window {
+public:
+    Window(std::wstring designName, DesignRect design);
+    virtual ~Window();
+    Window(const Window&) = delete;
+    Window& operator=(const Window&) = delete;
+
+    HWND hwnd() const { return hwnd_; }
+    const std::wstring& name() const { return name_; }
+    // The Window object of one of our top-level windows, or null.
+    static Window* fromHandle(HWND hwnd);
+
+    // Creates the window hidden and builds its controls (onCreate). False when it failed.
+    bool create(HWND owner);
+    // Creates and shows without a nested loop: the main window, and tests.
+    bool createModeless(HWND owner, int showCommand = SW_SHOWNORMAL);
+    // Shows modally, owned by `owner` (which is disabled meanwhile and gets the focus back).
+    // Returns when endModal() was called or the window was destroyed; false when it could not be
+    // created or a WM_QUIT arrived (which is posted again for the outer loop).
+    bool runModal(HWND owner);
+    // Ends the modal loop (or, for a modeless window, destroys it).
+    void endModal();
+    bool isModalDone() const { return modalDone_; }
+
+    // Density of the window's monitor and design-pixel scaling.
+    int dpi() const { return dpi_; }
+    int scale(int designPixels) const { return MulDiv(designPixels, dpi_, 96); }
+    RECT scale(const DesignRect& r) const;
+    HFONT font(FontRole role) const;
+
+    // Controls created from the layout table.
+    HWND control(int id) const;
+    ImageButton* button(int id) const;
+    SkinLabel* label(int id) const;
+    // Moves a control to a new design rectangle (kept for later density changes).
+    void placeControl(int id, const DesignRect& rect);
+    DesignRect controlRect(int id) const;
+    void showControl(int id, bool show);
+    // Whether the control is shown (its own flag, also while the window is still hidden).
+    bool isControlShown(int id) const;
+    // Changes the window's design size (message box sizing itself to its text).
+    void setDesignSize(int width, int height);
+    DesignRect designRect() const { return design_; }
+
+    // Puts every image button of this window back into the normal state (mouse over background).
+    void resetButtonFaces();
+
+    // Handles a key before the focused control sees it; true when used. Called by
+    // PreTranslateWindowMessage from the message loops, and by the window procedure when the
+    // window itself has the focus.
+    bool handleKey(UINT vk, bool alt);
+
+protected:
+    virtual bool onCreate() { return true; }
+    virtual LRESULT onMessage(UINT msg, WPARAM wp, LPARAM lp);
+    virtual void onCommand(int /*id*/, int /*code*/, HWND /*control*/) {}
+    // Alt+letter keys arrive with alt = true (vk is the upper-case letter whatever the case).
+    virtual bool onKey(UINT /*vk*/, bool /*alt*/) { return false; }
+    // The close box or Alt+F4: by default ends the window.
+    virtual void onClose() { endModal(); }
+    // Paints the window background (also used by the skinned controls to paint behind them).
+    virtual void paintBackground(HDC dc, const RECT& client);
+    // After the controls were placed at the current density.
+    virtual void onLayout() {}
+    virtual void onDestroy() {}
+
+    void addControls(const ControlSpec* specs, size_t count);
+    template <size_t N>
+    void addControls(const ControlSpec (&specs)[N]) { addControls(specs, N); }
+    HWND addControl(const ControlSpec& spec);
+
+    // Places the window: centred on the owner, or on its monitor's work area.
+    void centre();
+    HWND owner() const { return owner_; }
+
+private:
+    static void registerClass();
+    static LRESULT CALLBACK thunk(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT dispatch(UINT msg, WPARAM wp, LPARAM lp);
+    void applyDensity(int dpi);
+    void buildFonts();
+    void paint();
+
+    struct Control {
+        int id;
+        HWND hwnd;
+        ControlKind kind;
+        DesignRect rect;
+        std::unique_ptr<ImageButton> button;
+        std::unique_ptr<SkinLabel> label;
+    };
+
+    std::wstring name_;
+    DesignRect design_;
+    HWND hwnd_ = nullptr;
+    HWND owner_ = nullptr;
+    int dpi_ = 96;
+    bool modalDone_ = false;
+    bool inModalLoop_ = false;
+    std::vector<Control> controls_;
+    HFONT fonts_[5] = {};
+};
+
+// Sets the "AutomationId" property (a global atom of the name) on a window or control.
+void SetAutomationId(HWND hwnd, const wchar_t* name);
+// The AutomationId of a window, or empty.
+std::wstring GetAutomationId(HWND hwnd);
+// The first descendant of `parent` (or, with null, of any top-level window of this process)
+// whose AutomationId is `name`.
+HWND FindByAutomationId(HWND parent, const wchar_t* name);
+
+// The pre-translate step of every message loop: gives the top-level Tessaron window of the
+// message the key before the focused control (a focused tree view swallows WM_SYSKEYDOWN).
+bool PreTranslateWindowMessage(MSG& msg);
+// The application's loop: runs until WM_QUIT and returns its exit code.
+int RunMessageLoop();
+
+// Density helpers that also work on systems without per-monitor density (Windows 7).
+int DpiForWindow(HWND hwnd);
+int DpiForSystem();
+
+// Window drag by its caption: release the capture and let the system move it.
+void StartCaptionDrag(HWND topLevel);
+
+}  // namespace tess
