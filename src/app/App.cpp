@@ -1,37 +1,39 @@
 #include "app/App.h"
 
+#include <commctrl.h>
+#include <objbase.h>
+
+#include "app/MainWindow.h"
+#include "ui/Tips.h"
+
 namespace tess {
-namespace {
 
-// A plain placeholder until the skinned main window lands.
-LRESULT CALLBACK placeholderProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_DESTROY) {
-        PostQuitMessage(0);
-        return 0;
+int RunApplication(HINSTANCE /*instance*/, int showCommand) {
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
+    InitCommonControlsEx(&icc);
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);  // the help viewer and the shell need it
+    int exitCode = 0;
+    {
+        FrmAdvancedBackup main;
+        // A missing component file has been reported inside create(); the program ends here.
+        if (main.createModeless(nullptr, showCommand)) {
+            // The process lives as long as the main window.
+            MSG msg;
+            while (main.hwnd()) {
+                BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+                if (got <= 0) {
+                    exitCode = got == 0 ? static_cast<int>(msg.wParam) : 1;
+                    break;
+                }
+                if (PreTranslateWindowMessage(msg)) continue;
+                TranslateMessage(&msg);
+                DispatchMessageW(&msg);
+            }
+        }
+        HideTip();
     }
-    return DefWindowProcW(hwnd, msg, wp, lp);
-}
-
-}  // namespace
-
-int RunApplication(HINSTANCE instance, int showCommand) {
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = placeholderProc;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    wc.lpszClassName = L"FrmAdvancedBackup";
-    RegisterClassW(&wc);
-    HWND hwnd = CreateWindowW(wc.lpszClassName, L"Tessaron", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 480,
-                              640, nullptr, nullptr, instance, nullptr);
-    if (!hwnd) return 1;
-    ShowWindow(hwnd, showCommand);
-    MSG msg;
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-    return static_cast<int>(msg.wParam);
+    CoUninitialize();
+    return exitCode;
 }
 
 }  // namespace tess

@@ -106,6 +106,12 @@ void ImageButton::setEnabled(bool enabled) {
     setState(enabled ? kNormal : kDisabled);
 }
 
+void ImageButton::setFont(FontRole role) {
+    if (font_ == role) return;
+    font_ = role;
+    InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
 void ImageButton::showBusyPointer() {
     busyPointer_ = true;
     SetCursor(LoadCursor(nullptr, IDC_WAIT));
@@ -131,7 +137,7 @@ void ImageButton::paint(HDC dc) {
     DrawSkinImage(mem, face_.imageKey, rc);
     SetBkMode(mem, TRANSPARENT);
     SetTextColor(mem, face_.captionColor);
-    HGDIOBJ oldFont = SelectObject(mem, window_->font(FontRole::Bold));
+    HGDIOBJ oldFont = SelectObject(mem, window_->font(font_));
     std::wstring text = caption();
     DrawTextW(mem, text.c_str(), static_cast<int>(text.size()), &rc, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
     SelectObject(mem, oldFont);

@@ -10,6 +10,8 @@
 
 #include <string>
 
+#include "ui/Window.h"
+
 namespace tess {
 
 class Window;
@@ -55,6 +57,7 @@ public:
     void setState(int state, const std::wstring& imageKey = L"");
     // Enables or disables the face (a disabled face keeps its grey caption).
     void setEnabled(bool enabled);
+    void setFont(FontRole role);
     // The hourglass until the pointer next moves over the button.
     void showBusyPointer();
     const ButtonFace& face() const { return face_; }
@@ -79,6 +82,7 @@ private:
     bool pressed_ = false;
     bool tracking_ = false;
     bool busyPointer_ = false;
+    FontRole font_ = FontRole::Bold;
 };
 
 }  // namespace tess

@@ -38,6 +38,7 @@ protected:
     void onClose() override;
     void paintBackground(HDC dc, const RECT& client) override;
     void onLayout() override;
+    int captionBandHeight() const override { return mesgbox::kCaptionBarHeight / 15; }
 
 private:
     void setMessage(const std::wstring& text);

@@ -514,6 +514,12 @@ LRESULT Window::onMessage(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_CLOSE:
             onClose();
             return 0;
+        case WM_NCHITTEST: {
+            POINT pt{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+            ScreenToClient(hwnd_, &pt);
+            if (pt.y >= 0 && pt.y < scale(captionBandHeight())) return HTCAPTION;
+            break;
+        }
         case WM_DPICHANGED: {
             auto* suggested = reinterpret_cast<RECT*>(lp);
             applyDensity(HIWORD(wp));

@@ -135,6 +135,9 @@ protected:
     // After the controls were placed at the current density.
     virtual void onLayout() {}
     virtual void onDestroy() {}
+    // Height of the caption band in design pixels: pressing the mouse on the bare band drags
+    // the window like a title bar (0: no band).
+    virtual int captionBandHeight() const { return 0; }
 
     void addControls(const ControlSpec* specs, size_t count);
     template <size_t N>
