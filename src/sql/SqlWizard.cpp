@@ -1,7 +1,14 @@
 #include "sql/SqlWizard.h"
 
+#include "sql/FrmSqlDataList.h"
+#include "sql/FrmSqlSvrLogin.h"
+
 namespace tess {
 
-void RunSqlServerWizard(HWND) {}  // the login window arrives with the SQL work
+void RunSqlServerWizard(HWND mainWindow) {
+    // The login closes itself once the list has arrived; the database window is then owned by the
+    // main window, not by the login that is gone.
+    if (sql::RunSqlServerLogin(mainWindow)) sql::RunSqlDataList(mainWindow);
+}
 
 }  // namespace tess

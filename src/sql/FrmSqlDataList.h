@@ -1,0 +1,68 @@
+#pragma once
+// frmSQLDataList: the databases of the instance with their sizes and check boxes, the selected
+// total, the temporary and destination folders, and "Transfer data", which runs the transfer in
+// this window (the window is the run's view: progress label, progress bar, disabled controls).
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+#include "sql/SqlLogic.h"
+#include "sql/SqlTransferRun.h"
+#include "ui/Window.h"
+
+namespace tess::sql {
+
+class FrmSQLDataList : public Window, public RunView {
+public:
+    enum Id {
+        kCapbar = 200, kTitleImage, kTitleText, kHelp, kClose, kLabel5, kLabel2, kList, kLabel1, kTotal, kRecalculate,
+        kLabel4, kTemp, kTempBrowse, kLabel3, kDestination, kDestinationBrowse, kLabel6, kProgressText, kProgress,
+        kCancelHint, kTransfer, kCancel, kSchList, kSchLabel, kSchCombo,
+    };
+
+    FrmSQLDataList();
+    ~FrmSQLDataList() override;
+
+    void LoadLstSQLServerDB();
+    void Recalculate();
+    void CmdSQLNext_Click();
+    const std::vector<DatabaseRow>& rows() const { return rows_; }
+    const RunReport& lastRun() const { return lastRun_; }
+
+    // RunView
+    void setRunning(bool running) override;
+    void setProgressText(const std::wstring& text, bool visible) override;
+    void setProgressBarVisible(bool visible) override;
+    void setProgress(double percent) override;
+    void focusTemporaryBrowse() override;
+    HWND window() const override { return hwnd(); }
+
+protected:
+    bool onCreate() override;
+    LRESULT onMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+    void onCommand(int id, int code, HWND control) override;
+    bool onKey(UINT vk, bool alt) override;
+    void onClose() override;
+    void paintBackground(HDC dc, const RECT& client) override;
+    void onLayout() override;
+
+private:
+    void chooseFolder(bool destination);
+    void showHelp();
+    void onItemChanged(const NMLISTVIEW& change);
+    std::wstring text(int id) const;
+
+    std::vector<DatabaseRow> rows_;
+    RunReport lastRun_;
+    bool loading_ = false;
+    bool running_ = false;
+    HBRUSH body_ = nullptr;
+    HBRUSH white_ = nullptr;
+};
+
+// Shows the database window modally, owned by the main window.
+void RunSqlDataList(HWND owner);
+
+}  // namespace tess::sql

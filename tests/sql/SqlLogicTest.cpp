@@ -1,0 +1,233 @@
+// The SQL Server transfer's decisions, as values: no windows, no files.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <gtest/gtest.h>
+
+#include "sql/SqlLogic.h"
+
+namespace tess::sql {
+namespace {
+
+std::vector<std::wstring> argvOf(const std::wstring& line) {
+    int argc = 0;
+    wchar_t** argv = CommandLineToArgvW(line.c_str(), &argc);
+    std::vector<std::wstring> args(argv, argv + argc);
+    LocalFree(argv);
+    return args;
+}
+
+TEST(SqlLogin, InstanceEntriesNameTheDefaultInstanceByTheComputerAlone) {
+    EXPECT_EQ(InstanceEntries(L"SRV1", {L"MSSQLSERVER", L"SALES", L"mssqlserver"}),
+              (std::vector<std::wstring>{L"SRV1", L"SRV1\\SALES", L"SRV1"}));
+    EXPECT_TRUE(InstanceEntries(L"SRV1", {}).empty());
+}
+
+TEST(SqlLogin, LocalServerCheck) {
+    struct Case {
+        const wchar_t* server;
+        int code;
+    } cases[] = {
+        {L"", 0},
+        {L"(LOCAL)", 0},
+        {L"Local", 0},
+        {L"SRV1", 0},
+        {L"SRV1\\SALES", 0},
+        {L"srv1\\SALES", 196},       // the computer-name search is case-sensitive
+        {L"OTHER", 196},
+        {L"OTHERSRV1\\SALES", 197},  // contains SRV1, but names another computer
+        {L"SRV1X\\SALES", 197},
+        {L"localhost", 196},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.server);
+        EXPECT_EQ(LocalServerCheck(c.server, L"SRV1"), c.code);
+    }
+}
+
+TEST(SqlLogin, NormalisesTheLocalAliases) {
+    for (const wchar_t* alias : {L"", L"  ", L"local", L"LOCAL", L" Local "}) {
+        SCOPED_TRACE(alias);
+        EXPECT_EQ(NormaliseServerName(alias), L"(local)");
+    }
+    EXPECT_EQ(NormaliseServerName(L" SRV1\\SALES "), L"SRV1\\SALES");
+    EXPECT_EQ(NormaliseServerName(L"(LOCAL)"), L"(LOCAL)");
+}
+
+TEST(SqlLogin, ListToolArgumentFollowsTheAuthenticationTheBoxesImply) {
+    struct Case {
+        const wchar_t *user, *password, *argument, *masked;
+    } cases[] = {
+        {L"", L"", L"2(local)<<<<", L"2(local)<<<<"},
+        {L"sa", L"", L"2(local)<<<<", L"2(local)<<<<"},  // SQL authentication without a password
+        {L"", L"pw", L"2(local)<<<<", L"2(local)<<<<"},
+        {L"sa", L"S3cret", L"1(local)<<sa<<S3cret", L"1(local)<<sa<<********"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::wstring(c.user) + L"/" + c.password);
+        const AuthMode mode = ChooseAuthMode(c.user, c.password);
+        EXPECT_EQ(DbListToolArgument(mode, L"(local)", c.user, c.password), c.argument);
+        EXPECT_EQ(MaskedDbListToolArgument(mode, L"(local)", c.user, c.password), c.masked);
+    }
+}
+
+TEST(SqlLogin, FailureReasonIsShownAlwaysForSqlAuthenticationButOnlyWhenPresentForWindows) {
+    EXPECT_TRUE(ShowsFailureReason(AuthMode::kSqlServer, L""));
+    EXPECT_FALSE(ShowsFailureReason(AuthMode::kWindows, L"  "));
+    EXPECT_TRUE(ShowsFailureReason(AuthMode::kWindows, L"Login failed"));
+}
+
+TEST(SqlDatabaseList, ParsesPairsByLineNumber) {
+    struct Row {
+        const wchar_t* name;
+        long long bytes;  // -1: no size
+        bool checked;
+    };
+    struct Case {
+        const char* what;
+        const wchar_t* text;
+        std::vector<Row> rows;
+    } cases[] = {
+        {"blank size is one kilobyte, tempdb left out",
+         L"master\r\n100\r\ntempdb\r\n8\r\nSales\r\n \r\n",
+         {{L"master", 102400, true}, {L"Sales", 1024, true}}},
+        {"an empty size line leaves the row unsized and unchecked",
+         L"master\r\n100\r\nSales\r\n\r\n",
+         {{L"master", 102400, true}, {L"Sales", -1, false}}},
+        {"tempdb in any case and with blanks",
+         L"TempDB \r\n8\r\nmodel\r\n2048\r\n",
+         {{L"model", 2097152, true}}},
+        {"a size after an unsized row does not slide up to it",
+         L"a\r\n\r\nb\r\n5\r\n",
+         {{L"a", -1, false}, {L"b", 5120, true}}},
+        {"an empty name line keeps the pairing",
+         L"\r\n7\r\nc\r\n3",
+         {{L"c", 3072, true}}},
+        {"sizes above 4 GiB",
+         L"big\r\n8388608\r\n",
+         {{L"big", 8589934592LL, true}}},
+        {"names keep their blanks and non-ASCII letters",
+         L" Ventes été \r\n1\r\n",
+         {{L" Ventes été ", 1024, true}}},
+        {"empty file", L"", {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const auto rows = ParseDatabaseList(c.text);
+        ASSERT_EQ(rows.size(), c.rows.size());
+        for (size_t i = 0; i < rows.size(); ++i) {
+            EXPECT_EQ(rows[i].name, c.rows[i].name);
+            EXPECT_EQ(rows[i].sizeBytes ? static_cast<long long>(*rows[i].sizeBytes) : -1, c.rows[i].bytes);
+            EXPECT_EQ(rows[i].checked, c.rows[i].checked);
+        }
+    }
+}
+
+TEST(SqlDatabaseList, SelectedTotalInMegabytes) {
+    std::vector<DatabaseRow> rows = {{L"a", 512 * 1024ull, true}, {L"b", 1610612736ull, true}, {L"c", 1ull << 40, false}};
+    ASSERT_TRUE(SelectedMegabytes(rows));
+    EXPECT_DOUBLE_EQ(*SelectedMegabytes(rows), 1536.5);
+    EXPECT_EQ(FormatTotal(*SelectedMegabytes(rows)), L"1536.50 MB");
+    rows[2].checked = true;  // a terabyte does not overflow
+    EXPECT_DOUBLE_EQ(*SelectedMegabytes(rows), 1536.5 + 1048576.0);
+    for (auto& row : rows) row.checked = false;
+    EXPECT_FALSE(SelectedMegabytes(rows));
+    rows[0].sizeBytes.reset();  // a checked row without a size counts as selected
+    rows[0].checked = true;
+    EXPECT_EQ(SelectedMegabytes(rows), 0.0);
+}
+
+TEST(SqlRunLogic, DumpFolderForATemporaryPath) {
+    struct Case {
+        const wchar_t *temporary, *dump;
+    } cases[] = {
+        {L"E:\\", L"E:\\OSTROVASQLTEMP"},
+        {L"E:", L"E:\\OSTROVASQLTEMP"},
+        {L"D:\\Temp", L"D:\\Temp\\OSTROVASQLTEMP"},
+        {L"D:\\Temp\\", L"D:\\Temp\\OSTROVASQLTEMP"},
+        {L"D:\\Temp\\OSTROVASQLTEMP", L"D:\\Temp\\OSTROVASQLTEMP"},
+        {L"D:\\Temp\\ostrovasqltemp\\", L"D:\\Temp\\ostrovasqltemp"},
+        {L" D:\\My Dumps ", L"D:\\My Dumps\\OSTROVASQLTEMP"},
+        {L"\\\\nas\\share", L"\\\\nas\\share\\OSTROVASQLTEMP"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.temporary);
+        EXPECT_EQ(DumpFolderFor(c.temporary), c.dump);
+    }
+}
+
+TEST(SqlRunLogic, DumpFileNamesAndCaptions) {
+    EXPECT_EQ(DatabaseOfDumpFile(DumpFileName(L"Sales")), L"Sales");
+    EXPECT_EQ(DatabaseOfDumpFile(DumpFileName(L"a]b[c")), L"a]b[c");
+    EXPECT_EQ(ShortDatabaseCaption(std::wstring(45, L'x')), std::wstring(45, L'x'));
+    EXPECT_EQ(ShortDatabaseCaption(std::wstring(46, L'x')), std::wstring(35, L'x') + L"...");
+    EXPECT_EQ(ShortDestinationCaption(L"E:\\Ostrova\\Ship"), L"E:\\Ostrova\\Ship");
+    EXPECT_EQ(ShortDestinationCaption(L"E:\\Ostrova\\Shipping"), L"E:\\Ostrova\\Ship...");
+}
+
+BackupToolInput ordinaryInput() {
+    BackupToolInput in;
+    in.server = L"(local)";
+    in.database = L"Sales";
+    in.dumpFolderShort = L"C:\\TEMP\\OSTROV~1";
+    in.commonFolderShort = L"C:\\PROGRA~1\\TESS\\VXCOMMON";
+    in.programFolderShort = L"C:\\PROGRA~1\\TESS\\";
+    return in;
+}
+
+TEST(SqlRunLogic, BackupCommandLineHasTheFourteenItemsLaidOutExactly) {
+    const BackupToolCommand c = BuildBackupToolCommand(ordinaryInput());
+    const std::wstring items2to14 =
+        L"\"(local)\" \"[Sales]\" \"\" \"\" \"C:\\TEMP\\OSTROV~1\" \"C:\\PROGRA~1\\TESS\\VXCOMMON\" SQLBackupLog.txt "
+        L"SQLErrorBackupFile.txt sqlserverstatus.txt SQLBackupTraceFile.txt  \"\" \"\" \"\"";
+    EXPECT_EQ(c.parameters, L"\"1\" " + items2to14);
+    EXPECT_EQ(c.line, L"\"C:\\PROGRA~1\\TESS\\ostrova_sqlbackup_tessaron.exe \"1 " + items2to14);
+    EXPECT_EQ(c.traceLine, c.line);  // nothing to mask
+    EXPECT_EQ(c.toolPath, L"C:\\PROGRA~1\\TESS\\ostrova_sqlbackup_tessaron.exe");
+}
+
+TEST(SqlRunLogic, BackupCommandLineCredentialsAndServer) {
+    BackupToolInput in = ordinaryInput();
+    in.server = L"SRV1##SALES";
+    in.user = L"sa";
+    in.password = L"S3cret";
+    BackupToolCommand c = BuildBackupToolCommand(in);
+    EXPECT_NE(c.parameters.find(L"\"SRV1\\SALES\" \"[Sales]\" sa S3cret \"C:"), std::wstring::npos) << c.parameters;
+    EXPECT_NE(c.traceLine.find(L" sa ******** \"C:"), std::wstring::npos) << c.traceLine;
+    EXPECT_EQ(c.traceLine.find(L"S3cret"), std::wstring::npos);
+
+    in.server = L"";
+    EXPECT_NE(BuildBackupToolCommand(in).parameters.find(L"\"1\" \"(local)\" "), std::wstring::npos);
+}
+
+TEST(SqlRunLogic, HostileValuesCannotSplitOrAddArguments) {
+    struct Case {
+        const wchar_t *database, *password, *dumpFolder;
+    } cases[] = {
+        {L"x\" \"/evil", L"p w\"d", L"D:\\dumps\\"},
+        {L"trailing\\", L"pass\\", L"D:\\a b\\c\\"},
+        {L"Ventes été", L"\"", L"D:\\\"q"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.database);
+        BackupToolInput in = ordinaryInput();
+        in.database = c.database;
+        in.user = L"sa";
+        in.password = c.password;
+        in.dumpFolderShort = c.dumpFolder;
+        const auto args = argvOf(L"tool.exe " + BuildBackupToolCommand(in).parameters);
+        ASSERT_EQ(args.size(), 15u);
+        EXPECT_EQ(args[3], std::wstring(L"[") + c.database + L"]");
+        EXPECT_EQ(args[5], c.password);
+        EXPECT_EQ(args[6], c.dumpFolder);
+        EXPECT_EQ(args[8], L"SQLBackupLog.txt");
+    }
+}
+
+TEST(SqlRunLogic, GatheredLogDropsTheWordScheduled) {
+    EXPECT_EQ(GatherLogText(""), "");
+    EXPECT_EQ(GatherLogText("Information : x : scheduled backup\r\n"), "Information : x :  backup\r\n\r\n");
+}
+
+}  // namespace
+}  // namespace tess::sql

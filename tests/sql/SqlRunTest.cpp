@@ -1,0 +1,193 @@
+// The transfer run behind "Transfer data", with the stand-in backup tool and a real destination
+// folder, driven through a recording view.
+#include "common/BackupSets.h"
+#include "common/Files.h"
+#include "common/MessageCatalog.h"
+#include "common/Process.h"
+#include "common/ProgramPaths.h"
+#include "common/Settings.h"
+#include "common/Text.h"
+#include "common/TransferState.h"
+#include "sql/BlockCopy.h"
+#include "sql/SqlLogic.h"
+#include "sql/SqlState.h"
+#include "sql/SqlToolFixture.h"
+#include "sql/SqlTransferRun.h"
+
+namespace tess::test {
+namespace {
+
+class RecordingView : public sql::RunView {
+public:
+    RecordingView() {
+        window_ = CreateWindowW(L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    }
+    ~RecordingView() override { DestroyWindow(window_); }
+    void setRunning(bool running) override {
+        running_ = running;
+        runningChanges.push_back(running);
+    }
+    void setProgressText(const std::wstring& text, bool) override {
+        if (!text.empty()) texts.push_back(text);
+    }
+    void setProgressBarVisible(bool) override {}
+    void setProgress(double percent) override {
+        EXPECT_GE(percent, lastPercent);
+        lastPercent = percent;
+    }
+    void focusTemporaryBrowse() override { focusedBrowse = true; }
+    HWND window() const override { return window_; }
+
+    std::vector<bool> runningChanges;
+    std::vector<std::wstring> texts;
+    double lastPercent = 0;
+    bool focusedBrowse = false;
+
+private:
+    HWND window_;
+    bool running_ = false;
+};
+
+class SqlRun : public SqlToolFixture {
+protected:
+    void SetUp() override {
+        SqlToolFixture::SetUp();
+        TransferFileList().clear();
+        sql::SetSqlServerName(L"(local)");
+        sql::SetReportOpenerForTesting([](const std::wstring& path) { openedReport() = path; });
+        openedReport().clear();
+    }
+    void TearDown() override {
+        sql::SetReportOpenerForTesting(nullptr);
+        SqlToolFixture::TearDown();
+    }
+    static std::wstring& openedReport() {
+        static std::wstring path;
+        return path;
+    }
+    sql::RunInput input(std::vector<std::wstring> databases) {
+        return sql::RunInput{temp_.path() + L"\\Temp Dumps", destination_.path(), std::move(databases)};
+    }
+    std::wstring dump(const std::wstring& db) const { return temp_.path() + L"\\Temp Dumps\\OSTROVASQLTEMP\\[" + db + L"].dmp"; }
+    std::wstring shipped(const std::wstring& db) const { return destination_.file(L"[" + db + L"].dmp"); }
+    std::vector<int> codes() const {
+        std::vector<int> out;
+        for (const auto& m : messages_)
+            for (int code : {184, 568, 570, 572, 574})
+                if (m.text == GetMessageText(code)) out.push_back(code);
+        return out;
+    }
+
+    TempDir temp_{L"sqltemp"};
+    TempDir destination_{L"sqldest"};
+    RecordingView view_;
+};
+
+TEST_F(SqlRun, InputChecksEndTheRunBeforeAnythingStarts) {
+    struct Case {
+        const wchar_t *temporary, *destination;
+        int code;
+    } cases[] = {{L"", L"E:\\", 184}, {L"D:\\t", L"  ", 184}, {L"D:\\Temp", L"d:\\temp\\", 572}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.code);
+        messages_.clear();
+        const auto report = sql::CmdNext(sql::RunInput{c.temporary, c.destination, {L"a"}}, view_);
+        EXPECT_EQ(report.messageCode, c.code);
+        EXPECT_EQ(codes(), std::vector<int>{c.code});
+    }
+    EXPECT_TRUE(view_.runningChanges.empty());
+    EXPECT_TRUE(view_.focusedBrowse);
+    EXPECT_TRUE(journal().empty());
+}
+
+TEST_F(SqlRun, NoDatabaseSelectedGives568AndEndsReset) {
+    const auto report = sql::CmdNext(input({}), view_);
+    EXPECT_EQ(report.messageCode, 568);
+    EXPECT_EQ(codes(), std::vector<int>{568});
+    EXPECT_EQ(view_.runningChanges, (std::vector<bool>{true, false}));
+    EXPECT_TRUE(FileExists(common(L"Log_trace.txt")));
+}
+
+TEST_F(SqlRun, TwoDatabasesAreDumpedOneAfterTheOtherAndShippedWhole) {
+    script("Sales=ok:3000000\r\n");
+    answerToQuestions_ = kResultYes;
+    WriteBytes(common(L"VXWLogFile.txt"), "Information : old : scheduled leftovers\r\n");
+    const auto report = sql::CmdNext(input({L"master", L"Sales"}), view_);
+
+    EXPECT_EQ(report.started, 2);
+    EXPECT_EQ(report.shipped, 2);
+    for (const wchar_t* db : {L"master", L"Sales"}) {
+        SCOPED_TRACE(db);
+        ASSERT_TRUE(FileExists(shipped(db)));
+        EXPECT_EQ(ReadBytes(shipped(db)), ReadBytes(dump(db)));
+        EXPECT_FALSE(FileExists(shipped(db) + kPartialSuffix));
+    }
+    EXPECT_EQ(FileSize(shipped(L"Sales")), 3000000u);
+    // The tool ran once per database, in list order, with its database item.
+    const std::string j = journal();
+    const size_t master = j.find("\"[master]\""), sales = j.find("\"[Sales]\"");
+    ASSERT_NE(master, std::string::npos);
+    ASSERT_NE(sales, std::string::npos);
+    EXPECT_LT(master, sales);
+    EXPECT_EQ(TransferFileList().size(), 2u);
+
+    const std::string trace = ReadBytes(common(L"Log_trace.txt"));
+    EXPECT_EQ(trace.find("scheduled"), std::string::npos);  // the previous log was not carried over
+    EXPECT_NE(trace.find("Successfully completed the  data transfer of database 'master'"), std::string::npos) << trace;
+    const std::string dest = ToAnsi(destination_.path());
+    EXPECT_NE(trace.find("Started shipping database 'Sales' to " + dest), std::string::npos) << trace;
+    EXPECT_NE(trace.find("Completed shipping database 'Sales' to " + dest), std::string::npos) << trace;
+    EXPECT_FALSE(FileExists(common(L"VXWLogFile.txt")));  // cleared at the end
+    EXPECT_EQ(codes(), std::vector<int>{570});
+    EXPECT_EQ(openedReport(), common(L"Log_trace.txt"));
+    EXPECT_DOUBLE_EQ(view_.lastPercent, 100.0);
+    EXPECT_EQ(view_.runningChanges, (std::vector<bool>{true, false}));
+    EXPECT_FALSE(TransferInProgress());
+}
+
+TEST_F(SqlRun, FailedBackupIsLoggedAndTheOthersStillShip) {
+    script("bad=fail:Cannot open database \"bad\"\r\nempty=nodump\r\n");
+    const auto report = sql::CmdNext(input({L"bad", L"good", L"empty"}), view_);
+    EXPECT_EQ(report.started, 3);
+    EXPECT_EQ(report.shipped, 1);
+    EXPECT_TRUE(FileExists(shipped(L"good")));
+    EXPECT_FALSE(FileExists(shipped(L"bad")));
+    const std::string trace = ReadBytes(common(L"Log_trace.txt"));
+    EXPECT_NE(trace.find("Error       : "), std::string::npos) << trace;
+    EXPECT_NE(trace.find("Cannot open database \"bad\""), std::string::npos) << trace;
+    EXPECT_EQ(trace.find("Started shipping database 'bad'"), std::string::npos);
+    EXPECT_EQ(codes(), std::vector<int>{570});
+}
+
+TEST_F(SqlRun, HangingBackupIsEndedAtTheLimitAndTheRunGoesOn) {
+    script("stuck=hang\r\n");
+    setLimitSeconds(sql::kBackupWaitKey, 2);
+    const auto report = sql::CmdNext(input({L"stuck", L"after"}), view_);
+    EXPECT_FALSE(FindProcess(sql::kBackupToolName, false, 6));
+    EXPECT_EQ(report.shipped, 1);
+    EXPECT_TRUE(FileExists(shipped(L"after")));
+    EXPECT_FALSE(FileExists(shipped(L"stuck")));
+    ASSERT_GE(messages_.size(), 2u);
+    EXPECT_NE(messages_[0].text.find(L"'stuck' did not finish within 2 seconds"), std::wstring::npos) << messages_[0].text;
+    EXPECT_NE(ReadBytes(common(L"Log_trace.txt")).find("did not finish within the time limit"), std::string::npos);
+    EXPECT_EQ(view_.runningChanges.back(), false);
+}
+
+TEST_F(SqlRun, EscapeDuringABackupCancelsTheRunAndShipsNothing) {
+    script("stuck=hang\r\n");
+    SetTimer(view_.window(), 1, 100, [](HWND hwnd, UINT, UINT_PTR id, DWORD) {
+        if (!FindProcess(sql::kBackupToolName, false, 6)) return;
+        KillTimer(hwnd, id);
+        PostMessageW(hwnd, WM_KEYDOWN, VK_ESCAPE, 0);
+    });
+    const auto report = sql::CmdNext(input({L"first", L"stuck", L"never"}), view_);
+    EXPECT_TRUE(report.cancelled);
+    EXPECT_EQ(report.shipped, 0);
+    EXPECT_FALSE(FindProcess(sql::kBackupToolName, false, 6));
+    EXPECT_EQ(journal().find("[never]"), std::string::npos);
+    EXPECT_TRUE(messages_.size() == 1 && messages_[0].text.find(L"cancelled") != std::wstring::npos);
+    EXPECT_EQ(view_.runningChanges, (std::vector<bool>{true, false}));
+}
+
+}  // namespace
+}  // namespace tess::test

@@ -1,0 +1,42 @@
+#pragma once
+// A program folder of its own with the scriptable SQL tool stand-ins in it, the message box
+// answered by the test, and no tool left running afterwards.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "support/TestSupport.h"
+#include "ui/MessageBox.h"
+
+namespace tess::test {
+
+class SqlToolFixture : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // fake_script.txt lines: "list=ok", "<database>=fail:<reason>", ...
+    void script(const std::string& lines);
+    void listFile(const std::string& content);
+    std::string journal() const;
+    std::wstring common(const std::wstring& name) const { return program_.common(name); }
+    const std::wstring& programFolder() const { return program_.path(); }
+    void setLimitSeconds(const wchar_t* key, int seconds);
+
+    // The catalog texts and other messages shown, in order; answers come from answer_.
+    std::vector<MessageCall> messages_;
+    int answerToQuestions_ = kResultNo;
+
+private:
+    ScopedProgramFolder program_{L"sql"};
+};
+
+// The folder of the stand-in builds (Windows path).
+std::wstring SqlFakesFolder();
+// Ends every running copy of the two SQL tools.
+void EndSqlTools();
+
+}  // namespace tess::test
