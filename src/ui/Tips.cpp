@@ -106,7 +106,7 @@ void paintTip(HWND hwnd, HDC dc) {
     FillRect(dc, &rc, back);
     DeleteObject(back);
     // An accent stripe on the left ties the tip to the skin.
-    RECT stripe{0, 0, std::max(3, t->padding / 3), rc.bottom};
+    RECT stripe{0, 0, std::max(4, t->padding / 2), rc.bottom};
     HBRUSH accent = CreateSolidBrush(skin::kAccent);
     FillRect(dc, &stripe, accent);
     DeleteObject(accent);
@@ -209,7 +209,7 @@ HWND createTip(const std::wstring& text, HWND owner, POINT at) {
     }
     SelectObject(dc, old);
     ReleaseDC(nullptr, dc);
-    int stripe = std::max(3, layout->padding / 3);
+    int stripe = std::max(4, layout->padding / 2);
     int width = widest + 2 * layout->padding + stripe;
     int height = static_cast<int>(layout->lines.size()) * layout->lineHeight + 2 * layout->padding;
     // Below and right of the pointer, flipped to stay on the monitor's work area.
