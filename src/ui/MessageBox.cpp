@@ -2,6 +2,7 @@
 
 #include "common/Log.h"
 #include "ui/MessageBoxWindow.h"
+#include "ui/Window.h"
 
 namespace tess {
 namespace {
@@ -9,6 +10,21 @@ namespace {
 std::wstring& programTitle() {
     static std::wstring title;
     return title;
+}
+
+BOOL CALLBACK firstEnabledWindow(HWND hwnd, LPARAM lp) {
+    if (IsWindowVisible(hwnd) && IsWindowEnabled(hwnd) && Window::fromHandle(hwnd)) {
+        *reinterpret_cast<HWND*>(lp) = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// Thread windows are enumerated from the top of the z-order down.
+HWND topmostThreadWindow() {
+    HWND found = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), firstEnabledWindow, reinterpret_cast<LPARAM>(&found));
+    return found;
 }
 
 MessageHook& messageHook() {
@@ -27,8 +43,10 @@ int ShowMessage(const std::wstring& text, int icon, int buttons, const std::wstr
     if (messageHook()) return messageHook()({text, icon, buttons, caption});
     try {
         // Owned by whatever window of this thread is active: the box then stays above it and
-        // the user cannot work around it.
+        // the user cannot work around it. When the program is not in the foreground nothing
+        // is active, and the topmost enabled window of this thread takes that role.
         HWND owner = GetActiveWindow();
+        if (!owner) owner = topmostThreadWindow();
         return RunMessageBox(owner, text, icon, buttons, caption);
     } catch (...) {
         TraceError(L"ShowMessage", L" showing the message box");

@@ -115,7 +115,16 @@ bool PreTranslateWindowMessage(MSG& msg) {
     // Bit 29 is the context code: set when Alt is held. Posted keys do not update
     // GetKeyState, so the message itself is the only reliable witness.
     bool alt = msg.message == WM_SYSKEYDOWN && (msg.lParam & (1 << 29)) != 0;
-    return window->handleKey(static_cast<UINT>(msg.wParam), alt);
+    if (window->handleKey(static_cast<UINT>(msg.wParam), alt)) return true;
+    if (msg.message == WM_KEYDOWN && msg.wParam == VK_TAB) {
+        // Tab moves between the window's edit boxes, lists and check boxes as in a dialog;
+        // IsDialogMessage is not used because it would also act on Alt+letter and Enter.
+        bool back = GetKeyState(VK_SHIFT) < 0;
+        HWND next = GetNextDlgTabItem(root, GetFocus(), back);
+        if (next) SetFocus(next);
+        return next != nullptr;
+    }
+    return false;
 }
 
 int RunMessageLoop() {

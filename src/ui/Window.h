@@ -24,7 +24,15 @@
 //       if (!w.runModal(owner)) return std::nullopt;
 //       return w.result;
 //   }
-// Tests create the same class with createModeless(nullptr) and drive it with messages.
+// Tests create the same class with create(nullptr) (hidden is enough, and fast under Wine) or
+// createModeless(nullptr), and drive it with messages.
+//
+// Skin: paint the frame in paintBackground with SetImagetoScreen / SetImagetoScreenSmall (Skin.h)
+// and return its band height from captionBandHeight() so the bare band drags the window; give
+// the window its rounded region with RoundedBorder(hwnd(), name()) once sized. Native controls
+// (ControlKind::Native: edit boxes, combo boxes, list and tree views) get the body font and scale
+// with the window; Tab moves between those with WS_TABSTOP. Messages: ShowMessage (MessageBox.h).
+// Tips: right-click on an image button shows TipText("<window name>.<button name>") by itself.
 //
 // Every window and control carries its design name as the "AutomationId" window property (a
 // global atom), which UI tests and the end-to-end test find it by, also from another process.
@@ -63,8 +71,10 @@ struct ControlSpec {
     DesignRect rect;
     const wchar_t* text = L"";       // caption, label text or skin image key
     const wchar_t* nativeClass = nullptr;  // ControlKind::Native only
-    DWORD style = 0;                 // added to WS_CHILD | WS_VISIBLE (for Native, the whole style)
-    DWORD exStyle = 0;
+    // Native only: added to WS_CHILD (give WS_VISIBLE, WS_TABSTOP, ES_PASSWORD... as needed);
+    // the skinned kinds are always visible and ignore it.
+    DWORD style = 0;
+    DWORD exStyle = 0;  // Native only
 };
 
 // Font roles; every window keeps one set per density.
