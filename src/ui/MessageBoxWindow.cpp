@@ -111,10 +111,7 @@ void MesgBox::onLayout() {
     for (int i = 0; i < 3; ++i)
         placeControl(kIdButton0 + i, {px(kStripLeft + l.buttonLeft[i]), px(body + l.stripTop + kButtonTop),
                                       px(kFaceWidth), px(kFaceHeight)});
-    if (designRect().width != w || designRect().height != px(l.windowHeight)) {
-        setDesignSize(w, px(l.windowHeight));
-        RoundedBorder(hwnd(), name());
-    }
+    if (designRect().width != w || designRect().height != px(l.windowHeight)) setDesignSize(w, px(l.windowHeight));
 }
 
 void MesgBox::prepare(const std::wstring& text, int icon, int buttons, const std::wstring& caption) {

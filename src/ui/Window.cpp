@@ -6,6 +6,7 @@
 
 #include "common/Log.h"
 #include "ui/ImageButton.h"
+#include "ui/Skin.h"
 #include "ui/SkinLabel.h"
 #include "ui/Tips.h"
 
@@ -320,14 +321,24 @@ void Window::applyDensity(int dpi) {
         onLayout();
     } catch (...) {
     }
+    reround();
     InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+void Window::reround() {
+    // A rounded window keeps its corners when its size changes: the region is in pixels.
+    HRGN probe = CreateRectRgn(0, 0, 0, 0);
+    bool rounded = probe && GetWindowRgn(hwnd_, probe) != ERROR;
+    if (probe) DeleteObject(probe);
+    if (rounded) RoundedBorder(hwnd_, name_);
 }
 
 void Window::setDesignSize(int width, int height) {
     design_.width = width;
     design_.height = height;
-    if (hwnd_)
-        SetWindowPos(hwnd_, nullptr, 0, 0, scale(width), scale(height), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    if (!hwnd_) return;
+    SetWindowPos(hwnd_, nullptr, 0, 0, scale(width), scale(height), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    reround();
 }
 
 HWND Window::addControl(const ControlSpec& spec) {

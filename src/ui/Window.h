@@ -163,6 +163,7 @@ private:
     static LRESULT CALLBACK thunk(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     LRESULT dispatch(UINT msg, WPARAM wp, LPARAM lp);
     void applyDensity(int dpi);
+    void reround();
     void buildFonts();
     void paint();
 

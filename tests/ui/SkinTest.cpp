@@ -187,6 +187,7 @@ TEST(WindowDensity, ADensityChangeScalesTheWindowAndItsControls) {
     OneButton w;
     ASSERT_TRUE(w.create(nullptr));
     const int dpi = w.dpi();
+    RoundedBorder(w.hwnd(), w.name());
     RECT before;
     GetWindowRect(w.control(1), &before);
     RECT suggested{0, 0, 300, 150};
@@ -198,6 +199,16 @@ TEST(WindowDensity, ADensityChangeScalesTheWindowAndItsControls) {
     EXPECT_EQ(after.right - after.left, 2 * (before.right - before.left));
     EXPECT_EQ(after.bottom - after.top, 2 * (before.bottom - before.top));
     EXPECT_EQ(window.right - window.left, w.scale(200));
+    // The rounded region follows the new size instead of clipping the window to the old one.
+    HRGN rgn = CreateRectRgn(0, 0, 0, 0);
+    ASSERT_NE(GetWindowRgn(w.hwnd(), rgn), ERROR);
+    RECT box{};
+    GetRgnBox(rgn, &box);
+    DeleteObject(rgn);
+    // (A rounded-rectangle region stops a pixel short of its right and bottom edges; the
+    // additions of RoundedRegionEdges exist for that.)
+    EXPECT_GE(box.right, window.right - window.left - 1);
+    EXPECT_GE(box.bottom, window.bottom - window.top - 1);
     // Fonts follow: the caption font is twice as tall.
     LOGFONTW lf{};
     GetObjectW(w.font(FontRole::Body), sizeof lf, &lf);
