@@ -258,7 +258,7 @@ std::optional<std::wstring> ChooseTransferFolder(bool destination, HWND owner) {
 namespace tess {
 namespace {
 
-constexpr int kWidth = 486;
+constexpr int kWidth = 560;
 constexpr int kHeight = 420;
 constexpr DesignRect kTreeRect{16, 80, kWidth - 32, 292};
 constexpr UINT kMsgCheckClicked = WM_APP + 1;

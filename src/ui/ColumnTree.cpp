@@ -2,6 +2,7 @@
 
 #include <windowsx.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "ui/Window.h"
@@ -27,6 +28,32 @@ int scaled(HWND window, int pixelsAt96) {
     return MulDiv(pixelsAt96, dpi, 96);
 }
 
+// The last column takes whatever width the others leave (less the tree's scroll bar), so a long
+// date is not cut off when the window is wider than the columns asked for.
+void stretchLastColumn(FrameState& s) {
+    int count = Header_GetItemCount(s.header);
+    if (count < 2) return;
+    RECT window;
+    GetWindowRect(s.tree, &window);
+    // Whether the scroll bar shows changes as nodes open; leave room for it always.
+    int available = (window.right - window.left) - GetSystemMetrics(SM_CXVSCROLL);
+    int used = 0;
+    for (int i = 0; i + 1 < count; ++i) {
+        HDITEMW hd{};
+        hd.mask = HDI_WIDTH;
+        Header_GetItem(s.header, i, &hd);
+        used += hd.cxy;
+    }
+    int wanted = scaled(s.tree, s.columns.back().width);
+    HDITEMW last{};
+    last.mask = HDI_WIDTH;
+    Header_GetItem(s.header, count - 1, &last);
+    int width = std::max(wanted, available - used);
+    if (last.cxy == width) return;
+    last.cxy = width;
+    Header_SetItem(s.header, count - 1, &last);
+}
+
 void layout(HWND frame, FrameState& s) {
     RECT rc;
     GetClientRect(frame, &rc);
@@ -36,6 +63,7 @@ void layout(HWND frame, FrameState& s) {
     SetWindowPos(s.header, pos.hwndInsertAfter, pos.x, pos.y, pos.cx, pos.cy, pos.flags | SWP_NOACTIVATE);
     SetWindowPos(s.tree, nullptr, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top,
                  SWP_NOZORDER | SWP_NOACTIVATE);
+    if (!s.columns.empty()) stretchLastColumn(s);
 }
 
 // Paints the second and later columns of one row over whatever the label left there, so a long
@@ -49,6 +77,8 @@ void paintCells(FrameState& s, NMTVCUSTOMDRAW& cd) {
     COLORREF back = TreeView_GetBkColor(s.tree);
     if (back == CLR_NONE || back == static_cast<COLORREF>(-1)) back = GetSysColor(COLOR_WINDOW);
     HBRUSH brush = CreateSolidBrush(back);
+    // The label painting may leave another font selected (bold or underlined items).
+    HGDIOBJ oldFont = SelectObject(cd.nmcd.hdc, reinterpret_cast<HGDIOBJ>(SendMessageW(s.tree, WM_GETFONT, 0, 0)));
     SetBkMode(cd.nmcd.hdc, TRANSPARENT);
     SetTextColor(cd.nmcd.hdc, GetSysColor(COLOR_WINDOWTEXT));
     for (size_t i = 1; i < s.columns.size(); ++i) {
@@ -63,6 +93,7 @@ void paintCells(FrameState& s, NMTVCUSTOMDRAW& cd) {
         DrawTextW(cd.nmcd.hdc, data->cells[i - 1].c_str(), -1, &r,
                   align | DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
     }
+    SelectObject(cd.nmcd.hdc, oldFont);
     DeleteObject(brush);
 }
 
@@ -107,8 +138,10 @@ LRESULT CALLBACK frameProc(HWND frame, UINT msg, WPARAM wp, LPARAM lp) {
             if (!s) break;
             auto& hdr = *reinterpret_cast<NMHDR*>(lp);
             if (hdr.hwndFrom == s->tree) return onTreeNotify(frame, *s, hdr, wp, lp);
-            if (hdr.hwndFrom == s->header && (hdr.code == HDN_ITEMCHANGEDW || hdr.code == HDN_ITEMCHANGEDA))
+            if (hdr.hwndFrom == s->header && (hdr.code == HDN_ITEMCHANGEDW || hdr.code == HDN_ITEMCHANGEDA)) {
+                stretchLastColumn(*s);
                 InvalidateRect(s->tree, nullptr, TRUE);
+            }
             return 0;
         }
         case WM_DESTROY:
