@@ -40,6 +40,7 @@ void SetProgramTitle(const std::wstring& title) { programTitle() = title; }
 void SetMessageHookForTesting(MessageHook hook) { messageHook() = std::move(hook); }
 
 int ShowMessage(const std::wstring& text, int icon, int buttons, const std::wstring& caption) {
+    TraceScope trace(L"ShowMessage");
     if (messageHook()) return messageHook()({text, icon, buttons, caption});
     try {
         // Owned by whatever window of this thread is active: the box then stays above it and

@@ -118,6 +118,7 @@ void MesgBox::prepare(const std::wstring& text, int icon, int buttons, const std
     try {
         buttonCount_ = -1;
         set_ = buttons;
+        text_ = text;
         setMessage(text);
         label(kIdAppCaption)->setText(L"Tessaron");
         if (auto set = ButtonSetFor(buttons)) {
@@ -148,7 +149,30 @@ void MesgBox::onCommand(int id, int /*code*/, HWND /*control*/) {
     }
 }
 
+void MesgBox::copyText() {
+    // Ctrl+C puts the message on the clipboard, as the system's message box does: support
+    // calls go better with the exact text.
+    std::wstring text = L"Tessaron\r\n\r\n" + text_ + L"\r\n";
+    if (!OpenClipboard(hwnd())) return;
+    EmptyClipboard();
+    size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+    if (HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, bytes)) {
+        if (void* p = GlobalLock(mem)) {
+            memcpy(p, text.c_str(), bytes);
+            GlobalUnlock(mem);
+            if (!SetClipboardData(CF_UNICODETEXT, mem)) GlobalFree(mem);
+        } else {
+            GlobalFree(mem);
+        }
+    }
+    CloseClipboard();
+}
+
 bool MesgBox::onKey(UINT vk, bool alt) {
+    if (vk == 'C' && !alt && GetKeyState(VK_CONTROL) < 0) {
+        copyText();
+        return true;
+    }
     if (vk == VK_ESCAPE && !alt) {
         // Escape means what the close box means.
         onClose();

@@ -45,10 +45,12 @@ private:
     void setButton(int index, const std::wstring& caption, bool visible);
     void resizeMsgbox();
     void finish(int code);
+    void copyText();
 
     int result_ = 0;
     int buttonCount_ = -1;
     int set_ = -1;
+    std::wstring text_;
     MessageTextPlan plan_;
     MessageLayout layout_{};
 };
