@@ -31,6 +31,7 @@ int RunApplication(HINSTANCE /*instance*/, int showCommand) {
             }
         }
         HideTip();
+        CloseHelpWindows();  // the help viewer goes with the program
     }
     CoUninitialize();
     return exitCode;

@@ -73,6 +73,7 @@ struct TipState {
     POINT at{};
 };
 TipState gTip;
+bool gHelpOpened = false;
 
 // Reads a tag at text[i] ('<' ... '>'), tolerating blanks inside ("< br >" is a break too).
 // Returns the tag name in lower case and moves i past it; empty when it is no tag.
@@ -313,6 +314,12 @@ void HideTipIfMoved() {
 
 HWND CurrentTipWindow() { return gTip.window && IsWindow(gTip.window) ? gTip.window : nullptr; }
 
+void CloseHelpWindows() {
+    // Only when help was used: the call would otherwise load the help system just to close it.
+    if (gHelpOpened) HtmlHelpW(nullptr, nullptr, HH_CLOSE_ALL, 0);
+    gHelpOpened = false;
+}
+
 void SetHelpHookForTesting(std::function<void(HWND, const std::wstring&)> hook) { helpHook() = std::move(hook); }
 
 HWND ShowHelpFile(HWND window, const std::wstring& topicPath) {
@@ -332,6 +339,7 @@ HWND ShowHelpFile(HWND window, const std::wstring& topicPath) {
             if (file.find(L'\\') == std::wstring::npos && file.find(L':') == std::wstring::npos)
                 path = ProgramFolder() + L"\\" + path;
             help = HtmlHelpW(window, path.c_str(), HH_DISPLAY_TOPIC, 0);
+            gHelpOpened = true;
         }
     } catch (...) {
     }

@@ -36,6 +36,8 @@ HWND CurrentTipWindow();
 // folder is looked for in the program folder. Returns the help window, or null (the help
 // system reports a missing file itself).
 HWND ShowHelpFile(HWND window, const std::wstring& topicPath);
+// Closes the help windows this program opened (at the program's end).
+void CloseHelpWindows();
 // Seam: while set, topics go to the hook instead of the help system.
 void SetHelpHookForTesting(std::function<void(HWND, const std::wstring&)> hook);
 

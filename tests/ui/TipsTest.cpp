@@ -1,6 +1,5 @@
 // Control tips: the table, the markup, one tip at a time; and the help file.
 #include <windows.h>
-#include <htmlhelp.h>
 
 #include <gtest/gtest.h>
 
@@ -88,8 +87,10 @@ TEST(HelpFile, TheTopicsOfTheMainWindowAreInTheBuiltHelpFile) {
     for (const wchar_t* topic : {L"TessaronHelp.chm::/Tessaron.htm", L"TessaronHelp.chm::/MS_SQL_Server_Backup.htm",
                                  L"TessaronHelp.chm::/MS_Exchange_Server_Backup.htm"}) {
         SCOPED_TRACE(testing::Message() << topic);
-        EXPECT_NE(ShowHelpFile(nullptr, topic), nullptr);
-        HtmlHelpW(nullptr, nullptr, HH_CLOSE_ALL, 0);
+        HWND help = ShowHelpFile(nullptr, topic);
+        EXPECT_NE(help, nullptr);
+        CloseHelpWindows();
+        EXPECT_TRUE(test::WaitFor([&] { return !IsWindow(help); }, 10000));
     }
     // A help file that is not there opens nothing.
     SetProgramFolderForTesting(L"C:\\");
