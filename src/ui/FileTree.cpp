@@ -225,6 +225,8 @@ void TreeViewControl::PopulateLocalTreeView(HWND tree, const std::vector<std::ws
             if (driveList.empty()) WriteLog(L"Content of list box is zero in setLocalColTreeRoot", kLogError);
             HTREEITEM root = AddTreeItem(tree, TVI_ROOT, {L"mycomputer", {}, true}, L"My Computer",
                                          iconIndex(L"mycomp"), false);
+            // Drive nodes carry a folder entry record like every other node, so that "OK" on a
+            // drive reads its root ("E:\") from the key the same way as a folder's path.
             for (const auto& drive : ListedDrives(driveList, [](const std::wstring& r) { return GetDriveTypeW(r.c_str()); })) {
                 EntryRecord record{nextNumber(), L"", L"", drive + L"\\"};
                 AddTreeItem(tree, root, {MakeEntryRecord(record), {}, false}, drive, iconIndex(L"Drive"), true);
@@ -255,7 +257,14 @@ std::vector<std::wstring> TreeViewControl::GetLocalFolderContents(const std::wst
         UniqueFind search(FindFirstFileExW(EntryPath(folder, L"*.*", false).c_str(), FindExInfoBasic, &fd,
                                            foldersOnly ? FindExSearchLimitToDirectories : FindExSearchNameMatch,
                                            nullptr, FIND_FIRST_EX_LARGE_FETCH));
-        if (!search) return {};
+        if (!search) {
+            DWORD error = GetLastError();
+            // A folder the user may not open (System Volume Information, another user's
+            // profile) simply shows no children; the log says why.
+            if (error != ERROR_FILE_NOT_FOUND && error != ERROR_NO_MORE_FILES)
+                WriteLog(L"Error Reason :" + folder + L" " + ErrorDescription(error), kLogError);
+            return {};
+        }
         do {
             std::wstring name = fd.cFileName;  // the API terminates it; an empty one is skipped
             if (name.empty() || name == L"." || name == L"..") continue;
