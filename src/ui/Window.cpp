@@ -275,10 +275,6 @@ void Window::centre() {
 }
 
 void Window::buildFonts() {
-    for (HFONT& f : fonts_) {
-        if (f) DeleteObject(f);
-        f = nullptr;
-    }
     struct Def {
         int points10;
         int weight;
@@ -303,9 +299,11 @@ void Window::buildFonts() {
 
 void Window::applyDensity(int dpi) {
     dpi_ = dpi > 0 ? dpi : 96;
+    // The old fonts go only after every control has the new ones: a control must never paint
+    // with a deleted font.
+    HFONT oldFonts[5];
+    std::copy(std::begin(fonts_), std::end(fonts_), oldFonts);
     buildFonts();
-    RECT wr{};
-    GetWindowRect(hwnd_, &wr);
     SetWindowPos(hwnd_, nullptr, 0, 0, scale(design_.width), scale(design_.height),
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     HDWP dwp = BeginDeferWindowPos(static_cast<int>(controls_.size()));
@@ -323,6 +321,8 @@ void Window::applyDensity(int dpi) {
     }
     reround();
     InvalidateRect(hwnd_, nullptr, TRUE);
+    for (HFONT f : oldFonts)
+        if (f) DeleteObject(f);
 }
 
 void Window::reround() {
