@@ -14,3 +14,11 @@ if(TARGET test_sql)
   add_dependencies(test_sql sql_fake_tool sql_fake_library)
   target_compile_definitions(test_sql PRIVATE TESS_SQL_FAKES_DIR="${TESS_SQL_FAKES_DIR}")
 endif()
+
+# The SQL end-to-end tests need a demo machine (removable drives); this entry prepares one in its
+# own prefix and runs them there.
+if(TARGET test_e2e)
+  add_test(NAME test_e2e_sql_demo_machine
+           COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/sql/e2e-in-demo-machine.sh ${CMAKE_BINARY_DIR})
+  set_tests_properties(test_e2e_sql_demo_machine PROPERTIES TIMEOUT 1200 RESOURCE_LOCK wineprefix)
+endif()
