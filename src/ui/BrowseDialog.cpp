@@ -308,7 +308,6 @@ bool frmLocalFileBrowse::onCreate() {
     filler.setUpColumns(tree_, 280, 50, 100);
     fillDriveList();
     filler.PopulateLocalTreeView(tree_, driveList(), false);
-    RoundedBorder(hwnd(), name());
     return true;
 }
 
@@ -337,6 +336,7 @@ void frmLocalFileBrowse::onLayout() {
     HWND frame = ColumnTreeFrame(tree_);
     SendMessageW(frame, WM_SETFONT, reinterpret_cast<WPARAM>(font(FontRole::Body)), FALSE);
     MoveWindow(frame, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+    RoundedBorder(hwnd(), name());  // the region follows the size at this density
 }
 
 void frmLocalFileBrowse::paintBackground(HDC dc, const RECT& client) {
@@ -353,6 +353,13 @@ LRESULT frmLocalFileBrowse::onMessage(UINT msg, WPARAM wp, LPARAM lp) {
             if (tree_ && hdr.hwndFrom == tree_) return onTreeNotify(hdr, lp);
             break;
         }
+        case WM_SETFOCUS:
+            // Keyboard users land in the tree: arrows, space and letters work at once.
+            if (tree_) {
+                SetFocus(tree_);
+                return 0;
+            }
+            break;
         case kMsgCheckClicked:
             onCheckClicked(reinterpret_cast<HTREEITEM>(lp));
             return 0;
@@ -419,6 +426,7 @@ bool frmLocalFileBrowse::onKey(UINT vk, bool alt) {
 void frmLocalFileBrowse::onClose() { CmdCancel_Click(); }
 
 void frmLocalFileBrowse::CmdOk_Click() {
+    TraceScope trace(L"CmdOk_Click");
     HideTip();
     try {
         HTREEITEM node = tree_ ? TreeView_GetSelection(tree_) : nullptr;
@@ -435,6 +443,7 @@ void frmLocalFileBrowse::CmdOk_Click() {
 }
 
 void frmLocalFileBrowse::CmdCancel_Click() {
+    TraceScope trace(L"CmdCancel_Click");
     HideTip();
     SelectedPath().clear();
     endModal();

@@ -207,6 +207,7 @@ int TreeViewControl::iconIndex(std::wstring_view imageKey) {
 }
 
 void TreeViewControl::setUpColumns(HWND tree, int nameWidth, int sizeWidth, int dateWidth) {
+    TraceScope trace(L"setUpColumns");
     try {
         SetTreeColumns(tree, {{L"", L"Name", nameWidth, false},
                               {L"size", L"Size", sizeWidth, true},
@@ -246,6 +247,7 @@ void TreeViewControl::PopulateLocalTreeView(HWND tree, const std::vector<std::ws
 }
 
 std::vector<std::wstring> TreeViewControl::GetLocalFolderContents(const std::wstring& folder, bool foldersOnly) {
+    TraceScope trace(L"GetLocalFolderContents");
     struct Found {
         std::wstring name;
         std::wstring record;
@@ -300,6 +302,7 @@ std::vector<std::wstring> TreeViewControl::GetLocalFolderContents(const std::wst
 }
 
 void TreeViewControl::PopulateLocalFolder(HWND tree, HTREEITEM node, bool foldersOnly) {
+    TraceScope trace(L"PopulateLocalFolder");
     try {
         ColumnTreeItem* data = TreeItemData(tree, node);
         if (!data || data->listed) return;
@@ -350,6 +353,7 @@ LRESULT TreeViewControl::onItemExpanding(HWND tree, const NMTREEVIEWW& nm, bool 
 // dozen levels deep, setting a state is immediate, and dispatching input in the middle would let
 // a second click start another walk over a half-updated chain.
 void TreeViewControl::RefreshColparentchecks(HWND tree, HTREEITEM node) {
+    TraceScope trace(L"RefreshColparentchecks");
     try {
         int state = NodeCheckState(tree, node);
         for (HTREEITEM p = TreeView_GetParent(tree, node); p; p = TreeView_GetParent(tree, p))
@@ -360,6 +364,7 @@ void TreeViewControl::RefreshColparentchecks(HWND tree, HTREEITEM node) {
 }
 
 void TreeViewControl::RefreshColChildChecks(HWND tree, HTREEITEM node) {
+    TraceScope trace(L"RefreshColChildChecks");
     try {
         int state = NodeCheckState(tree, node);
         std::vector<HTREEITEM> pending = ChildNodes(tree, node);
@@ -376,6 +381,7 @@ void TreeViewControl::RefreshColChildChecks(HWND tree, HTREEITEM node) {
 
 void TreeViewControl::ChangeNewStdTime() {
     if (zoneRead_) return;
+    TraceScope trace(L"ChangeNewStdTime");
     zoneRead_ = true;
     try {
         zone_ = ParseTimeStampSetting(Trf_ReadUserProfile(L"TimeStamp"));
@@ -386,6 +392,7 @@ void TreeViewControl::ChangeNewStdTime() {
 }
 
 void TreeViewControl::setUpImageList(HWND tree, HWND window) {
+    TraceScope trace(L"setUpImageList");
     try {
         // Drawn at the window's density so the small images stay crisp; the tree's frame owns
         // the list and frees it with the tree.
