@@ -79,7 +79,9 @@ public:
     // "Drive", "drive"; case matters); -1 for any other key.
     static int iconIndex(std::wstring_view imageKey);
 
-    // The tree's image list, built from the shared skin images.
+    // The tree's image list, drawn from the shared skin images at the window's density. A
+    // column tree frees it with the tree; the owner of a plain tree view frees it itself
+    // (TreeView_GetImageList, ImageList_Destroy) when the tree goes.
     void setUpImageList(HWND tree, HWND window);
     // "Name", "Size" (key "size") and "Modified Date" (key "moddate") with the given widths.
     void setUpColumns(HWND tree, int nameWidth, int sizeWidth, int dateWidth);
