@@ -95,7 +95,7 @@ SIZE SkinLabel::measureText(int wrapWidth) const {
     HGDIOBJ old = SelectObject(dc, window_->font(font_));
     std::wstring t = text();
     RECT r{0, 0, wrapWidth > 0 ? window_->scale(wrapWidth) : 0, 0};
-    UINT flags = DT_CALCRECT | DT_NOPREFIX | (wrapWidth > 0 ? DT_WORDBREAK : DT_SINGLELINE);
+    UINT flags = DT_CALCRECT | DT_NOPREFIX | (wrapWidth > 0 ? DT_WORDBREAK | DT_EDITCONTROL : DT_SINGLELINE);
     DrawTextW(dc, t.empty() ? L" " : t.c_str(), t.empty() ? 1 : static_cast<int>(t.size()), &r, flags);
     SelectObject(dc, old);
     ReleaseDC(hwnd_, dc);

@@ -29,7 +29,9 @@ public:
     const std::wstring& image() const { return imageKey_; }
     void setColor(COLORREF color);
     void setFont(FontRole role);
-    void setFormat(UINT drawTextFormat);  // DT_ flags; DT_WORDBREAK | DT_NOPREFIX by default
+    // DT_ flags. By default lines break at blanks, and inside a word too long for a line (a
+    // path in a message), as an edit box does.
+    void setFormat(UINT drawTextFormat);
     void setDragsWindow(bool drags) { dragsWindow_ = drags; }
     void setClickable(bool clickable) { clickable_ = clickable; }
     // The size the text needs on one line (or wrapped to `width` design pixels when > 0), in
@@ -50,7 +52,7 @@ private:
     std::wstring imageKey_;
     COLORREF color_ = RGB(33, 37, 41);
     FontRole font_ = FontRole::Body;
-    UINT format_ = DT_WORDBREAK | DT_NOPREFIX;
+    UINT format_ = DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX;
     bool dragsWindow_ = false;
     bool clickable_ = false;
     bool pressed_ = false;

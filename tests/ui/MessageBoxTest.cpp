@@ -208,6 +208,15 @@ TEST_F(MesgBoxWindow, ShortTextUsesTheSingleLineLabelAndLongTextGrowsTheWindow) 
     SIZE needed = large.label(MesgBox::kIdText)->measureText(large.controlRect(MesgBox::kIdText).width);
     EXPECT_GE(large.controlRect(MesgBox::kIdText).height, needed.cy);
     EXPECT_LE(label.bottom, largeRect.bottom);
+    // A path longer than a line breaks inside itself instead of running off the label.
+    MesgBox path;
+    ASSERT_TRUE(path.create(nullptr));
+    path.prepare(L"C:\\" + std::wstring(150, L'x') + L"\\OSTROVASQLTEMP", kIconError, kButtonsOk, L"");
+    int width = path.controlRect(MesgBox::kIdText).width;
+    SIZE pathNeeds = path.label(MesgBox::kIdText)->measureText(width);
+    EXPECT_LE(pathNeeds.cx, width);
+    EXPECT_GE(path.controlRect(MesgBox::kIdText).height, pathNeeds.cy);
+
     // The button stays inside the window.
     RECT button;
     GetWindowRect(large.control(MesgBox::kIdButton0), &button);
