@@ -81,7 +81,8 @@ int benchCopy(const std::wstring& file, const std::wstring& folder, int rounds) 
 }
 
 int benchWait(const std::wstring& sleeper, DWORD ms) {
-    STARTUPINFOW si{sizeof si};
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
     std::wstring line = L"\"" + sleeper + L"\" " + std::to_wstring(ms);
     if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return 1;

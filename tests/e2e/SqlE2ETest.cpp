@@ -154,7 +154,8 @@ protected:
     static void endTool(const wchar_t* name) {
         // Without the program's own process control (this test links only the shared services).
         HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-        PROCESSENTRY32W entry{sizeof entry};
+        PROCESSENTRY32W entry{};
+        entry.dwSize = sizeof entry;
         for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
             if (_wcsicmp(entry.szExeFile, name) != 0) continue;
             if (HANDLE h = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID)) {
@@ -168,7 +169,8 @@ protected:
 
     static bool toolRunning(const wchar_t* name) {
         HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-        PROCESSENTRY32W entry{sizeof entry};
+        PROCESSENTRY32W entry{};
+        entry.dwSize = sizeof entry;
         bool running = false;
         for (BOOL more = Process32FirstW(snapshot, &entry); more && !running; more = Process32NextW(snapshot, &entry))
             running = _wcsicmp(entry.szExeFile, name) == 0;
@@ -205,7 +207,8 @@ protected:
 
     // Starts the program and goes through the main window and the login to the database window.
     HWND openDatabaseWindow() {
-        STARTUPINFOW si{sizeof si};
+        STARTUPINFOW si{};
+    si.cb = sizeof si;
         PROCESS_INFORMATION pi{};
         std::wstring line = L"\"" + program_ + L"\\Tessaron.exe\"";
         if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, program_.c_str(), &si, &pi))

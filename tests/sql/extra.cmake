@@ -22,3 +22,8 @@ if(TARGET test_e2e)
            COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/sql/e2e-in-demo-machine.sh ${CMAKE_BINARY_DIR})
   set_tests_properties(test_e2e_sql_demo_machine PROPERTIES TIMEOUT 1200 RESOURCE_LOCK wineprefix)
 endif()
+
+# The user that scripts/demo plays: drives the real windows of Tessaron.exe.
+add_executable(sql_demo_driver ${CMAKE_CURRENT_SOURCE_DIR}/sql/driver/SqlDemoDriver.cpp)
+target_link_options(sql_demo_driver PRIVATE -municode)
+set_target_properties(sql_demo_driver PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${TESS_TEST_DIR})
