@@ -42,6 +42,7 @@ bool MesgBox::onCreate() {
     }
     showControl(kIdText, false);
     showControl(kIdSmallText, false);
+    label(kIdCaptionImage)->setImage(L"vx_mark");  // still drags the window
     SkinLabel* caption = label(kIdAppCaption);
     caption->setColor(skin::kBandText);
     caption->setFont(FontRole::Caption);
@@ -98,7 +99,7 @@ void MesgBox::onLayout() {
     const int body = kCaptionBarHeight;  // body coordinates start below the caption bar
     const int w = px(l.windowWidth);
     const int band = px(kCaptionBarHeight);
-    placeControl(kIdCaptionImage, {0, 0, 40, band});
+    placeControl(kIdCaptionImage, {12, (band - 2 - 18) / 2, 18, 18});
     placeControl(kIdAppCaption, {40, 0, 120, band});
     placeControl(kIdCapbar, {160, 0, std::max(0, w - 160 - 30), band});
     placeControl(kIdClose, {w - 27, (band - 20) / 2, 20, 20});

@@ -6,7 +6,7 @@
 //
 // Keys: button faces button_enb button_ovr buttondata_enb buttondata_ovr; borders
 // vx_big_{left,cntr,right}_bdr vx_small_{left,cntr,right}_bdr; message icons vx_msg_info
-// vx_msg_question vx_msg_cross vx_msg_warn; vx_small_close vx_help; title images vx_sql
+// vx_msg_question vx_msg_cross vx_msg_warn; vx_small_close vx_help vx_mark (the product mark); title images vx_sql
 // vx_exchange vx_sharepoint vx_folder vx_sql_login vx_recal; tree images folder openfolder file
 // foldergray openfoldergray gray mycomp mydesktop Drive drive; the main window's background
 // ADV_IMG; and the pointer "hand" (SkinCursor).

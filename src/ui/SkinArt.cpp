@@ -155,18 +155,17 @@ void mark(const Painter& p, double x, double y, double size) {
     p.polygon({{x + 10 * u, y + 5 * u}, {x + 22 * u, y + 5 * u}, {x + 16 * u, y + 13 * u}}, kWhite);
 }
 
-void band(HDC dc, int W, int H, int s, bool withMark) {
+void band(HDC dc, int W, int H, int s) {
     Painter p(dc, W, H, W / double(s), H / double(s));
     double w = W / double(s), h = H / double(s);
     p.gradient(0, 0, w, h, kBandTop, kBandBottom);
     p.rect(0, h - 2, w, 2, kTeal);
-    if (withMark) {
-        double size = std::round(h * 0.56);
-        mark(p, 12, (h - 2 - size) / 2, size);
-    }
 }
-void bandLeft(HDC dc, int W, int H, int s) { band(dc, W, H, s, true); }
-void bandPlain(HDC dc, int W, int H, int s) { band(dc, W, H, s, false); }
+// The left piece carries no mark: each window puts its own caption (and the message box the
+// mark, "vx_mark") where it wants on the band.
+void bandPlain(HDC dc, int W, int H, int s) { band(dc, W, H, s); }
+
+void productMark(HDC dc, int W, int H, int) { mark(Painter(dc, W, H, 32, 32), 0, 0, 32); }
 
 void closeBox(HDC dc, int W, int H, int) {
     Painter p(dc, W, H, 20, 20);
@@ -337,10 +336,10 @@ const Entry kArt[] = {
     {L"button_ovr", {buttonOvr, 4, false}},
     {L"buttondata_enb", {dataEnb, 4, false}},
     {L"buttondata_ovr", {dataOvr, 4, false}},
-    {L"vx_big_left_bdr", {bandLeft, 4, true}},
+    {L"vx_big_left_bdr", {bandPlain, 1, true}},
     {L"vx_big_cntr_bdr", {bandPlain, 1, true}},
     {L"vx_big_right_bdr", {bandPlain, 1, true}},
-    {L"vx_small_left_bdr", {bandLeft, 4, true}},
+    {L"vx_small_left_bdr", {bandPlain, 1, true}},
     {L"vx_small_cntr_bdr", {bandPlain, 1, true}},
     {L"vx_small_right_bdr", {bandPlain, 1, true}},
     {L"vx_msg_info", {msgInfo, 4, false}},
@@ -348,6 +347,7 @@ const Entry kArt[] = {
     {L"vx_msg_cross", {msgCross, 4, false}},
     {L"vx_msg_warn", {msgWarn, 4, false}},
     {L"vx_small_close", {closeBox, 4, false}},
+    {L"vx_mark", {productMark, 4, false}},
     {L"vx_help", {help, 4, false}},
     {L"vx_sql", {sql, 4, false}},
     {L"vx_exchange", {exchange, 4, false}},

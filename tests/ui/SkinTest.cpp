@@ -17,7 +17,7 @@ TEST(SkinImages, EveryKeyTheWindowsUseIsDrawnAndCached) {
                              L"vx_msg_cross", L"vx_msg_warn", L"vx_small_close", L"vx_sql", L"vx_exchange",
                              L"vx_folder", L"vx_sql_login", L"vx_recal", L"folder", L"openfolder", L"file",
                              L"foldergray", L"openfoldergray", L"gray", L"mycomp", L"mydesktop", L"Drive",
-                             L"drive", L"ADV_IMG"};
+                             L"drive", L"ADV_IMG", L"vx_mark", L"vx_help", L"vx_sharepoint"};
     for (const wchar_t* key : keys) {
         SCOPED_TRACE(testing::Message() << key);
         EXPECT_TRUE(SkinHasImage(key));
