@@ -16,7 +16,8 @@
 //       }
 //       void onCommand(int id, int code, HWND) override { if (id == kIdOk) { result = ...; endModal(); } }
 //       bool onKey(UINT vk, bool alt) override { ... return true when the key was used; }
-//       void paintBackground(HDC dc, const RECT& client) override { Skin().... }
+//       void paintBackground(HDC dc, const RECT& client) override { SetImagetoScreenSmall(dc, client, dpi()); }
+//       int captionBandHeight() const override { return SmallBandHeight(); }
 //   };
 //   // A modal window is a function:
 //   std::optional<Result> runExample(HWND owner, const Input& in) {
@@ -29,7 +30,10 @@
 //
 // Skin: paint the frame in paintBackground with SetImagetoScreen / SetImagetoScreenSmall (Skin.h)
 // and return its band height from captionBandHeight() so the bare band drags the window; give
-// the window its rounded region with RoundedBorder(hwnd(), name()) once sized. Native controls
+// the window its rounded region with RoundedBorder(hwnd(), name()) once (it follows later size
+// and density changes by itself). Caption text on the band: a ControlKind::CaptionBar label with
+// setColor(skin::kBandText) and setFont(FontRole::Caption); a close box: ControlKind::CloseBox
+// with "vx_small_close", which sends WM_COMMAND with its id. Native controls
 // (ControlKind::Native: edit boxes, combo boxes, list and tree views) get the body font and scale
 // with the window; Tab moves between those with WS_TABSTOP. Messages: ShowMessage (MessageBox.h).
 // Tips: right-click on an image button shows TipText("<window name>.<button name>") by itself.
