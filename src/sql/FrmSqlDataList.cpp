@@ -1,7 +1,6 @@
 #include "sql/FrmSqlDataList.h"
 
 #include <commctrl.h>
-#include <htmlhelp.h>
 
 #include "common/Files.h"
 #include "common/Helpers.h"
@@ -16,6 +15,7 @@
 #include "ui/MessageBox.h"
 #include "ui/Skin.h"
 #include "ui/SkinLabel.h"
+#include "ui/Tips.h"
 
 namespace tess::sql {
 namespace {
@@ -157,6 +157,7 @@ void FrmSQLDataList::LoadLstSQLServerDB() {
 }
 
 void FrmSQLDataList::Recalculate() {
+    TraceScope scope(L"Recalculate");
     const auto megabytes = SelectedMegabytes(rows_);
     if (auto* total = label(kTotal)) total->setText(megabytes ? FormatTotal(*megabytes) : L"");
     if (!megabytes) ShowMessage(GetMessageText(179), kIconInformation, kButtonsOk);
@@ -178,11 +179,7 @@ void FrmSQLDataList::chooseFolder(bool destination) {
     if (folder) SetWindowTextW(control(destination ? kDestination : kTemp), folder->c_str());
 }
 
-void FrmSQLDataList::showHelp() {
-    WriteTrace(L"Enter ShowHelpFile " + name() + L" TessaronHelp.chm::/MS_SQL_Server_Backup.htm");
-    HtmlHelpW(hwnd(), L"TessaronHelp.chm::/MS_SQL_Server_Backup.htm", HH_DISPLAY_TOPIC, 0);
-    WriteTrace(L"Exit ShowHelpFile");
-}
+void FrmSQLDataList::showHelp() { ShowHelpFile(hwnd(), L"TessaronHelp.chm::/MS_SQL_Server_Backup.htm"); }
 
 void FrmSQLDataList::CmdSQLNext_Click() {
     if (running_) return;

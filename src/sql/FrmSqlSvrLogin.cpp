@@ -124,6 +124,7 @@ void FrmSQLSvrLogin::fillInstances() {
 }
 
 void FrmSQLSvrLogin::RefreshInstanceList() {
+    TraceScope scope(L"RefreshInstanceList");
     HCURSOR previous = SetCursor(LoadCursor(nullptr, IDC_WAIT));
     wow64_ = IsWow64Process();
     fillInstances();

@@ -74,6 +74,7 @@ private:
 void SetReportOpenerForTesting(ReportOpener opener) { gOpener = opener ? opener : openWithShell; }
 
 RunReport CmdNext(const RunInput& input, RunView& view) {
+    TraceScope scope(L"CmdNext");
     RunReport report;
     const std::wstring temporary = Trim(input.temporaryPath);
     const std::wstring destination = Trim(input.destination);
