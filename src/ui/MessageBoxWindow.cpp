@@ -47,7 +47,7 @@ bool MesgBox::onCreate() {
     caption->setColor(skin::kBandText);
     caption->setFont(FontRole::Caption);
     caption->setFormat(DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
-    label(kIdSmallText)->setFormat(DT_SINGLELINE | DT_NOPREFIX);
+    label(kIdSmallText)->setFormat(DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
     return true;
 }
 
@@ -107,8 +107,7 @@ void MesgBox::onLayout() {
         placeControl(kIdIcon0 + i, {px(kIconLeft), px(body + 50 + 150), px(kIconSize), px(kIconSize)});
     DesignRect text{px(l.textLeft), px(body + l.textTop), px(l.textWidth), px(l.textHeight)};
     placeControl(kIdText, text);
-    placeControl(kIdSmallText, {text.x, px(body + kTextTop) + (px(l.textHeight) - controlRect(kIdSmallText).height) / 2,
-                                text.width, px(l.textHeight)});
+    placeControl(kIdSmallText, text);  // centred vertically by its format
     for (int i = 0; i < 3; ++i)
         placeControl(kIdButton0 + i, {px(kStripLeft + l.buttonLeft[i]), px(body + l.stripTop + kButtonTop),
                                       px(kFaceWidth), px(kFaceHeight)});
