@@ -71,12 +71,6 @@ TEST(SqlLogin, ListToolArgumentFollowsTheAuthenticationTheBoxesImply) {
     }
 }
 
-TEST(SqlLogin, FailureReasonIsShownAlwaysForSqlAuthenticationButOnlyWhenPresentForWindows) {
-    EXPECT_TRUE(ShowsFailureReason(AuthMode::kSqlServer, L""));
-    EXPECT_FALSE(ShowsFailureReason(AuthMode::kWindows, L"  "));
-    EXPECT_TRUE(ShowsFailureReason(AuthMode::kWindows, L"Login failed"));
-}
-
 TEST(SqlDatabaseList, ParsesPairsByLineNumber) {
     struct Row {
         const wchar_t* name;

@@ -13,6 +13,7 @@
 #include "sql/InstanceDiscovery.h"
 #include "sql/SqlState.h"
 #include "sql/SqlToolFixture.h"
+#include "ui/BrowseDialog.h"
 #include "ui/ImageButton.h"
 
 namespace tess::test {
@@ -250,6 +251,29 @@ TEST_F(SqlWindows, TransferChecksItsInputs) {
         EXPECT_FALSE(IsWindowVisible(window.control(FrmSQLDataList::kProgress)));
     }
     EXPECT_TRUE(journal().empty());
+}
+
+TEST_F(SqlWindows, BrowseButtonsFillTheirFolderForTheirPurpose) {
+    WriteBytes(common(L"SQLSrvdbList.txt"), "a\r\n1\r\n");
+    TempDir temp(L"wtemp"), destination(L"wdest");
+    std::vector<BrowsePurpose> seen;
+    std::wstring answer;
+    SetBrowseScriptForTesting([&](const BrowsePurpose& purpose) -> std::optional<std::wstring> {
+        seen.push_back(purpose);
+        return answer + L"\\";  // the tree's node paths end with a separator
+    });
+    FrmSQLDataList window;
+    ASSERT_TRUE(window.createModeless(nullptr));
+    answer = destination.path();
+    click(window, FrmSQLDataList::kDestinationBrowse);
+    answer = temp.path();
+    click(window, FrmSQLDataList::kTempBrowse);
+    SetBrowseScriptForTesting(nullptr);
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_TRUE(seen[0].transferDestination);
+    EXPECT_TRUE(seen[1].sqlTemp && !seen[1].transferDestination);
+    EXPECT_EQ(textOf(window.control(FrmSQLDataList::kDestination)), destination.path());
+    EXPECT_EQ(textOf(window.control(FrmSQLDataList::kTemp)), temp.path());
 }
 
 TEST_F(SqlWindows, TransferFromTheWindowShipsTheCheckedDatabases) {
