@@ -1,5 +1,7 @@
 #include "ui/MessageBoxWindow.h"
 
+#include <algorithm>
+
 #include "common/Log.h"
 #include "ui/ImageButton.h"
 #include "ui/Skin.h"
@@ -79,7 +81,7 @@ void MesgBox::resizeMsgbox() {
     if (plan_.shortText) {
         SIZE s = label(kIdSmallText)->measureText();  // the label sizes itself to its one line
         in.textWidth = s.cx * 15;
-        in.textHeight = std::max<int>(s.cy * 15, 300);
+        in.textHeight = std::max<int>(s.cy * 15, kIconSize);  // never lower than the icon
     } else {
         in.textWidth = kMultiLineWidth;
         // The table's height, or more when the text really needs more lines: a long message
@@ -103,9 +105,19 @@ void MesgBox::onLayout() {
     placeControl(kIdAppCaption, {40, 0, 120, band});
     placeControl(kIdCapbar, {160, 0, std::max(0, w - 160 - 30), band});
     placeControl(kIdClose, {w - 27, (band - 20) / 2, 20, 20});
-    for (int i = 0; i < 4; ++i)
-        placeControl(kIdIcon0 + i, {px(kIconLeft), px(body + 50 + 150), px(kIconSize), px(kIconSize)});
     DesignRect text{px(l.textLeft), px(body + l.textTop), px(l.textWidth), px(l.textHeight)};
+    // The icon stands beside the first line of the message: the line breaks put in front of a
+    // short text move it down, and the icon moves with it.
+    int iconTop = text.y;
+    if (!plan_.shortText) {
+        int breaks = 0;
+        for (size_t at = 0; plan_.labelText.compare(at, 2, L"\r\n") == 0; at += 2) ++breaks;
+        int line = label(kIdText)->measureText().cy;
+        iconTop = std::max(text.y, text.y + breaks * line + (line - px(kIconSize)) / 2);
+    } else {
+        iconTop = text.y + (text.height - px(kIconSize)) / 2;
+    }
+    for (int i = 0; i < 4; ++i) placeControl(kIdIcon0 + i, {px(kIconLeft), iconTop, px(kIconSize), px(kIconSize)});
     placeControl(kIdText, text);
     placeControl(kIdSmallText, text);  // centred vertically by its format
     for (int i = 0; i < 3; ++i)
