@@ -3,6 +3,7 @@
 #include "common/BackupSets.h"
 #include "common/Files.h"
 #include "common/MessageCatalog.h"
+#include "common/OsVersion.h"
 #include "common/Process.h"
 #include "common/ProgramPaths.h"
 #include "common/Settings.h"
@@ -187,6 +188,18 @@ TEST_F(SqlRun, EscapeDuringABackupCancelsTheRunAndShipsNothing) {
     EXPECT_EQ(journal().find("[never]"), std::string::npos);
     EXPECT_TRUE(messages_.size() == 1 && messages_[0].text.find(L"cancelled") != std::wstring::npos);
     EXPECT_EQ(view_.runningChanges, (std::vector<bool>{true, false}));
+}
+
+TEST_F(SqlRun, OlderWindowsStartsTheToolWithTheOneLineForm) {
+    static const OsVersionOverride xp{5, 1, 2};
+    SetOsVersionForTesting(&xp);
+    const auto report = sql::CmdNext(input({L"Sales"}), view_);
+    SetOsVersionForTesting(nullptr);
+    EXPECT_EQ(report.shipped, 1);
+    EXPECT_TRUE(FileExists(shipped(L"Sales")));
+    // The tool is addressed with a blank before the closing quote and the mode digit glued on.
+    EXPECT_NE(journal().find("ostrova_sqlbackup_tessaron.exe \"1 \"(local)\" \"[Sales]\""), std::string::npos) << journal();
+    EXPECT_FALSE(FileExists(common(L"SqlLaunchStatus.txt")));  // only the elevated start uses it
 }
 
 }  // namespace
