@@ -23,7 +23,7 @@ constexpr DWORD kRadio = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_RADIOBUTTON;
 
 const ControlSpec kLayout[] = {
     {L"lblCapbar", FrmSQLSvrLogin::kCapbar, K::CaptionBar, {0, 0, 386, 34}},
-    {L"lblTitle", FrmSQLSvrLogin::kTitle, K::Label, {14, 8, 300, 20}, L"SQL Server Login"},
+    {L"lblTitle", FrmSQLSvrLogin::kTitle, K::Label, {38, 8, 300, 20}, L"SQL Server Login"},
     {L"lblClose", FrmSQLSvrLogin::kClose, K::CloseBox, {390, 8, 18, 18}, L"vx_small_close"},
     {L"Label1", FrmSQLSvrLogin::kLabel1, K::Label, {20, 48, 380, 18}, L"Connect to the SQL Server using"},
     {L"lblLabels0", FrmSQLSvrLogin::kLabelServer, K::Label, {20, 79, 104, 18}, L"SQL Server"},
