@@ -1,5 +1,6 @@
 #include "sql/DatabaseListRetrieval.h"
 
+#include <memory>
 #include <vector>
 
 #include "common/Files.h"
@@ -79,37 +80,82 @@ ListResult runTool(const ListRequest& request, AuthMode mode) {
     return result;
 }
 
+// One library call with everything it touches, shared by the window thread and the thread that
+// makes the call: a call that outlives its wait (a hung library) keeps its buffers and its module.
+struct LibraryCall {
+    GetDatabaseListFn fn = nullptr;
+    HMODULE module = nullptr;
+    std::string server, user, password, folder;
+    std::vector<char> reason = std::vector<char>(kReasonCapacity, '\0');
+    char traceName[32] = "SerTraceFile.txt";
+    LONG result = 0;
+
+    static DWORD WINAPI run(void* param) {
+        auto* call = static_cast<std::shared_ptr<LibraryCall>*>(param);
+        std::shared_ptr<LibraryCall> self = *call;
+        delete call;
+        self->result = self->fn(self->server.c_str(), self->user.c_str(), self->password.c_str(), self->reason.data(),
+                                self->folder.c_str(), "\\VXCOMMON\\SQLSrvdbList.txt", "VXWSchErrorLogFile.txt",
+                                self->traceName);
+        return 0;
+    }
+    ~LibraryCall() {
+        if (module) FreeLibrary(module);
+    }
+};
+
 ListResult runLibrary(const ListRequest& request, AuthMode mode) {
     ListResult result;
     result.mode = mode;
     result.outcome = ListOutcome::kToolFailed;
-    UniqueModule library(LoadLibraryW(JoinPath(ProgramFolder(), L"SQLSrvBackup.dll").c_str()));
-    if (!library) {
+    auto call = std::make_shared<LibraryCall>();
+    call->module = LoadLibraryW(JoinPath(ProgramFolder(), L"SQLSrvBackup.dll").c_str());
+    if (!call->module) {
         const DWORD error = GetLastError();
         TraceError(L"CmdSQLLogin_Click", L" Reason: SQLSrvBackup.dll could not be loaded: " + ErrorDescription(error));
         return result;
     }
-    auto fn = reinterpret_cast<GetDatabaseListFn>(
-        reinterpret_cast<void*>(GetProcAddress(library.get(), "GetDatabaseList")));
-    if (!fn)  // a 32-bit build without a .def file exports the decorated standard-call name
-        fn = reinterpret_cast<GetDatabaseListFn>(
-            reinterpret_cast<void*>(GetProcAddress(library.get(), "_GetDatabaseList@32")));
-    if (!fn) {
+    call->fn = reinterpret_cast<GetDatabaseListFn>(
+        reinterpret_cast<void*>(GetProcAddress(call->module, "GetDatabaseList")));
+    if (!call->fn)  // a 32-bit build without a .def file exports the decorated standard-call name
+        call->fn = reinterpret_cast<GetDatabaseListFn>(
+            reinterpret_cast<void*>(GetProcAddress(call->module, "_GetDatabaseList@32")));
+    if (!call->fn) {
         TraceError(L"CmdSQLLogin_Click", L" Reason: SQLSrvBackup.dll has no GetDatabaseList");
         return result;
     }
     const bool windowsMode = mode == AuthMode::kWindows;
-    const std::string server = ToAnsi(request.server);
-    const std::string user = windowsMode ? std::string() : ToAnsi(request.user);
-    const std::string password = windowsMode ? std::string() : ToAnsi(request.password);
-    const std::string folder = ToAnsi(ProgramFolder());
-    std::vector<char> reason(kReasonCapacity, '\0');
-    char traceName[] = "SerTraceFile.txt";
-    const LONG ok = fn(server.c_str(), user.c_str(), password.c_str(), reason.data(), folder.c_str(),
-                       "\\VXCOMMON\\SQLSrvdbList.txt", "VXWSchErrorLogFile.txt", traceName);
-    reason.back() = '\0';  // a library that filled the buffer to the brim still gives a string
-    result.outcome = ok ? ListOutcome::kSuccess : ListOutcome::kFailed;
-    if (!ok) result.reason = Trim(FromAnsi(reason.data()));
+    call->server = ToAnsi(request.server);
+    call->user = windowsMode ? std::string() : ToAnsi(request.user);
+    call->password = windowsMode ? std::string() : ToAnsi(request.password);
+    call->folder = ToAnsi(ProgramFolder());
+
+    // The call is made on a thread of its own so that the window keeps painting and the wait has
+    // its limit and Esc like every other wait for a companion.
+    auto* param = new std::shared_ptr<LibraryCall>(call);
+    UniqueHandle thread(CreateThread(nullptr, 0, &LibraryCall::run, param, 0, nullptr));
+    if (!thread) {
+        delete param;
+        TraceError(L"CmdSQLLogin_Click", L" Reason: no thread for GetDatabaseList: " + ErrorDescription(GetLastError()));
+        return result;
+    }
+    WaitOptions options;
+    options.timeoutMs = request.timeoutMs ? request.timeoutMs : ListWaitLimitMs();
+    options.cancelWindow = request.owner;
+    const HANDLE wake[] = {thread.get()};
+    options.wakeHandles = wake;
+    options.wakeHandleCount = 1;
+    const WaitOutcome outcome =
+        PumpWait([&] { return WaitForSingleObject(thread.get(), 0) == WAIT_OBJECT_0; }, options);
+    if (outcome != WaitOutcome::kDone) {
+        // The call cannot be stopped; it keeps its share of the state (and the library loaded)
+        // until it returns, if ever.
+        result.outcome = outcome == WaitOutcome::kCancelled ? ListOutcome::kCancelled : ListOutcome::kTimedOut;
+        return result;
+    }
+    call->reason.back() = '\0';  // a library that filled the buffer to the brim still gives a string
+    result.outcome = call->result ? ListOutcome::kSuccess : ListOutcome::kFailed;
+    if (!call->result) result.reason = Trim(FromAnsi(call->reason.data()));
     return result;
 }
 

@@ -129,5 +129,14 @@ TEST_F(OlderWindows, LibraryReasonIsReturned) {
     EXPECT_EQ(result.reason, L"Server not found");
 }
 
+TEST_F(OlderWindows, HangingLibraryEndsTheWaitAtTheLimit) {
+    script("list=hang");
+    ListRequest r = request();
+    r.timeoutMs = 1500;
+    const ULONGLONG start = GetTickCount64();
+    EXPECT_EQ(sql::RetrieveDatabaseList(r).outcome, ListOutcome::kTimedOut);
+    EXPECT_LT(GetTickCount64() - start, 10000u);
+}
+
 }  // namespace
 }  // namespace tess::test

@@ -1,6 +1,7 @@
 // A stand-in SQLSrvBackup.dll for the SQL tests: GetDatabaseList journals its arguments to
 // <program folder>\journal.txt and follows <program folder>\fake_script.txt ("list=ok" copies
-// fake_list.txt to the list file; "list=fail:<reason>" puts the reason into argument 4).
+// fake_list.txt to the list file; "list=fail:<reason>" puts the reason into argument 4;
+// "list=hang" never returns).
 #include <windows.h>
 
 #include <fstream>
@@ -21,6 +22,7 @@ extern "C" __declspec(dllexport) LONG WINAPI GetDatabaseList(const char* server,
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (line.rfind("list=", 0) == 0) action = line.substr(5);
     }
+    if (action == "hang") Sleep(INFINITE);
     if (action.rfind("fail:", 0) == 0) {
         lstrcpynA(reason, action.substr(5).c_str(), 1024);
         return 0;
