@@ -159,6 +159,13 @@ RunReport CmdNext(const RunInput& input, RunView& view) {
 
         // The destination may be a folder that does not exist yet on the external drive.
         if (!FolderExists(destination)) Trf_CreateLocalDir(destination);
+        if (!FolderExists(destination)) {  // an unplugged drive, a card reader without a card
+            report.messageCode = 15;
+            WriteLogTo(L"The destination " + destination + L" cannot be reached; nothing was shipped", logTrace);
+            ShowMessage(GetMessageText(15), kIconInformation, kButtonsOk);
+            reset(view);
+            return report;
+        }
         // Room for everything this run ships: a run that cannot finish ships nothing.
         if (DriveFreeBytes(SpaceRootOf(destination)) < totals.totalBytes) {
             report.messageCode = 574;

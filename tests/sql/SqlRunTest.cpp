@@ -190,6 +190,22 @@ TEST_F(SqlRun, EscapeDuringABackupCancelsTheRunAndShipsNothing) {
     EXPECT_EQ(view_.runningChanges, (std::vector<bool>{true, false}));
 }
 
+TEST_F(SqlRun, UnreachableDestinationShipsNothingAndSaysSo) {
+    // A drive letter that names nothing in this prefix stands for an unplugged drive.
+    std::wstring missing;
+    for (wchar_t letter = L'Y'; letter > L'D' && missing.empty(); --letter)
+        if (GetDriveTypeW((std::wstring(1, letter) + L":\\").c_str()) == DRIVE_NO_ROOT_DIR) missing = std::wstring(1, letter) + L":\\Ship";
+    ASSERT_FALSE(missing.empty());
+    auto in = input({L"a"});
+    in.destination = missing;
+    const auto report = sql::CmdNext(in, view_);
+    EXPECT_EQ(report.messageCode, 15);
+    EXPECT_EQ(report.shipped, 0);
+    ASSERT_EQ(messages_.size(), 1u);
+    EXPECT_EQ(messages_[0].text, GetMessageText(15));
+    EXPECT_EQ(view_.runningChanges.back(), false);
+}
+
 TEST_F(SqlRun, OlderWindowsStartsTheToolWithTheOneLineForm) {
     static const OsVersionOverride xp{5, 1, 2};
     SetOsVersionForTesting(&xp);
