@@ -32,26 +32,37 @@ void SetPumpTurnHook(PumpTurnHook hook) { gTurnHook = hook; }
 bool PumpPaintMessages(HWND cancelWindow, HWND cancelButton) {
     if (gTurnHook) gTurnHook();
     MSG msg;
-    // A quit request ends the wait; it stays queued for the message loop that owns it.
-    if (PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE | PM_NOYIELD)) gCancelRequested = true;
+    // Takes the next message of the range. A quit request ends the wait and is posted again for
+    // the message loop that owns it: Wine hands WM_QUIT out whatever range is asked for.
+    bool quit = false;
+    auto take = [&](UINT first, UINT last) {
+        if (quit || !PeekMessageW(&msg, nullptr, first, last, PM_REMOVE | PM_NOYIELD)) return false;
+        if (msg.message != WM_QUIT) return true;
+        quit = true;
+        gCancelRequested = true;
+        PostQuitMessage(static_cast<int>(msg.wParam));
+        return false;
+    };
+    take(WM_QUIT, WM_QUIT);
 
     // Keys: only Esc on the waiting window means something; the rest would act on disabled
-    // controls after the wait, so it is dropped now.
-    while (PeekMessageW(&msg, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE)) {
-        if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE && isSelfOrChild(cancelWindow, msg.hwnd))
+    // controls after the wait, so it is dropped now. A window whose focused control is disabled
+    // gets its keys as system keys.
+    while (take(WM_KEYFIRST, WM_KEYLAST)) {
+        if ((msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN) && msg.wParam == VK_ESCAPE &&
+            isSelfOrChild(cancelWindow, msg.hwnd))
             gCancelRequested = true;
     }
     // Mouse: the cancel control keeps working (its own handler calls RequestWaitCancel);
     // everything else is dropped.
-    while (PeekMessageW(&msg, nullptr, WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE)) {
+    while (take(WM_MOUSEFIRST, WM_MOUSELAST)) {
         if (cancelButton && msg.hwnd == cancelButton) DispatchMessageW(&msg);
     }
-    while (PeekMessageW(&msg, nullptr, WM_NCMOUSEMOVE, WM_NCXBUTTONDBLCLK, PM_REMOVE)) {
+    while (take(WM_NCMOUSEMOVE, WM_NCXBUTTONDBLCLK)) {
     }
-    for (int i = 0; i < kMaxPaintsPerTurn && PeekMessageW(&msg, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE); ++i)
-        DispatchMessageW(&msg);
-    while (PeekMessageW(&msg, nullptr, WM_TIMER, WM_TIMER, PM_REMOVE)) DispatchMessageW(&msg);
-    while (PeekMessageW(&msg, nullptr, kSysTimer, kSysTimer, PM_REMOVE)) DispatchMessageW(&msg);
+    for (int i = 0; i < kMaxPaintsPerTurn && take(WM_PAINT, WM_PAINT); ++i) DispatchMessageW(&msg);
+    while (take(WM_TIMER, WM_TIMER)) DispatchMessageW(&msg);
+    while (take(kSysTimer, kSysTimer)) DispatchMessageW(&msg);
     return gCancelRequested;
 }
 

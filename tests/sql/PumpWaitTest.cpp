@@ -1,0 +1,104 @@
+// The bounded wait every SQL step uses: it keeps windows painted, ends on its condition, its
+// limit, Esc or a quit request, and leaves the messages it does not own in the queue.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "support/TestSupport.h"
+#include "ui/PumpWait.h"
+
+namespace tess {
+namespace {
+
+class PumpWaitTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResetWaitCancel();
+        window_ = CreateWindowW(L"STATIC", L"", WS_POPUP, 0, 0, 50, 50, nullptr, nullptr, nullptr, nullptr);
+        ASSERT_TRUE(window_);
+        test::PumpMessages();
+    }
+    void TearDown() override {
+        DestroyWindow(window_);
+        test::PumpMessages();
+        ResetWaitCancel();
+    }
+    HWND window_ = nullptr;
+};
+
+TEST_F(PumpWaitTest, WindowIsRepaintedWhileWaiting) {
+    ShowWindow(window_, SW_SHOWNA);
+    ValidateRect(window_, nullptr);
+    InvalidateRect(window_, nullptr, TRUE);
+    ASSERT_TRUE(GetUpdateRect(window_, nullptr, FALSE));
+    bool paintedDuringWait = false;
+    WaitOptions options;
+    options.timeoutMs = 5000;
+    const WaitOutcome outcome = PumpWait(
+        [&] {
+            paintedDuringWait = !GetUpdateRect(window_, nullptr, FALSE);
+            return paintedDuringWait;
+        },
+        options);
+    EXPECT_EQ(outcome, WaitOutcome::kDone);
+}
+
+TEST_F(PumpWaitTest, EndsAtTheLimitWithoutSpinning) {
+    int polls = 0;
+    WaitOptions options;
+    options.timeoutMs = 400;
+    options.pollMs = 50;
+    const ULONGLONG start = GetTickCount64();
+    EXPECT_EQ(PumpWait([&] { return ++polls, false; }, options), WaitOutcome::kTimedOut);
+    EXPECT_GE(GetTickCount64() - start, 390u);
+    EXPECT_LE(polls, 12);  // about one poll per 50 ms, not a busy loop
+}
+
+TEST_F(PumpWaitTest, EscapeInTheWindowCancelsOtherKeysAndPostedMessagesDoNot) {
+    PostMessageW(window_, WM_APP, 7, 0);
+    PostMessageW(window_, WM_KEYDOWN, 'A', 0);
+    WaitOptions options;
+    options.timeoutMs = 300;
+    options.cancelWindow = window_;
+    EXPECT_EQ(PumpWait([] { return false; }, options), WaitOutcome::kTimedOut);
+    MSG msg;
+    EXPECT_TRUE(PeekMessageW(&msg, window_, WM_APP, WM_APP, PM_REMOVE));  // left for its owner
+    EXPECT_FALSE(PeekMessageW(&msg, window_, WM_KEYDOWN, WM_KEYDOWN, PM_REMOVE));  // dropped
+
+    PostMessageW(window_, WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_EQ(PumpWait([] { return false; }, options), WaitOutcome::kCancelled);
+    EXPECT_TRUE(WaitCancelRequested());
+}
+
+TEST_F(PumpWaitTest, QuitRequestCancelsAndStaysQueued) {
+    PostQuitMessage(3);
+    EXPECT_EQ(PumpPause(2000, window_), WaitOutcome::kCancelled);
+    // The message loop that owns the quit request still gets it.
+    MSG msg{};
+    bool quit = false;
+    while (!quit && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) quit = msg.message == WM_QUIT;
+    ASSERT_TRUE(quit);
+    EXPECT_EQ(msg.wParam, 3u);
+}
+
+TEST_F(PumpWaitTest, WakeHandleEndsTheWaitAtOnce) {
+    HANDLE event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    SetTimer(window_, 1, 50, [](HWND hwnd, UINT, UINT_PTR id, DWORD) {
+        KillTimer(hwnd, id);
+        SetEvent(reinterpret_cast<HANDLE>(GetPropW(hwnd, L"event")));
+    });
+    SetPropW(window_, L"event", event);
+    WaitOptions options;
+    options.timeoutMs = 5000;
+    options.pollMs = 2000;  // the handle, not the poll, must end it
+    options.wakeHandles = &event;
+    options.wakeHandleCount = 1;
+    const ULONGLONG start = GetTickCount64();
+    EXPECT_EQ(PumpWait([&] { return WaitForSingleObject(event, 0) == WAIT_OBJECT_0; }, options), WaitOutcome::kDone);
+    EXPECT_LT(GetTickCount64() - start, 1500u);
+    RemovePropW(window_, L"event");
+    CloseHandle(event);
+}
+
+}  // namespace
+}  // namespace tess
