@@ -122,12 +122,7 @@ void FrmSQLDataList::paintBackground(HDC dc, const RECT& client) {
     SetImagetoScreen(dc, client, dpi());
 }
 
-std::wstring FrmSQLDataList::text(int id) const {
-    HWND h = control(id);
-    std::wstring s(static_cast<size_t>(GetWindowTextLengthW(h)) + 1, L'\0');
-    s.resize(static_cast<size_t>(GetWindowTextW(h, s.data(), static_cast<int>(s.size()))));
-    return s;
-}
+std::wstring FrmSQLDataList::text(int id) const { return WindowText(control(id)); }
 
 void FrmSQLDataList::LoadLstSQLServerDB() {
     TraceScope scope(L"LoadLstSQLServerDB");

@@ -104,12 +104,7 @@ void FrmSQLSvrLogin::paintBackground(HDC dc, const RECT& client) {
     SetImagetoScreenSmall(dc, client, dpi());
 }
 
-std::wstring FrmSQLSvrLogin::text(int id) const {
-    HWND h = control(id);
-    std::wstring s(static_cast<size_t>(GetWindowTextLengthW(h)) + 1, L'\0');
-    s.resize(static_cast<size_t>(GetWindowTextW(h, s.data(), static_cast<int>(s.size()))));
-    return s;
-}
+std::wstring FrmSQLSvrLogin::text(int id) const { return WindowText(control(id)); }
 
 void FrmSQLSvrLogin::fillInstances() {
     HWND combo = control(kServer);

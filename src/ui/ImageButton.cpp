@@ -73,12 +73,7 @@ void ImageButton::setCaption(const std::wstring& caption) {
     InvalidateRect(hwnd_, nullptr, FALSE);
 }
 
-std::wstring ImageButton::caption() const {
-    int n = GetWindowTextLengthW(hwnd_);
-    std::wstring text(static_cast<size_t>(n) + 1, L'\0');
-    text.resize(static_cast<size_t>(GetWindowTextW(hwnd_, text.data(), n + 1)));
-    return text;
-}
+std::wstring ImageButton::caption() const { return WindowText(hwnd_); }
 
 void ImageButton::setFaceKeys(const std::wstring& normalKey, const std::wstring& hoverKey) {
     normalKey_ = normalKey;

@@ -4,6 +4,7 @@
 
 #include "ui/Skin.h"
 #include "ui/Tips.h"
+#include "ui/Window.h"
 
 namespace tess {
 namespace {
@@ -60,12 +61,7 @@ void SkinLabel::setText(const std::wstring& text) {
     InvalidateRect(hwnd_, nullptr, FALSE);
 }
 
-std::wstring SkinLabel::text() const {
-    int n = GetWindowTextLengthW(hwnd_);
-    std::wstring text(static_cast<size_t>(n) + 1, L'\0');
-    text.resize(static_cast<size_t>(GetWindowTextW(hwnd_, text.data(), n + 1)));
-    return text;
-}
+std::wstring SkinLabel::text() const { return WindowText(hwnd_); }
 
 void SkinLabel::setImage(const std::wstring& key) {
     if (imageKey_ == key && mode_ == Mode::Image) return;

@@ -560,4 +560,11 @@ LRESULT Window::onMessage(UINT msg, WPARAM wp, LPARAM lp) {
     return DefWindowProcW(hwnd_, msg, wp, lp);
 }
 
+std::wstring WindowText(HWND hwnd) {
+    int n = GetWindowTextLengthW(hwnd);
+    std::wstring text(static_cast<size_t>(n) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(hwnd, text.data(), n + 1)));
+    return text;
+}
+
 }  // namespace tess

@@ -212,4 +212,7 @@ int DpiForSystem();
 // Window drag by its caption: release the capture and let the system move it.
 void StartCaptionDrag(HWND topLevel);
 
+// The whole text of a window or control.
+std::wstring WindowText(HWND hwnd);
+
 }  // namespace tess
