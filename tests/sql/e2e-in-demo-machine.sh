@@ -7,4 +7,8 @@ build=$(cd "$1" && pwd); shift
 root=$(cd "$(dirname "$0")/../.." && pwd)
 machine="$build/e2e-sql"
 TESS_BUILD_DIR="$build" "$root/scripts/demo-machine" "$machine/wineprefix" >/dev/null
-exec "$root/scripts/wine-session" "$machine" wine "$build/tests/test_e2e.exe" --gtest_filter='SqlEndToEnd.*' "$@"
+status=0
+"$root/scripts/wine-session" "$machine" wine "$build/tests/test_e2e.exe" --gtest_filter='SqlEndToEnd.*' "$@" || status=$?
+# The small full drive is a tmpfs; leaving it mounted would keep the build tree from being removed.
+if mountpoint -q "$machine/drives/f" 2>/dev/null; then umount "$machine/drives/f" || true; fi
+exit $status
