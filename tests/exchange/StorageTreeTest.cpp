@@ -1,0 +1,151 @@
+// The storage tree's rules as values: reading ExchTreeInfo.ini, the check marks, the selection.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <utility>
+
+#include "exchange/StorageTree.h"
+
+namespace tess::exchange {
+namespace {
+
+using Values = std::map<std::pair<std::wstring, std::wstring>, std::wstring>;
+using Keys = std::vector<std::wstring>;
+
+ProfileReader readerOf(const Values& values) {
+    return [values](const std::wstring& section, const std::wstring& key) {
+        auto it = values.find({section, key});
+        return it == values.end() ? std::wstring() : it->second;
+    };
+}
+
+std::wstring catalog(long code) { return code == 23 ? L"Checking '" : code == 24 ? L"' is not allowed." : L"?"; }
+
+// SRV \ First Organization \ SG1 {Mailbox, Public}, SG2 {Archive}
+StorageModel sampleModel() {
+    return BuildStorageModel(ReadStorageInfo(readerOf({
+        {{L"VXEXCHINFO", L"EXCHServer"}, L"SRV"},
+        {{L"VXEXCHINFO", L"EXCHAnnotName"}, L"First Organization#"},
+        {{L"VXEXCHINFO", L"EXCHInstanceNames"}, L"SG1#SG2#"},
+        {{L"SG1", L"EXCHDatabaseNames"}, L"Mailbox#Public#"},
+        {{L"SG2", L"EXCHDatabaseNames"}, L"Archive"},
+    })));
+}
+
+int indexOf(const StorageModel& model, const std::wstring& text) {
+    for (size_t i = 0; i < model.nodes.size(); ++i)
+        if (model.nodes[i].text == text) return static_cast<int>(i);
+    return -1;
+}
+
+std::wstring states(const StorageModel& model) {
+    std::wstring out;
+    for (const auto& node : model.nodes) out += node.state == kStateChecked ? L'x' : L'.';
+    return out;
+}
+
+TEST(StorageInfoFile, ListsSplitTrimAndCut) {
+    struct Case {
+        const wchar_t* value;
+        wchar_t separator;
+        Keys entries;
+    } cases[] = {
+        {L"SG1#SG2#", L'#', {L"SG1", L"SG2"}},             // the trailing "#"
+        {L"SG1##SG2", L'#', {L"SG1", L"SG2"}},             // an empty entry between two names
+        {L" SG 1 # #SG2", L'#', {L" SG 1 ", L"SG2"}},      // kept as written: it names a section
+        {L"", L'#', {}},
+        {L"\bMail#1\b \bPublic", L'\b', {L"Mail#1", L"Public"}},  // 2010: "#" belongs to the name
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.value);
+        EXPECT_EQ(SplitStorageEntries(c.value, c.separator), c.entries);
+    }
+    EXPECT_EQ(AnnotationName(L"Org#"), L"Org");
+    EXPECT_EQ(AnnotationName(L"Org##"), L"Org#");  // only one "#" goes
+    EXPECT_EQ(AnnotationName(L"Org"), L"Org");
+
+    // Only 255 characters of a value are read: of 60 six-character entries the 43rd keeps three.
+    std::wstring groups;
+    for (int i = 0; i < 60; ++i) groups += L"G" + std::to_wstring(1000 + i) + L"#";
+    const auto info = ReadStorageInfo(readerOf({{{L"VXEXCHINFO", L"EXCHInstanceNames"}, groups}}));
+    ASSERT_EQ(info.groups.size(), 43u);
+    EXPECT_EQ(info.groups.back().name, L"G10");
+}
+
+TEST(StorageInfoFile, ModelKeysAndInitialStates) {
+    const StorageModel model = sampleModel();
+    const Keys keys = {L"SRV", L"SRV\\First Organization", L"SRV\\First Organization\\SG1\\",
+                       L"SRV\\First Organization\\SG1\\Mailbox", L"SRV\\First Organization\\SG1\\Public",
+                       L"SRV\\First Organization\\SG2\\", L"SRV\\First Organization\\SG2\\Archive"};
+    ASSERT_EQ(model.nodes.size(), keys.size());
+    for (size_t i = 0; i < keys.size(); ++i) EXPECT_EQ(model.nodes[i].key, keys[i]);
+    EXPECT_EQ(states(model), L"..xxxxx");
+    EXPECT_EQ(model.children(indexOf(model, L"SG1")).size(), 2u);
+
+    const auto list = ReadDatabaseListInfo(readerOf({{{L"VXEXCHINFO", L"EXCHServer"}, L"EX10"},
+                                                     {{L"VXEXCHINFO", L"EXCHDatabaseNames"}, L"\bDB #1\bDB2"}}));
+    EXPECT_EQ(ExchangeServerCaption(list.server), L"MS Exchange Server: EX10");
+    EXPECT_EQ(list.databases, (Keys{L"DB #1", L"DB2"}));
+
+    // No file: the two empty upper levels and nothing to choose.
+    StorageModel empty = BuildStorageModel(ReadStorageInfo(readerOf({})));
+    EXPECT_EQ(empty.nodes.size(), 2u);
+    EXPECT_TRUE(Trf_TraverseTree(empty).empty());
+}
+
+TEST(StorageChecks, RulesOfATick) {
+    struct Case {
+        const wchar_t* node;
+        int newState;
+        const wchar_t* refusal;  // null: accepted
+        const wchar_t* after;    // SRV, Org, SG1, Mailbox, Public, SG2, Archive
+    } cases[] = {
+        {L"SRV", kStateChecked, L"Checking 'SRV' is not allowed.", L"..xxxxx"},
+        {L"First Organization", kStateChecked, L"Checking 'SRV\\First Organization' is not allowed.", L"..xxxxx"},
+        {L"First Organization", kStateUnchecked, nullptr, L"..xxxxx"},
+        {L"Mailbox", kStateUnchecked, nullptr, L"....xxx"},  // the group goes with it, its sibling stays
+        {L"SG1", kStateUnchecked, nullptr, L".....xx"},      // the group's stores follow it
+        {L"SG2", kStateUnchecked, nullptr, L"..xxx.."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.node);
+        StorageModel model = sampleModel();
+        const auto refusal = ApplyNodeCheck(model, indexOf(model, c.node), c.newState, catalog);
+        EXPECT_EQ(refusal.value_or(L"<none>"), c.refusal ? c.refusal : L"<none>");
+        EXPECT_EQ(states(model), c.after);
+    }
+    // Ticking an unticked group ticks its stores again.
+    StorageModel model = sampleModel();
+    ApplyNodeCheck(model, indexOf(model, L"SG1"), kStateUnchecked, catalog);
+    ApplyNodeCheck(model, indexOf(model, L"SG1"), kStateChecked, catalog);
+    EXPECT_EQ(states(model), L"..xxxxx");
+}
+
+TEST(StorageSelection, TickedGroupTakenOnceAndStoresOfOthersOneByOne) {
+    const std::wstring org = L"SRV\\First Organization\\";
+    struct Case {
+        std::vector<std::pair<const wchar_t*, int>> toggles;
+        Keys chosen;
+    } cases[] = {
+        {{}, {org + L"SG1\\", org + L"SG2\\"}},
+        {{{L"Mailbox", kStateUnchecked}}, {org + L"SG1\\Public", org + L"SG2\\"}},
+        {{{L"SG1", kStateUnchecked}, {L"SG2", kStateUnchecked}, {L"Archive", kStateChecked}}, {org + L"SG2\\Archive"}},
+        {{{L"SG1", kStateUnchecked}, {L"SG2", kStateUnchecked}}, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.chosen.size());
+        StorageModel model = sampleModel();
+        for (const auto& [node, state] : c.toggles) ApplyNodeCheck(model, indexOf(model, node), state, catalog);
+        EXPECT_EQ(Trf_TraverseTree(model), c.chosen);
+    }
+    // A tick that reached an upper level by other means is dropped on the way, not taken.
+    StorageModel model = sampleModel();
+    model.nodes[1].state = kStateChecked;
+    EXPECT_EQ(Trf_TraverseTree(model).size(), 2u);
+    EXPECT_EQ(model.nodes[1].state, kStateUnchecked);
+
+    EXPECT_EQ(CheckedDatabases({L"A", L"B", L"C"}, {true, false, true}), (Keys{L"A", L"C"}));
+}
+
+}  // namespace
+}  // namespace tess::exchange
