@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "common/CommandLine.h"
+
 namespace tess::sql {
 
 // ---- Login -------------------------------------------------------------------------------
@@ -83,10 +85,9 @@ struct BackupToolInput {
 };
 
 struct BackupToolCommand {
-    std::wstring toolPath;    // the executable, unquoted (what the shell is given)
-    std::wstring parameters;  // items 1 to 14
-    std::wstring line;        // the one-line form: quoted tool, then 1 and items 2 to 14
-    std::wstring traceLine;   // `line` with the password masked
+    std::wstring toolPath;   // the executable, unquoted (what the shell is given)
+    CommandLine parameters;  // items 1 to 14
+    CommandLine line;        // the one-line form: quoted tool, then 1 and items 2 to 14; forLog() for the trace
 };
 BackupToolCommand BuildBackupToolCommand(const BackupToolInput& input);
 

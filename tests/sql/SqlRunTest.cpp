@@ -9,7 +9,7 @@
 #include "common/Settings.h"
 #include "common/Text.h"
 #include "common/TransferState.h"
-#include "sql/BlockCopy.h"
+#include "ui/BlockCopy.h"
 #include "sql/SqlLogic.h"
 #include "sql/SqlState.h"
 #include "sql/SqlToolFixture.h"
@@ -67,7 +67,7 @@ protected:
         return path;
     }
     sql::RunInput input(std::vector<std::wstring> databases) {
-        return sql::RunInput{temp_.path() + L"\\Temp Dumps", destination_.path(), std::move(databases)};
+        return sql::RunInput{temp_.path() + L"\\Temp Dumps", destination_.path(), std::move(databases), L"(local)"};
     }
     std::wstring dump(const std::wstring& db) const { return temp_.path() + L"\\Temp Dumps\\OSTROVASQLTEMP\\[" + db + L"].dmp"; }
     std::wstring shipped(const std::wstring& db) const { return destination_.file(L"[" + db + L"].dmp"); }
@@ -92,7 +92,7 @@ TEST_F(SqlRun, InputChecksEndTheRunBeforeAnythingStarts) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.code);
         messages_.clear();
-        const auto report = sql::CmdNext(sql::RunInput{c.temporary, c.destination, {L"a"}}, view_);
+        const auto report = sql::CmdNext(sql::RunInput{c.temporary, c.destination, {L"a"}, L"(local)"}, view_);
         EXPECT_EQ(report.messageCode, c.code);
         EXPECT_EQ(codes(), std::vector<int>{c.code});
     }
