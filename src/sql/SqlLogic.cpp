@@ -1,5 +1,6 @@
 #include "sql/SqlLogic.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cwchar>
@@ -171,9 +172,8 @@ std::wstring DumpFileName(const std::wstring& database) { return L"[" + database
 
 std::wstring DatabaseOfDumpFile(const std::wstring& fileName) {
     std::wstring name = fileName.size() >= 4 ? fileName.substr(0, fileName.size() - 4) : std::wstring();
-    // Only the brackets the dump name was made with: a ] inside the database name stays.
-    if (!name.empty() && name.front() == L'[') name.erase(0, 1);
-    if (!name.empty() && name.back() == L']') name.pop_back();
+    // Every bracket goes, as the shipping lines of the run report have always named databases.
+    name.erase(std::remove_if(name.begin(), name.end(), [](wchar_t c) { return c == L'[' || c == L']'; }), name.end());
     return name;
 }
 

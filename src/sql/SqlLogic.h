@@ -66,7 +66,7 @@ std::wstring DumpFolderFor(const std::wstring& temporaryPath);
 
 // "[" + name + "].dmp"
 std::wstring DumpFileName(const std::wstring& database);
-// The database name shipped in a dump file name: without its extension and without [ and ].
+// The database name shipped in a dump file name: without its extension and without any [ or ].
 std::wstring DatabaseOfDumpFile(const std::wstring& fileName);
 
 // The row text as the progress label shows it: longer than 45 characters gives 35 + "...".

@@ -109,6 +109,19 @@ TEST_F(SqlRun, NoDatabaseSelectedGives568AndEndsReset) {
     EXPECT_TRUE(FileExists(common(L"Log_trace.txt")));
 }
 
+TEST_F(SqlRun, BackupToolThatCannotStartIsNamedWithItsReasonNot568) {
+    ASSERT_TRUE(DeleteFileW(JoinPath(programFolder(), sql::kBackupToolName).c_str()));
+    const auto report = sql::CmdNext(input({L"Sales", L"HR"}), view_);
+    EXPECT_EQ(report.messageCode, 0);
+    EXPECT_EQ(report.notStarted, (std::vector<std::wstring>{L"Sales", L"HR"}));
+    EXPECT_EQ(codes(), std::vector<int>{570});
+    ASSERT_EQ(messages_.size(), 2u);
+    EXPECT_NE(messages_[0].text.find(L"Sales\r\nHR"), std::wstring::npos) << messages_[0].text;
+    const std::string trace = ReadBytes(common(L"Log_trace.txt"));
+    EXPECT_NE(trace.find("'HR': the backup tool could not be started ("), std::string::npos) << trace;
+    EXPECT_EQ(view_.runningChanges, (std::vector<bool>{true, false}));
+}
+
 TEST_F(SqlRun, TwoDatabasesAreDumpedOneAfterTheOtherAndShippedWhole) {
     script("Sales=ok:3000000\r\n");
     answerToQuestions_ = kResultYes;
