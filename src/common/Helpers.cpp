@@ -284,4 +284,11 @@ std::wstring ShortPath(const std::wstring& path) {
     return out;
 }
 
+std::wstring DurationText(uint64_t ms) {
+    const uint64_t seconds = (ms + 999) / 1000;
+    if (seconds % 3600 == 0) return std::to_wstring(seconds / 3600) + (seconds == 3600 ? L" hour" : L" hours");
+    if (seconds % 60 == 0) return std::to_wstring(seconds / 60) + (seconds == 60 ? L" minute" : L" minutes");
+    return std::to_wstring(seconds) + (seconds == 1 ? L" second" : L" seconds");
+}
+
 }  // namespace tess

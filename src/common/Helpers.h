@@ -53,6 +53,9 @@ std::wstring GetInfoFromKey(int part, const std::wstring& key);
 // character after that "@" on. Nothing else is checked.
 bool IsValidEmail(const std::wstring& text);
 
+// A time limit as messages give it: "2 hours", "10 minutes", "45 seconds" (whole units only).
+std::wstring DurationText(uint64_t ms);
+
 // Short (8.3) form of an existing path; the path itself when the system has none.
 std::wstring ShortPath(const std::wstring& path);
 

@@ -7,7 +7,6 @@
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
 namespace tess::exchange {
 
@@ -68,7 +67,6 @@ private:
     HelperOutcome runQuery(bool presence);
     HelperWaitArgs wait_;
     HelperOutcome outcome_ = HelperOutcome::kDone;
-    std::vector<std::wstring> groups_;
 };
 
 // ExchTreeInfo.ini in the program folder.

@@ -1,10 +1,184 @@
+// CmdNext of the Exchange wizard: the checks, the local backup (ExchangeBackup.cpp), then the
+// shipping of the set folder to the destination with its report, and the temporary folder's
+// Browse button.
 #include "exchange/ExchangeRun.h"
 
-namespace tess::exchange {
+#include <shellapi.h>
 
-ExchangeRunResult CmdNext(const ExchangeRunArgs&) { return {}; }
-bool DoExchangeBackup(const ExchangeRunArgs&, ExchangeRunResult*) { return false; }
-std::optional<std::wstring> btnBrowse_Click(HWND) { return std::nullopt; }
-void SetReportOpenerForTesting(ReportOpener) {}
+#include "common/Files.h"
+#include "common/Helpers.h"
+#include "common/Log.h"
+#include "common/MessageCatalog.h"
+#include "common/ProgramPaths.h"
+#include "common/Text.h"
+#include "common/TransferState.h"
+#include "exchange/ExchangeLogic.h"
+#include "exchange/ExchangeMessages.h"
+#include "exchange/ExchangeRunSteps.h"
+#include "exchange/ExchangeShipping.h"
+#include "ui/BrowseDialog.h"
+#include "ui/MessageBox.h"
+#include "ui/PumpWait.h"
+
+namespace tess::exchange {
+namespace {
+
+void openWithShell(const std::wstring& path) {
+    ShellExecuteW(GetDesktopWindow(), L"open", path.c_str(), nullptr, nullptr, SW_SHOWMAXIMIZED);
+}
+
+ReportOpener gOpener = openWithShell;
+
+std::wstring withSlash(std::wstring path) {
+    if (path.empty() || path.back() != L'\\') path += L'\\';
+    return path;
+}
+
+std::wstring logTracePath() { return CommonDataFile(L"Log_trace.txt"); }
+
+// Step 10: the helper's set log becomes the run report.
+void writeRunReport() {
+    std::string text;
+    if (auto bytes = ReadFileBytes(SetLogPath())) text = RewriteSetLog(*bytes);
+    DeleteFileIfExists(SetLogPath(), true);
+    EnsureCommonDataFolder();
+    WriteFileBytes(logTracePath(), text);
+}
+
+// Step 14: every run that got past the checks ends here.
+void reset(ExchangeRunView& view) {
+    SetTransferInProgress(false);
+    Totals().onProgress = nullptr;
+    SetCursor(LoadCursor(nullptr, IDC_ARROW));
+    view.setRunning(false);
+    view.setProgressText(L"", false);
+    view.setProgressBarVisible(false);
+    PumpPaintMessages();
+    ClearLogs();
+}
+
+int say(int code) {
+    ShowMessage(GetMessageText(code), kIconInformation, kButtonsOk);
+    return code;
+}
+
+void askToView(ExchangeRunResult& result) {
+    result.askedToView = true;
+    if (ShowMessage(GetMessageText(569), kIconQuestion, kButtonsYesNo) == kResultYes && FileExists(logTracePath()))
+        gOpener(logTracePath());
+}
+
+// Steps 6 to 13 after a backup that ended by itself.
+void ship(const std::wstring& temporary, const std::wstring& destination, ExchangeRunView& view,
+          ExchangeRunResult& result) {
+    const SetListing listing = FindFilesAPI(temporary + L"OstrovaExchBackupset", L"*.*");
+    writeRunReport();
+    if (!FolderExists(destination)) Trf_CreateLocalDir(destination);
+    if (!FolderExists(destination)) {  // an unplugged drive, a card reader without a card
+        WriteLogTo(L"The destination " + destination + L" cannot be reached; nothing was shipped", logTracePath());
+        result.messageCode = say(15);
+        return;
+    }
+    // Room for the whole set first: a run that cannot finish leaves nothing on the drive.
+    if (DriveFreeBytes(destination.substr(0, 3)) < listing.totalBytes) {
+        WriteLogTo(L"Insufficient disk space to ship the data to " + destination, logTracePath());
+        result.messageCode = say(574);
+        return;
+    }
+    for (const auto& folder : listing.folders) CreateFolderPath(ShippedPart(folder), destination);
+
+    ShippingRequest request;
+    request.destination = destination;
+    request.logPath = logTracePath();
+    request.files = listing.files;
+    request.cancelWindow = view.window();
+    view.setProgressBarVisible(true);
+    view.setProgress(0);
+    SetTransferInProgress(true);
+    view.setProgressText(L"Shipping data to '" + DisplayDestination(destination) + L"'", true);
+    Totals().onProgress = [&view](double percent) { view.setProgress(percent); };
+    const ShippingOutcome shipped = ShipSetFiles(request);
+    SetTransferInProgress(false);
+    view.setProgressText(L"", false);
+    result.shipped = shipped.shipped;
+    result.failedCopies = static_cast<int>(shipped.failed.size());
+    if (shipped.cancelled) {
+        result.cancelled = true;
+        ShowMessage(RunCancelledText(), kIconWarning, kButtonsOk);
+    } else if (!shipped.failed.empty()) {
+        std::wstring names;
+        for (const auto& file : shipped.failed) names += file + L"\r\n";
+        ShowMessage(ShippingFailedText(names), kIconWarning, kButtonsOk);
+    }
+    SetCursor(LoadCursor(nullptr, IDC_ARROW));
+    askToView(result);
+}
+
+}  // namespace
+
+void SetReportOpenerForTesting(ReportOpener opener) { gOpener = opener ? opener : openWithShell; }
+
+ExchangeRunResult CmdNext(const ExchangeRunArgs& args) {
+    TraceScope trace(L"CmdNext");
+    ExchangeRunResult result;
+    ExchangeRunView& view = *args.view;
+    const std::wstring temporary = Trim(args.temporaryPath);
+    const std::wstring destination = Trim(args.destination);
+    if (!temporary.empty() && EqualsNoCase(withSlash(temporary), withSlash(destination))) {
+        result.messageCode = say(571);
+        return result;
+    }
+    if (temporary.empty() || destination.empty()) {
+        result.messageCode = say(573);
+        return result;
+    }
+    DeleteFileIfExists(logTracePath(), true);
+    view.setRunning(true);
+    PumpPaintMessages(view.window());
+    ResetWaitCancel();
+    try {
+        if (!DoExchangeBackup(args, &result)) {
+            view.setRunning(false);
+            view.setProgressText(L"", false);
+            return result;
+        }
+        BusyCursor busy;
+        if (!result.cancelled && !result.helperTimedOut) ship(withSlash(temporary), destination, view, result);
+    } catch (...) {
+        TraceError(L"CmdNext", L", Reason : unexpected failure");
+    }
+    reset(view);
+    return result;
+}
+
+std::optional<std::wstring> btnBrowse_Click(HWND owner) {
+    for (;;) {
+        SelectedPath().clear();
+        BrowseFlags().exchangeTemp = true;
+        ShowLocalFileBrowse(owner);
+        std::wstring folder = Trim(SelectedPath());
+        SelectedPath().clear();
+        if (folder.empty()) return std::nullopt;
+        const std::wstring root = DriveRootOf(folder);
+        if (!IsDriveReady(root)) {
+            say(15);
+            continue;
+        }
+        if (GetDriveTypeW(root.c_str()) == DRIVE_REMOTE) {
+            say(16);
+            continue;
+        }
+        folder = withSlash(folder);
+        if (FolderExists(folder)) {
+            const DWORD error = TrialWrite(folder);
+            if (error != 0) {
+                TraceError(L" btnBrowse_Click", L" , Reason : " + std::to_wstring(error) + L"  " + ErrorDescription(error));
+                say(error == ERROR_PATH_NOT_FOUND ? 18 : 17);
+                continue;
+            }
+        }
+        return folder;
+    }
+}
 
 }  // namespace tess::exchange

@@ -4,6 +4,7 @@
 // the run report. The wizard supplies the view and what the user chose; the run decides the rest.
 #include <windows.h>
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -35,6 +36,7 @@ struct ExchangeRunArgs {
     std::wstring temporaryPath;           // Tempfolder_txt as typed
     std::wstring destination;             // txtDestination
     ExchangeRunView* view = nullptr;
+    uint64_t helperTimeoutMs = 0;         // 0: the ExchBackupWaitSeconds setting
 };
 
 struct ExchangeRunResult {
@@ -42,6 +44,7 @@ struct ExchangeRunResult {
     bool backupRan = false;  // the helper's backup was started
     bool helperTimedOut = false;
     bool cancelled = false;
+    bool failed = false;     // the work folder was not writable, or the helper did not end by itself
     int shipped = 0;         // files copied whole to the destination
     int failedCopies = 0;
     bool askedToView = false;  // question 569 was asked

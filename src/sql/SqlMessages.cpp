@@ -1,14 +1,11 @@
 #include "sql/SqlMessages.h"
 
+#include "common/Helpers.h"
+
 namespace tess::sql {
 namespace {
 
-std::wstring duration(uint64_t limitMs) {
-    const uint64_t seconds = (limitMs + 999) / 1000;
-    if (seconds % 3600 == 0) return std::to_wstring(seconds / 3600) + (seconds == 3600 ? L" hour" : L" hours");
-    if (seconds % 60 == 0) return std::to_wstring(seconds / 60) + (seconds == 60 ? L" minute" : L" minutes");
-    return std::to_wstring(seconds) + (seconds == 1 ? L" second" : L" seconds");
-}
+std::wstring duration(uint64_t limitMs) { return DurationText(limitMs); }
 
 }  // namespace
 

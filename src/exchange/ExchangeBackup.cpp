@@ -1,0 +1,198 @@
+// DoExchangeBackup: the selection recorded as the backup set, the job files, and the helper's
+// local backup into the temporary location, waited for within its own time limit.
+#include <windows.h>
+
+#include "common/BackupSets.h"
+#include "common/Files.h"
+#include "common/Helpers.h"
+#include "common/Log.h"
+#include "common/MessageCatalog.h"
+#include "common/Process.h"
+#include "common/ProgramPaths.h"
+#include "common/Settings.h"
+#include "common/Text.h"
+#include "exchange/ExchangeDetection.h"
+#include "exchange/ExchangeLogic.h"
+#include "exchange/ExchangeMessages.h"
+#include "exchange/ExchangeRun.h"
+#include "exchange/ExchangeRunSteps.h"
+#include "platform/Handle.h"
+#include "ui/MessageBox.h"
+#include "ui/PumpWait.h"
+
+namespace tess::exchange {
+namespace {
+
+constexpr wchar_t kSetName[] = L"VXExchangeServerBkset";
+constexpr DWORD kHelperPollMs = 100;
+
+std::wstring withSlash(std::wstring path) {
+    if (path.empty() || path.back() != L'\\') path += L'\\';
+    return path;
+}
+
+// The status file is written over its first bytes and never shortened: the vendor's client
+// reads only its first character.
+void writeBackupStatus(const char* value) {
+    EnsureCommonDataFolder();
+    UniqueFile file(CreateFileW(CommonDataFile(L"ExchBackupStatus.txt").c_str(), GENERIC_WRITE, FILE_SHARE_READ,
+                                nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return;
+    DWORD written = 0;
+    WriteFile(file.get(), value, static_cast<DWORD>(strlen(value)), &written, nullptr);
+}
+
+void prepareLogs() {
+    DeleteFileIfExists(CommonDataFile(L"SerTraceFile.txt"), true);
+    DeleteFileIfExists(SetLogPath(), true);
+    const std::wstring serviceLog = CommonDataFile(L"VXWServiceLog.txt");
+    if (FileExists(serviceLog)) WriteFileBytes(serviceLog, "");
+    if (!FolderExists(CommonDataFolder() + L"\\logs")) Trf_CreateLocalDir(CommonDataFolder() + L"\\logs");
+}
+
+// The work folder the helper is handed: the temporary location's short form.
+std::wstring workFolderFor(const std::wstring& temporary) {
+    if (Trim(Trf_ReadUserProfile(L"APIEXCHANGE")).empty())
+        return withSlash(ShortPath(ProgramFolder())) + L"EXCHANGETEMP\\";
+    if (!FolderExists(temporary)) Trf_CreateLocalDir(temporary);
+    return withSlash(FolderExists(temporary) ? ShortPath(temporary) : temporary);
+}
+
+void writeJobList(int version, const std::wstring& selectionText) {
+    for (const auto& line : JobListLines(version, CurrentBackupSetItems(), selectionText))
+        AppendExchangeBackupSetText(line);
+    DeleteFileIfExists(CommonDataFile(L"ExchBackupStatus.txt"), true);
+    CurrentBackupSetItems().clear();
+}
+
+// Starts the helper and waits for its process to end; a helper that outlives the limit or the
+// user's patience is ended, so that no late files appear in the set.
+HelperOutcome runHelper(const ExchangeRunArgs& args, const std::wstring& workFolder) {
+    BackupCommandInput input;
+    input.exchVersion = args.exchVersion;
+    input.programFolderShort = withSlash(ShortPath(ProgramFolder()));
+    input.programFolderLong = ProgramFolder();
+    input.workFolder = workFolder;
+    if (HelperFor(args.exchVersion).doublesBackslashes && !FolderExists(BackupOutputFolder(workFolder)))
+        Trf_CreateLocalDir(BackupOutputFolder(workFolder));
+    const std::wstring line = BackupCommandLine(input);
+    WriteTrace(L"DoExchangeBackup Cmdline : " + line);
+    UniqueHandle process = RunHiddenProcess(line, ProgramFolder());
+    if (!process) {
+        WriteLog(std::wstring(L"The Exchange helper ") + HelperFor(args.exchVersion).executable + L" could not be started.",
+                 kLogError);
+        ShowMessage(HelperNotStartedText(HelperFor(args.exchVersion).executable), kIconError, kButtonsOk);
+        return HelperOutcome::kNotStarted;
+    }
+    const uint64_t limit = args.helperTimeoutMs ? args.helperTimeoutMs : BackupWaitLimitMs();
+    WaitOptions options;
+    options.timeoutMs = limit;
+    options.pollMs = kHelperPollMs;
+    options.cancelWindow = args.view->window();
+    const HANDLE wake[] = {process.get()};
+    options.wakeHandles = wake;
+    options.wakeHandleCount = 1;
+    const WaitOutcome outcome =
+        PumpWait([&] { return WaitForSingleObject(process.get(), 0) == WAIT_OBJECT_0; }, options);
+    if (outcome == WaitOutcome::kDone) return HelperOutcome::kDone;
+    TerminateProcess(process.get(), 1);
+    WaitForSingleObject(process.get(), 2000);
+    const bool timedOut = outcome == WaitOutcome::kTimedOut;
+    WriteLog(timedOut ? L"The Exchange Server backup was stopped at its time limit of " + DurationText(limit) + L"."
+                      : std::wstring(L"The Exchange Server backup was cancelled by the user."),
+             kLogError);
+    ShowMessage(timedOut ? BackupTimeoutText(limit) : RunCancelledText(), kIconWarning, kButtonsOk);
+    return timedOut ? HelperOutcome::kTimedOut : HelperOutcome::kCancelled;
+}
+
+// Steps 8 to 13: the helper's run and the set folder it left.
+void backUp(const ExchangeRunArgs& args, const std::wstring& selectionText, ExchangeRunResult& result) {
+    const std::wstring work = workFolderFor(withSlash(Trim(args.temporaryPath)));
+    if (!CheckForWriteAccessPermission(work)) {
+        WriteLog(L"Unable to continue the Exchange Server Backup operation, make sure that the folder/drive exists or "
+                 L"the disk is not full or write protected.",
+                 kLogInformation);
+        result.failed = true;
+        return;
+    }
+    DeleteFileIfExists(CommonDataFile(L"TmpExchangeBackupSet.txt"), true);
+    if (CurrentBackupSetItems().empty()) {
+        WriteLog(std::wstring(L"Unable to perform the Backup operation, Reason : There are no items found in the Backup "
+                              L"set : '") + kSetName + L"'. Check the contents of the Backup set.",
+                 kLogInformation);
+        return;
+    }
+    writeJobList(args.exchVersion, selectionText);
+    WriteLog(L"Started Exchange Server backup to '" + work + L"'.", kLogInformation);
+    WriteTrace(L"\r\nInformation   : " + CurrentTimeStamp() + L" :   Exchange Server Backup started    :***********");
+    writeBackupStatus("1\r\n");
+    result.backupRan = true;
+    const HelperOutcome outcome = runHelper(args, work);
+    result.helperTimedOut = outcome == HelperOutcome::kTimedOut;
+    result.cancelled = outcome == HelperOutcome::kCancelled;
+    if (outcome != HelperOutcome::kDone) result.failed = true;
+    writeBackupStatus("0\r\n");
+    if (result.failed) return;
+    const std::wstring setFolder = work + L"OstrovaExchBackupset";
+    if (FolderExists(setFolder)) {
+        WriteTrace(L"Content of EnumBackupItemSet after the Exchange server local backup : " + setFolder);
+        CurrentBackupSetItems().push_back(L"D_" + setFolder + L"\\");
+    }
+    WriteTrace(L"Information   : " + CurrentTimeStamp() + L" :   Exchange Server Backup End    :***********\r\n");
+}
+
+}  // namespace
+
+std::wstring SetLogPath() { return CommonDataFile(L"logs\\VXExchangeServerBkset.txt"); }
+
+void Sch_SaveSqlServerBackupset(const std::wstring& setName, const std::wstring& selectionText) {
+    try {
+        LoadedBackupSets sets;
+        if (!LoadAllBackupSets(sets)) return;  // saving would lose the records it could not read
+        RemoveBackupSet(sets, setName);
+        sets.push_back(setName + selectionText);
+        SaveBackupSets(sets, L"VXCOMMON\\BacksetData.txt");
+    } catch (...) {
+        WriteTrace(L"Error in Sch_deleteAutoBackupset. Reason:  unexpected failure");
+    }
+}
+
+bool DoExchangeBackup(const ExchangeRunArgs& args, ExchangeRunResult* out) {
+    TraceScope trace(L"DoExchangeBackup");
+    ExchangeRunResult local;
+    ExchangeRunResult& result = out ? *out : local;
+    ExchangeRunView& view = *args.view;
+    const std::wstring selectionText = SelectionText(args.selection);
+    if (Trim(args.temporaryPath).empty()) {
+        result.messageCode = 19;
+        ShowMessage(GetMessageText(19), kIconInformation, kButtonsOk);
+        view.focusTemporaryBrowse();
+        return false;
+    }
+    BusyCursor busy;
+    view.setProgressText(L"Data transfer is in progress ...", true);
+    PumpPaintMessages(view.window());
+    const std::wstring temporary = withSlash(Trim(args.temporaryPath));
+    Trf_WriteUserProfile(L"APIEXCHANGE", temporary);
+    if (!FolderExists(temporary)) Trf_CreateLocalDir(temporary);
+    if (args.selection.empty()) {
+        view.setProgressText(L"", false);
+        result.messageCode = 20;
+        ShowMessage(GetMessageText(20), kIconInformation, kButtonsOk);
+        return false;
+    }
+    try {
+        Sch_SaveSqlServerBackupset(kSetName, selectionText);
+        prepareLogs();
+        CurrentBackupSetItems().clear();
+        Trf_PutTransferSetAsBackupSet(kSetName, false);
+        backUp(args, selectionText, result);
+        if (CurrentBackupSetItems().empty()) WriteLog(L"Failed to continue the Exchange Server backup.", kLogInformation);
+    } catch (...) {
+        TraceError(L"DoExchangeBackup", L", Reason : unexpected failure");
+    }
+    view.setProgressText(L"", false);
+    return true;
+}
+
+}  // namespace tess::exchange
