@@ -33,12 +33,12 @@ const ControlSpec kLayout[] = {
     {L"lblHelp", F::kHelp, K::Label, {524, 11, 40, 20}, L"Help"},
     {L"lblClose", F::kClose, K::CloseBox, {570, 11, 18, 18}, L"vx_small_close"},
     {L"picTitleinfo", F::kInfoImage, K::Picture, {20, 52, 24, 24}, L"vx_exchange"},
-    {L"lblInfo", F::kInfo, K::Label, {52, 54, 528, 22}},
-    {L"lblExchServer", F::kServer, K::Label, {20, 82, 560, 18}, L"MS Exchange Server:"},
-    {L"tvDatabase", F::kTree, K::Native, {20, 104, 560, 196}, L"", WC_TREEVIEWW,
+    {L"lblInfo", F::kInfo, K::Label, {52, 50, 528, 36}},
+    {L"lblExchServer", F::kServer, K::Label, {20, 86, 560, 18}, L"MS Exchange Server:"},
+    {L"tvDatabase", F::kTree, K::Native, {20, 106, 560, 194}, L"", WC_TREEVIEWW,
      WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_BORDER | TVS_HASLINES | TVS_HASBUTTONS | TVS_LINESATROOT |
          TVS_SHOWSELALWAYS | TVS_CHECKBOXES},
-    {L"LstExch", F::kList, K::Native, {20, 104, 560, 196}, L"", WC_LISTVIEWW,
+    {L"LstExch", F::kList, K::Native, {20, 106, 560, 194}, L"", WC_LISTVIEWW,
      WS_CHILD | WS_TABSTOP | WS_BORDER | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER},
     {L"Label2", F::kLabel2, K::Label, {20, 312, 300, 18}, L"Exchange Server temporary path"},
     {L"Tempfolder_txt", F::kTemp, K::Native, {20, 332, 436, 24}, L"", WC_EDITW, kEdit},
@@ -92,7 +92,7 @@ int imageOf(NodeKind kind) {
     switch (kind) {
         case NodeKind::Group: return TreeViewControl::iconIndex(L"folder");
         case NodeKind::Store: return TreeViewControl::iconIndex(L"file");
-        default: return -1;  // the server and the administrative level show no picture
+        default: return I_IMAGENONE;  // the server and the administrative level show no picture
     }
 }
 
@@ -131,7 +131,7 @@ void FrmExchange::createControls() {
         help->setColor(skin::kBandText);
         help->setClickable(true);
     }
-    if (auto* info = label(kInfo)) info->setFont(FontRole::Title);
+    if (auto* info = label(kInfo)) info->setFont(FontRole::Bold);
     if (auto* server = label(kServer)) server->setFont(FontRole::Bold);
     for (int id : {kLabel1, kCancelHint})
         if (auto* muted = label(id)) muted->setColor(skin::kMuted);
