@@ -100,22 +100,17 @@ int imageOf(NodeKind kind) {
 
 FrmExchange::FrmExchange() : Window(L"frmExchange", {0, 0, 600, 540}) {}
 
-FrmExchange::~FrmExchange() {
-    for (HBRUSH b : {body_, white_})
-        if (b) DeleteObject(b);
-}
+FrmExchange::~FrmExchange() = default;
 
 bool FrmExchange::onCreate() {
-    body_ = CreateSolidBrush(skin::kBody);
-    white_ = CreateSolidBrush(RGB(255, 255, 255));
     createControls();
+    setAltKeys({{'B', kTempBrowse}, {'W', kDestinationBrowse}, {'T', kTransfer}, {'C', kCancel}});
     if (auto* next = button(kTransfer)) next->setFaceKeys(L"buttondata_enb", L"buttondata_ovr");
     resetButtonFaces();
     // Nothing to go back to on the only page this wizard has.
     showControl(kBack, false);
     for (int id : {kServer, kProgressText, kCancelHint}) showControl(id, false);
     RoundedBorder(hwnd(), name());
-    centre();
     // The helper's information run may take minutes: it runs once the window is on screen.
     PostMessageW(hwnd(), kMsgLoad, 0, 0);
     return true;
@@ -123,10 +118,7 @@ bool FrmExchange::onCreate() {
 
 void FrmExchange::createControls() {
     addControls(kLayout);
-    if (auto* title = label(kTitle)) {
-        title->setColor(skin::kBandText);
-        title->setFont(FontRole::Caption);
-    }
+    setUpCaption(kTitle);
     if (auto* help = label(kHelp)) {
         help->setColor(skin::kBandText);
         help->setClickable(true);
@@ -144,8 +136,6 @@ void FrmExchange::createControls() {
     SendMessageW(control(kProgress), PBM_SETRANGE32, 0, kProgressSteps);
 }
 
-void FrmExchange::onLayout() { RoundedBorder(hwnd(), name()); }
-
 void FrmExchange::onDestroy() {
     // A plain tree view leaves its image list to its owner.
     if (images_) ImageList_Destroy(images_);
@@ -153,7 +143,7 @@ void FrmExchange::onDestroy() {
 }
 
 void FrmExchange::paintBackground(HDC dc, const RECT& client) {
-    FillRect(dc, &client, body_);
+    FillRect(dc, &client, brush(skin::kBody));
     SetImagetoScreen(dc, client, dpi());
 }
 
@@ -380,19 +370,16 @@ void FrmExchange::onCommand(int id, int, HWND) {
 }
 
 bool FrmExchange::onKey(UINT vk, bool alt) {
-    if (busy_) return false;
-    if (!alt) {
-        if (vk != VK_RETURN) return false;  // arrows and the space bar belong to the tree and list
-        localBackup();
-        return true;
-    }
-    switch (vk) {
-        case 'B': chooseTemporary(); return true;
-        case 'W': chooseDestination(); return true;
-        case 'T': CmdNext_Click(); return true;
-        case 'C': endModal(); return true;
-        default: return false;
-    }
+    // Enter runs the helper's local backup alone; the other keys belong to the tree and the list.
+    if (alt || vk != VK_RETURN || busy_) return false;
+    localBackup();
+    return true;
+}
+
+std::optional<ControlColors> FrmExchange::controlColors(UINT msg, HWND) const {
+    if (msg == WM_CTLCOLOREDIT) return ControlColors{RGB(255, 255, 255)};
+    if (msg == WM_CTLCOLORSTATIC) return ControlColors{skin::kBody};
+    return std::nullopt;
 }
 
 void FrmExchange::postCheckOfClickedItem() {
@@ -450,12 +437,6 @@ LRESULT FrmExchange::onMessage(UINT msg, WPARAM wp, LPARAM lp) {
             if (header->idFrom == static_cast<UINT_PTR>(kList) && header->code == LVN_BEGINLABELEDITW) return TRUE;
             break;
         }
-        case WM_CTLCOLOREDIT:
-            SetBkColor(reinterpret_cast<HDC>(wp), RGB(255, 255, 255));
-            return reinterpret_cast<LRESULT>(white_);
-        case WM_CTLCOLORSTATIC:
-            SetBkColor(reinterpret_cast<HDC>(wp), skin::kBody);
-            return reinterpret_cast<LRESULT>(body_);
         default:
             break;
     }

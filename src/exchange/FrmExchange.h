@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -59,8 +60,8 @@ protected:
     void onCommand(int id, int code, HWND control) override;
     bool onKey(UINT vk, bool alt) override;
     void onClose() override;
+    std::optional<ControlColors> controlColors(UINT msg, HWND child) const override;
     void paintBackground(HDC dc, const RECT& client) override;
-    void onLayout() override;
     void onDestroy() override;
 
 private:
@@ -86,8 +87,6 @@ private:
     bool loaded_ = false;
     bool busy_ = true;  // loading or running: the buttons do nothing
     HIMAGELIST images_ = nullptr;
-    HBRUSH body_ = nullptr;
-    HBRUSH white_ = nullptr;
 };
 
 // frmExchange, modal over the main window.
