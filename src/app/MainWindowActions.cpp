@@ -2,19 +2,22 @@
 // wired; the Exchange detection and wizard, the SharePoint transfer and the feedback window are
 // connected here as they land, and nowhere else.
 #include "app/MainWindow.h"
+#include "exchange/ExchangeDetection.h"
 #include "sql/SqlWizard.h"
 
 namespace tess {
 
 void FrmAdvancedBackup::openSqlWizard() { RunSqlServerWizard(hwnd()); }
 
-// Exchange detection (GetExchangeVersionInfo): records "ExchVersion" and "ExchSPNo" in the
-// settings file. Until it lands, whatever the settings file already says is used.
-void FrmAdvancedBackup::detectExchange() {}
+// Records "ExchVersion" and "ExchSPNo" in the settings file.
+void FrmAdvancedBackup::detectExchange() { exchange::GetExchangeVersionInfo(); }
 
-// clsExchange.IsExchange: runs the Exchange companion tool's information pass. Until it lands
-// no information is ever available, and the user is told so (message 400).
-bool FrmAdvancedBackup::exchangeInformationAvailable() { return false; }
+// The helper's presence run; the main window keeps painting and Esc ends the wait.
+bool FrmAdvancedBackup::exchangeInformationAvailable() {
+    exchange::HelperWaitArgs wait;
+    wait.window = hwnd();
+    return exchange::clsExchange(wait).IsExchange() != 0;
+}
 
 // frmExchange, modal over the main window.
 void FrmAdvancedBackup::openExchangeWizard() {}
