@@ -1,7 +1,5 @@
 #include "exchange/FrmExchange.h"
 
-#include <windowsx.h>
-
 #include "common/Log.h"
 #include "common/MessageCatalog.h"
 #include "common/Settings.h"
@@ -375,30 +373,14 @@ std::optional<ControlColors> FrmExchange::controlColors(UINT msg, HWND) const {
     return std::nullopt;
 }
 
-void FrmExchange::postCheckOfClickedItem() {
-    // The tree flips the box after the click notification (and a quick second click comes as a
-    // double click), so the new state is read once the click is done.
-    HWND tree = control(kTree);
-    const DWORD pos = GetMessagePos();
-    TVHITTESTINFO hit{};
-    hit.pt = {GET_X_LPARAM(pos), GET_Y_LPARAM(pos)};
-    ScreenToClient(tree, &hit.pt);
-    HTREEITEM item = TreeView_HitTest(tree, &hit);
-    if (item && (hit.flags & TVHT_ONITEMSTATEICON))
-        PostMessageW(hwnd(), kMsgCheckClicked, 0, reinterpret_cast<LPARAM>(item));
-}
-
 void FrmExchange::onTreeNotify(const NMHDR& header, LPARAM lp) {
     HWND tree = control(kTree);
     switch (header.code) {
         case NM_CLICK:
         case NM_DBLCLK:
-            postCheckOfClickedItem();
-            break;
         case TVN_KEYDOWN:
-            if (reinterpret_cast<const NMTVKEYDOWN*>(lp)->wVKey == VK_SPACE)
-                if (HTREEITEM item = TreeView_GetSelection(tree))
-                    PostMessageW(hwnd(), kMsgCheckClicked, 0, reinterpret_cast<LPARAM>(item));
+            if (HTREEITEM item = CheckToggledItem(tree, header, lp))
+                PostMessageW(hwnd(), kMsgCheckClicked, 0, reinterpret_cast<LPARAM>(item));
             break;
         case TVN_ITEMEXPANDEDW: {
             // An open group shows an open folder.

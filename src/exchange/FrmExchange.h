@@ -72,7 +72,6 @@ private:
     void tvDatabase_NodeCheck(HTREEITEM item);
     void syncTreeChecks();
     void onTreeNotify(const NMHDR& header, LPARAM lp);
-    void postCheckOfClickedItem();
     void chooseTemporary();
     void chooseDestination();
     ExchangeRunArgs runArgs();
