@@ -19,6 +19,7 @@
 #include "ui/BrowseDialog.h"
 #include "ui/MessageBox.h"
 #include "ui/PumpWait.h"
+#include "ui/Shipping.h"
 
 namespace tess::exchange {
 namespace {
@@ -73,17 +74,17 @@ void ship(const std::wstring& temporary, const std::wstring& destination, Exchan
           ExchangeRunResult& result) {
     const SetListing listing = FindFilesAPI(temporary + L"OstrovaExchBackupset", L"*.*");
     writeRunReport();
-    if (!FolderExists(destination)) Trf_CreateLocalDir(destination);
-    if (!FolderExists(destination)) {  // an unplugged drive, a card reader without a card
-        WriteLogTo(L"The destination " + destination + L" cannot be reached; nothing was shipped", logTracePath());
-        result.messageCode = say(15);
-        return;
-    }
     // Room for the whole set first: a run that cannot finish leaves nothing on the drive.
-    if (DriveFreeBytes(destination.substr(0, 3)) < listing.totalBytes) {
-        WriteLogTo(L"Insufficient disk space to ship the data to " + destination, logTracePath());
-        result.messageCode = say(574);
-        return;
+    switch (CheckDestinationRoom(destination, listing.totalBytes)) {
+        case RoomCheck::kUnreachable:  // an unplugged drive, a card reader without a card
+            WriteLogTo(L"The destination " + destination + L" cannot be reached; nothing was shipped", logTracePath());
+            result.messageCode = say(15);
+            return;
+        case RoomCheck::kNoRoom:
+            WriteLogTo(L"Insufficient disk space to ship the data to " + destination, logTracePath());
+            result.messageCode = say(574);
+            return;
+        case RoomCheck::kFits: break;
     }
     for (const auto& folder : listing.folders) CreateFolderPath(ShippedPart(folder), destination);
 
@@ -94,11 +95,9 @@ void ship(const std::wstring& temporary, const std::wstring& destination, Exchan
     request.cancelWindow = view.window();
     view.setProgressBarVisible(true);
     view.setProgress(0);
-    SetTransferInProgress(true);
     view.setProgressText(L"Shipping data to '" + DisplayDestination(destination) + L"'", true);
-    Totals().onProgress = [&view](double percent) { view.setProgress(percent); };
+    request.onProgress = [&view](double percent) { view.setProgress(percent); };
     const ShippingOutcome shipped = ShipSetFiles(request);
-    SetTransferInProgress(false);
     view.setProgressText(L"", false);
     result.shipped = shipped.shipped;
     result.failedCopies = static_cast<int>(shipped.failed.size());

@@ -3,10 +3,10 @@
 #include "common/Files.h"
 #include "common/Log.h"
 #include "common/Text.h"
-#include "common/TransferState.h"
+#include "ui/BlockCopy.h"
+#include "ui/Shipping.h"
 #include "exchange/ExchangeLogic.h"
 #include "exchange/ExchangeRunSteps.h"
-#include "ui/PumpWait.h"
 
 namespace tess::exchange {
 namespace {
@@ -74,70 +74,32 @@ std::wstring CreateFolderPath(const std::wstring& relativePath, const std::wstri
 }  // namespace tess::exchange
 
 namespace tess::exchange {
-namespace {
-
-struct CopyProgress {
-    HWND cancelWindow;
-    uint64_t shippedBefore;
-    bool cancelled = false;
-};
-
-DWORD CALLBACK onChunk(LARGE_INTEGER, LARGE_INTEGER transferred, LARGE_INTEGER, LARGE_INTEGER, DWORD, DWORD, HANDLE,
-                       HANDLE, LPVOID context) {
-    auto* progress = static_cast<CopyProgress*>(context);
-    TransferTotals& totals = Totals();
-    totals.shippedBytes = progress->shippedBefore + static_cast<uint64_t>(transferred.QuadPart);
-    totals.percentShipped = totals.totalBytes ? 100.0 * totals.shippedBytes / totals.totalBytes : 100.0;
-    if (totals.onProgress) totals.onProgress(totals.percentShipped);
-    if (PumpPaintMessages(progress->cancelWindow)) progress->cancelled = true;
-    return progress->cancelled ? PROGRESS_CANCEL : PROGRESS_CONTINUE;
-}
-
-// Written beside the target under a temporary name and renamed when whole.
-bool copyOne(const std::wstring& source, const std::wstring& target, CopyProgress& progress) {
-    const std::wstring partial = target + L".partial";
-    BOOL cancel = FALSE;
-    if (!CopyFileExW(source.c_str(), partial.c_str(), onChunk, &progress, &cancel, 0) ||
-        !MoveFileExW(partial.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-        DeleteFileW(partial.c_str());
-        return false;
-    }
-    return true;
-}
-
-}  // namespace
 
 ShippingOutcome ShipSetFiles(const ShippingRequest& request) {
+    ShipRequest ship;
+    for (const auto& file : request.files)
+        ship.items.push_back({file, withSlash(request.destination) + ShippedPart(file), AfterLast(file, L"\\")});
+    ship.report.reportFile = request.logPath;
+    ship.report.started = [](const ShipItem& item) {
+        return L"Started Shipping database file " + item.name + L" to " + item.target;
+    };
+    ship.report.completed = [](const ShipItem& item) {
+        return L"Completed Shipping database file  " + item.name + L" to " + item.target;
+    };
+    ship.report.cancelled = [](const ShipItem& item) {
+        return L"Shipping of database file " + item.name + L" was cancelled by the user";
+    };
+    ship.report.failed = [](const ShipItem& item, int) {
+        return L"Failed Shipping database file " + item.name + L" to " + item.target;
+    };
+    ship.cancelWindow = request.cancelWindow;
+    ship.onProgress = request.onProgress;
+    const ShipOutcome shipped = ShipFiles(ship);
     ShippingOutcome outcome;
-    TransferTotals& totals = Totals();
-    totals.totalBytes = 0;
-    totals.shippedBytes = 0;
-    totals.percentShipped = 0;
-    std::vector<std::wstring> files;
-    for (const auto& file : request.files) {
-        const auto size = FileSize(file);
-        if (!size) continue;
-        files.push_back(file);
-        totals.totalBytes += *size;
-    }
-    for (const auto& file : files) {
-        const std::wstring name = AfterLast(file, L"\\");
-        const std::wstring target = withSlash(request.destination) + ShippedPart(file);
-        WriteLogTo(L"Started Shipping database file " + name + L" to " + target, request.logPath);
-        CopyProgress progress{request.cancelWindow, totals.shippedBytes};
-        if (copyOne(file, target, progress)) {
-            ++outcome.shipped;
-            WriteLogTo(L"Completed Shipping database file  " + name + L" to " + target, request.logPath);
-            continue;
-        }
-        if (progress.cancelled) {
-            outcome.cancelled = true;
-            WriteLogTo(L"Shipping of database file " + name + L" was cancelled by the user", request.logPath);
-            break;
-        }
-        outcome.failed.push_back(name);
-        WriteLogTo(L"Failed Shipping database file " + name + L" to " + target, request.logPath);
-    }
+    outcome.shipped = shipped.shipped;
+    outcome.cancelled = shipped.cancelled;
+    for (const auto& file : shipped.files)
+        if (file.result != kCopyDone && file.result != kCopyCancelled) outcome.failed.push_back(file.item.name);
     return outcome;
 }
 

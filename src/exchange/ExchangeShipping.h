@@ -3,6 +3,7 @@
 // below the destination, with the run report's lines and the transfer totals.
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,7 @@ struct ShippingRequest {
     std::wstring logPath;             // Log_trace.txt
     std::vector<std::wstring> files;  // below some ...\OstrovaExchBackupset\ folder
     HWND cancelWindow = nullptr;      // Esc here cancels
+    std::function<void(double percent)> onProgress;
 };
 
 struct ShippingOutcome {
@@ -21,8 +23,9 @@ struct ShippingOutcome {
     bool cancelled = false;
 };
 
-// Sets the transfer totals to the files' sizes and copies each existing file; a copy that fails
-// or is cancelled leaves nothing at its final name.
+// Copies each existing file to the same place below the destination with the shared shipping
+// step (transfer totals, progress, Esc); a copy that fails or is cancelled leaves nothing at its
+// final name.
 ShippingOutcome ShipSetFiles(const ShippingRequest& request);
 
 }  // namespace tess::exchange

@@ -3,14 +3,9 @@
 #include "common/Helpers.h"
 
 namespace tess::sql {
-namespace {
-
-std::wstring duration(uint64_t limitMs) { return DurationText(limitMs); }
-
-}  // namespace
 
 std::wstring ListTimeoutText(uint64_t limitMs) {
-    return L"Unable to retrieve the list of databases from the MS SQL Server within " + duration(limitMs) +
+    return L"Unable to retrieve the list of databases from the MS SQL Server within " + DurationText(limitMs) +
            L".\r\nVerify if it is running, then try again.";
 }
 
@@ -22,7 +17,7 @@ std::wstring ListToolFailedText() {
 std::wstring ListCancelledText() { return L"The retrieval of the list of databases was cancelled."; }
 
 std::wstring BackupTimeoutText(const std::wstring& database, uint64_t limitMs) {
-    return L"The backup of database '" + database + L"' did not finish within " + duration(limitMs) +
+    return L"The backup of database '" + database + L"' did not finish within " + DurationText(limitMs) +
            L" and was stopped. The other databases were transferred.";
 }
 
