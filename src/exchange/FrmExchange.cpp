@@ -86,6 +86,17 @@ ProfileReader treeInfoReader() {
     };
 }
 
+// Runs a step of the window; a failure it throws is traced as "Error in <procedure> , Reason :
+// <what>" and the window goes on with what the step built so far.
+template <class Step>
+void trapped(const wchar_t* procedure, Step&& step) {
+    try {
+        step();
+    } catch (const std::exception& e) {
+        TraceError(procedure, L" , Reason : " + FromAnsi(e.what()));
+    }
+}
+
 int imageOf(NodeKind kind) {
     switch (kind) {
         case NodeKind::Group: return TreeViewControl::iconIndex(L"folder");
@@ -168,7 +179,7 @@ void FrmExchange::Form_Load() {
     SetWindowTextW(control(kTemp), temporary.c_str());
 
     setRunning(true);
-    runInformation();
+    trapped(L"Form_Load", [&] { runInformation(); });
     setProgressText(L"", false);
     setRunning(false);
     busy_ = false;
@@ -210,42 +221,46 @@ void FrmExchange::useListMode() {
 
 void FrmExchange::LoadValues() {
     TraceScope scope(L"LoadValues");
-    HWND tree = control(kTree);
-    TreeView_DeleteAllItems(tree);
-    model_ = BuildStorageModel(ReadStorageInfo(treeInfoReader()));
-    items_.assign(model_.nodes.size(), nullptr);
-    for (size_t i = 0; i < model_.nodes.size(); ++i) {
-        const StorageNode& node = model_.nodes[i];
-        TVINSERTSTRUCTW insert{};
-        insert.hParent = node.parent < 0 ? TVI_ROOT : items_[node.parent];
-        insert.hInsertAfter = TVI_LAST;
-        insert.item.mask = TVIF_TEXT | TVIF_PARAM | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
-        insert.item.pszText = const_cast<wchar_t*>(node.text.c_str());
-        insert.item.lParam = static_cast<LPARAM>(i);
-        insert.item.iImage = insert.item.iSelectedImage = imageOf(node.kind);
-        items_[i] = TreeView_InsertItem(tree, &insert);
-    }
-    syncTreeChecks();
-    // The server and the administrative level open; the groups start collapsed.
-    for (size_t i = 0; i < items_.size() && i < 2; ++i) TreeView_Expand(tree, items_[i], TVE_EXPAND);
+    trapped(L"LoadValues", [&] {
+        HWND tree = control(kTree);
+        TreeView_DeleteAllItems(tree);
+        model_ = BuildStorageModel(ReadStorageInfo(treeInfoReader()));
+        items_.assign(model_.nodes.size(), nullptr);
+        for (size_t i = 0; i < model_.nodes.size(); ++i) {
+            const StorageNode& node = model_.nodes[i];
+            TVINSERTSTRUCTW insert{};
+            insert.hParent = node.parent < 0 ? TVI_ROOT : items_[node.parent];
+            insert.hInsertAfter = TVI_LAST;
+            insert.item.mask = TVIF_TEXT | TVIF_PARAM | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+            insert.item.pszText = const_cast<wchar_t*>(node.text.c_str());
+            insert.item.lParam = static_cast<LPARAM>(i);
+            insert.item.iImage = insert.item.iSelectedImage = imageOf(node.kind);
+            items_[i] = TreeView_InsertItem(tree, &insert);
+        }
+        syncTreeChecks();
+        // The server and the administrative level open; the groups start collapsed.
+        for (size_t i = 0; i < items_.size() && i < 2; ++i) TreeView_Expand(tree, items_[i], TVE_EXPAND);
+    });
 }
 
 void FrmExchange::LoadValues_Exch2010() {
     TraceScope scope(L"LoadValues_Exch2010");
-    const DatabaseListInfo info = ReadDatabaseListInfo(treeInfoReader());
-    if (auto* server = label(kServer)) server->setText(ExchangeServerCaption(info.server));
-    HWND list = control(kList);
-    ListView_DeleteAllItems(list);
-    databases_ = info.databases;
-    for (size_t i = 0; i < databases_.size(); ++i) {
-        LVITEMW item{};
-        item.mask = LVIF_TEXT;
-        item.iItem = static_cast<int>(i);
-        item.pszText = const_cast<wchar_t*>(databases_[i].c_str());
-        const int index = static_cast<int>(SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
-        ListView_SetCheckState(list, index, FALSE);
-    }
-    listMode_ = !databases_.empty();
+    trapped(L"LoadValues_Exch2010", [&] {
+        const DatabaseListInfo info = ReadDatabaseListInfo(treeInfoReader());
+        if (auto* server = label(kServer)) server->setText(ExchangeServerCaption(info.server));
+        HWND list = control(kList);
+        ListView_DeleteAllItems(list);
+        databases_ = info.databases;
+        for (size_t i = 0; i < databases_.size(); ++i) {
+            LVITEMW item{};
+            item.mask = LVIF_TEXT;
+            item.iItem = static_cast<int>(i);
+            item.pszText = const_cast<wchar_t*>(databases_[i].c_str());
+            const int index = static_cast<int>(SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+            ListView_SetCheckState(list, index, FALSE);
+        }
+        listMode_ = !databases_.empty();
+    });
 }
 
 void FrmExchange::syncTreeChecks() {
@@ -255,31 +270,35 @@ void FrmExchange::syncTreeChecks() {
 }
 
 void FrmExchange::tvDatabase_NodeCheck(HTREEITEM item) {
-    HWND tree = control(kTree);
-    TVITEMW tv{};
-    tv.mask = TVIF_HANDLE | TVIF_PARAM;
-    tv.hItem = item;
-    if (!TreeView_GetItem(tree, &tv)) return;
-    const auto index = static_cast<size_t>(tv.lParam);
-    if (index >= model_.nodes.size() || items_[index] != item) return;
-    const int state = NodeCheckState(tree, item);
-    if (state == model_.nodes[index].state) return;  // a click beside the box, or already followed
-    const auto refusal = ApplyNodeCheck(model_, static_cast<int>(index), state, GetMessageText);
-    syncTreeChecks();
-    if (refusal) ShowMessage(*refusal);
+    trapped(L"tvDatabase_NodeCheck", [&] {
+        HWND tree = control(kTree);
+        TVITEMW tv{};
+        tv.mask = TVIF_HANDLE | TVIF_PARAM;
+        tv.hItem = item;
+        if (!TreeView_GetItem(tree, &tv)) return;
+        const auto index = static_cast<size_t>(tv.lParam);
+        if (index >= model_.nodes.size() || items_[index] != item) return;
+        const int state = NodeCheckState(tree, item);
+        if (state == model_.nodes[index].state) return;  // a click beside the box, or already followed
+        const auto refusal = ApplyNodeCheck(model_, static_cast<int>(index), state, GetMessageText);
+        syncTreeChecks();
+        if (refusal) ShowMessage(*refusal);
+    });
 }
 
 void FrmExchange::StoreValues() {
     TraceScope scope(L"StoreValues");
-    if (listMode_) {
-        std::vector<bool> checked;
-        for (size_t i = 0; i < databases_.size(); ++i)
-            checked.push_back(ListView_GetCheckState(control(kList), static_cast<int>(i)) != FALSE);
-        selection_ = CheckedDatabases(databases_, checked);
-        return;
-    }
-    selection_ = Trf_TraverseTree(model_);
-    syncTreeChecks();
+    trapped(L"StoreValues", [&] {
+        if (listMode_) {
+            std::vector<bool> checked;
+            for (size_t i = 0; i < databases_.size(); ++i)
+                checked.push_back(ListView_GetCheckState(control(kList), static_cast<int>(i)) != FALSE);
+            selection_ = CheckedDatabases(databases_, checked);
+            return;
+        }
+        selection_ = Trf_TraverseTree(model_);
+        syncTreeChecks();
+    });
 }
 
 ExchangeRunArgs FrmExchange::runArgs() {
