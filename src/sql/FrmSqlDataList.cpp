@@ -180,12 +180,7 @@ void FrmSQLDataList::CmdSQLNext_Click() {
 
 void FrmSQLDataList::setRunning(bool running) {
     running_ = running;
-    for (int id : {kTempBrowse, kDestinationBrowse, kTransfer, kCancel, kClose}) EnableWindow(control(id), !running);
-    for (int id : {kTempBrowse, kDestinationBrowse, kTransfer, kCancel})
-        if (auto* b = button(id)) {
-            b->setEnabled(!running);
-            b->setState(running ? ImageButton::kDisabled : ImageButton::kNormal);
-        }
+    enableControls({kTempBrowse, kDestinationBrowse, kTransfer, kCancel, kClose}, !running);
     showControl(kCancelHint, running);
     if (running) SetFocus(hwnd());  // Esc must reach this window while its buttons are disabled
     UpdateWindow(hwnd());
@@ -199,9 +194,7 @@ void FrmSQLDataList::setProgressText(const std::wstring& text, bool visible) {
 void FrmSQLDataList::setProgressBarVisible(bool visible) { showControl(kProgress, visible); }
 
 void FrmSQLDataList::setProgress(double percent) {
-    const int position = static_cast<int>(percent * kProgressSteps / 100.0);
-    HWND bar = control(kProgress);
-    if (static_cast<int>(SendMessageW(bar, PBM_GETPOS, 0, 0)) != position) SendMessageW(bar, PBM_SETPOS, position, 0);
+    setProgressPercent(kProgress, percent);
 }
 
 void FrmSQLDataList::focusTemporaryBrowse() {

@@ -368,27 +368,11 @@ LRESULT frmLocalFileBrowse::onTreeNotify(const NMHDR& hdr, LPARAM lp) {
         case TVN_ITEMEXPANDINGW:
             return LocalTreeFiller().onItemExpanding(tree_, *reinterpret_cast<const NMTREEVIEWW*>(lp), true);
         case NM_CLICK:
-        case NM_DBLCLK: {
-            if (!checkBoxes_) break;
-            // The tree flips the box after this notification (and a quick second click arrives
-            // as a double click), so the new state is read once the click is done.
-            DWORD pos = GetMessagePos();
-            TVHITTESTINFO hit{};
-            hit.pt = {GET_X_LPARAM(pos), GET_Y_LPARAM(pos)};
-            ScreenToClient(tree_, &hit.pt);
-            HTREEITEM item = TreeView_HitTest(tree_, &hit);
-            if (item && (hit.flags & TVHT_ONITEMSTATEICON))
+        case NM_DBLCLK:
+        case TVN_KEYDOWN:
+            if (HTREEITEM item = checkBoxes_ ? CheckToggledItem(tree_, hdr, lp) : nullptr)
                 PostMessageW(hwnd(), kMsgCheckClicked, 0, reinterpret_cast<LPARAM>(item));
             break;
-        }
-        case TVN_KEYDOWN: {
-            const auto& key = *reinterpret_cast<const NMTVKEYDOWN*>(lp);
-            if (checkBoxes_ && key.wVKey == VK_SPACE) {
-                if (HTREEITEM item = TreeView_GetSelection(tree_))
-                    PostMessageW(hwnd(), kMsgCheckClicked, 0, reinterpret_cast<LPARAM>(item));
-            }
-            break;
-        }
     }
     return 0;
 }

@@ -1,5 +1,7 @@
 #include "ui/FileTree.h"
 
+#include <windowsx.h>
+
 #include <algorithm>
 #include <exception>
 
@@ -196,6 +198,18 @@ std::vector<HTREEITEM> ChildNodes(HWND tree, HTREEITEM node) {
     std::vector<HTREEITEM> children;
     for (HTREEITEM c = TreeView_GetChild(tree, node); c; c = TreeView_GetNextSibling(tree, c)) children.push_back(c);
     return children;
+}
+
+HTREEITEM CheckToggledItem(HWND tree, const NMHDR& header, LPARAM lp) {
+    if (header.code == TVN_KEYDOWN)
+        return reinterpret_cast<const NMTVKEYDOWN*>(lp)->wVKey == VK_SPACE ? TreeView_GetSelection(tree) : nullptr;
+    if (header.code != NM_CLICK && header.code != NM_DBLCLK) return nullptr;
+    const DWORD pos = GetMessagePos();
+    TVHITTESTINFO hit{};
+    hit.pt = {GET_X_LPARAM(pos), GET_Y_LPARAM(pos)};
+    ScreenToClient(tree, &hit.pt);
+    HTREEITEM item = TreeView_HitTest(tree, &hit);
+    return item && (hit.flags & TVHT_ONITEMSTATEICON) ? item : nullptr;
 }
 
 // ---- TreeViewControl ----

@@ -128,5 +128,10 @@ std::wstring NodeText(HWND tree, HTREEITEM node);
 // The key of a node added by the file tree ("" for others).
 std::wstring NodeKey(HWND tree, HTREEITEM node);
 std::vector<HTREEITEM> ChildNodes(HWND tree, HTREEITEM node);
+// The item whose check box a tree notification is about to flip: a click (or a quick second
+// click, which comes as a double click) on a state icon, or the space bar on the selected item.
+// The tree flips the box after the notification, so a window reads the new state later (posting
+// itself a message); null for every other notification.
+HTREEITEM CheckToggledItem(HWND tree, const NMHDR& header, LPARAM lp);
 
 }  // namespace tess

@@ -18,6 +18,9 @@ struct TipEntry {
     const wchar_t* text;
 };
 
+constexpr wchar_t kExchangeDestinationTip[] =
+    L"<br>Select the external drive connected to your local <br>computer for the MS Exchange Server data transfer<br>";
+
 const TipEntry kTips[] = {
     {L"frmSQLDataList.cmdTempfolder",
      L"<br>Select a temporary location on your local computer for <br>the SQL Server data transfer. Ensure adequate "
@@ -31,8 +34,8 @@ const TipEntry kTips[] = {
     {L"frmSQLDataList.cmdCancel", L"<br>Exit the wizard <br>"},
     {L"frmExchange.cmdBrowse",
      L"<br>Select the Exchange Backup folder named 'OstrovaExchBackupset' <br>from your local computer <br>"},
-    {L"frmExchange.cmdExchDestination",
-     L"<br>Select the external drive connected to your local <br>computer for the MS Exchange Server data transfer<br>"},
+    {L"frmExchange.cmdExchDestination", kExchangeDestinationTip},
+    {L"frmExchange.cmdDestination", kExchangeDestinationTip},  // the button's design name
     {L"frmExchange.btnBrowse",
      L"<br>Select a temporary location on your local computer <br>for your MS Exchange Server data transfer. "
      L"<br>Ensure adequate disk space here <br>"},

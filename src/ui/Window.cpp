@@ -1,5 +1,6 @@
 #include "ui/Window.h"
 
+#include <commctrl.h>
 #include <windowsx.h>
 
 #include <algorithm>
@@ -436,6 +437,23 @@ bool Window::isControlShown(int id) const {
 void Window::resetButtonFaces() {
     for (auto& c : controls_)
         if (c.button) c.button->setState(ImageButton::kNormal);
+}
+
+void Window::enableControls(std::initializer_list<int> ids, bool enabled) {
+    for (int id : ids) {
+        EnableWindow(control(id), enabled);
+        if (ImageButton* b = button(id)) {
+            b->setEnabled(enabled);
+            b->setState(enabled ? ImageButton::kNormal : ImageButton::kDisabled);
+        }
+    }
+}
+
+void Window::setProgressPercent(int id, double percent) {
+    HWND bar = control(id);
+    const auto high = static_cast<double>(SendMessageW(bar, PBM_GETRANGE, FALSE, 0));
+    const int position = static_cast<int>(percent * high / 100.0);
+    if (static_cast<int>(SendMessageW(bar, PBM_GETPOS, 0, 0)) != position) SendMessageW(bar, PBM_SETPOS, position, 0);
 }
 
 bool Window::handleKey(UINT vk, bool alt) {

@@ -59,6 +59,7 @@
 // right-button release shows the button's tip instead ("<window name>.<button name>").
 #include <windows.h>
 
+#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <string>
@@ -164,6 +165,10 @@ public:
 
     // Puts every image button of this window back into the normal state (mouse over background).
     void resetButtonFaces();
+    // Enables or disables controls; an image button also takes the matching face.
+    void enableControls(std::initializer_list<int> ids, bool enabled);
+    // Moves a progress bar to a percentage of its range (only when the position changes).
+    void setProgressPercent(int id, double percent);
 
     // Handles a key before the focused control sees it; true when used. Called by
     // PreTranslateWindowMessage from the message loops, and by the window procedure when the

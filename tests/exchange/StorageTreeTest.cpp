@@ -80,12 +80,6 @@ TEST(StorageInfoFile, ModelKeysAndInitialStates) {
     ASSERT_EQ(model.nodes.size(), keys.size());
     for (size_t i = 0; i < keys.size(); ++i) EXPECT_EQ(model.nodes[i].key, keys[i]);
     EXPECT_EQ(states(model), L"..xxxxx");
-    EXPECT_EQ(model.children(indexOf(model, L"SG1")).size(), 2u);
-
-    const auto list = ReadDatabaseListInfo(readerOf({{{L"VXEXCHINFO", L"EXCHServer"}, L"EX10"},
-                                                     {{L"VXEXCHINFO", L"EXCHDatabaseNames"}, L"\bDB #1\bDB2"}}));
-    EXPECT_EQ(ExchangeServerCaption(list.server), L"MS Exchange Server: EX10");
-    EXPECT_EQ(list.databases, (Keys{L"DB #1", L"DB2"}));
 
     // No file: the two empty upper levels and nothing to choose.
     StorageModel empty = BuildStorageModel(ReadStorageInfo(readerOf({})));
@@ -102,7 +96,6 @@ TEST(StorageChecks, RulesOfATick) {
     } cases[] = {
         {L"SRV", kStateChecked, L"Checking 'SRV' is not allowed.", L"..xxxxx"},
         {L"First Organization", kStateChecked, L"Checking 'SRV\\First Organization' is not allowed.", L"..xxxxx"},
-        {L"First Organization", kStateUnchecked, nullptr, L"..xxxxx"},
         {L"Mailbox", kStateUnchecked, nullptr, L"....xxx"},  // the group goes with it, its sibling stays
         {L"SG1", kStateUnchecked, nullptr, L".....xx"},      // the group's stores follow it
         {L"SG2", kStateUnchecked, nullptr, L"..xxx.."},
@@ -114,11 +107,6 @@ TEST(StorageChecks, RulesOfATick) {
         EXPECT_EQ(refusal.value_or(L"<none>"), c.refusal ? c.refusal : L"<none>");
         EXPECT_EQ(states(model), c.after);
     }
-    // Ticking an unticked group ticks its stores again.
-    StorageModel model = sampleModel();
-    ApplyNodeCheck(model, indexOf(model, L"SG1"), kStateUnchecked, catalog);
-    ApplyNodeCheck(model, indexOf(model, L"SG1"), kStateChecked, catalog);
-    EXPECT_EQ(states(model), L"..xxxxx");
 }
 
 TEST(StorageSelection, TickedGroupTakenOnceAndStoresOfOthersOneByOne) {
@@ -138,13 +126,6 @@ TEST(StorageSelection, TickedGroupTakenOnceAndStoresOfOthersOneByOne) {
         for (const auto& [node, state] : c.toggles) ApplyNodeCheck(model, indexOf(model, node), state, catalog);
         EXPECT_EQ(Trf_TraverseTree(model), c.chosen);
     }
-    // A tick that reached an upper level by other means is dropped on the way, not taken.
-    StorageModel model = sampleModel();
-    model.nodes[1].state = kStateChecked;
-    EXPECT_EQ(Trf_TraverseTree(model).size(), 2u);
-    EXPECT_EQ(model.nodes[1].state, kStateUnchecked);
-
-    EXPECT_EQ(CheckedDatabases({L"A", L"B", L"C"}, {true, false, true}), (Keys{L"A", L"C"}));
 }
 
 }  // namespace

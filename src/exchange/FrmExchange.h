@@ -1,0 +1,94 @@
+#pragma once
+// frmExchange: the Exchange wizard's backup page. At load it asks the helper what the server
+// holds (the window shows what it waits for meanwhile), then shows the storage tree (Exchange
+// 2000 to 2007) or the database list (2010, 2013); the user ticks stores, picks the temporary and
+// destination folders and presses "Transfer data", whose run uses this window as its view.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "exchange/ExchangeRun.h"
+#include "exchange/StorageTree.h"
+#include "ui/Window.h"
+
+namespace tess::exchange {
+
+class FrmExchange : public Window, public ExchangeRunView {
+public:
+    enum Id {
+        kCapbar = 200, kTitleImage, kTitle, kHelp, kClose, kInfoImage, kInfo, kServer, kTree, kList, kLabel2, kTemp,
+        kTempBrowse, kLabel3, kDestination, kDestinationBrowse, kLabel1, kProgressText, kProgress, kCancelHint, kBack,
+        kTransfer, kCancel, kSchList, kSchLabel,
+        // The restore page the window carries; nothing shows it.
+        kLabel7, kLabel8, kRestoreFile, kRestoreTemp, kRestoreBrowse, kRestoreTempBrowse, kRestore, kRestoreCancel,
+        kRestoreTree,
+    };
+
+    FrmExchange();
+    ~FrmExchange() override;
+
+    // The load sequence; runs once the window is on screen, so that it paints while it waits.
+    void Form_Load();
+    bool loaded() const { return loaded_; }
+    void LoadValues();
+    void LoadValues_Exch2010();
+    void StoreValues();
+    const std::vector<std::wstring>& selection() const { return selection_; }
+    // The list mode marker: the 2010 list holds at least one database.
+    bool listMode() const { return listMode_; }
+    HTREEITEM treeItem(size_t node) const { return node < items_.size() ? items_[node] : nullptr; }
+    const StorageModel& model() const { return model_; }
+
+    void CmdNext_Click();
+    void localBackup();
+    const ExchangeRunResult& lastRun() const { return lastRun_; }
+
+    // ExchangeRunView
+    void setRunning(bool running) override;
+    void setProgressText(const std::wstring& text, bool visible) override;
+    void setProgressBarVisible(bool visible) override;
+    void setProgress(double percent) override;
+    void focusTemporaryBrowse() override;
+    HWND window() const override { return hwnd(); }
+
+protected:
+    bool onCreate() override;
+    LRESULT onMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+    void onCommand(int id, int code, HWND control) override;
+    bool onKey(UINT vk, bool alt) override;
+    void onClose() override;
+    std::optional<ControlColors> controlColors(UINT msg, HWND child) const override;
+    void paintBackground(HDC dc, const RECT& client) override;
+    void onDestroy() override;
+
+private:
+    void createControls();
+    void FrameBackupRestoreVisible(const std::wstring& frameName, bool showFrame);
+    void runInformation();
+    void useListMode();
+    void tvDatabase_NodeCheck(HTREEITEM item);
+    void syncTreeChecks();
+    void onTreeNotify(const NMHDR& header, LPARAM lp);
+    void chooseTemporary();
+    void chooseDestination();
+    ExchangeRunArgs runArgs();
+    std::wstring text(int id) const;
+
+    StorageModel model_;
+    std::vector<HTREEITEM> items_;  // the tree item of each model node
+    std::vector<std::wstring> databases_;
+    std::vector<std::wstring> selection_;
+    ExchangeRunResult lastRun_;
+    bool listMode_ = false;
+    bool loaded_ = false;
+    bool busy_ = true;  // loading or running: the buttons do nothing
+    HIMAGELIST images_ = nullptr;
+};
+
+// frmExchange, modal over the main window.
+void RunExchangeWizard(HWND owner);
+
+}  // namespace tess::exchange

@@ -1,0 +1,178 @@
+// The Exchange wizard created for real in a program folder of its own, with the real stand-in
+// helpers and a demo server, and driven with messages.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include "common/Files.h"
+#include "common/MessageCatalog.h"
+#include "common/Process.h"
+#include "common/ProgramPaths.h"
+#include "common/Settings.h"
+#include "common/Text.h"
+#include "exchange/FrmExchange.h"
+#include "support/TestSupport.h"
+#include "ui/FileTree.h"
+#include "ui/ImageButton.h"
+#include "ui/MessageBox.h"
+#include "ui/Tips.h"
+
+namespace tess::test {
+namespace {
+
+using exchange::FrmExchange;
+
+constexpr char kDemo[] =
+    "[Demo]\r\nComputerName=DEMOSRV\r\nJournal=journal.txt\r\n"
+    "[Exchange]\r\nServer=DEMOSRV\r\nAdminGroup=First Administrative Group\r\nPresent=1\r\n"
+    "[StorageGroup:sg1]\r\nName=First Storage Group\r\n[StorageGroup:sg2]\r\nName=Second Storage Group\r\n"
+    "[Store:mbx]\r\nName=Mailbox Store\r\nGroup=sg1\r\nSize=64 KB\r\n"
+    "[Store:pub]\r\nName=Public Store\r\nGroup=sg1\r\nSize=64 KB\r\n"
+    "[Store:arc]\r\nName=Archive\r\nGroup=sg2\r\nSize=64 KB\r\n";
+
+const wchar_t* helperOf(const std::wstring& version) {
+    if (version == L"2007") return L"ostrova64ExchBkp_tessaron.exe";
+    if (version == L"2010") return L"ostrova2010ExchBkp_tessaron.exe";
+    return L"ostrovaExchBkp_tessaron.exe";
+}
+
+class ExchangeWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        EnsureCommonDataFolder();
+        CreateDirectoryW(JoinPath(program_.path(), L"demo").c_str(), nullptr);
+        WriteBytes(JoinPath(program_.path(), L"demo\\demo.ini"), kDemo);
+        SetMessageHookForTesting([this](const MessageCall& call) {
+            messages_.push_back(call.text);
+            return call.buttons == kButtonsYesNo ? kResultNo : kResultOk;
+        });
+    }
+    void TearDown() override {
+        SetMessageHookForTesting(nullptr);
+        HideTip();
+        if (!helper_.empty()) WaitFor([&] { return !FindProcess(helper_, true, 6) || !FindProcess(helper_, false, 6); });
+    }
+
+    // The wizard of an Exchange version, loaded: the helper has described the demo server.
+    void open(FrmExchange& window, const std::wstring& version) {
+        helper_ = helperOf(version);
+        ASSERT_TRUE(CopyFileW(JoinPath(BuildBinFolder(), helper_).c_str(), JoinPath(program_.path(), helper_).c_str(), FALSE));
+        Trf_WriteUserProfile(L"ExchVersion", version);
+        ASSERT_TRUE(window.createModeless(nullptr));
+        ASSERT_TRUE(WaitFor([&] { return window.loaded(); }, 30000));
+    }
+
+    // The user ticks or unticks a node's box with the space bar; the window follows up.
+    void toggle(FrmExchange& window, size_t node) {
+        HWND tree = window.control(FrmExchange::kTree);
+        TreeView_SelectItem(tree, window.treeItem(node));
+        SetFocus(tree);
+        SendMessageW(tree, WM_KEYDOWN, VK_SPACE, 0);
+        SendMessageW(tree, WM_KEYUP, VK_SPACE, 0);
+    }
+
+    std::wstring treeStates(FrmExchange& window) {
+        std::wstring out;
+        for (size_t i = 0; i < window.model().nodes.size(); ++i)
+            out += NodeCheckState(window.control(FrmExchange::kTree), window.treeItem(i)) == kChecked ? L'x' : L'.';
+        return out;
+    }
+
+    std::string journal() const { return ReadBytes(JoinPath(program_.path(), L"demo\\journal.txt")); }
+
+    ScopedProgramFolder program_{L"exch"};
+    std::wstring helper_;
+    std::vector<std::wstring> messages_;
+};
+
+TEST_F(ExchangeWindow, TreeRefusesTheUpperLevelsAndSpreadsTicks) {
+    FrmExchange window;
+    open(window, L"2003");
+    ASSERT_EQ(window.model().nodes.size(), 7u);  // server, level, two groups, three stores
+    EXPECT_EQ(treeStates(window), L"..xxxxx");
+
+    struct Case {
+        size_t node;
+        const wchar_t* refusedKey;  // null: accepted
+        const wchar_t* after;       // server, level, SG1, Mailbox, Public, SG2, Archive
+    } cases[] = {
+        {0, L"DEMOSRV", L"..xxxxx"},
+        {3, nullptr, L"....xxx"},  // a store unticks its group
+        {2, nullptr, L"..xxxxx"},  // ticking the group again ticks its stores
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.node);
+        messages_.clear();
+        toggle(window, c.node);
+        const size_t shown = c.refusedKey ? 1 : 0;
+        ASSERT_TRUE(WaitFor([&] { return treeStates(window) == c.after && messages_.size() == shown; }, 5000))
+            << treeStates(window);
+        if (c.refusedKey) {
+            EXPECT_EQ(messages_[0], GetMessageText(23) + c.refusedKey + GetMessageText(24));
+        }
+    }
+    window.StoreValues();
+    EXPECT_EQ(window.selection(), (std::vector<std::wstring>{L"DEMOSRV\\First Administrative Group\\First Storage Group\\",
+                                                              L"DEMOSRV\\First Administrative Group\\Second Storage Group\\"}));
+    DestroyWindow(window.hwnd());
+}
+
+TEST_F(ExchangeWindow, Exchange2010ShowsTheDatabaseList) {
+    FrmExchange window;
+    open(window, L"2010");
+    HWND list = window.control(FrmExchange::kList);
+    EXPECT_TRUE(IsWindowVisible(list));
+    EXPECT_FALSE(IsWindowVisible(window.control(FrmExchange::kTree)));
+    EXPECT_TRUE(window.listMode());
+    EXPECT_EQ(WindowText(window.control(FrmExchange::kServer)), L"MS Exchange Server: DEMOSRV");
+    ASSERT_EQ(ListView_GetItemCount(list), 3);
+    wchar_t name[64] = {};
+    ListView_GetItemText(list, 1, 0, name, 64);
+    EXPECT_STREQ(name, L"Public Store");
+    for (int i = 0; i < 3; ++i) EXPECT_FALSE(ListView_GetCheckState(list, i));
+    ListView_SetCheckState(list, 2, TRUE);
+    ListView_SetCheckState(list, 1, TRUE);
+    window.StoreValues();
+    EXPECT_EQ(window.selection(), (std::vector<std::wstring>{L"Public Store", L"Archive"}));
+    DestroyWindow(window.hwnd());
+}
+
+TEST_F(ExchangeWindow, RightClickShowsATipAndDoesNotAct) {
+    FrmExchange window;
+    open(window, L"2003");
+    for (int id : {FrmExchange::kTransfer, FrmExchange::kDestinationBrowse}) {
+        SCOPED_TRACE(id);
+        HideTip();
+        HWND button = window.button(id)->hwnd();
+        SendMessageW(button, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(5, 5));
+        SendMessageW(button, WM_RBUTTONUP, 0, MAKELPARAM(5, 5));
+        EXPECT_NE(CurrentTipWindow(), nullptr);
+        EXPECT_TRUE(IsWindow(window.hwnd()));
+    }
+    EXPECT_TRUE(messages_.empty());  // "Transfer data" would have asked for the folders
+    DestroyWindow(window.hwnd());
+}
+
+TEST_F(ExchangeWindow, EnterRunsTheLocalBackupAlone) {
+    TempDir work(L"exw"), destination(L"exd");
+    FrmExchange window;
+    open(window, L"2003");
+    SetWindowTextW(window.control(FrmExchange::kTemp), (work.path() + L"\\").c_str());
+    SetWindowTextW(window.control(FrmExchange::kDestination), destination.path().c_str());
+    SetFocus(window.control(FrmExchange::kTree));
+    MSG msg{};
+    msg.hwnd = window.control(FrmExchange::kTree);
+    msg.message = WM_KEYDOWN;
+    msg.wParam = VK_RETURN;
+    ASSERT_TRUE(PreTranslateWindowMessage(msg));
+
+    EXPECT_NE(journal().find("\" 1"), std::string::npos) << journal();  // the helper's backup ran
+    EXPECT_TRUE(FolderExists(JoinPath(work.path(), L"OstrovaExchBackupset")));
+    EXPECT_FALSE(PathExists(JoinPath(destination.path(), L"OstrovaExchBackupset")));  // nothing shipped
+    EXPECT_TRUE(messages_.empty());  // no report question
+    DestroyWindow(window.hwnd());
+}
+
+}  // namespace
+}  // namespace tess::test
