@@ -46,6 +46,7 @@ SetCompressor /SOLID lzma
 AllowSkipFiles off
 ShowInstDetails show
 ShowUninstDetails show
+BrandingText "${PRODUCT} ${TESS_VERSION}"
 
 VIProductVersion "${TESS_VERSION_RC}"
 VIAddVersionKey /LANG=1033 "ProductName" "${PRODUCT}"
@@ -58,6 +59,9 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "© ${PUBLISHER}"
 !define MUI_ICON "${TESS_SOURCE}/assets/Tessaron.ico"
 !define MUI_UNICON "${TESS_SOURCE}/assets/Tessaron.ico"
 !define MUI_ABORTWARNING
+; The details stay on screen, so that a warning of the access rule can be read.
+!define MUI_FINISHPAGE_NOAUTOCLOSE
+!define MUI_UNFINISHPAGE_NOAUTOCLOSE
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
