@@ -113,9 +113,9 @@ TEST(Installed, StartsWithEveryComponentAndASetupRefusesWhileItRuns) {
     if (!exe || !setup) GTEST_SKIP() << "run by tests/installer/test-setup";
     Process program(exe);
     ASSERT_TRUE(program.started());
-    HWND main = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (main = findInProcess(program.pid(), L"FrmAdvancedBackup")) != nullptr; }, 30000));
-    EXPECT_EQ(findInProcess(program.pid(), L"MesgBox"), nullptr);
+    HWND main = WaitForTopWindow(program.pid(), L"FrmAdvancedBackup", 30000);
+    ASSERT_NE(main, nullptr);
+    EXPECT_EQ(FindTopWindow(program.pid(), L"MesgBox"), nullptr);
 
     // Replacing the files of a running program would stop half-way: the silent setup gives up at once.
     Process upgrade(setup, L"/S");
@@ -123,7 +123,7 @@ TEST(Installed, StartsWithEveryComponentAndASetupRefusesWhileItRuns) {
     ASSERT_TRUE(WaitFor([&] { return upgrade.ended(); }, 30000));
     EXPECT_EQ(upgrade.exitCode(), 2u);
 
-    click(findChild(main, L"picClose"));
+    PostClick(FindByAutomationId(main, L"picClose"));
     ASSERT_TRUE(WaitFor([&] { return program.ended(); }, 30000));
     EXPECT_EQ(program.exitCode(), 0u);
 }
