@@ -4,6 +4,7 @@
 ; scripts/package compiles it with
 ;   TESS_ARCH      x64 or x86 (the stub and plugins of that target, the registry view, Program Files)
 ;   TESS_BUILD     the build folder: generated/TessaronVersion.nsh and setup/files-<arch>.nsh
+;   TESS_SOURCE    the source tree (the program's icon)
 ;   TESS_OUTFILE   the setup file to write
 ; files-<arch>.nsh is written by scripts/package from the program folder, so a file added to the
 ; program folder is installed and uninstalled without touching this script.
