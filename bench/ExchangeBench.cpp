@@ -26,6 +26,7 @@ double shipRound(const std::wstring& temp, const std::wstring& dest) {
     using namespace tess::exchange;
     const double t0 = now();
     const SetListing listing = FindFilesAPI(temp + L"\\OstrovaExchBackupset", L"*.*");
+    CreateFolderPath(L"OstrovaExchBackupset", dest);
     for (const auto& folder : listing.folders) CreateFolderPath(ShippedPart(folder), dest);
     ShippingRequest request;
     request.destination = dest;
@@ -43,6 +44,7 @@ double copyRound(const std::wstring& temp, const std::wstring& dest) {
     using namespace tess::exchange;
     const SetListing listing = FindFilesAPI(temp + L"\\OstrovaExchBackupset", L"*.*");
     const double t0 = now();
+    CreateFolderPath(L"OstrovaExchBackupset", dest);
     for (const auto& folder : listing.folders) CreateFolderPath(ShippedPart(folder), dest);
     for (const auto& file : listing.files) {
         const std::wstring target = dest + L"\\" + ShippedPart(file);

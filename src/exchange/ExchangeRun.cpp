@@ -86,6 +86,8 @@ void ship(const std::wstring& temporary, const std::wstring& destination, Exchan
             return;
         case RoomCheck::kFits: break;
     }
+    // The set folder itself too: the helper's inventory lies directly in it.
+    CreateFolderPath(L"OstrovaExchBackupset", destination);
     for (const auto& folder : listing.folders) CreateFolderPath(ShippedPart(folder), destination);
 
     ShippingRequest request;
