@@ -1,8 +1,9 @@
-// The main window's call points into the wizards and companion runs. The SQL Server wizard is
-// wired; the Exchange detection and wizard, the SharePoint transfer and the feedback window are
-// connected here as they land, and nowhere else.
+// The main window's call points into the wizards and companion runs. The SQL Server and Exchange
+// wizards are wired; the SharePoint transfer and the feedback window are connected here as they
+// land, and nowhere else.
 #include "app/MainWindow.h"
 #include "exchange/ExchangeDetection.h"
+#include "exchange/FrmExchange.h"
 #include "sql/SqlWizard.h"
 
 namespace tess {
@@ -20,7 +21,7 @@ bool FrmAdvancedBackup::exchangeInformationAvailable() {
 }
 
 // frmExchange, modal over the main window.
-void FrmAdvancedBackup::openExchangeWizard() {}
+void FrmAdvancedBackup::openExchangeWizard() { exchange::RunExchangeWizard(hwnd()); }
 
 // The SharePoint transfer, run by the main window itself.
 void FrmAdvancedBackup::runSharePointTransfer() {}

@@ -2,3 +2,9 @@
 if(TARGET test_exchange)
   add_dependencies(test_exchange tess_companions)
 endif()
+
+# The user that scripts/demo and the Exchange end-to-end tests play: drives the real windows.
+add_executable(exchange_demo_driver ${CMAKE_CURRENT_SOURCE_DIR}/exchange/driver/ExchangeDemoDriver.cpp)
+target_link_libraries(exchange_demo_driver PRIVATE tess_test_windows)
+target_link_options(exchange_demo_driver PRIVATE -municode)
+set_target_properties(exchange_demo_driver PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${TESS_TEST_DIR})
