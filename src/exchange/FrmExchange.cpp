@@ -182,7 +182,7 @@ void FrmExchange::Form_Load() {
     trapped(L"Form_Load", [&] { runInformation(); });
     setProgressText(L"", false);
     setRunning(false);
-    busy_ = false;
+    SetFocus(control(listMode_ ? kList : kTree));  // the space bar ticks at once
     loaded_ = true;
 }
 

