@@ -69,6 +69,11 @@ private:
     HelperOutcome outcome_ = HelperOutcome::kDone;
 };
 
+// For the local file tree: whether an entry of a backup set lies outside what its
+// ExchBackupINI.ini lists (a storage group when `database` is empty, else a database of `group`).
+// A set whose inventory lists no groups marks nothing.
+bool OutsideExchangeBackupSet(const std::wstring& setFolder, const std::wstring& group, const std::wstring& database);
+
 // ExchTreeInfo.ini in the program folder.
 std::wstring TreeInfoPath();
 

@@ -190,3 +190,30 @@ TEST_F(ExchangeRunTest, InputChecksStopBeforeAnythingRuns) {
 
 }  // namespace
 }  // namespace tess::exchange
+
+namespace tess::exchange {
+namespace {
+
+// The file tree greys what a backup set's inventory does not list, read from the real INI file.
+TEST(ExchangeBackupSet, EntriesOutsideTheInventory) {
+    test::TempDir set(L"set");
+    test::WriteBytes(set.file(L"ExchBackupINI.ini"),
+                     "[BACKEDUP STORAGE GROUPS]\r\nNOSG=1\r\nSG1=First Group\r\n"
+                     "[BKP INFO OF->First Group]\r\nNODB=1\r\nDB1=Mailbox Store\r\n");
+    struct Case {
+        const wchar_t *group, *database;
+        bool outside;
+    } cases[] = {
+        {L"FIRST GROUP", L"", false}, {L"Other Group", L"", true},
+        {L"First Group", L"mailbox store", false}, {L"First Group", L"Public", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::wstring(c.group) + L"/" + c.database);
+        EXPECT_EQ(OutsideExchangeBackupSet(set.path(), c.group, c.database), c.outside);
+    }
+    test::WriteBytes(set.file(L"ExchBackupINI.ini"), "[BACKEDUP STORAGE GROUPS]\r\nNOSG=0\r\n");
+    EXPECT_FALSE(OutsideExchangeBackupSet(set.path(), L"Any", L""));
+}
+
+}  // namespace
+}  // namespace tess::exchange
