@@ -13,6 +13,6 @@ set_target_properties(exchange_demo_driver PROPERTIES RUNTIME_OUTPUT_DIRECTORY $
 if(TARGET test_e2e)
   add_dependencies(test_e2e exchange_demo_driver tess_companions)
   add_test(NAME test_e2e_exchange_demo_machine
-           COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/exchange/e2e-in-demo-machine.sh ${CMAKE_BINARY_DIR})
+           COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/e2e/in-demo-machine.sh ${CMAKE_BINARY_DIR} e2e-exchange ExchangeEndToEnd.*)
   set_tests_properties(test_e2e_exchange_demo_machine PROPERTIES TIMEOUT 1200 RESOURCE_LOCK wineprefix)
 endif()
