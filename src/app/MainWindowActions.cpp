@@ -1,7 +1,8 @@
-// The main window's call points into the wizards and companion runs. The SQL Server wizard is
-// wired; the Exchange detection and wizard, the SharePoint transfer and the feedback window are
+// The main window's call points into the wizards and companion runs. The SQL Server wizard and
+// the SharePoint transfer are wired; the Exchange detection and wizard and the feedback window are
 // connected here as they land, and nowhere else.
 #include "app/MainWindow.h"
+#include "app/SharePointRun.h"
 #include "sql/SqlWizard.h"
 
 namespace tess {
@@ -20,7 +21,7 @@ bool FrmAdvancedBackup::exchangeInformationAvailable() { return false; }
 void FrmAdvancedBackup::openExchangeWizard() {}
 
 // The SharePoint transfer, run by the main window itself.
-void FrmAdvancedBackup::runSharePointTransfer() {}
+void FrmAdvancedBackup::runSharePointTransfer() { RunSharePointTransfer(hwnd()); }
 
 // frmErrorReport1, modal over the main window.
 void FrmAdvancedBackup::openErrorReport() {}

@@ -1,19 +1,16 @@
 #include "sql/SqlMessages.h"
 
 namespace tess::sql {
-namespace {
 
-std::wstring duration(uint64_t limitMs) {
+std::wstring WaitDurationText(uint64_t limitMs) {
     const uint64_t seconds = (limitMs + 999) / 1000;
     if (seconds % 3600 == 0) return std::to_wstring(seconds / 3600) + (seconds == 3600 ? L" hour" : L" hours");
     if (seconds % 60 == 0) return std::to_wstring(seconds / 60) + (seconds == 60 ? L" minute" : L" minutes");
     return std::to_wstring(seconds) + (seconds == 1 ? L" second" : L" seconds");
 }
 
-}  // namespace
-
 std::wstring ListTimeoutText(uint64_t limitMs) {
-    return L"Unable to retrieve the list of databases from the MS SQL Server within " + duration(limitMs) +
+    return L"Unable to retrieve the list of databases from the MS SQL Server within " + WaitDurationText(limitMs) +
            L".\r\nVerify if it is running, then try again.";
 }
 
@@ -25,7 +22,7 @@ std::wstring ListToolFailedText() {
 std::wstring ListCancelledText() { return L"The retrieval of the list of databases was cancelled."; }
 
 std::wstring BackupTimeoutText(const std::wstring& database, uint64_t limitMs) {
-    return L"The backup of database '" + database + L"' did not finish within " + duration(limitMs) +
+    return L"The backup of database '" + database + L"' did not finish within " + WaitDurationText(limitMs) +
            L" and was stopped. The other databases were transferred.";
 }
 
