@@ -2,6 +2,8 @@
 // its job file, in a top-level window titled "SharePoint Server" with its own progress bar.
 // Given "DisplayTessaron/<job file>". Ends when done (after a short pause to show the result)
 // or when its window is closed (a close during the copy cancels it and leaves no partial file).
+// TESSARON_SHAREPOINT_LINGER_MS sets that pause (default 2000), TESSARON_SHAREPOINT_SHOW_AFTER_MS
+// delays the window's creation.
 //
 // Job file (VXSharpointBkupSet.ini, optional):   [Backup]
 //                                                Destination=E:\SharePoint
@@ -67,6 +69,8 @@ public:
         wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
         wc.lpszClassName = kClass;
         RegisterClassExW(&wc);
+        // A tool that shows its window late (a slow start on a busy server): tests set this.
+        if (UINT lateMs = envMs(L"TESSARON_SHAREPOINT_SHOW_AFTER_MS", 0)) Sleep(lateMs);
         HWND hwnd = CreateWindowExW(0, kClass, kTitle, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, CW_USEDEFAULT,
                                     CW_USEDEFAULT, 480, 190, nullptr, nullptr, instance, this);
         if (!hwnd) return tool_.exit(6);
@@ -207,13 +211,13 @@ private:
                             : L"The SharePoint Server backup failed.\r\n" + error_);
         SetDlgItemTextW(hwnd_, kIdClose, L"Close");
         // Long enough to read the result; a demo can set it to 0 for quick runs.
-        SetTimer(hwnd_, kLingerTimer, lingerMs(), nullptr);
+        SetTimer(hwnd_, kLingerTimer, envMs(L"TESSARON_SHAREPOINT_LINGER_MS", 2000), nullptr);
     }
 
-    UINT lingerMs() const {
+    static UINT envMs(const wchar_t* name, UINT defaultMs) {
         wchar_t value[16];
-        DWORD n = GetEnvironmentVariableW(L"TESSARON_SHAREPOINT_LINGER_MS", value, 16);
-        return n > 0 && n < 16 ? static_cast<UINT>(_wtoi(value)) : 2000u;
+        DWORD n = GetEnvironmentVariableW(name, value, 16);
+        return n > 0 && n < 16 ? static_cast<UINT>(_wtoi(value)) : defaultMs;
     }
 
     void onClose() {
