@@ -6,7 +6,6 @@
 #include <windows.h>
 #include <shellapi.h>
 #include <shlobj.h>
-#include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
@@ -27,23 +26,7 @@
 namespace tess {
 namespace {
 
-// Sets an environment variable for the scope (null removes it) and puts the old value back.
-class ScopedEnvironment {
-public:
-    ScopedEnvironment(const wchar_t* name, const wchar_t* value) : name_(name) {
-        wchar_t old[1024];
-        const DWORD n = GetEnvironmentVariableW(name, old, 1024);
-        had_ = n > 0 && n < 1024;
-        if (had_) old_ = old;
-        SetEnvironmentVariableW(name, value);
-    }
-    ~ScopedEnvironment() { SetEnvironmentVariableW(name_, had_ ? old_.c_str() : nullptr); }
-
-private:
-    const wchar_t* name_;
-    bool had_ = false;
-    std::wstring old_;
-};
+using test::ScopedEnvironment;
 
 TEST(SharePointDetection, ChecksBothVersionsInTheCommonFilesFolderTheEnvironmentNames) {
     test::TempDir dir(L"spdetect");
@@ -91,32 +74,8 @@ TEST(SharePointTool, CommandLineQuotesAProgramFolderWithBlanks) {
     LocalFree(argv);
 }
 
-// The stand-in tool's processes, opened to wait on or end them.
-std::vector<HANDLE> toolProcesses() {
-    std::vector<HANDLE> found;
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    PROCESSENTRY32W entry{};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
-        if (_wcsicmp(entry.szExeFile, kSharePointToolName) == 0)
-            if (HANDLE h = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID)) found.push_back(h);
-    CloseHandle(snapshot);
-    return found;
-}
-
-size_t toolCount() {
-    auto processes = toolProcesses();
-    for (HANDLE h : processes) CloseHandle(h);
-    return processes.size();
-}
-
-void endTools() {
-    for (HANDLE h : toolProcesses()) {
-        TerminateProcess(h, 1);
-        WaitForSingleObject(h, 5000);
-        CloseHandle(h);
-    }
-}
+size_t toolCount() { return test::CountProcesses(kSharePointToolName); }
+void endTools() { test::EndProcesses(kSharePointToolName); }
 
 HCURSOR pointerOver(HWND window) {
     SendMessageW(window, WM_SETCURSOR, reinterpret_cast<WPARAM>(window), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));

@@ -4,7 +4,6 @@
 // prepares one. Checked by the files the program leaves, the tool's journal and the windows'
 // places as the system reports them.
 #include <windows.h>
-#include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
@@ -23,27 +22,6 @@ namespace {
 
 constexpr DWORD kWindowTimeoutMs = 60000;
 const wchar_t kTool[] = L"OstrovaSharepoint.exe";
-
-// The stand-in tool's processes (opened to end them).
-std::vector<HANDLE> toolProcesses() {
-    std::vector<HANDLE> found;
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    PROCESSENTRY32W entry{};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
-        if (_wcsicmp(entry.szExeFile, kTool) == 0)
-            if (HANDLE h = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID)) found.push_back(h);
-    CloseHandle(snapshot);
-    return found;
-}
-
-void endTools() {
-    for (HANDLE h : toolProcesses()) {
-        TerminateProcess(h, 1);
-        WaitForSingleObject(h, 5000);
-        CloseHandle(h);
-    }
-}
 
 // The tool's visible window, found by its title as the program finds it.
 HWND toolWindow() {
@@ -71,7 +49,6 @@ protected:
                                     L"ostrova64ExchBkp_tessaron.exe", L"ostrovaExchBkp_tessaron.exe", L"SQLSrvBackup.dll",
                                     L"vxsqldblist_tessaron.exe", L"ostrova_sqlbackup_tessaron.exe"})
             ASSERT_TRUE(CopyFileW((BuildBinFolder() + L"\\" + file).c_str(), (program_ + L"\\" + file).c_str(), FALSE));
-        SetEnvironmentVariableW(L"TESSARON_DEMO", nullptr);  // the tool reads <program>\demo\demo.ini
         wchar_t common[MAX_PATH] = {};
         GetEnvironmentVariableW(L"CommonProgramW6432", common, MAX_PATH);
         if (!FileExists(std::wstring(common) + L"\\Microsoft Shared\\Web Server Extensions\\12\\Bin\\WSSADMIN.EXE"))
@@ -86,9 +63,7 @@ protected:
             WaitForSingleObject(process_, 10000);
             CloseHandle(process_);
         }
-        endTools();
-        for (const wchar_t* name : {L"TESSARON_SHAREPOINT_SHOW_AFTER_MS", L"CommonProgramW6432", L"CommonProgramFiles"})
-            SetEnvironmentVariableW(name, nullptr);
+        EndProcesses(kTool);
         if (!destination_.empty()) DeleteFolderTree(destination_);
     }
 
@@ -134,6 +109,7 @@ protected:
     }
 
     TempDir dir_{L"e2esp"};
+    ScopedEnvironment demo_{L"TESSARON_DEMO", nullptr};  // the tool reads <program>\demo\demo.ini
     std::wstring program_, destination_;
     HANDLE process_ = nullptr;
     DWORD pid_ = 0;
@@ -142,8 +118,9 @@ protected:
 TEST_F(SharePointEndToEnd, WithoutSharePointMessage577AndNothingIsTouched) {
     demo("");
     plantLeftovers();
-    SetEnvironmentVariableW(L"CommonProgramW6432", dir_.path().c_str());  // no Web Server Extensions there
-    SetEnvironmentVariableW(L"CommonProgramFiles", dir_.path().c_str());
+    // Common files folders without Web Server Extensions.
+    ScopedEnvironment common64(L"CommonProgramW6432", dir_.path().c_str());
+    ScopedEnvironment common32(L"CommonProgramFiles", dir_.path().c_str());
     ASSERT_TRUE(pressSharePoint());
     HWND box = WaitForTopWindow(pid_, L"MesgBox", kWindowTimeoutMs);
     ASSERT_TRUE(box);
@@ -160,7 +137,7 @@ TEST_F(SharePointEndToEnd, WithoutSharePointMessage577AndNothingIsTouched) {
 TEST_F(SharePointEndToEnd, TheToolStartsOnFreshFilesAndItsLateWindowFollowsTheMainWindow) {
     demo("OstrovaSharepoint=slow:60");
     plantLeftovers();
-    SetEnvironmentVariableW(L"TESSARON_SHAREPOINT_SHOW_AFTER_MS", L"1500");  // long after the start
+    ScopedEnvironment late(L"TESSARON_SHAREPOINT_SHOW_AFTER_MS", L"1500");  // long after the start
     HWND main = pressSharePoint();
     ASSERT_TRUE(main);
     ASSERT_TRUE(WaitFor([&] { return !toolCommandLines().empty(); }, kWindowTimeoutMs));
@@ -191,7 +168,7 @@ TEST_F(SharePointEndToEnd, TheToolStartsOnFreshFilesAndItsLateWindowFollowsTheMa
 
     // Ending the tool by any means ends the wait: a press starts the tool again instead of
     // bringing the running one forward.
-    endTools();
+    EndProcesses(kTool);
     const ULONGLONG deadline = GetTickCount64() + 10000;
     while (toolCommandLines().size() < 2 && GetTickCount64() < deadline) {
         PostClick(FindByAutomationId(main, L"CmdSharePointServerBackup"));

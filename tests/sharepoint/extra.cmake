@@ -1,8 +1,6 @@
 # The user that the SharePoint flow of scripts/demo plays: drives the real windows of Tessaron.exe.
-add_executable(sharepoint_demo_driver ${CMAKE_CURRENT_SOURCE_DIR}/sharepoint/driver/SharePointDemoDriver.cpp
-                                      ${PROJECT_SOURCE_DIR}/tests/support/WindowDriving.cpp)
-target_include_directories(sharepoint_demo_driver PRIVATE ${PROJECT_SOURCE_DIR}/tests)
-target_link_libraries(sharepoint_demo_driver PRIVATE tess_ui)
+add_executable(sharepoint_demo_driver ${CMAKE_CURRENT_SOURCE_DIR}/sharepoint/driver/SharePointDemoDriver.cpp)
+target_link_libraries(sharepoint_demo_driver PRIVATE tess_test_windows)
 target_link_options(sharepoint_demo_driver PRIVATE -municode)
 set_target_properties(sharepoint_demo_driver PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${TESS_TEST_DIR})
 
