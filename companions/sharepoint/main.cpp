@@ -51,8 +51,10 @@ Job jobFrom(const ToolRun& tool, const std::wstring& jobFile) {
         if (backup && !backup->get(L"Destination").empty())
             return {backup->get(L"Destination"), L"Backing up SharePoint content to " + backup->get(L"Destination")};
     }
-    std::wstring folder = tool.demo().sharePoint.destination;
-    if (folder.empty()) folder = tool.programFolder() + L"\\SharePointBackup";
+    // The server's own destination (the demo's) is what an unattended run uses.
+    const std::wstring configured = tool.demo().sharePoint.destination;
+    if (!configured.empty()) return {configured, L"Backing up SharePoint content to " + configured};
+    const std::wstring folder = tool.programFolder() + L"\\SharePointBackup";
     return {folder, L"No destination in the job file " + jobFile + L": backing up to the default folder " + folder};
 }
 
