@@ -32,7 +32,7 @@ const wchar_t kRunProperty[] = L"TessaronSharePointRun";
 enum class Outcome { kEnded, kTimedOut, kCancelled, kProgramClosed };
 
 // Where the tool's window goes: centred on the main window, its own size kept.
-POINT CentredOn(const RECT& main, const RECT& tool) {
+POINT centredOn(const RECT& main, const RECT& tool) {
     const long mainWidth = main.right - main.left, mainHeight = main.bottom - main.top;
     const long toolWidth = tool.right - tool.left, toolHeight = tool.bottom - tool.top;
     return {main.left + (mainWidth - toolWidth) / 2, main.top + (mainHeight - toolHeight) / 2};
@@ -183,7 +183,7 @@ void Run::follow() {
     if (IsIconic(tool_)) ShowWindowAsync(tool_, SW_SHOWNOACTIVATE);
     RECT main{}, tool{};
     if (!GetWindowRect(main_, &main) || !GetWindowRect(tool_, &tool)) return;
-    const POINT at = CentredOn(main, tool);
+    const POINT at = centredOn(main, tool);
     const bool topmost = (GetWindowLongW(tool_, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
     if (topmost && at.x == tool.left && at.y == tool.top) return;
     SetWindowPos(tool_, HWND_TOPMOST, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE | SWP_ASYNCWINDOWPOS);

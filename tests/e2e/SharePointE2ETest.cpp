@@ -92,6 +92,17 @@ protected:
         return lines;
     }
 
+    // Reads the message box that comes up and answers it; its text.
+    std::wstring answerMessage() {
+        HWND box = WaitForTopWindow(pid_, L"MesgBox", kWindowTimeoutMs);
+        if (!box) return L"(no message)";
+        std::wstring text = RemoteText(FindByAutomationId(box, L"lblText")) + RemoteText(FindByAutomationId(box, L"lblSmallText"));
+        text.erase(0, text.find_first_not_of(L"\r\n "));
+        PostClick(FindByAutomationId(box, L"cmdButton0"));
+        WaitFor([&] { return !IsWindow(box); }, 10000);
+        return text;
+    }
+
     // Starts the program and presses "SharePoint Server Data Transfer"; the main window.
     HWND pressSharePoint() {
         STARTUPINFOW si{};
@@ -122,19 +133,14 @@ TEST_F(SharePointEndToEnd, WithoutSharePointMessage577AndNothingIsTouched) {
     ScopedEnvironment common64(L"CommonProgramW6432", dir_.path().c_str());
     ScopedEnvironment common32(L"CommonProgramFiles", dir_.path().c_str());
     ASSERT_TRUE(pressSharePoint());
-    HWND box = WaitForTopWindow(pid_, L"MesgBox", kWindowTimeoutMs);
-    ASSERT_TRUE(box);
-    const std::wstring text = RemoteText(FindByAutomationId(box, L"lblText")) + RemoteText(FindByAutomationId(box, L"lblSmallText"));
-    EXPECT_NE(text.find(L"Ensure that SharePoint Server is installed"), std::wstring::npos) << ToAnsi(text);
-    PostClick(FindByAutomationId(box, L"cmdButton0"));
-    EXPECT_TRUE(WaitFor([&] { return !IsWindow(box); }, 10000));
+    EXPECT_NE(answerMessage().find(L"Ensure that SharePoint Server is installed"), std::wstring::npos);
     EXPECT_EQ(ReadBytes(common(L"VXSharpointBkupSet.ini")), "[Backup]\r\nDestination=C:\\Old\r\n");
     EXPECT_EQ(ReadBytes(program_ + L"\\VXSharepointstatus.txt"), "Completed\r\n");
     EXPECT_EQ(ReadBytes(common(L"VXShpstatus.txt")), "2\r\n");
     EXPECT_TRUE(toolCommandLines().empty());
 }
 
-TEST_F(SharePointEndToEnd, TheToolStartsOnFreshFilesAndItsLateWindowFollowsTheMainWindow) {
+TEST_F(SharePointEndToEnd, TheToolRunsOnFreshFilesItsLateWindowFollowsAndTheMainWindowStaysUsable) {
     demo("OstrovaSharepoint=slow:60");
     plantLeftovers();
     ScopedEnvironment late(L"TESSARON_SHAREPOINT_SHOW_AFTER_MS", L"1500");  // long after the start
@@ -159,7 +165,9 @@ TEST_F(SharePointEndToEnd, TheToolStartsOnFreshFilesAndItsLateWindowFollowsTheMa
     SetWindowPos(main, nullptr, m.left + 60, m.top + 40, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     EXPECT_TRUE(WaitFor([&] { return centredOnTop(main, tool); }, 1500)) << "moved with the main window";
 
-    // The main window stays usable meanwhile: its SQL Server button opens the login window.
+    // A second press while the tool runs starts nothing; the other buttons work.
+    Click(FindByAutomationId(main, L"CmdSharePointServerBackup"));
+    EXPECT_EQ(CountProcesses(kTool), 1u);
     PostClick(FindByAutomationId(main, L"CmdSQLServerBackup"));
     HWND login = WaitForTopWindow(pid_, L"frmSQLSvrLogin", kWindowTimeoutMs);
     ASSERT_TRUE(login);
@@ -171,10 +179,22 @@ TEST_F(SharePointEndToEnd, TheToolStartsOnFreshFilesAndItsLateWindowFollowsTheMa
     EndProcesses(kTool);
     const ULONGLONG deadline = GetTickCount64() + 10000;
     while (toolCommandLines().size() < 2 && GetTickCount64() < deadline) {
-        PostClick(FindByAutomationId(main, L"CmdSharePointServerBackup"));
+        Click(FindByAutomationId(main, L"CmdSharePointServerBackup"));
         WaitFor([&] { return toolCommandLines().size() >= 2; }, 500);
     }
-    EXPECT_EQ(toolCommandLines().size(), 2u);
+    ASSERT_EQ(toolCommandLines().size(), 2u);
+
+    // Esc on the main window gives up the wait and ends the tool.
+    PostMessageW(main, WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_EQ(answerMessage(), L"The SharePoint Server data transfer was cancelled.");
+    EXPECT_EQ(CountProcesses(kTool), 0u);
+
+    // Closing the program leaves a running tool to finish its work.
+    Click(FindByAutomationId(main, L"CmdSharePointServerBackup"));
+    ASSERT_TRUE(WaitFor([&] { return CountProcesses(kTool) == 1; }, 10000));
+    PostClick(FindByAutomationId(main, L"picClose"));
+    EXPECT_EQ(WaitForSingleObject(process_, 10000), WAIT_OBJECT_0);
+    EXPECT_EQ(CountProcesses(kTool), 1u);
 }
 
 }  // namespace
