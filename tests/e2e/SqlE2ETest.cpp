@@ -139,19 +139,10 @@ protected:
         while (GetTickCount64() < deadline) {
             HWND box = waitTop(L"MesgBox", static_cast<DWORD>(deadline - GetTickCount64()));
             if (!box) break;
-            // A short text stands on one line, a longer one wraps in the other label, after
-            // leading line breaks.
-            HWND label = child(box, L"lblText");
-            if (!label || !IsWindowVisible(label)) label = child(box, L"lblSmallText");
-            std::wstring text = RemoteText(label);
-            text.erase(0, text.find_first_not_of(L"\r\n "));
+            const std::wstring text = MessageBoxText(box);
             texts.push_back(text);
-            HWND answer = box;
-            for (const wchar_t* name : {L"cmdButton0", L"cmdButton1", L"cmdButton2"}) {
-                HWND b = child(box, name);
-                if (b && IsWindowVisible(b) && (RemoteText(b) == L"No" || RemoteText(b) == L"OK")) answer = b;
-            }
-            PostClick(answer);
+            HWND answer = NoOrOkButton(box);
+            PostClick(answer ? answer : box);
             WaitFor([&] { return !IsWindow(box) || !IsWindowVisible(box); }, 10000);
             if (text.rfind(last, 0) == 0) break;
         }

@@ -70,24 +70,5 @@ TEST_F(PumpWaitTest, QuitRequestCancelsAndStaysQueued) {
     EXPECT_EQ(msg.wParam, 3u);
 }
 
-TEST_F(PumpWaitTest, WakeHandleEndsTheWaitAtOnce) {
-    HANDLE event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    SetTimer(window_, 1, 50, [](HWND hwnd, UINT, UINT_PTR id, DWORD) {
-        KillTimer(hwnd, id);
-        SetEvent(reinterpret_cast<HANDLE>(GetPropW(hwnd, L"event")));
-    });
-    SetPropW(window_, L"event", event);
-    WaitOptions options;
-    options.timeoutMs = 5000;
-    options.pollMs = 2000;  // the handle, not the poll, must end it
-    options.wakeHandles = &event;
-    options.wakeHandleCount = 1;
-    const ULONGLONG start = GetTickCount64();
-    EXPECT_EQ(PumpWait([&] { return WaitForSingleObject(event, 0) == WAIT_OBJECT_0; }, options), WaitOutcome::kDone);
-    EXPECT_LT(GetTickCount64() - start, 1500u);
-    RemovePropW(window_, L"event");
-    CloseHandle(event);
-}
-
 }  // namespace
 }  // namespace tess
