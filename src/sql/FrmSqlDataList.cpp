@@ -171,6 +171,7 @@ void FrmSQLDataList::CmdSQLNext_Click() {
     RunInput input;
     input.temporaryPath = text(kTemp);
     input.destination = text(kDestination);
+    input.serverName = SqlServerName();
     for (const auto& row : rows_)
         if (row.checked) input.databases.push_back(row.name);
     SendMessageW(control(kSchList), LVM_DELETEALLITEMS, 0, 0);

@@ -55,15 +55,16 @@ TEST(CommandLine, HostileQuotedValuesArriveAsOneUnchangedArgument) {
 }
 
 TEST(CommandLine, OrdinaryValuesGiveTheContractLineExactly) {
-    // The SQL backup tool: items separated by one blank, the last three empty items preceded by two.
+    // The SQL backup tool: items separated by one blank, two before the first of the three empty
+    // items at the end.
     CommandLine sql;
     sql.quoted(L"1").quoted(L"SRV\\SALES").quoted(L"[Payroll]").raw(L"sa").raw(L"secret", Secret::kYes)
         .quoted(L"C:\\DUMPS~1").quoted(L"C:\\PROGRA~1\\TESS\\VXCOMMON")
         .raw(L"SQLBackupLog.txt").raw(L"SQLErrorBackupFile.txt").raw(L"sqlserverstatus.txt")
-        .raw(L"SQLBackupTraceFile.txt").separator(L"  ").quoted(L"").quoted(L"").quoted(L"");
+        .raw(L"SQLBackupTraceFile.txt").separator(L"  ").quoted(L"").separator(L" ").quoted(L"").quoted(L"");
     const std::wstring items =
         L"\"1\" \"SRV\\SALES\" \"[Payroll]\" sa secret \"C:\\DUMPS~1\" \"C:\\PROGRA~1\\TESS\\VXCOMMON\" "
-        L"SQLBackupLog.txt SQLErrorBackupFile.txt sqlserverstatus.txt SQLBackupTraceFile.txt  \"\"  \"\"  \"\"";
+        L"SQLBackupLog.txt SQLErrorBackupFile.txt sqlserverstatus.txt SQLBackupTraceFile.txt  \"\" \"\" \"\"";
     EXPECT_EQ(sql.str(), items);
 
     // The older-Windows form: the quoted tool (a blank before its closing quote), the bare digit

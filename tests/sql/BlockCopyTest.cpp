@@ -5,7 +5,7 @@
 
 #include "common/Files.h"
 #include "common/TransferState.h"
-#include "sql/BlockCopy.h"
+#include "ui/BlockCopy.h"
 #include "support/TestSupport.h"
 
 namespace tess::test {
