@@ -55,8 +55,9 @@ enum class RoomCheck { kFits, kUnreachable, kNoRoom };
 // tells whether `bytes` fit on its drive: a run that cannot finish ships nothing.
 RoomCheck CheckDestinationRoom(const std::wstring& destinationFolder, uint64_t bytes);
 
-// Copies every item in order (the transfer totals cover all of them), stopping at a cancel; a
-// failed file is reported and the next one goes on.
+// Copies every item in order (the transfer totals cover all of them), stopping at a cancel (Esc,
+// or a cancel request the run has not cleared: ResetWaitCancel when the run starts); a failed file
+// is reported and the next one goes on.
 ShipOutcome ShipFiles(const ShipRequest& request);
 
 }  // namespace tess

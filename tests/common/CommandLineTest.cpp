@@ -1,29 +1,12 @@
-#include <windows.h>
-#include <shellapi.h>
-
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "common/CommandLine.h"
+#include "support/TestSupport.h"
 
 using namespace tess;
-
-namespace {
-
-// How a started program sees its command line.
-std::vector<std::wstring> parse(const std::wstring& line) {
-    int argc = 0;
-    wchar_t** argv = CommandLineToArgvW(line.c_str(), &argc);
-    std::vector<std::wstring> args;
-    if (!argv) return args;
-    for (int i = 0; i < argc; ++i) args.emplace_back(argv[i]);
-    LocalFree(argv);
-    return args;
-}
-
-}  // namespace
 
 TEST(CommandLine, HostileQuotedValuesArriveAsOneUnchangedArgument) {
     const std::wstring values[] = {
@@ -46,7 +29,7 @@ TEST(CommandLine, HostileQuotedValuesArriveAsOneUnchangedArgument) {
         SCOPED_TRACE(testing::Message() << "value #" << (&value - values));
         CommandLine line;
         line.raw(L"prog.exe").quoted(value).quoted(L"next").raw(L"last");
-        auto args = parse(line.str());
+        auto args = test::SplitCommandLine(line.str());
         ASSERT_EQ(args.size(), 4u) << testing::PrintToString(line.str());
         EXPECT_EQ(args[1], value);
         EXPECT_EQ(args[2], L"next");

@@ -1,21 +1,11 @@
 // The SQL Server transfer's decisions, as values: no windows, no files.
-#include <windows.h>
-#include <shellapi.h>
-
 #include <gtest/gtest.h>
 
 #include "sql/SqlLogic.h"
+#include "support/TestSupport.h"
 
 namespace tess::sql {
 namespace {
-
-std::vector<std::wstring> argvOf(const std::wstring& line) {
-    int argc = 0;
-    wchar_t** argv = CommandLineToArgvW(line.c_str(), &argc);
-    std::vector<std::wstring> args(argv, argv + argc);
-    LocalFree(argv);
-    return args;
-}
 
 TEST(SqlLogin, InstanceEntriesNameTheDefaultInstanceByTheComputerAlone) {
     EXPECT_EQ(InstanceEntries(L"SRV1", {L"MSSQLSERVER", L"SALES", L"mssqlserver"}),
@@ -209,7 +199,7 @@ TEST(SqlRunLogic, HostileValuesCannotSplitOrAddArguments) {
         in.user = L"sa";
         in.password = c.password;
         in.dumpFolderShort = c.dumpFolder;
-        const auto args = argvOf(L"tool.exe " + BuildBackupToolCommand(in).parameters.str());
+        const auto args = test::SplitCommandLine(L"tool.exe " + BuildBackupToolCommand(in).parameters.str());
         ASSERT_EQ(args.size(), 15u);
         EXPECT_EQ(args[3], std::wstring(L"[") + c.database + L"]");
         EXPECT_EQ(args[5], c.password);
