@@ -54,7 +54,6 @@ protected:
     void SetUp() override {
         SqlToolFixture::SetUp();
         TransferFileList().clear();
-        sql::SetSqlServerName(L"(local)");
         sql::SetReportOpenerForTesting([](const std::wstring& path) { openedReport() = path; });
         openedReport().clear();
     }
