@@ -146,6 +146,7 @@ TEST(BrowseDecisions, ChosenFolderScreening) {
         {L"\\\\srv\\share\\t", false, DRIVE_REMOTE, A::kReopen, 181, true, L""},
         {L"\\\\srv\\share\\t", true, DRIVE_REMOTE, A::kReopen, 181, false, L""},
         {L"E:\\Temp", false, DRIVE_REMOVABLE, A::kReopen, 180, false, L""},
+        {L"G:\\", false, DRIVE_REMOTE, A::kReopen, 180, false, L""},
         {L"G:\\Ship", true, DRIVE_REMOTE, A::kCheckAndAccept, 0, false, L"G:\\Ship"},
         {L"E:\\", true, DRIVE_FIXED, A::kCheckAndAccept, 0, false, L"E:"},
         {L" C:\\Temp\\ ", false, DRIVE_FIXED, A::kCheckAndAccept, 0, false, L"C:\\Temp\\"},
@@ -208,19 +209,6 @@ TEST_F(BrowseTest, APurposeChoosesTheLineAndSwitchesOffCheckBoxes) {
     }
 }
 
-TEST_F(BrowseTest, OkOnMyComputerOrMyFilesShowsFiftyEightAndStaysOpen) {
-    frmLocalFileBrowse dialog(kDestination);
-    ASSERT_TRUE(dialog.createModeless(nullptr));
-    for (bool myComputer : {true, false}) {
-        ASSERT_NE(dialog.selectRoot(myComputer), nullptr);
-        test::SendAltKey(dialog.hwnd(), 'O');
-        ASSERT_NE(dialog.hwnd(), nullptr) << "the dialog must stay open";
-    }
-    EXPECT_EQ(messageCodes(), (std::vector<int>{58, 58}));
-    EXPECT_TRUE(dialog.selectedPath().empty());
-    DestroyWindow(dialog.hwnd());
-}
-
 TEST_F(BrowseTest, TemporaryFoldersWithNonAsciiNamesAndTheirSeparators) {
     TempDir dir(L"tmpsel");
     CreateDirectoryW(dir.file(L"Deep Folder").c_str(), nullptr);
@@ -237,7 +225,7 @@ TEST_F(BrowseTest, TemporaryFoldersWithNonAsciiNamesAndTheirSeparators) {
     }
 }
 
-TEST_F(BrowseTest, DriveUnpluggedWhileOpenShowsFifteenAndCloseReturnsNothing) {
+TEST_F(BrowseTest, OkRefusesTheRootsAndADriveUnpluggedWhileOpenAndCloseReturnsNothing) {
     if (!test::WineDrives::available()) GTEST_SKIP() << "drive letters are made through Wine's mount manager";
     TempDir dir(L"notready");
     CreateDirectoryW(dir.file(L"medium").c_str(), nullptr);
@@ -247,14 +235,16 @@ TEST_F(BrowseTest, DriveUnpluggedWhileOpenShowsFifteenAndCloseReturnsNothing) {
 
     frmLocalFileBrowse dialog(kDestination);
     ASSERT_TRUE(dialog.createModeless(nullptr));
+    ASSERT_NE(dialog.selectRoot(true), nullptr);
+    test::SendAltKey(dialog.hwnd(), 'O');
     ASSERT_NE(dialog.selectFolder(drive), nullptr);
     // The drive goes away while the dialog is open (a disk unplugged, a medium taken out): its
     // letter stays in the tree, its volume can no longer be read.
     ASSERT_TRUE(RemoveDirectoryW(dir.file(L"medium").c_str()));
     ASSERT_FALSE(IsDriveReady(drive + L"\\"));
     test::SendAltKey(dialog.hwnd(), 'O');
-    ASSERT_NE(dialog.hwnd(), nullptr);
-    EXPECT_EQ(messageCodes(), (std::vector<int>{15}));
+    ASSERT_NE(dialog.hwnd(), nullptr) << "the dialog stays open";
+    EXPECT_EQ(messageCodes(), (std::vector<int>{58, 15}));
 
     // "Close" after that: the dialog hands back nothing.
     test::Click(named(dialog, L"CmdCancel"));
@@ -361,24 +351,6 @@ TEST_F(ChooserTest, RefusedFoldersReopenTheDialogUntilClosed) {
     // The network path put the default temporary folder into the box.
     EXPECT_EQ(chosen.boxText.value_or(L"?"), ProgramFolder() + L"\\SQLTEMP");
     EXPECT_TRUE(FolderExists(dir.file(L"locked\\Dummy.txt"))) << "the trial write never removes what it did not make";
-}
-
-TEST_F(ChooserTest, ANetworkDriveMayReceiveTheShipmentButIsNoTemporaryFolder) {
-    if (!test::WineDrives::available()) GTEST_SKIP() << "drive letters are made through Wine's mount manager";
-    TempDir dir(L"roots");
-    CreateDirectoryW(dir.file(L"share").c_str(), nullptr);
-    test::WineDrives drives;
-    std::wstring network = drives.define(DRIVE_REMOTE, dir.file(L"share"));
-    ASSERT_FALSE(network.empty());
-
-    script({network + L"\\"});
-    const ChosenFolder destination = ChooseTransferFolder(nullptr, {true, kNone});
-    EXPECT_EQ(destination.boxText.value_or(L"?"), network);  // a drive root keeps only its letter
-    EXPECT_FALSE(destination.purposeAfter.transferDestination);
-    EXPECT_FALSE(PathExists(dir.file(L"share\\Dummy.txt")));
-    script({network + L"\\", std::nullopt});
-    EXPECT_FALSE(ChooseTransferFolder(nullptr, {false, kNone}).accepted);
-    EXPECT_EQ(messageCodes(), (std::vector<int>{180}));
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "support/TestSupport.h"
+#include "support/WindowDriving.h"
 #include "ui/Window.h"
 
 namespace tess {
@@ -62,16 +63,16 @@ TEST(WindowBase, AltKeysActBeforeTheFocusedControlOnlyWithAltAloneAndTabMovesOn)
     ASSERT_EQ(GetFocus(), first);
 
     // Alt+S typed into an edit box: the window clicks its command, the edit box never sees it.
-    PostMessageW(first, WM_SYSKEYDOWN, 'S', 0x20000001);
+    test::PostAltKey(first, 'S');
     pumpThroughPreTranslate();
     EXPECT_EQ(w.commands, std::vector<int>{TwoEdits::kSecond});
     // AltGr is Ctrl+Alt and types a character on many keyboards: it clicks nothing; nor does a
     // letter outside the table.
     holdKey(VK_CONTROL, true);
-    PostMessageW(first, WM_SYSKEYDOWN, 'S', 0x20000001);
+    test::PostAltKey(first, 'S');
     pumpThroughPreTranslate();
     holdKey(VK_CONTROL, false);
-    PostMessageW(first, WM_SYSKEYDOWN, 'Q', 0x20000001);
+    test::PostAltKey(first, 'Q');
     pumpThroughPreTranslate();
     EXPECT_EQ(w.commands.size(), 1u);
 
