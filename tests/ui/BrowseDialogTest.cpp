@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <tuple>
 
 #include "common/Files.h"
 #include "common/MessageCatalog.h"
@@ -60,43 +61,33 @@ protected:
 // ---- Decisions ----
 
 TEST(BrowseDecisions, CmdOk) {
-    const int folder = TreeViewControl::iconIndex(L"folder");
-    const int drive = TreeViewControl::iconIndex(L"Drive");
-    struct Case {
-        const char* what;
-        BrowsePurpose purpose;
-        std::optional<int> image;
-        std::wstring path;
-        bool ready;
-        int code;
-        bool close;
-        std::optional<std::wstring> selected;
-        std::wstring rootAsked;
-    };
-    const Case cases[] = {
-        {"no purpose: just closes", kNone, folder, L"C:\\x\\", true, 0, true, {}, L""},
-        {"My Computer", kDestination, TreeViewControl::iconIndex(L"mycomp"), L"", true, 58, false, {}, L""},
-        {"My Files", kDestination, TreeViewControl::iconIndex(L"mydesktop"), L"", true, 58, false, {}, L""},
-        {"nothing selected", kDestination, std::nullopt, L"", true, 58, false, {}, L""},
-        {"folder", kDestination, folder, L" C:\\Data\\Sub\\ ", true, 0, true, L"C:\\Data\\Sub\\", L"C:\\"},
-        {"drive not ready", kDestination, drive, L"E:\\", false, 15, false, L"E:\\", L"E:\\"},
-        {"doubled separators", kDestination, folder, L"C:\\Data\\\\Sub\\\\", true, 0, true, L"C:\\Data\\Sub\\",
-         L"C:\\"},
-        {"network folder", kDestination, folder, L"\\\\srv\\share\\a\\", true, 0, true, L"\\\\srv\\share\\a\\",
-         L"\\\\srv\\share\\"},
-        {"node without a path", kDestination, folder, L"", true, 0, true, {}, L""},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
+    const int folder = TreeViewControl::iconIndex(L"folder"), drive = TreeViewControl::iconIndex(L"Drive");
+    const BrowsePurpose dest = kDestination;
+    // purpose, node image, node path, drive ready; message, closes, selected path, root asked
+    const std::tuple<BrowsePurpose, std::optional<int>, std::wstring, bool, int, bool, std::optional<std::wstring>,
+                     std::wstring>
+        cases[] = {
+            {kNone, folder, L"C:\\x\\", true, 0, true, {}, L""},  // no purpose: just closes
+            {dest, TreeViewControl::iconIndex(L"mycomp"), L"", true, 58, false, {}, L""},
+            {dest, TreeViewControl::iconIndex(L"mydesktop"), L"", true, 58, false, {}, L""},
+            {dest, std::nullopt, L"", true, 58, false, {}, L""},  // nothing selected
+            {dest, folder, L" C:\\Data\\Sub\\ ", true, 0, true, L"C:\\Data\\Sub\\", L"C:\\"},
+            {dest, drive, L"E:\\", false, 15, false, L"E:\\", L"E:\\"},
+            {dest, folder, L"C:\\Data\\\\Sub\\\\", true, 0, true, L"C:\\Data\\Sub\\", L"C:\\"},
+            {dest, folder, L"\\\\srv\\share\\a\\", true, 0, true, L"\\\\srv\\share\\a\\", L"\\\\srv\\share\\"},
+            {dest, folder, L"", true, 0, true, {}, L""},  // a node without a path
+        };
+    for (const auto& [purpose, image, path, ready, code, close, selected, rootAsked] : cases) {
+        SCOPED_TRACE(testing::Message() << "path [" << path << "] image " << image.value_or(-1));
         std::wstring asked;
-        OkDecision d = DecideCmdOk(c.purpose, c.image, c.path, [&](const std::wstring& root) {
+        OkDecision d = DecideCmdOk(purpose, image, path, [&, ready = ready](const std::wstring& root) {
             asked = root;
-            return c.ready;
+            return ready;
         });
-        EXPECT_EQ(d.messageCode, c.code);
-        EXPECT_EQ(d.close, c.close);
-        EXPECT_EQ(d.selectedPath, c.selected);
-        EXPECT_EQ(asked, c.rootAsked);
+        EXPECT_EQ(d.messageCode, code);
+        EXPECT_EQ(d.close, close);
+        EXPECT_EQ(d.selectedPath, selected);
+        EXPECT_EQ(asked, rootAsked);
     }
 }
 
@@ -132,16 +123,8 @@ TEST(BrowseDecisions, DriveRoots) {
 
 TEST(BrowseDecisions, ChosenFolderScreening) {
     using A = FolderChoice;
-    struct Case {
-        std::wstring chosen;
-        bool destination;
-        UINT driveType;
-        A::Action action;
-        int code;
-        bool resetToSqlTemp;
-        std::wstring folder;
-    };
-    const Case cases[] = {
+    // chosen, destination, drive type; action, message, reset to SQLTEMP, folder
+    const std::tuple<std::wstring, bool, UINT, A::Action, int, bool, std::wstring> cases[] = {
         {L"   ", true, DRIVE_FIXED, A::kIgnore, 0, false, L""},
         {L"\\\\srv\\share\\t", false, DRIVE_REMOTE, A::kReopen, 181, true, L""},
         {L"\\\\srv\\share\\t", true, DRIVE_REMOTE, A::kReopen, 181, false, L""},
@@ -151,13 +134,13 @@ TEST(BrowseDecisions, ChosenFolderScreening) {
         {L"E:\\", true, DRIVE_FIXED, A::kCheckAndAccept, 0, false, L"E:"},
         {L" C:\\Temp\\ ", false, DRIVE_FIXED, A::kCheckAndAccept, 0, false, L"C:\\Temp\\"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.chosen << " destination " << c.destination);
-        FolderChoice f = ScreenChosenFolder(c.chosen, c.destination, c.driveType);
-        EXPECT_EQ(f.action, c.action);
-        EXPECT_EQ(f.messageCode, c.code);
-        EXPECT_EQ(f.resetToSqlTemp, c.resetToSqlTemp);
-        EXPECT_EQ(f.folder, c.folder);
+    for (const auto& [chosen, destination, driveType, action, code, reset, folder] : cases) {
+        SCOPED_TRACE(testing::Message() << chosen << " destination " << destination);
+        FolderChoice f = ScreenChosenFolder(chosen, destination, driveType);
+        EXPECT_EQ(f.action, action);
+        EXPECT_EQ(f.messageCode, code);
+        EXPECT_EQ(f.resetToSqlTemp, reset);
+        EXPECT_EQ(f.folder, folder);
     }
     EXPECT_EQ(TrialWriteFile(L"E:"), L"E:\\Dummy.txt");
     EXPECT_EQ(TrialWriteFile(L"C:\\Temp\\"), L"C:\\Temp\\Dummy.txt");

@@ -185,30 +185,6 @@ TEST_F(MainWindowTest, ARightClickShowsTheTipAndDoesNotActALeftClickHidesItAndAc
     EXPECT_EQ(main.calls, std::vector<std::string>{"sql"});
 }
 
-TEST_F(MainWindowTest, TheHelpImageOpensThePopUpMenuWithItsTwoItems) {
-    RecordingMain main;
-    ASSERT_TRUE(main.createModeless(nullptr));
-    static std::vector<std::wstring> items;
-    items.clear();
-    // The menu runs its own loop: a timer of this thread reads the menu on screen and closes it.
-    UINT_PTR timer = SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR id, DWORD) {
-        HWND menuWindow = FindWindowW(L"#32768", nullptr);
-        if (!menuWindow) return;
-        KillTimer(nullptr, id);
-        auto menu = reinterpret_cast<HMENU>(SendMessageW(menuWindow, 0x01E1 /* MN_GETHMENU */, 0, 0));
-        for (int i = 0; i < GetMenuItemCount(menu); ++i) {
-            wchar_t text[64] = {};
-            GetMenuStringW(menu, i, text, 64, MF_BYPOSITION);
-            items.push_back(text);
-        }
-        EndMenu();
-    });
-    leftClick(main.control(FrmAdvancedBackup::kIdHelpImage));
-    KillTimer(nullptr, timer);
-    EXPECT_EQ(items, (std::vector<std::wstring>{L"Help", L"Send Error Report"}));
-    EXPECT_TRUE(main.calls.empty());
-}
-
 TEST_F(MainWindowTest, TheClosePictureEndsTheWindow) {
     RecordingMain main;
     ASSERT_TRUE(main.create(nullptr));
