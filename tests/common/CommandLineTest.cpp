@@ -1,29 +1,12 @@
-#include <windows.h>
-#include <shellapi.h>
-
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "common/CommandLine.h"
+#include "support/TestSupport.h"
 
 using namespace tess;
-
-namespace {
-
-// How a started program sees its command line.
-std::vector<std::wstring> parse(const std::wstring& line) {
-    int argc = 0;
-    wchar_t** argv = CommandLineToArgvW(line.c_str(), &argc);
-    std::vector<std::wstring> args;
-    if (!argv) return args;
-    for (int i = 0; i < argc; ++i) args.emplace_back(argv[i]);
-    LocalFree(argv);
-    return args;
-}
-
-}  // namespace
 
 TEST(CommandLine, HostileQuotedValuesArriveAsOneUnchangedArgument) {
     const std::wstring values[] = {
@@ -46,7 +29,7 @@ TEST(CommandLine, HostileQuotedValuesArriveAsOneUnchangedArgument) {
         SCOPED_TRACE(testing::Message() << "value #" << (&value - values));
         CommandLine line;
         line.raw(L"prog.exe").quoted(value).quoted(L"next").raw(L"last");
-        auto args = parse(line.str());
+        auto args = test::SplitCommandLine(line.str());
         ASSERT_EQ(args.size(), 4u) << testing::PrintToString(line.str());
         EXPECT_EQ(args[1], value);
         EXPECT_EQ(args[2], L"next");
@@ -55,15 +38,16 @@ TEST(CommandLine, HostileQuotedValuesArriveAsOneUnchangedArgument) {
 }
 
 TEST(CommandLine, OrdinaryValuesGiveTheContractLineExactly) {
-    // The SQL backup tool: items separated by one blank, the last three empty items preceded by two.
+    // The SQL backup tool: items separated by one blank, two before the first of the three empty
+    // items at the end.
     CommandLine sql;
     sql.quoted(L"1").quoted(L"SRV\\SALES").quoted(L"[Payroll]").raw(L"sa").raw(L"secret", Secret::kYes)
         .quoted(L"C:\\DUMPS~1").quoted(L"C:\\PROGRA~1\\TESS\\VXCOMMON")
         .raw(L"SQLBackupLog.txt").raw(L"SQLErrorBackupFile.txt").raw(L"sqlserverstatus.txt")
-        .raw(L"SQLBackupTraceFile.txt").separator(L"  ").quoted(L"").quoted(L"").quoted(L"");
+        .raw(L"SQLBackupTraceFile.txt").separator(L"  ").quoted(L"").separator(L" ").quoted(L"").quoted(L"");
     const std::wstring items =
         L"\"1\" \"SRV\\SALES\" \"[Payroll]\" sa secret \"C:\\DUMPS~1\" \"C:\\PROGRA~1\\TESS\\VXCOMMON\" "
-        L"SQLBackupLog.txt SQLErrorBackupFile.txt sqlserverstatus.txt SQLBackupTraceFile.txt  \"\"  \"\"  \"\"";
+        L"SQLBackupLog.txt SQLErrorBackupFile.txt sqlserverstatus.txt SQLBackupTraceFile.txt  \"\" \"\" \"\"";
     EXPECT_EQ(sql.str(), items);
 
     // The older-Windows form: the quoted tool (a blank before its closing quote), the bare digit

@@ -1,5 +1,4 @@
 #include <windows.h>
-#include <shellapi.h>
 
 #include <gtest/gtest.h>
 
@@ -65,15 +64,6 @@ public:
 };
 
 std::wstring readUtf8(const std::wstring& path) { return FromUTF8(test::ReadBytes(path)); }
-
-std::vector<std::wstring> parse(const std::wstring& line) {
-    int argc = 0;
-    wchar_t** argv = CommandLineToArgvW(line.c_str(), &argc);
-    std::vector<std::wstring> args;
-    for (int i = 0; argv && i < argc; ++i) args.emplace_back(argv[i]);
-    if (argv) LocalFree(argv);
-    return args;
-}
 
 }  // namespace
 
@@ -205,7 +195,7 @@ TEST(RunElevated, StartsARealProgramWithItsParametersAndFolder) {
         ASSERT_TRUE(test::WaitFor([&] { return FileExists(record); }));
         auto lines = SplitLines(readUtf8(record));
         ASSERT_GE(lines.size(), 2u);
-        auto args = parse(lines[0]);
+        auto args = test::SplitCommandLine(lines[0]);
         ASSERT_EQ(args.size(), 5u) << testing::PrintToString(lines[0]);
         EXPECT_EQ(args[2], record);
         EXPECT_TRUE(EqualsNoCase(lines[1], work.path())) << testing::PrintToString(lines[1]);
@@ -226,7 +216,7 @@ TEST(RunHidden, PassesTheBuiltCommandLineToTheChildUnchanged) {
     line.quoted(child.path()).raw(L"--record").quoted(record).raw(L"--sleep").raw(L"0").quoted(hostile);
     EXPECT_TRUE(RunHidden(line.str(), dir.path()));
     ASSERT_TRUE(test::WaitFor([&] { return FileExists(record); }));
-    auto args = parse(SplitLines(readUtf8(record))[0]);
+    auto args = test::SplitCommandLine(SplitLines(readUtf8(record))[0]);
     ASSERT_EQ(args.size(), 6u);
     EXPECT_EQ(args[5], hostile);
     EXPECT_FALSE(RunHidden(CommandLine().quoted(dir.file(L"missing.exe")).str()));

@@ -1,28 +1,12 @@
-#include <windows.h>
-#include <shellapi.h>
-
 #include <gtest/gtest.h>
 
 #include "common/CommandLine.h"
 #include "common/Text.h"
 #include "lib/Args.h"
+#include "support/TestSupport.h"
 
 using namespace tess;
 using namespace tess::companion;
-
-namespace {
-
-std::vector<std::wstring> systemSplit(const std::wstring& arguments) {
-    int count = 0;
-    std::wstring line = L"tool.exe " + arguments;
-    LPWSTR* argv = CommandLineToArgvW(line.c_str(), &count);
-    std::vector<std::wstring> out;
-    for (int i = 1; i < count; ++i) out.emplace_back(argv[i]);
-    LocalFree(argv);
-    return out;
-}
-
-}  // namespace
 
 // The tools must read a line exactly as the system's own splitter does, or an escaped quote in
 // a database name would shift every later item.
@@ -43,7 +27,8 @@ TEST(SplitArguments, AgreesWithCommandLineToArgvW) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(ToUTF8(c));
-        EXPECT_EQ(SplitArguments(c), systemSplit(c));
+        auto system = test::SplitCommandLine(L"tool.exe " + c);
+        EXPECT_EQ(SplitArguments(c), std::vector<std::wstring>(system.begin() + 1, system.end()));
     }
 }
 

@@ -1,5 +1,7 @@
 #include "support/TestSupport.h"
 
+#include <shellapi.h>
+
 #include <atomic>
 
 #include "common/Files.h"
@@ -61,6 +63,15 @@ std::wstring SourcePath(const std::wstring& relative) {
     for (auto& c : p)
         if (c == L'/') c = L'\\';
     return p;
+}
+
+std::vector<std::wstring> SplitCommandLine(const std::wstring& line) {
+    int argc = 0;
+    wchar_t** argv = CommandLineToArgvW(line.c_str(), &argc);
+    if (!argv) return {};
+    std::vector<std::wstring> args(argv, argv + argc);
+    LocalFree(argv);
+    return args;
 }
 
 std::string ReadBytes(const std::wstring& path) { return ReadFileBytes(path).value_or(std::string()); }

@@ -1,10 +1,12 @@
 #pragma once
 // Shared test fixtures: a private temporary folder per test, the program folder pointed at it,
-// and waiting for a condition with a deadline (pumping window messages meanwhile).
+// waiting for a condition with a deadline (pumping window messages meanwhile), and a command line
+// split as a started program sees it. Driving windows: support/WindowDriving.h.
 #include <windows.h>
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace tess::test {
 
@@ -45,6 +47,10 @@ void PumpMessages();
 std::wstring BuildBinFolder();
 // A file of the source tree (tests/fixtures and the like), as a Windows path.
 std::wstring SourcePath(const std::wstring& relative);
+
+// The arguments a program started with this command line receives (CommandLineToArgvW), its
+// own name first.
+std::vector<std::wstring> SplitCommandLine(const std::wstring& line);
 
 std::string ReadBytes(const std::wstring& path);
 void WriteBytes(const std::wstring& path, const std::string& bytes);

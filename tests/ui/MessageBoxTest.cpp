@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "support/TestSupport.h"
+#include "support/WindowDriving.h"
 #include "ui/ImageButton.h"
 #include "ui/MessageBox.h"
 #include "ui/MessageBoxWindow.h"
@@ -113,10 +114,6 @@ protected:
         // every visible top-level window costs two seconds to take down.
         box_.prepare(text, icon, set, L"Caption");
     }
-    void click(HWND control) {
-        PostMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
-        PostMessageW(control, WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
-    }
     bool closed() { return box_.hwnd() == nullptr; }
     MesgBox box_;
 };
@@ -136,8 +133,7 @@ TEST_F(MesgBoxWindow, EveryButtonOfEverySetEndsWithItsCode) {
         box.prepare(L"Proceed?", kIconQuestion, c.set, L"Tessaron");
         HWND button = box.control(MesgBox::kIdButton0 + c.index);
         ASSERT_TRUE(box.isControlShown(MesgBox::kIdButton0 + c.index));
-        PostMessageW(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
-        PostMessageW(button, WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
+        test::PostClick(button);
         ASSERT_TRUE(test::WaitFor([&] { return box.hwnd() == nullptr; }, 5000));
         EXPECT_EQ(box.result(), c.code);
     }
@@ -145,14 +141,14 @@ TEST_F(MesgBoxWindow, EveryButtonOfEverySetEndsWithItsCode) {
 
 TEST_F(MesgBoxWindow, CloseBoxOfAYesNoBoxAnswersNo) {
     open(L"Show the report?", kIconQuestion, kButtonsYesNo);
-    click(box_.control(MesgBox::kIdClose));
+    test::PostClick(box_.control(MesgBox::kIdClose));
     ASSERT_TRUE(test::WaitFor([&] { return closed(); }, 5000));
     EXPECT_EQ(box_.result(), kResultNo);
 }
 
 TEST_F(MesgBoxWindow, CloseBoxOfAnOkBoxAnswersThree) {
     open(L"Done.", kIconInformation, kButtonsOk);
-    click(box_.control(MesgBox::kIdClose));
+    test::PostClick(box_.control(MesgBox::kIdClose));
     ASSERT_TRUE(test::WaitFor([&] { return closed(); }, 5000));
     EXPECT_EQ(box_.result(), kResultClosed);
 }
@@ -167,11 +163,11 @@ TEST_F(MesgBoxWindow, EnterOnOkCancelIsCancelAndAltLettersInBothCases) {
     MesgBox box;
     ASSERT_TRUE(box.create(nullptr));
     box.prepare(L"Continue?", kIconQuestion, kButtonsYesNo, L"Tessaron");
-    PostMessageW(box.hwnd(), WM_SYSKEYDOWN, 'X', 0x20000001);  // not a letter of the set
+    test::PostAltKey(box.hwnd(), 'X');  // not a letter of the set
     PostMessageW(box.hwnd(), WM_KEYDOWN, 'Y', 1);                // no Alt
     test::PumpMessages();
     ASSERT_NE(box.hwnd(), nullptr);
-    PostMessageW(box.hwnd(), WM_SYSKEYDOWN, 'Y', 0x20000001);
+    test::PostAltKey(box.hwnd(), 'Y');
     ASSERT_TRUE(test::WaitFor([&] { return box.hwnd() == nullptr; }, 5000));
     EXPECT_EQ(box.result(), kResultYes);
 }
@@ -243,8 +239,7 @@ TEST(ShowMessage, RunsModallyOverItsOwnerAndGivesTheFocusBack) {
         boxSeen = box;
         ownerWasDisabled = !IsWindowEnabled(ownerHandle);
         HWND no = FindByAutomationId(box, L"cmdButton1");
-        PostMessageW(no, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
-        PostMessageW(no, WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
+        test::PostClick(no);
     });
     int code = ShowMessage(L"Show the report?", kIconQuestion, kButtonsYesNo, L"Tessaron");
     KillTimer(nullptr, timer);

@@ -3,6 +3,7 @@
 
 #include "common/TransferState.h"
 #include "support/TestSupport.h"
+#include "support/WindowDriving.h"
 #include "ui/ImageButton.h"
 #include "ui/Skin.h"
 #include "ui/Window.h"
@@ -163,8 +164,7 @@ TEST(ImageButtonWindow, HoverDisabledAndFrozenFaces) {
     SendMessageW(h, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
     EXPECT_EQ(b->face().captionColor, kDisabledCaptionColor);
     // A disabled button does not act.
-    SendMessageW(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
-    SendMessageW(h, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    test::Click(h);
     EXPECT_EQ(w.clicks, 0);
 }
 
@@ -178,8 +178,7 @@ TEST(ImageButtonWindow, ActsOnReleaseInsideOnly) {
     EXPECT_EQ(w.clicks, 0);  // nothing on the press
     SendMessageW(h, WM_LBUTTONUP, 0, MAKELPARAM(500, 5));  // released elsewhere
     EXPECT_EQ(w.clicks, 0);
-    SendMessageW(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
-    SendMessageW(h, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    test::Click(h);
     EXPECT_EQ(w.clicks, 1);
 }
 

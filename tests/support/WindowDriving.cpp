@@ -1,0 +1,81 @@
+#include "support/WindowDriving.h"
+
+#include "ui/Window.h"
+
+namespace tess::test {
+namespace {
+
+// A point inside every control: the smallest image button is larger than this.
+const LPARAM kInside = MAKELPARAM(4, 4);
+// WM_SYSKEYDOWN's lParam for a first press with Alt held: repeat count 1, context bit 29.
+const LPARAM kAltDown = 0x20000001;
+
+struct TopSearch {
+    DWORD pid;
+    const wchar_t* name;
+    HWND found;
+};
+
+BOOL CALLBACK matchTop(HWND hwnd, LPARAM lp) {
+    auto* s = reinterpret_cast<TopSearch*>(lp);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(hwnd, &owner);
+    if (owner != s->pid || !IsWindowVisible(hwnd) || GetAutomationId(hwnd) != s->name) return TRUE;
+    s->found = hwnd;
+    return FALSE;
+}
+
+}  // namespace
+
+void Click(HWND control) {
+    SendMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, kInside);
+    SendMessageW(control, WM_LBUTTONUP, 0, kInside);
+}
+
+void PostClick(HWND control) {
+    PostMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, kInside);
+    PostMessageW(control, WM_LBUTTONUP, 0, kInside);
+}
+
+void SendAltKey(HWND window, UINT vk) { SendMessageW(window, WM_SYSKEYDOWN, vk, kAltDown); }
+
+void PostAltKey(HWND window, UINT vk) { PostMessageW(window, WM_SYSKEYDOWN, vk, kAltDown); }
+
+HWND FindTopWindow(DWORD pid, const wchar_t* name) {
+    TopSearch search{pid, name, nullptr};
+    EnumWindows(matchTop, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND WaitForTopWindow(DWORD pid, const wchar_t* name, DWORD timeoutMs) {
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    for (;;) {
+        if (HWND found = FindTopWindow(pid, name)) return found;
+        if (GetTickCount64() >= deadline) return nullptr;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
+}
+
+std::wstring RemoteText(HWND hwnd) {
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutW(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length)) return {};
+    std::wstring text(length + 1, L'\0');
+    DWORD_PTR copied = 0;
+    if (!SendMessageTimeoutW(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG,
+                             5000, &copied))
+        return {};
+    text.resize(copied < text.size() ? copied : text.size() - 1);
+    return text;
+}
+
+void SetRemoteText(HWND hwnd, const std::wstring& text) {
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_ABORTIFHUNG, 5000, &result);
+}
+
+}  // namespace tess::test

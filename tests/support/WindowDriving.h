@@ -1,0 +1,41 @@
+#pragma once
+// Driving Tessaron's windows as a user would, from a test in the same process or from another
+// process (the end-to-end tests, the demo driver): clicks, Alt keys, finding windows by their
+// AutomationId, reading and setting a control's text.
+//
+// Finding a control inside a found window: tess::FindByAutomationId(window, name) (ui/Window.h)
+// works across processes too. Reading a control of this process: tess::WindowText (ui/Window.h).
+//
+// Pure Win32 and the window framework, no GoogleTest: the demo driver links it too.
+#include <windows.h>
+
+#include <string>
+
+namespace tess::test {
+
+// A left click as a user makes it, press and release at a point inside the control (image
+// buttons act on the release). Sent: the click has been handled when this returns.
+void Click(HWND control);
+// The same click posted: it is handled when the control's message loop runs. For a window of
+// another process, or of a modal loop that starts after this call.
+void PostClick(HWND control);
+
+// Alt+key (an upper-case letter or a VK_ code) as the system delivers it: WM_SYSKEYDOWN with the
+// context bit for Alt held. Sent straight to the window procedure.
+void SendAltKey(HWND window, UINT vk);
+// Posted, so that it passes the message loop's pre-translate step as a typed key does.
+void PostAltKey(HWND window, UINT vk);
+
+// A visible top-level window of process `pid` whose AutomationId is `name`, or null.
+HWND FindTopWindow(DWORD pid, const wchar_t* name);
+// Polls FindTopWindow (pumping this thread's messages) until it finds one; null at the deadline.
+HWND WaitForTopWindow(DWORD pid, const wchar_t* name, DWORD timeoutMs);
+
+// The text of a window or control of any process. WM_GETTEXT, because GetWindowText does not ask
+// another process's controls (an edit box of another process reads as its creation text).
+// Empty when the window does not answer within five seconds.
+std::wstring RemoteText(HWND hwnd);
+// WM_SETTEXT to a window of any process (an edit box then also sends EN_CHANGE to its parent).
+void SetRemoteText(HWND hwnd, const std::wstring& text);
+
+}  // namespace tess::test
