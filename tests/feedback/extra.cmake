@@ -13,3 +13,10 @@ if(TARGET test_feedback)
            COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/feedback/server-tests.sh ${CMAKE_BINARY_DIR} ${PROJECT_SOURCE_DIR})
   set_tests_properties(test_feedback_server PROPERTIES TIMEOUT 300 RESOURCE_LOCK wineprefix)
 endif()
+
+# The user that the feedback demo plays: drives the real windows of Tessaron.exe.
+add_executable(feedback_demo_driver ${CMAKE_CURRENT_SOURCE_DIR}/feedback/driver/FeedbackDemoDriver.cpp)
+target_link_options(feedback_demo_driver PRIVATE -municode)
+target_include_directories(feedback_demo_driver PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+target_link_libraries(feedback_demo_driver PRIVATE tess_test_windows tess_feedback)
+set_target_properties(feedback_demo_driver PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${TESS_TEST_DIR})
