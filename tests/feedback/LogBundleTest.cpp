@@ -99,10 +99,3 @@ TEST(LogBundle, SectionsInOrderThenTheRegionalSettings) {
     EXPECT_NE(text.find(L"\r\nShort Date: "), std::wstring::npos);
     EXPECT_FALSE(FileExists(program.common(L"TmpLogAttach.txt")));
 }
-
-TEST(LogBundle, RegionalDescriptionCutsEachValue) {
-    RegionalFacts f{L"0409", L"United States", L"Vereinigte\rStaaten", L"English", L".", L",", L"h:mm:ss tt",
-                    std::wstring(L"M/d/yyyy\0junk", 13)};
-    EXPECT_EQ(DescribeRegional(f), L"Locale ID: 0409\r\nCountry: United States  (Vereinigte)\r\nLanguage: English\r\n"
-                                   L"Decimal: .\r\nThousands: ,\r\nTime Format: h:mm:ss tt\r\nShort Date: M/d/yyyy");
-}

@@ -2,10 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "common/OsVersion.h"
 #include "common/Version.h"
 #include "feedback/ReportText.h"
-#include "support/TestSupport.h"
 
 using namespace tess;
 using namespace tess::feedback;
@@ -47,12 +48,6 @@ TEST(ReportText, MessageLinesGetALineFeedOnlyWhenThereAreSeveral) {
     }
 }
 
-TEST(ReportText, SubjectFollowsTheTicketNumber) {
-    EXPECT_EQ(SubjectForTicket(L""), L"Ostrova - Tessaron user feedback");
-    EXPECT_EQ(SubjectForTicket(L" \t "), L"Ostrova - Tessaron user feedback");
-    EXPECT_EQ(SubjectForTicket(L" 42 "), L"Tessaron Ticket : 42");
-}
-
 TEST(ReportText, FormBodyByteForByteOnBothPaths) {
     const std::wstring content = L"header\r\nline%20one\n";
     NotificationForm form = BuildNotificationForm(L"a@x.example;b@x.example", L"Tessaron Ticket : 7", content, L"  ");
@@ -66,67 +61,49 @@ TEST(ReportText, FormBodyByteForByteOnBothPaths) {
                          L"\r\n&user_email=me%40y%2Eexample");
 }
 
-namespace {
-
-// Sets registry values of the test prefix for the scope and puts the old ones back.
-class ScopedRegValue {
-public:
-    ScopedRegValue(HKEY root, const wchar_t* path, const wchar_t* name, DWORD type, const void* data, DWORD bytes)
-        : name_(name) {
-        RegCreateKeyExW(root, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_, nullptr);
-        DWORD size = sizeof old_;
-        had_ = RegQueryValueExW(key_, name, nullptr, &oldType_, old_, &size) == ERROR_SUCCESS;
-        oldSize_ = size;
-        RegSetValueExW(key_, name, 0, type, static_cast<const BYTE*>(data), bytes);
-    }
-    ~ScopedRegValue() {
-        if (had_)
-            RegSetValueExW(key_, name_.c_str(), 0, oldType_, old_, oldSize_);
-        else
-            RegDeleteValueW(key_, name_.c_str());
-        RegCloseKey(key_);
-    }
-
-private:
-    std::wstring name_;
-    HKEY key_ = nullptr;
-    bool had_ = false;
-    DWORD oldType_ = 0, oldSize_ = 0;
-    BYTE old_[512] = {};
-};
-
-ScopedRegValue text(HKEY root, const wchar_t* path, const wchar_t* name, const std::wstring& value) {
-    return ScopedRegValue(root, path, name, REG_SZ, value.c_str(), static_cast<DWORD>((value.size() + 1) * 2));
-}
-
-}  // namespace
-
 TEST(ReportText, SystemHeaderFromTheRegistryOfBothPlatforms) {
-    test::ScopedProgramFolder program;
-    const wchar_t* nt = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
-    const wchar_t* consumer = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
-    auto ntName = text(HKEY_LOCAL_MACHINE, nt, L"ProductName", L"Windows Test Server");
-    auto ntVersion = text(HKEY_LOCAL_MACHINE, nt, L"CurrentVersion", L"6.3");
-    auto oldName = text(HKEY_LOCAL_MACHINE, consumer, L"ProductName", L"Windows 98");
-    auto oldVersion = text(HKEY_LOCAL_MACHINE, consumer, L"VersionNumber", L"4.10.1998");
-    auto browser = text(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Internet Explorer", L"Version", L"9.11.1");
-    DWORD one = 1;
-    ScopedRegValue proxy(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings",
-                         L"ProxyEnable", REG_DWORD, &one, sizeof one);
-
-    const std::wstring tail = L"Does the user connect through a proxy server? Connected via Proxy server\r\n"
-                              L"User's e-mail address: me@x.example\r\n"
-                              L"User's Contact Phone Number:+1 555\r\n"
-                              L"User's technical issues/comments/suggestions:\r\n\r\n";
+    struct Value {
+        HKEY root;
+        const wchar_t *path, *name;
+        std::wstring text;  // empty: the number 1
+    } values[] = {
+        {HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", L"ProductName", L"Windows Test Server"},
+        {HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", L"CurrentVersion", L"6.3"},
+        {HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion", L"ProductName", L"Windows 98"},
+        {HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion", L"VersionNumber", L"4.10.1998"},
+        {HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Internet Explorer", L"Version", L"9.11.1"},
+        {HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings", L"ProxyEnable", L""},
+    };
+    // The prefix's own values go back afterwards.
+    std::vector<std::pair<DWORD, std::vector<BYTE>>> saved;
+    for (const auto& v : values) {
+        DWORD type = 0, size = 1024;
+        std::vector<BYTE> old(size);
+        if (RegGetValueW(v.root, v.path, v.name, RRF_RT_ANY, &type, old.data(), &size) != ERROR_SUCCESS) type = REG_NONE;
+        saved.emplace_back(type, std::vector<BYTE>(old.begin(), old.begin() + (type == REG_NONE ? 0 : size)));
+        const DWORD one = 1;
+        if (v.text.empty())
+            RegSetKeyValueW(v.root, v.path, v.name, REG_DWORD, &one, sizeof one);
+        else
+            RegSetKeyValueW(v.root, v.path, v.name, REG_SZ, v.text.c_str(), static_cast<DWORD>((v.text.size() + 1) * 2));
+    }
     const std::wstring first = L"<<< USER FEEDBACK FROM TESSARON version >>>Version: " + ProgramVersion() + L"\r\n";
-    EXPECT_EQ(GetSystemSettings(L"me@x.example", L"+1 555"),
-              first + L"User's Operating System:  Windows Test Server\r\nOS Version: 6.3\r\n"
-                      L"User's Browser: Internet Explorer version  9.11.1\r\n" + tail);
-
+    const std::wstring tail = L"User's Browser: Internet Explorer version  9.11.1\r\n"
+                              L"Does the user connect through a proxy server? Connected via Proxy server\r\n"
+                              L"User's e-mail address: me@x.example\r\nUser's Contact Phone Number:+1 555\r\n"
+                              L"User's technical issues/comments/suggestions:\r\n\r\n";
+    const std::wstring nt = GetSystemSettings(L"me@x.example", L"+1 555");
     const OsVersionOverride win98{4, 10, 1};
     SetOsVersionForTesting(&win98);
-    const std::wstring header = GetSystemSettings(L"me@x.example", L"+1 555");
+    const std::wstring consumer = GetSystemSettings(L"me@x.example", L"+1 555");
     SetOsVersionForTesting(nullptr);
-    EXPECT_EQ(header, first + L"User's Operating System:  Windows 98\r\nOS Version: 4.10.1998\r\n"
-                              L"User's Browser: Internet Explorer version  9.11.1\r\n" + tail);
+    for (size_t i = 0; i < saved.size(); ++i) {
+        if (saved[i].first == REG_NONE)
+            RegDeleteKeyValueW(values[i].root, values[i].path, values[i].name);
+        else
+            RegSetKeyValueW(values[i].root, values[i].path, values[i].name, saved[i].first, saved[i].second.data(),
+                            static_cast<DWORD>(saved[i].second.size()));
+    }
+    EXPECT_EQ(nt, first + L"User's Operating System:  Windows Test Server\r\nOS Version: 6.3\r\n" + tail);
+    EXPECT_EQ(consumer, first + L"User's Operating System:  Windows 98\r\nOS Version: 4.10.1998\r\n" + tail);
 }

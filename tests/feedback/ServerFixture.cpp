@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <vector>
 
@@ -11,8 +12,8 @@
 namespace tess::test {
 namespace {
 
-std::wstring env(const wchar_t* name) {
-    const wchar_t* value = _wgetenv(name);
+std::wstring env(const std::wstring& name) {
+    const wchar_t* value = _wgetenv((L"TESS_FEEDBACK_" + name).c_str());
     return value ? value : L"";
 }
 
@@ -21,7 +22,7 @@ std::vector<std::wstring> reports(const std::wstring& folder) {
     WIN32_FIND_DATAW data;
     HANDLE find = FindFirstFileW((folder + L"\\*.json").c_str(), &data);
     if (find == INVALID_HANDLE_VALUE) return names;
-    do names.push_back(data.cFileName);
+    do names.push_back(folder + L"\\" + data.cFileName);
     while (FindNextFileW(find, &data));
     FindClose(find);
     std::sort(names.begin(), names.end());
@@ -31,40 +32,32 @@ std::vector<std::wstring> reports(const std::wstring& folder) {
 }  // namespace
 
 void FeedbackServerFixture::SetUp() {
-    if (env(L"TESS_FEEDBACK_TRUSTED_PORT").empty()) GTEST_SKIP() << "needs the servers of server-tests.sh";
+    if (env(L"TRUSTED_PORT").empty()) GTEST_SKIP() << "needs the servers of server-tests.sh";
     EnsureCommonDataFolder();
 }
 
-unsigned FeedbackServerFixture::trustedPort() { return std::wcstoul(env(L"TESS_FEEDBACK_TRUSTED_PORT").c_str(), nullptr, 10); }
-unsigned FeedbackServerFixture::untrustedPort() {
-    return std::wcstoul(env(L"TESS_FEEDBACK_UNTRUSTED_PORT").c_str(), nullptr, 10);
+unsigned FeedbackServerFixture::port(const wchar_t* server) {
+    return std::wcstoul(env(std::wstring(server) + L"_PORT").c_str(), nullptr, 10);
 }
-unsigned FeedbackServerFixture::silentPort() { return std::wcstoul(env(L"TESS_FEEDBACK_SILENT_PORT").c_str(), nullptr, 10); }
-std::wstring FeedbackServerFixture::trustedOut() { return env(L"TESS_FEEDBACK_TRUSTED_OUT"); }
-std::wstring FeedbackServerFixture::untrustedOut() { return env(L"TESS_FEEDBACK_UNTRUSTED_OUT"); }
+std::wstring FeedbackServerFixture::out(const wchar_t* server) { return env(std::wstring(server) + L"_OUT"); }
+size_t FeedbackServerFixture::reportCount(const wchar_t* server) { return reports(out(server)).size(); }
 
-size_t FeedbackServerFixture::reportCount(const std::wstring& folder) { return reports(folder).size(); }
-
-FeedbackServerFixture::Report FeedbackServerFixture::lastReport(const std::wstring& folder) {
-    const auto names = reports(folder);
+FeedbackServerFixture::Report FeedbackServerFixture::lastReport(const wchar_t* server) {
+    const auto names = reports(out(server));
     if (names.empty()) return {};
-    const std::wstring json = folder + L"\\" + names.back();
-    const std::wstring body = json.substr(0, json.size() - 4) + L"body";
-    return {ReadBytes(json), ReadBytes(body)};
+    return {ReadBytes(names.back()), ReadBytes(names.back().substr(0, names.back().size() - 4) + L"body")};
 }
 
-feedback::NotificationSettings FeedbackServerFixture::settings(unsigned port) {
+feedback::NotificationSettings FeedbackServerFixture::settings(const wchar_t* server) {
     feedback::NotificationSettings s;
-    s.host = L"localhost";
-    s.port = port;
+    s.port = port(server);
     s.timeoutMs = 20000;
     return s;
 }
 
-void FeedbackServerFixture::writeSettings(unsigned port, bool allowUntrusted, unsigned waitSeconds) {
+void FeedbackServerFixture::writeSettings(const wchar_t* server, unsigned waitSeconds) {
     Trf_WriteUserProfile(feedback::kFeedbackServerKey, L"localhost");
-    Trf_WriteUserProfile(feedback::kFeedbackPortKey, std::to_wstring(port));
-    Trf_WriteUserProfile(feedback::kFeedbackAllowUntrustedKey, allowUntrusted ? L"1" : L"0");
+    Trf_WriteUserProfile(feedback::kFeedbackPortKey, std::to_wstring(port(server)));
     Trf_WriteUserProfile(feedback::kFeedbackWaitKey, std::to_wstring(waitSeconds));
 }
 

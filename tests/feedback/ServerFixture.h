@@ -1,5 +1,6 @@
 #pragma once
-// The notification servers that tests/feedback/server-tests.sh starts, as the tests see them.
+// The notification servers that tests/feedback/server-tests.sh starts (trusted, untrusted and
+// silent), as the tests see them; the tests are skipped without them.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -17,21 +18,14 @@ protected:
         std::string json;  // path, version, headers and decoded fields
         std::string body;  // the raw body
     };
-    static unsigned trustedPort();
-    static unsigned untrustedPort();
-    static unsigned silentPort();
-    static std::wstring trustedOut();
-    static std::wstring untrustedOut();
-    static size_t reportCount(const std::wstring& folder);
-    // The newest report of a server's folder.
-    static Report lastReport(const std::wstring& folder);
-    static feedback::NotificationSettings settings(unsigned port);
-    // Writes the settings the program reads for the given server.
-    static void writeSettings(unsigned port, bool allowUntrusted, unsigned waitSeconds);
+    static unsigned port(const wchar_t* server);        // L"TRUSTED", L"UNTRUSTED", L"SILENT"
+    static std::wstring out(const wchar_t* server);     // where that server stores reports
+    static size_t reportCount(const wchar_t* server);
+    static Report lastReport(const wchar_t* server);
+    static feedback::NotificationSettings settings(const wchar_t* server);
+    // The settings the program reads, pointed at that server.
+    static void writeSettings(const wchar_t* server, unsigned waitSeconds);
 
-    const ScopedProgramFolder& programFolder() const { return program_; }
-
-private:
     ScopedProgramFolder program_{L"feedback"};
 };
 
