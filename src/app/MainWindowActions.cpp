@@ -1,7 +1,8 @@
-// The main window's call points into the wizards and companion runs. The SQL Server wizard is
-// wired; the Exchange detection and wizard, the SharePoint transfer and the feedback window are
-// connected here as they land, and nowhere else.
+// The main window's call points into the wizards and companion runs. The SQL Server wizard and
+// the feedback window are wired; the Exchange detection and wizard and the SharePoint transfer
+// are connected here as they land, and nowhere else.
 #include "app/MainWindow.h"
+#include "feedback/FrmErrorReport1.h"
 #include "sql/SqlWizard.h"
 
 namespace tess {
@@ -23,6 +24,6 @@ void FrmAdvancedBackup::openExchangeWizard() {}
 void FrmAdvancedBackup::runSharePointTransfer() {}
 
 // frmErrorReport1, modal over the main window.
-void FrmAdvancedBackup::openErrorReport() {}
+void FrmAdvancedBackup::openErrorReport() { feedback::RunErrorReport(hwnd(), {}); }
 
 }  // namespace tess
