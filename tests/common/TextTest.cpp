@@ -4,36 +4,13 @@
 
 using namespace tess;
 
-TEST(Text, AfterLastTakesThePartAfterTheLastSeparator) {
-    struct Case {
-        std::wstring text, separator, expected;
-    } cases[] = {
-        {L"C:\\Dumps\\[db].dmp", L"\\", L"[db].dmp"},
-        {L"no separator", L"\\", L"no separator"},
-        {L"ends\\", L"\\", L""},
-        {L"a<<b<<c", L"<<", L"c"},
-        {L"", L"\\", L""},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::PrintToString(c.text));
-        EXPECT_EQ(AfterLast(c.text, c.separator), c.expected);
-    }
-}
-
-TEST(Text, SplitFullTextKeepsEmptyParts) {
-    struct Case {
-        std::wstring text;
-        std::vector<std::wstring> parts;
-    } cases[] = {
-        {L"a;b;c", {L"a", L"b", L"c"}},
-        {L";a;;b;", {L"", L"a", L"", L"b", L""}},
-        {L"", {L""}},
-        {L"none", {L"none"}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::PrintToString(c.text));
-        EXPECT_EQ(SplitFullText(c.text, L";"), c.parts);
-    }
+TEST(Text, AfterLastTakesTheLastPartAndSplitFullTextKeepsEmptyParts) {
+    EXPECT_EQ(AfterLast(L"C:\\Dumps\\[db].dmp", L"\\"), L"[db].dmp");
+    EXPECT_EQ(AfterLast(L"no separator", L"\\"), L"no separator");
+    EXPECT_EQ(AfterLast(L"ends\\", L"\\"), L"");
+    EXPECT_EQ(AfterLast(L"a<<b<<c", L"<<"), L"c");
+    EXPECT_EQ(SplitFullText(L";a;;b;", L";"), (std::vector<std::wstring>{L"", L"a", L"", L"b", L""}));
+    EXPECT_EQ(SplitFullText(L"", L";"), std::vector<std::wstring>{L""});
 }
 
 TEST(Text, TrimAtLineEndCutsAtTheFirstCrThenTheFirstNul) {

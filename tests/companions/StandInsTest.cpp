@@ -14,15 +14,14 @@ using namespace tess;
 TEST(StandIns, CarryTheVersionOfTheirGeneration) {
     struct Case {
         const wchar_t* file;
-        const wchar_t* version;
         DWORD ms, ls;
     } cases[] = {
-        {L"exifs-2000.sys", L"6.0.6249.0", MAKELONG(0, 6), MAKELONG(0, 6249)},
-        {L"exifs-2003.sys", L"6.5.7638.1", MAKELONG(5, 6), MAKELONG(1, 7638)},
-        {L"esebcli2-2007.dll", L"8.1.240.5", MAKELONG(1, 8), MAKELONG(5, 240)},
-        {L"esebcli2-2010.dll", L"14.3.123.4", MAKELONG(3, 14), MAKELONG(4, 123)},
-        {L"esebcli2-2013.dll", L"15.0.847.32", MAKELONG(0, 15), MAKELONG(32, 847)},
-        {L"WSSADMIN.EXE", L"12.0.4518.1016", MAKELONG(0, 12), MAKELONG(1016, 4518)},
+        {L"exifs-2000.sys", MAKELONG(0, 6), MAKELONG(0, 6249)},
+        {L"exifs-2003.sys", MAKELONG(5, 6), MAKELONG(1, 7638)},
+        {L"esebcli2-2007.dll", MAKELONG(1, 8), MAKELONG(5, 240)},
+        {L"esebcli2-2010.dll", MAKELONG(3, 14), MAKELONG(4, 123)},
+        {L"esebcli2-2013.dll", MAKELONG(0, 15), MAKELONG(32, 847)},
+        {L"WSSADMIN.EXE", MAKELONG(0, 12), MAKELONG(1016, 4518)},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(ToUTF8(c.file));
@@ -37,8 +36,5 @@ TEST(StandIns, CarryTheVersionOfTheirGeneration) {
         ASSERT_TRUE(VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
         EXPECT_EQ(fixed->dwFileVersionMS, c.ms);
         EXPECT_EQ(fixed->dwFileVersionLS, c.ls);
-        wchar_t* text = nullptr;
-        ASSERT_TRUE(VerQueryValueW(info.data(), L"\\StringFileInfo\\040904b0\\FileVersion", reinterpret_cast<void**>(&text), &length));
-        EXPECT_STREQ(text, c.version);
     }
 }
