@@ -33,37 +33,9 @@ private:
     TempDir dir_;
 };
 
-class Process {
-public:
-    explicit Process(const std::wstring& exe) {
-        STARTUPINFOW si{};
-        si.cb = sizeof si;
-        std::wstring line = L"\"" + exe + L"\"";
-        started_ = CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi_);
-    }
-    ~Process() {
-        if (!started_) return;
-        if (WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(pi_.hProcess, 99);
-        CloseHandle(pi_.hThread);
-        CloseHandle(pi_.hProcess);
-    }
-    bool started() const { return started_; }
-    DWORD pid() const { return pi_.dwProcessId; }
-    bool ended() const { return WaitForSingleObject(pi_.hProcess, 0) == WAIT_OBJECT_0; }
-    DWORD exitCode() const {
-        DWORD code = 0;
-        GetExitCodeProcess(pi_.hProcess, &code);
-        return code;
-    }
-
-private:
-    bool started_ = false;
-    PROCESS_INFORMATION pi_{};
-};
-
 TEST(Smoke, ShowsTheMainWindowRefusesASecondCopyAndEndsByTheClosePicture) {
     ProgramCopy program;
-    Process first(program.exe());
+    StartedProgram first(program.exe());
     ASSERT_TRUE(first.started());
     HWND main = WaitForTopWindow(first.pid(), L"FrmAdvancedBackup", 30000);
     ASSERT_NE(main, nullptr);
@@ -76,7 +48,7 @@ TEST(Smoke, ShowsTheMainWindowRefusesASecondCopyAndEndsByTheClosePicture) {
     }
 
     // A second copy ends by itself, silently, while the first runs.
-    Process second(program.exe());
+    StartedProgram second(program.exe());
     ASSERT_TRUE(second.started());
     ASSERT_TRUE(WaitFor([&] { return second.ended(); }, 30000));
     EXPECT_EQ(second.exitCode(), 0u);
@@ -89,7 +61,7 @@ TEST(Smoke, ShowsTheMainWindowRefusesASecondCopyAndEndsByTheClosePicture) {
 
 TEST(Smoke, AMissingComponentFileGivesMessage576AndTheProgramEndsWhenItIsClosed) {
     ProgramCopy program(L"vxsqldblist_tessaron.exe");
-    Process process(program.exe());
+    StartedProgram process(program.exe());
     ASSERT_TRUE(process.started());
     HWND box = WaitForTopWindow(process.pid(), L"MesgBox", 30000);
     ASSERT_NE(box, nullptr);
