@@ -90,17 +90,14 @@ TEST_F(BackupSetFile, RecordSplitsIntoTypedItemsInRecordOrder) {
     EXPECT_FALSE(Trf_PutTransferSetAsBackupSet(L"Nightly", false));
     EXPECT_TRUE(CurrentBackupSetItems().empty());
 
-    struct Case {
-        std::wstring record;
-        Lines typed;
-    } cases[] = {
+    const std::pair<std::wstring, Lines> cases[] = {
         {L"OnlyName;", {}},
         {L"NoSemicolon", {}},
         {L"Gaps;A;;B\\;", {L"F_A", L"D_B\\"}},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::PrintToString(c.record));
-        EXPECT_EQ(TypedItems(c.record, L'\\'), c.typed);
+    for (const auto& [record, typed] : cases) {
+        SCOPED_TRACE(testing::PrintToString(record));
+        EXPECT_EQ(TypedItems(record, L'\\'), typed);
     }
 }
 

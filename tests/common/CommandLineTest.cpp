@@ -40,10 +40,7 @@ TEST(CommandLine, HostileQuotedValuesArriveAsOneUnchangedArgument) {
 // The tools' own lines are laid out by their builders (SqlLogic and the like) and tested there;
 // here, the pieces those layouts are made of.
 TEST(CommandLine, OrdinaryValuesAreLaidOutExactly) {
-    struct Case {
-        CommandLine line;
-        std::wstring expected;
-    } cases[] = {
+    const std::pair<CommandLine, std::wstring> cases[] = {
         {CommandLine().quoted(L"C:\\P F\\tool.exe").raw(L"1").quoted(L"[db]"), L"\"C:\\P F\\tool.exe\" 1 \"[db]\""},
         // A quoted item with a blank before its closing quote, the next item glued to it.
         {CommandLine().quoted(L"C:\\PROGRA~1\\tool.exe ").glue().raw(L"1").raw(L"x"), L"\"C:\\PROGRA~1\\tool.exe \"1 x"},
@@ -52,9 +49,9 @@ TEST(CommandLine, OrdinaryValuesAreLaidOutExactly) {
         {CommandLine().raw(L"a").separator(L"  ").quoted(L"").quoted(L"").separator(L" ").quoted(L""), L"a  \"\"  \"\" \"\""},
         {CommandLine().raw(L"2(local)<<<<"), L"2(local)<<<<"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::PrintToString(c.expected));
-        EXPECT_EQ(c.line.str(), c.expected);
+    for (const auto& [line, expected] : cases) {
+        SCOPED_TRACE(testing::PrintToString(expected));
+        EXPECT_EQ(line.str(), expected);
     }
 }
 

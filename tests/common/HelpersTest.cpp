@@ -71,19 +71,16 @@ TEST(DiskSpace, AFolderNotYetCreatedIsMeasuredOnItsVolumeAndAMissingDriveGivesZe
 TEST(WriteAccess, TrialFileIsWrittenAndNeverLeftBehind) {
     test::ScopedProgramFolder program;
     test::TempDir dir;
-    struct Case {
-        std::wstring folder;
-        bool expected;
-    } cases[] = {
+    const std::pair<std::wstring, bool> cases[] = {
         {dir.path() + L"\\", true},
         {dir.path(), true},  // the missing backslash is added rather than writing beside the folder
         {dir.file(L"missing\\"), false},
         {L"", false},
         {L"  ", false},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::PrintToString(c.folder));
-        EXPECT_EQ(CheckForWriteAccessPermission(c.folder), c.expected);
+    for (const auto& [folder, expected] : cases) {
+        SCOPED_TRACE(testing::PrintToString(folder));
+        EXPECT_EQ(CheckForWriteAccessPermission(folder), expected);
     }
     EXPECT_FALSE(FileExists(dir.file(L"tmp.mtp")));
     EXPECT_FALSE(PathExists(dir.path() + L"tmp.mtp"));
@@ -92,18 +89,15 @@ TEST(WriteAccess, TrialFileIsWrittenAndNeverLeftBehind) {
 TEST(CreateLocalDir, CreatesEveryMissingLevelAndLogsWhatBlocksIt) {
     test::ScopedProgramFolder program;
     test::TempDir dir;
-    struct Case {
-        std::wstring folder;
-        std::wstring check;
-    } cases[] = {
+    const std::pair<std::wstring, std::wstring> cases[] = {
         {dir.file(L"a\\b\\c"), dir.file(L"a\\b\\c")},
         {dir.file(L"d\\e f\\g\\"), dir.file(L"d\\e f\\g")},
         {dir.file(L"a\\b\\c"), dir.file(L"a\\b\\c")},  // already there
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::PrintToString(c.folder));
-        EXPECT_TRUE(Trf_CreateLocalDir(c.folder));
-        EXPECT_TRUE(FolderExists(c.check));
+    for (const auto& [folder, check] : cases) {
+        SCOPED_TRACE(testing::PrintToString(folder));
+        EXPECT_TRUE(Trf_CreateLocalDir(folder));
+        EXPECT_TRUE(FolderExists(check));
     }
     // A file where a parent folder should be.
     test::WriteBytes(dir.file(L"blocker"), "x");
@@ -114,10 +108,7 @@ TEST(CreateLocalDir, CreatesEveryMissingLevelAndLogsWhatBlocksIt) {
 
 TEST(ReadFirstLine, TakesTheTrimmedFirstLineOfAnyFile) {
     test::TempDir dir;
-    struct Case {
-        std::string bytes;
-        std::wstring expected;
-    } cases[] = {
+    const std::pair<std::string, std::wstring> cases[] = {
         {"", L""},
         {"  1  \r\n2\r\n", L"1"},
         {"done\n", L"done"},
@@ -127,10 +118,10 @@ TEST(ReadFirstLine, TakesTheTrimmedFirstLineOfAnyFile) {
         {"\xEF\xBB\xBF" "caf\xC3\xA9\r\n", L"caf\u00e9"},
         {"caf\xE9", L"caf\u00e9"},  // ANSI
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::PrintToString(c.bytes));
-        test::WriteBytes(dir.file(L"f.txt"), c.bytes);
-        EXPECT_EQ(ReadFirstLine(dir.file(L"f.txt")), c.expected);
+    for (const auto& [bytes, expected] : cases) {
+        SCOPED_TRACE(testing::PrintToString(bytes));
+        test::WriteBytes(dir.file(L"f.txt"), bytes);
+        EXPECT_EQ(ReadFirstLine(dir.file(L"f.txt")), expected);
     }
     EXPECT_EQ(ReadFirstLine(dir.file(L"missing.txt")), L"");
     EXPECT_EQ(ReadFirstLine(dir.path()), L"");  // a folder
@@ -165,17 +156,14 @@ TEST(InfoFromKey, PartsByIndexAndTheLastPathComponent) {
 }
 
 TEST(Email, OnlyTheAtSignAndAPointAfterItAreChecked) {
-    struct Case {
-        const wchar_t* text;
-        bool valid;
-    } cases[] = {
+    const std::pair<const wchar_t*, bool> cases[] = {
         {L"a@b.c", true},      {L"a@.c", false},        {L"ab.c", false},    {L"a@bc", false},
         {L"a@b.c@", true},     {L"@b.c", true},         {L"a@", false},      {L"a@b", false},
         {L"a@b.", true},       {L"a.b@c", false},       {L"", false},        {L"a@bb.", true},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::PrintToString(std::wstring(c.text)));
-        EXPECT_EQ(IsValidEmail(c.text), c.valid);
+    for (const auto& [text, valid] : cases) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(text)));
+        EXPECT_EQ(IsValidEmail(text), valid);
     }
 }
 

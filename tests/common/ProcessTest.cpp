@@ -118,10 +118,7 @@ TEST(FindProcess, FindsRealChildrenByNameOrStemAndEndsOnlyTheFirstOfTwo) {
     const std::wstring name = L"TessTwin" + std::to_wstring(GetCurrentProcessId()) + L".exe";
     const std::wstring stem = name.substr(0, name.size() - 4);
     ChildProgram child(dir, name);
-    struct Case {
-        std::wstring wanted;
-        bool found;
-    } cases[] = {
+    const std::pair<std::wstring, bool> cases[] = {
         {ToUpper(name), true},
         {stem, true},
         {stem + L".dat", true},
@@ -134,9 +131,9 @@ TEST(FindProcess, FindsRealChildrenByNameOrStemAndEndsOnlyTheFirstOfTwo) {
         UniqueHandle first = child.start(), second = child.start();
         ASSERT_TRUE(first && second);
         ASSERT_TRUE(test::WaitFor([&] { return FindProcess(name, false, 6); }));
-        for (const auto& c : cases) {
-            SCOPED_TRACE(testing::PrintToString(c.wanted));
-            EXPECT_EQ(FindProcess(c.wanted, false, 6), c.found);
+        for (const auto& [wanted, found] : cases) {
+            SCOPED_TRACE(testing::PrintToString(wanted));
+            EXPECT_EQ(FindProcess(wanted, false, 6), found);
         }
         EXPECT_FALSE(exited(first) || exited(second)) << "asking without ending must not end it";
 

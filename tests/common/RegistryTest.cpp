@@ -81,10 +81,7 @@ TEST(Registry, StringIsCutAtItsFirstNulAndTrimmed) {
     key.setChars(L"Expand", REG_EXPAND_SZ, std::wstring(L"%USERPROFILE%\\Music\0", 20));
     DWORD number = 5;
     key.set(L"Number", REG_DWORD, &number, sizeof number);
-    struct Case {
-        const wchar_t* value;
-        std::wstring expected;
-    } cases[] = {
+    const std::pair<const wchar_t*, std::wstring> cases[] = {
         {L"Desktop", L"C:\\Users\\me\\Desktop"},
         {L"Embedded", L"abc"},
         {L"Unterminated", L"xyz"},
@@ -92,9 +89,9 @@ TEST(Registry, StringIsCutAtItsFirstNulAndTrimmed) {
         {L"Number", L""},
         {L"Missing", L""},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::PrintToString(std::wstring(c.value)));
-        EXPECT_EQ(ReadRegString(HKEY_CURRENT_USER, key.path(), c.value), c.expected);
+    for (const auto& [value, expected] : cases) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(value)));
+        EXPECT_EQ(ReadRegString(HKEY_CURRENT_USER, key.path(), value), expected);
     }
     EXPECT_EQ(ReadRegString(HKEY_CURRENT_USER, key.path() + L"\\Missing", L"Desktop"), L"");
 

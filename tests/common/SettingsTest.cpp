@@ -7,10 +7,7 @@
 using namespace tess;
 
 TEST(Scramble, DoublesEveryCodeAndRefusesWhatDoesNotFitInEightBits) {
-    struct Case {
-        std::wstring plain;
-        std::string scrambled;
-    } cases[] = {
+    const std::pair<std::wstring, std::string> cases[] = {
         {L"", ""},
         {L"A", "\x82"},
         {L" ", "@"},
@@ -20,18 +17,15 @@ TEST(Scramble, DoublesEveryCodeAndRefusesWhatDoesNotFitInEightBits) {
         {L"ab\x80z", ""},        // one bad character empties the whole text
         {L"\u65e5", ""},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::PrintToString(c.plain));
-        EXPECT_EQ(ScrambleText(c.plain), c.scrambled);
+    for (const auto& [plain, scrambled] : cases) {
+        SCOPED_TRACE(testing::PrintToString(plain));
+        EXPECT_EQ(ScrambleText(plain), scrambled);
     }
     EXPECT_FALSE(TryScrambleText(L"\x80").has_value());
 }
 
 TEST(Scramble, UnscrambleHalvesRoundingHalvesToEven) {
-    struct Case {
-        std::string scrambled;
-        std::wstring plain;
-    } cases[] = {
+    const std::pair<std::string, std::wstring> cases[] = {
         {"\x82", L"A"},
         {"\x03", L"\x02"},  // 1.5 -> 2
         {"\x05", L"\x02"},  // 2.5 -> 2
@@ -41,9 +35,9 @@ TEST(Scramble, UnscrambleHalvesRoundingHalvesToEven) {
         {"", L""},
         {"   ", L""},       // blank stored text reads as empty
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::PrintToString(c.scrambled));
-        EXPECT_EQ(UnscrambleText(c.scrambled), c.plain);
+    for (const auto& [scrambled, plain] : cases) {
+        SCOPED_TRACE(testing::PrintToString(scrambled));
+        EXPECT_EQ(UnscrambleText(scrambled), plain);
     }
     std::wstring everyAscii;
     for (wchar_t c = 1; c < 128; ++c) everyAscii += c;

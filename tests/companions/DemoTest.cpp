@@ -50,9 +50,7 @@ TEST(DemoDescription, ReadsEveryPartInFileOrder) {
 }
 
 TEST(DemoDescription, NamesTheSectionAndKeyOfEachMistake) {
-    struct Case {
-        std::wstring ini, mentions;
-    } cases[] = {
+    const std::pair<std::wstring, std::wstring> cases[] = {
         {L"[Instance:X]\n[Database:a]\nInstance=X\nSize=lots\n", L"[Database:a] Size"},
         {L"[Instance:X]\n[Database:a]\nInstance=X\nFault=explode\n", L"[Database:a] Fault"},
         {L"[Database:a]\nInstance=NOPE\n", L"[Instance:NOPE]"},
@@ -61,11 +59,11 @@ TEST(DemoDescription, NamesTheSectionAndKeyOfEachMistake) {
         {L"[Instance:X]\n[Database:a]\nInstance=X\nSource=ftp:x\n", L"[Database:a] Source"},
         {L"[Demo\nkey=value\n", L"line 1"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(ToUTF8(c.ini));
-        DemoParse p = ParseDemo(c.ini);
+    for (const auto& [ini, mentions] : cases) {
+        SCOPED_TRACE(ToUTF8(ini));
+        DemoParse p = ParseDemo(ini);
         ASSERT_FALSE(p.errors.empty());
-        EXPECT_NE(p.errors.front().find(c.mentions), std::wstring::npos) << ToUTF8(p.errors.front());
+        EXPECT_NE(p.errors.front().find(mentions), std::wstring::npos) << ToUTF8(p.errors.front());
     }
 }
 
@@ -101,32 +99,26 @@ TEST(Faults, CombineWordsAndKeepTheFailureTextWhole) {
 }
 
 TEST(Sizes, AcceptBinaryUnitsBeyondFourGiB) {
-    struct Case {
-        std::wstring text;
-        std::optional<uint64_t> bytes;
-    } cases[] = {
+    const std::pair<std::wstring, std::optional<uint64_t>> cases[] = {
         {L"123", 123u}, {L"64 KB", 65536u}, {L"20MB", 20u << 20}, {L"5 gb", 5ull << 30},
         {L"6 G", 6ull << 30}, {L"1 TB", 1ull << 40}, {L"", std::nullopt}, {L"12 XB", std::nullopt}, {L"MB", std::nullopt},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(ToUTF8(c.text));
-        EXPECT_EQ(ParseSize(c.text), c.bytes);
+    for (const auto& [text, bytes] : cases) {
+        SCOPED_TRACE(ToUTF8(text));
+        EXPECT_EQ(ParseSize(text), bytes);
     }
 }
 
 TEST(ServerNames, LocalAliasesReachTheirInstance) {
     const std::vector<std::wstring> local = {L"DEMOSRV", L"WINEHOST"};
-    struct Case {
-        std::wstring server;
-        std::optional<std::wstring> instance;
-    } cases[] = {
+    const std::pair<std::wstring, std::optional<std::wstring>> cases[] = {
         {L"(local)", L"MSSQLSERVER"}, {L"(LOCAL)", L"MSSQLSERVER"}, {L".", L"MSSQLSERVER"},
         {L"demosrv", L"MSSQLSERVER"}, {L"WINEHOST\\SALES", L"SALES"}, {L"(local)\\SALES", L"SALES"},
         {L"OTHERBOX", std::nullopt}, {L"OTHERBOX\\SALES", std::nullopt},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(ToUTF8(c.server));
-        EXPECT_EQ(InstanceNameOf(c.server, local), c.instance);
+    for (const auto& [server, instance] : cases) {
+        SCOPED_TRACE(ToUTF8(server));
+        EXPECT_EQ(InstanceNameOf(server, local), instance);
     }
 }
 

@@ -59,21 +59,18 @@ TEST(ExchangeHelpers, PresenceAndInformationRunsDescribeTheServer) {
 }
 
 TEST(ExchangeHelpers, NoExchangeOrAFailureReportsZero) {
-    struct Case {
-        std::string ini;
-        DWORD exitCode;
-    } cases[] = {
+    const std::pair<std::string, DWORD> cases[] = {
         {"[Demo]\r\nComputerName=X\r\n", 1},
         {std::string(kDemo) + "[Faults]\r\nostrova64ExchBkp_tessaron=fail:Information store not running.\r\n", 1},
         {std::string(kDemo).replace(0, 11, "[Exchange]\r\nPresent=0\r\n"), 0},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.ini.substr(0, 40));
-        Sandbox box(c.ini);
+    for (const auto& [ini, exitCode] : cases) {
+        SCOPED_TRACE(ini.substr(0, 40));
+        Sandbox box(ini);
         const std::wstring exe = box.install(L"ostrova64ExchBkp_tessaron.exe");
         // An older answer must not survive a run that found nothing.
         WriteBytes(box.program() + L"\\ExchTreeInfo.ini", "[VXEXCHINFO]\r\nEXCHANGE=1\r\n");
-        EXPECT_EQ(box.run(Quoted(exe) + L" 3"), c.exitCode);
+        EXPECT_EQ(box.run(Quoted(exe) + L" 3"), exitCode);
         EXPECT_EQ(ProfileValue(box.program() + L"\\ExchTreeInfo.ini", "VXEXCHINFO", "EXCHANGE"), "0");
         EXPECT_EQ(ReadBytes(box.common(L"Exchtreestatus.txt")), "2\r\n");
     }
