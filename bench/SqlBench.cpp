@@ -10,7 +10,7 @@
 
 #include "common/Files.h"
 #include "common/TransferState.h"
-#include "sql/BlockCopy.h"
+#include "ui/BlockCopy.h"
 #include "sql/SqlBackup.h"
 #include "ui/PumpWait.h"
 

@@ -79,10 +79,8 @@ bool FrmAdvancedBackup::onCreate() {
     // picBackImg only holds the background; the window paints it and takes its size.
     showControl(kIdBackImage, false);
     for (int id : {kIdOracle, kIdSystemState, kIdBrickLevel}) showControl(id, false);
-    SkinLabel* caption = label(kIdAppCaption);
-    caption->setColor(skin::kBandText);
-    caption->setFont(FontRole::Caption);
-    caption->setFormat(DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+    setAltKeys({{'S', kIdSql}, {'E', kIdExchange}});
+    setUpCaption(kIdAppCaption, kCaptionLineFormat);
     label(kIdTitle)->setFont(FontRole::Title);
     label(kIdTitle)->setColor(skin::kBand);
     label(kIdIntro)->setColor(skin::kMuted);
@@ -106,19 +104,6 @@ void FrmAdvancedBackup::onCommand(int id, int /*code*/, HWND /*control*/) {
         case kIdMenuSendErrorReport: openErrorReport(); break;
         default: break;  // the hidden buttons have no action
     }
-}
-
-bool FrmAdvancedBackup::onKey(UINT vk, bool alt) {
-    if (!alt) return false;
-    if (vk == 'S') {
-        sqlAction();
-        return true;
-    }
-    if (vk == 'E') {
-        exchangeAction();
-        return true;
-    }
-    return false;
 }
 
 void FrmAdvancedBackup::onClose() {

@@ -49,7 +49,6 @@ public:
 protected:
     bool onCreate() override;
     void onCommand(int id, int code, HWND control) override;
-    bool onKey(UINT vk, bool alt) override;
     void onClose() override;
     void paintBackground(HDC dc, const RECT& client) override;
     int captionBandHeight() const override { return 36; }

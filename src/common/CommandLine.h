@@ -30,7 +30,7 @@ public:
     // A quoted, escaped item.
     CommandLine& quoted(std::wstring_view value, Secret secret = Secret::kNo);
     // The separator placed before every following item: one blank unless changed here (the SQL
-    // backup line puts two blanks before its last three items). It stays until changed again.
+    // backup line puts two blanks before its twelfth item only). It stays until changed again.
     CommandLine& separator(std::wstring_view text);
     // Glue the next item directly to the previous one (no separator), once.
     CommandLine& glue();

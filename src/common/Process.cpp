@@ -176,6 +176,7 @@ UniqueHandle RunElevatedProcess(HWND owner, const std::wstring& programFile, con
         if (!ShellExecuteExW(&info)) {
             DWORD error = GetLastError();
             WriteTrace(L"Error in RunElevated " + ErrorDescription(error));
+            SetLastError(error);  // the caller names the reason in its own log line
             return {};
         }
         started = true;
@@ -211,6 +212,7 @@ UniqueHandle RunHiddenProcess(const std::wstring& commandLine, const std::wstrin
                             workingFolder.empty() ? nullptr : workingFolder.c_str(), &startup, &info)) {
             DWORD error = GetLastError();
             WriteTrace(L"Error in RunHidden " + ErrorDescription(error));
+            SetLastError(error);  // the caller names the reason in its own log line
             return {};
         }
         CloseHandle(info.hThread);

@@ -70,19 +70,12 @@ void addColumn(HWND list, int index, const wchar_t* caption, int width, int form
 
 FrmSQLDataList::FrmSQLDataList() : Window(L"frmSQLDataList", {0, 0, 600, 556}) {}
 
-FrmSQLDataList::~FrmSQLDataList() {
-    for (HBRUSH b : {body_, white_})
-        if (b) DeleteObject(b);
-}
+FrmSQLDataList::~FrmSQLDataList() = default;
 
 bool FrmSQLDataList::onCreate() {
-    body_ = CreateSolidBrush(skin::kBody);
-    white_ = CreateSolidBrush(RGB(255, 255, 255));
     addControls(kLayout);
-    if (auto* title = label(kTitleText)) {
-        title->setColor(skin::kBandText);
-        title->setFont(FontRole::Caption);
-    }
+    setAltKeys({{'B', kTempBrowse}, {'W', kDestinationBrowse}, {'T', kTransfer}, {'C', kCancel}});
+    setUpCaption(kTitleText);
     if (auto* help = label(kHelp)) {
         help->setColor(skin::kBandText);
         help->setClickable(true);
@@ -111,14 +104,11 @@ bool FrmSQLDataList::onCreate() {
     LoadLstSQLServerDB();
     showControl(kProgressText, false);
     RoundedBorder(hwnd(), name());
-    centre();
     return true;
 }
 
-void FrmSQLDataList::onLayout() { RoundedBorder(hwnd(), name()); }
-
 void FrmSQLDataList::paintBackground(HDC dc, const RECT& client) {
-    FillRect(dc, &client, body_);
+    FillRect(dc, &client, brush(skin::kBody));
     SetImagetoScreen(dc, client, dpi());
 }
 
@@ -181,6 +171,7 @@ void FrmSQLDataList::CmdSQLNext_Click() {
     RunInput input;
     input.temporaryPath = text(kTemp);
     input.destination = text(kDestination);
+    input.serverName = SqlServerName();
     for (const auto& row : rows_)
         if (row.checked) input.databases.push_back(row.name);
     SendMessageW(control(kSchList), LVM_DELETEALLITEMS, 0, 0);
@@ -250,24 +241,10 @@ void FrmSQLDataList::onCommand(int id, int, HWND) {
     }
 }
 
-bool FrmSQLDataList::onKey(UINT vk, bool alt) {
-    if (!alt || running_) return false;
-    switch (vk) {
-        case 'B':
-            chooseFolder(false);
-            return true;
-        case 'W':
-            chooseFolder(true);
-            return true;
-        case 'T':
-            CmdSQLNext_Click();
-            return true;
-        case 'C':
-            endModal();
-            return true;
-        default:
-            return false;
-    }
+std::optional<ControlColors> FrmSQLDataList::controlColors(UINT msg, HWND) const {
+    if (msg == WM_CTLCOLOREDIT) return ControlColors{RGB(255, 255, 255)};
+    if (msg == WM_CTLCOLORSTATIC) return ControlColors{skin::kBody};
+    return std::nullopt;
 }
 
 LRESULT FrmSQLDataList::onMessage(UINT msg, WPARAM wp, LPARAM lp) {
@@ -280,12 +257,6 @@ LRESULT FrmSQLDataList::onMessage(UINT msg, WPARAM wp, LPARAM lp) {
             }
             break;
         }
-        case WM_CTLCOLOREDIT:
-            SetBkColor(reinterpret_cast<HDC>(wp), RGB(255, 255, 255));
-            return reinterpret_cast<LRESULT>(white_);
-        case WM_CTLCOLORSTATIC:
-            SetBkColor(reinterpret_cast<HDC>(wp), skin::kBody);
-            return reinterpret_cast<LRESULT>(body_);
         default:
             break;
     }

@@ -43,10 +43,9 @@ protected:
     bool onCreate() override;
     LRESULT onMessage(UINT msg, WPARAM wp, LPARAM lp) override;
     void onCommand(int id, int code, HWND control) override;
-    bool onKey(UINT vk, bool alt) override;
+    std::optional<ControlColors> controlColors(UINT msg, HWND child) const override;
     void onClose() override;
     void paintBackground(HDC dc, const RECT& client) override;
-    void onLayout() override;
 
 private:
     void chooseFolder(bool destination);
@@ -58,8 +57,6 @@ private:
     RunReport lastRun_;
     bool loading_ = false;
     bool running_ = false;
-    HBRUSH body_ = nullptr;
-    HBRUSH white_ = nullptr;
 };
 
 // Shows the database window modally, owned by the main window.

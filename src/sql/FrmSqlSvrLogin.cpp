@@ -59,19 +59,12 @@ FrmSQLSvrLogin::FrmSQLSvrLogin() : Window(L"frmSQLSvrLogin", {0, 0, 420, 300}) {
 
 FrmSQLSvrLogin::~FrmSQLSvrLogin() {
     if (tips_) DestroyWindow(tips_);
-    for (HBRUSH b : {white_, grey_, body_})
-        if (b) DeleteObject(b);
 }
 
 bool FrmSQLSvrLogin::onCreate() {
-    white_ = CreateSolidBrush(RGB(255, 255, 255));
-    grey_ = CreateSolidBrush(kDisabledBoxColor);
-    body_ = CreateSolidBrush(skin::kBody);
     addControls(kLayout);
-    if (auto* title = label(kTitle)) {
-        title->setColor(skin::kBandText);
-        title->setFont(FontRole::Caption);
-    }
+    setAltKeys({{'R', kRefresh}, {'L', kLogin}, {'C', kCancel}});
+    setUpCaption(kTitle);
     if (auto* status = label(kStatus)) status->setColor(skin::kMuted);
     SendMessageW(control(kUser), EM_LIMITTEXT, 128, 0);
     SendMessageW(control(kPassword), EM_LIMITTEXT, 128, 0);
@@ -93,14 +86,11 @@ bool FrmSQLSvrLogin::onCreate() {
     fillInstances();
     setBoxesEnabled(false, true);
     RoundedBorder(hwnd(), name());
-    centre();
     return true;
 }
 
-void FrmSQLSvrLogin::onLayout() { RoundedBorder(hwnd(), name()); }
-
 void FrmSQLSvrLogin::paintBackground(HDC dc, const RECT& client) {
-    FillRect(dc, &client, body_);
+    FillRect(dc, &client, brush(skin::kBody));
     SetImagetoScreenSmall(dc, client, dpi());
 }
 
@@ -246,44 +236,12 @@ void FrmSQLSvrLogin::onCommand(int id, int code, HWND) {
     }
 }
 
-bool FrmSQLSvrLogin::onKey(UINT vk, bool alt) {
-    if (!alt || waiting_) return false;
-    switch (vk) {
-        case 'R':
-            RefreshInstanceList();
-            return true;
-        case 'L':
-            CmdSQLLogin_Click();
-            return true;
-        case 'C':
-            endModal();
-            return true;
-        default:
-            return false;
-    }
-}
-
-LRESULT FrmSQLSvrLogin::onMessage(UINT msg, WPARAM wp, LPARAM lp) {
-    switch (msg) {
-        case WM_CTLCOLOREDIT:
-            SetBkColor(reinterpret_cast<HDC>(wp), RGB(255, 255, 255));
-            return reinterpret_cast<LRESULT>(white_);
-        case WM_CTLCOLORSTATIC: {
-            HWND child = reinterpret_cast<HWND>(lp);
-            HDC dc = reinterpret_cast<HDC>(wp);
-            if (child == control(kUser) || child == control(kPassword)) {  // a disabled box
-                SetBkColor(dc, kDisabledBoxColor);
-                return reinterpret_cast<LRESULT>(grey_);
-            }
-            SetBkColor(dc, skin::kBody);
-            SetTextColor(dc, skin::kText);
-            return reinterpret_cast<LRESULT>(body_);
-        }
-        case WM_CTLCOLORBTN:
-            return reinterpret_cast<LRESULT>(body_);
-        default:
-            return Window::onMessage(msg, wp, lp);
-    }
+std::optional<ControlColors> FrmSQLSvrLogin::controlColors(UINT msg, HWND child) const {
+    if (msg == WM_CTLCOLOREDIT) return ControlColors{RGB(255, 255, 255)};
+    // The user name and password boxes send WM_CTLCOLORSTATIC while they are disabled.
+    if (msg == WM_CTLCOLORSTATIC && (child == control(kUser) || child == control(kPassword)))
+        return ControlColors{kDisabledBoxColor};
+    return ControlColors{skin::kBody, skin::kText};  // the option buttons
 }
 
 bool RunSqlServerLogin(HWND owner) {

@@ -32,11 +32,9 @@ public:
 
 protected:
     bool onCreate() override;
-    LRESULT onMessage(UINT msg, WPARAM wp, LPARAM lp) override;
     void onCommand(int id, int code, HWND control) override;
-    bool onKey(UINT vk, bool alt) override;
+    std::optional<ControlColors> controlColors(UINT msg, HWND child) const override;
     void paintBackground(HDC dc, const RECT& client) override;
-    void onLayout() override;
 
 private:
     void fillInstances();
@@ -49,9 +47,6 @@ private:
     bool wow64_ = false;
     bool loggedIn_ = false;
     bool waiting_ = false;
-    HBRUSH white_ = nullptr;
-    HBRUSH grey_ = nullptr;
-    HBRUSH body_ = nullptr;
     HWND tips_ = nullptr;
 };
 

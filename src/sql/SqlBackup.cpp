@@ -54,10 +54,72 @@ void recreateEmpty(const std::wstring& path) {
     WriteFileBytes(path, {});
 }
 
+// The elevated start reports through these two files; each start gets them empty.
+void prepareStatusFiles(bool elevated) {
+    EnsureCommonDataFolder();
+    if (!elevated) return;
+    recreateEmpty(CommonDataFile(L"SqlLaunchStatus.txt"));
+    recreateEmpty(CommonDataFile(L"SqlLaunchCmd.txt"));
+}
+
+BackupToolInput toolInput(const std::wstring& database, const std::wstring& dumpFolder, const std::wstring& server) {
+    const std::wstring suffix = ServerKeySuffix(server);
+    BackupToolInput input;
+    input.server = server;
+    input.database = database;
+    input.user = Trf_ReadUserProfile(L"SqlUN" + suffix);
+    input.password = Trf_ReadUserProfile(L"SqlPS" + suffix);
+    input.dumpFolderShort = ShortPath(dumpFolder);
+    input.commonFolderShort = ShortPath(CommonDataFolder());
+    input.programFolderShort = ShortPath(ProgramFolder());
+    return input;
+}
+
+// A refused elevation prompt or a missing tool: the reason goes to the log, which the run report
+// carries, and the run names the database at its end.
+bool startTool(const BackupToolCommand& command, bool elevated, const std::wstring& database) {
+    const bool started = elevated
+                             ? RunElevated(command.toolPath, L"", ProgramFolder(), command.parameters.str()) == 0
+                             : RunHidden(command.line.str(), ProgramFolder());
+    if (started) return true;
+    const std::wstring reason = ErrorDescription(GetLastError());
+    WriteTrace(L"Error in BackupToDisk Reason:the backup tool could not be started: " + reason);
+    WriteLog(L"Error while local backup of database '" + database + L"': the backup tool could not be started (" +
+                 Trim(reason) + L").",
+             kLogError);
+    return false;
+}
+
+// After the tool ended: the dump is listed for shipping whatever happened; whether it is there
+// decides the outcome, and the tool's own reason is logged when it gave one.
+BackupOutcome checkDump(const std::wstring& database, const std::wstring& dumpFolder, const std::wstring& dumpPath,
+                        const std::wstring& errorFile) {
+    TransferFileList().push_back(dumpPath);
+    WriteTrace(L"Path of the SQL dmp file : " + dumpPath);
+    if (FileExists(dumpPath)) {
+        WriteTrace(L"Successfully completed the backup of database '" + database + L"' to '" + dumpFolder + L"' ");
+        WriteLog(L"Successfully completed the  data transfer of database '" + database + L"' to '" + dumpFolder + L"' ",
+                 kLogInformation);
+        return BackupOutcome::kDumped;
+    }
+    if (!FileExists(errorFile)) {
+        WriteLog(L"Error while local backup of database '" + database + L"': the backup tool wrote no dump.", kLogError);
+        return BackupOutcome::kFailed;
+    }
+    WriteTrace(L"Error while local backup database file.");
+    WriteLog(L"Error while local backup of database.", kLogInformation);
+    const std::wstring reason = ReadAnsiText(errorFile);
+    if (!reason.empty()) {
+        WriteTrace(reason);
+        WriteLog(reason, kLogError);
+    }
+    return BackupOutcome::kFailed;
+}
+
 }  // namespace
 
-std::wstring SavedTemporaryRoot() {
-    std::wstring root = Trf_ReadUserProfile(L"SQLTEMP" + ServerKeySuffix(SqlServerName()));
+std::wstring SavedTemporaryRoot(const std::wstring& serverName) {
+    std::wstring root = Trf_ReadUserProfile(L"SQLTEMP" + ServerKeySuffix(serverName));
     if (IsBlank(root)) root = Trf_ReadUserProfile(L"SQLTEMP");
     if (IsBlank(root)) root = ProgramFolder();
     return root;
@@ -94,49 +156,19 @@ BackupOutcome WaitForBackupToolToEnd(const BackupContext& context) {
 
 BackupOutcome BackupToDisk(const std::wstring& database, const BackupContext& context) {
     TraceScope scope(L"BackupToDisk");
-    const std::wstring suffix = ServerKeySuffix(SqlServerName());
-    const std::wstring user = Trf_ReadUserProfile(L"SqlUN" + suffix);
-    const std::wstring password = Trf_ReadUserProfile(L"SqlPS" + suffix);
     const std::wstring errorFile = CommonDataFile(L"SQLErrorBackupFile.txt");
     DeleteFileIfExists(errorFile, true);
-
-    EnsureCommonDataFolder();
     const bool elevated = OSMajorVersion() >= 6;
-    if (elevated) {
-        recreateEmpty(CommonDataFile(L"SqlLaunchStatus.txt"));
-        recreateEmpty(CommonDataFile(L"SqlLaunchCmd.txt"));
-    }
+    prepareStatusFiles(elevated);
 
-    const std::wstring dumpFolder =
-        DumpFolderFor(IsBlank(context.temporaryPath) ? SavedTemporaryRoot() : context.temporaryPath);
+    const std::wstring dumpFolder = DumpFolderFor(
+        IsBlank(context.temporaryPath) ? SavedTemporaryRoot(context.serverName) : context.temporaryPath);
     if (!FolderExists(dumpFolder)) Trf_CreateLocalDir(dumpFolder);
-
-    BackupToolInput input;
-    input.server = SqlServerName();
-    input.database = database;
-    input.user = user;
-    input.password = password;
-    input.dumpFolderShort = ShortPath(dumpFolder);
-    input.commonFolderShort = ShortPath(CommonDataFolder());
-    input.programFolderShort = ShortPath(ProgramFolder());
+    const BackupToolInput input = toolInput(database, dumpFolder, context.serverName);
     const BackupToolCommand command = BuildBackupToolCommand(input);
-
-    WriteTrace(L"SQL Cmdline : " + command.traceLine);
+    WriteTrace(L"SQL Cmdline : " + command.line.forLog());
     WriteLog(L"Started data transfer of database '" + database + L"' to '" + dumpFolder + L"' ", kLogInformation);
-
-    bool started;
-    if (elevated) {
-        started = RunElevated(command.toolPath, L"", ProgramFolder(), command.parameters) == 0;
-    } else {
-        started = RunHidden(command.line, ProgramFolder());
-    }
-    if (!started) {
-        const DWORD error = GetLastError();
-        WriteTrace(L"Error in BackupToDisk Reason:the backup tool could not be started: " + ErrorDescription(error));
-        WriteLog(L"Error while local backup of database '" + database + L"': the backup tool could not be started.",
-                 kLogError);
-        return BackupOutcome::kNotStarted;
-    }
+    if (!startTool(command, elevated, database)) return BackupOutcome::kNotStarted;
 
     const std::wstring dumpPath = input.dumpFolderShort + L"\\" + DumpFileName(database);
     const BackupOutcome waited = WaitForBackupToolToEnd(context);
@@ -153,27 +185,7 @@ BackupOutcome BackupToDisk(const std::wstring& database, const BackupContext& co
     settle.timeoutMs = kDumpSettleMs;
     settle.cancelWindow = context.cancelWindow;
     PumpWait([&] { return dumpClosed(dumpPath) || FileExists(errorFile); }, settle);
-
-    TransferFileList().push_back(dumpPath);
-    WriteTrace(L"Path of the SQL dmp file : " + dumpPath);
-    if (FileExists(dumpPath)) {
-        WriteTrace(L"Successfully completed the backup of database '" + database + L"' to '" + dumpFolder + L"' ");
-        WriteLog(L"Successfully completed the  data transfer of database '" + database + L"' to '" + dumpFolder + L"' ",
-                 kLogInformation);
-        return BackupOutcome::kDumped;
-    }
-    if (FileExists(errorFile)) {
-        WriteTrace(L"Error while local backup database file.");
-        WriteLog(L"Error while local backup of database.", kLogInformation);
-        const std::wstring reason = ReadAnsiText(errorFile);
-        if (!reason.empty()) {
-            WriteTrace(reason);
-            WriteLog(reason, kLogError);
-        }
-    } else {
-        WriteLog(L"Error while local backup of database '" + database + L"': the backup tool wrote no dump.", kLogError);
-    }
-    return BackupOutcome::kFailed;
+    return checkDump(database, dumpFolder, dumpPath, errorFile);
 }
 
 }  // namespace tess::sql

@@ -9,6 +9,7 @@
 namespace tess::sql {
 
 struct BackupContext {
+    std::wstring serverName;      // as the login settled on it; its settings hold the credentials
     std::wstring temporaryPath;   // the window's temporary path; empty: the saved settings
     HWND cancelWindow = nullptr;  // Esc there cancels the wait
     uint64_t timeoutMs = 0;       // 0: the limit from the settings
@@ -20,7 +21,7 @@ BackupOutcome BackupToDisk(const std::wstring& database, const BackupContext& co
 
 // The temporary root the backup uses when the window gives none: "SQLTEMP" + server, then
 // "SQLTEMP", then the program folder.
-std::wstring SavedTemporaryRoot();
+std::wstring SavedTemporaryRoot(const std::wstring& serverName);
 
 // Waits (bounded, cancellable) until no backup tool runs; ends a tool that outlives the limit.
 BackupOutcome WaitForBackupToolToEnd(const BackupContext& context);

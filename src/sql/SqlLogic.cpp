@@ -1,5 +1,6 @@
 #include "sql/SqlLogic.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cwchar>
@@ -25,20 +26,20 @@ bool isLocalAlias(const std::wstring& server) {
 
 // The user name and password are unquoted items of the backup tool's line. A value that would
 // split into several arguments (or is empty) goes between quotes instead, escaped.
-void addBareOrQuoted(CommandLine& line, const std::wstring& value) {
+void addBareOrQuoted(CommandLine& line, const std::wstring& value, Secret secret) {
     if (value.empty() || value.find_first_of(L" \t\"") != std::wstring::npos)
-        line.quoted(value);
+        line.quoted(value, secret);
     else
-        line.raw(value);
+        line.raw(value, secret);
 }
 
-// Items 2 to 14; the password is given separately so that the trace can mask it.
-void addBackupItems(CommandLine& line, const std::wstring& server, const BackupToolInput& in,
-                    const std::wstring& password) {
+// Items 2 to 14. The tool has always received two blanks before item 12 and one between items
+// 12, 13 and 14. An empty password shows as the "" it is; any other is masked in the trace.
+void addBackupItems(CommandLine& line, const std::wstring& server, const BackupToolInput& in) {
     line.quoted(server)
         .quoted(L"[" + in.database + L"]");
-    addBareOrQuoted(line, in.user);
-    addBareOrQuoted(line, password);
+    addBareOrQuoted(line, in.user, Secret::kNo);
+    addBareOrQuoted(line, in.password, in.password.empty() ? Secret::kNo : Secret::kYes);
     line.quoted(in.dumpFolderShort)
         .quoted(in.commonFolderShort)
         .raw(L"SQLBackupLog.txt")
@@ -171,9 +172,8 @@ std::wstring DumpFileName(const std::wstring& database) { return L"[" + database
 
 std::wstring DatabaseOfDumpFile(const std::wstring& fileName) {
     std::wstring name = fileName.size() >= 4 ? fileName.substr(0, fileName.size() - 4) : std::wstring();
-    // Only the brackets the dump name was made with: a ] inside the database name stays.
-    if (!name.empty() && name.front() == L'[') name.erase(0, 1);
-    if (!name.empty() && name.back() == L']') name.pop_back();
+    // Every bracket goes, as the shipping lines of the run report have always named databases.
+    name.erase(std::remove_if(name.begin(), name.end(), [](wchar_t c) { return c == L'[' || c == L']'; }), name.end());
     return name;
 }
 
@@ -192,22 +192,12 @@ BackupToolCommand BuildBackupToolCommand(const BackupToolInput& in) {
 
     BackupToolCommand command;
     command.toolPath = programFolder + L"\\" + kBackupToolName;
-
-    CommandLine parameters;
-    parameters.quoted(L"1");
-    addBackupItems(parameters, server, in, in.password);
-    command.parameters = parameters.str();
-
+    command.parameters.quoted(L"1");
+    addBackupItems(command.parameters, server, in);
     // The one-line form addresses the tool with a blank before the closing quote and the mode
     // digit glued to it, as the tool's older callers did.
-    auto oneLine = [&](const std::wstring& password) {
-        CommandLine line;
-        line.quoted(programFolder + L"\\" + kBackupToolName + L" ").glue().raw(L"1");
-        addBackupItems(line, server, in, password);
-        return line.str();
-    };
-    command.line = oneLine(in.password);
-    command.traceLine = oneLine(in.password.empty() ? in.password : kPasswordMask);
+    command.line.quoted(command.toolPath + L" ").glue().raw(L"1");
+    addBackupItems(command.line, server, in);
     return command;
 }
 

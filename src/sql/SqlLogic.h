@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "common/CommandLine.h"
+
 namespace tess::sql {
 
 // ---- Login -------------------------------------------------------------------------------
@@ -64,7 +66,7 @@ std::wstring DumpFolderFor(const std::wstring& temporaryPath);
 
 // "[" + name + "].dmp"
 std::wstring DumpFileName(const std::wstring& database);
-// The database name shipped in a dump file name: without its extension and without [ and ].
+// The database name shipped in a dump file name: without its extension and without any [ or ].
 std::wstring DatabaseOfDumpFile(const std::wstring& fileName);
 
 // The row text as the progress label shows it: longer than 45 characters gives 35 + "...".
@@ -83,10 +85,9 @@ struct BackupToolInput {
 };
 
 struct BackupToolCommand {
-    std::wstring toolPath;    // the executable, unquoted (what the shell is given)
-    std::wstring parameters;  // items 1 to 14
-    std::wstring line;        // the one-line form: quoted tool, then 1 and items 2 to 14
-    std::wstring traceLine;   // `line` with the password masked
+    std::wstring toolPath;   // the executable, unquoted (what the shell is given)
+    CommandLine parameters;  // items 1 to 14
+    CommandLine line;        // the one-line form: quoted tool, then 1 and items 2 to 14; forLog() for the trace
 };
 BackupToolCommand BuildBackupToolCommand(const BackupToolInput& input);
 

@@ -33,6 +33,12 @@ std::wstring RunCancelledText() {
     return L"The MS SQL Server data transfer was cancelled. Nothing more was shipped.";
 }
 
+std::wstring BackupNotStartedText(const std::vector<std::wstring>& databases) {
+    std::wstring text = L"Unable to start the backup of the following database(s); they were not transferred:\r\n";
+    for (const auto& database : databases) text += database + L"\r\n";
+    return text;
+}
+
 std::wstring ShippingFailedText(const std::wstring& files) {
     return L"Unable to ship the following file(s) to the destination:\r\n" + files;
 }

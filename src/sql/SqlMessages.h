@@ -3,6 +3,7 @@
 // when a bounded wait ends without a result. Worded like the catalog's own texts.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace tess::sql {
 
@@ -16,6 +17,8 @@ std::wstring ListCancelledText();
 std::wstring BackupTimeoutText(const std::wstring& database, uint64_t limitMs);
 // The run was cancelled by the user while a backup or a copy was going on.
 std::wstring RunCancelledText();
+// The backup tool could not be started for these databases (elevation refused, file missing).
+std::wstring BackupNotStartedText(const std::vector<std::wstring>& databases);
 // Some dumps could not be copied to the destination.
 std::wstring ShippingFailedText(const std::wstring& files);
 

@@ -11,13 +11,14 @@
 #include "common/Settings.h"
 #include "common/Text.h"
 #include "common/TransferState.h"
-#include "sql/BlockCopy.h"
 #include "sql/SqlBackup.h"
 #include "sql/SqlLogic.h"
 #include "sql/SqlMessages.h"
 #include "sql/SqlState.h"
+#include "ui/BlockCopy.h"
 #include "ui/MessageBox.h"
 #include "ui/PumpWait.h"
+#include "ui/Shipping.h"
 
 namespace tess::sql {
 namespace {
@@ -37,7 +38,74 @@ bool samePlace(const std::wstring& a, const std::wstring& b) {
     return EqualsNoCase(withoutTrailingBackslash(a), withoutTrailingBackslash(b));
 }
 
-// Step 7: the program log becomes the start of the run report.
+std::wstring logTrace() { return CommonDataFile(L"Log_trace.txt"); }
+
+// The two folders of the run, trimmed, and the warnings the end of the run shows.
+struct Run {
+    const RunInput& input;
+    RunView& view;
+    RunReport& report;
+    std::wstring temporary;
+    std::wstring destination;
+    std::wstring timeouts;
+};
+
+void endWithMessage(Run& run, int code) {
+    run.report.messageCode = code;
+    ShowMessage(GetMessageText(code), kIconInformation, kButtonsOk);
+}
+
+bool inputsUsable(Run& run) {
+    if (run.temporary.empty() || run.destination.empty()) {
+        endWithMessage(run, 184);
+        run.view.focusTemporaryBrowse();
+        return false;
+    }
+    if (samePlace(run.temporary, run.destination)) {
+        endWithMessage(run, 572);
+        return false;
+    }
+    return true;
+}
+
+// The temporary folder is remembered for this server; what an earlier run left is removed.
+void prepareFolders(const Run& run) {
+    Trf_WriteUserProfile(L"SQLTEMP" + ServerKeySuffix(run.input.serverName), run.temporary);
+    if (!FolderExists(run.temporary)) Trf_CreateLocalDir(run.temporary);
+    const std::wstring dumpFolder = DumpFolderFor(run.temporary);
+    DeleteFileIfExists(CommonDataFile(L"VXWLogFile.txt"), true);
+    if (FolderExists(dumpFolder)) DeleteFolderTree(dumpFolder);
+    DeleteFileIfExists(logTrace(), true);
+}
+
+void backUpEach(Run& run) {
+    BackupContext context;
+    context.serverName = run.input.serverName;
+    context.temporaryPath = run.temporary;
+    context.cancelWindow = run.view.window();
+    for (const auto& database : run.input.databases) {
+        if (WaitForBackupToolToEnd(context) == BackupOutcome::kCancelled) {
+            run.report.cancelled = true;
+            return;
+        }
+        run.view.setProgressText(
+            L"Data transfer of database '" + ShortDatabaseCaption(database) + L"' is in progress ...", true);
+        PumpPaintMessages(run.view.window());
+        const BackupOutcome outcome = BackupToDisk(database, context);
+        if (outcome == BackupOutcome::kNotStarted) run.report.notStarted.push_back(database);
+        else ++run.report.started;
+        if (outcome == BackupOutcome::kTimedOut) {
+            const uint64_t limit = context.timeoutMs ? context.timeoutMs : BackupWaitLimitMs();
+            run.timeouts += BackupTimeoutText(database, limit) + L"\r\n";
+        }
+        if (outcome == BackupOutcome::kCancelled || PumpPaintMessages(run.view.window())) {
+            run.report.cancelled = true;
+            return;
+        }
+    }
+}
+
+// The program log becomes the start of the run report.
 void gatherLogs() {
     const std::wstring programLog = CommonDataFile(L"VXWLogFile.txt");
     std::string text;
@@ -47,6 +115,109 @@ void gatherLogs() {
     }
     EnsureCommonDataFolder();
     WriteFileBytes(CommonDataFile(L"Log_trace.txt"), text);
+}
+
+// Every dump of the transfer file list that exists, to the destination under its own name.
+std::vector<ShipItem> gatherFiles(const std::wstring& destination) {
+    std::vector<ShipItem> items;
+    for (const auto& path : TransferFileList()) {
+        if (!FileExists(path)) continue;
+        const std::wstring file = AfterLast(path, L"\\");
+        items.push_back(ShipItem{path, JoinPath(destination, file), DatabaseOfDumpFile(file)});
+    }
+    return items;
+}
+
+ShipReportLines reportLines(const std::wstring& destination) {
+    ShipReportLines lines;
+    lines.reportFile = logTrace();
+    lines.started = [destination](const ShipItem& f) {
+        return L"Started shipping database '" + f.name + L"' to " + destination;
+    };
+    lines.completed = [destination](const ShipItem& f) {
+        return L"Completed shipping database '" + f.name + L"' to " + destination;
+    };
+    lines.cancelled = [](const ShipItem& f) { return L"Shipping of database '" + f.name + L"' was cancelled by the user"; };
+    lines.failed = [destination](const ShipItem& f, int result) {
+        return L"Failed shipping database '" + f.name + L"' to " + destination + L" (error " + std::to_wstring(result) + L")";
+    };
+    return lines;
+}
+
+// False when the destination cannot take the dumps (the run then ends with its message).
+bool roomOnDestination(Run& run, uint64_t bytes) {
+    switch (CheckDestinationRoom(run.destination, bytes)) {
+        case RoomCheck::kFits:
+            return true;
+        case RoomCheck::kUnreachable:
+            WriteLogTo(L"The destination " + run.destination + L" cannot be reached; nothing was shipped", logTrace());
+            endWithMessage(run, 15);
+            return false;
+        case RoomCheck::kNoRoom:
+            WriteLogTo(L"Insufficient disk space to ship the data to " + run.destination, logTrace());
+            endWithMessage(run, 574);
+            return false;
+    }
+    return false;
+}
+
+// The dumps to the destination, after the room check; `failedFiles` gets the names that could
+// not be shipped, one a line. False when the run ended at the room check.
+bool ship(Run& run, std::wstring& failedFiles) {
+    RunView& view = run.view;
+    view.setProgressText(L"", false);
+    PumpPaintMessages(view.window());
+    ShipRequest request;
+    request.items = gatherFiles(run.destination);
+    view.setProgressBarVisible(true);
+    view.setProgress(0);
+    view.setProgressText(L"", true);
+    if (!roomOnDestination(run, ShipTotalBytes(request.items))) return false;
+
+    request.report = reportLines(run.destination);
+    request.cancelWindow = view.window();
+    request.onProgress = [&view](double percent) { view.setProgress(percent); };
+    const std::wstring caption = L"Shipping  SQL Server data to '" + ShortDestinationCaption(run.destination) + L"'";
+    request.onFileStart = [&view, caption](const ShipItem&) { view.setProgressText(caption, true); };
+    const ShipOutcome outcome = ShipFiles(request);
+    run.report.shipped = outcome.shipped;
+    run.report.failedCopies = outcome.failed;
+    run.report.cancelled = outcome.cancelled;
+    for (const auto& file : outcome.files)
+        if (file.result != kCopyDone && file.result != kCopyCancelled) failedFiles += AfterLast(file.item.target, L"\\") + L"\r\n";
+    return true;
+}
+
+// What went wrong on the way, then the offer to read the run report.
+void reportEnd(Run& run, const std::wstring& failedFiles) {
+    ClearLogs();
+    run.view.setProgressText(L"", false);
+    if (run.report.cancelled) ShowMessage(RunCancelledText(), kIconWarning, kButtonsOk);
+    if (!run.report.notStarted.empty()) ShowMessage(BackupNotStartedText(run.report.notStarted), kIconError, kButtonsOk);
+    if (!run.timeouts.empty()) ShowMessage(run.timeouts, kIconWarning, kButtonsOk);
+    if (!failedFiles.empty()) ShowMessage(ShippingFailedText(failedFiles), kIconError, kButtonsOk);
+    run.report.askedToView = true;
+    if (ShowMessage(GetMessageText(570), kIconQuestion, kButtonsYesNo) == kResultYes && FileExists(logTrace()))
+        gOpener(logTrace());
+}
+
+void runSteps(Run& run) {
+    prepareFolders(run);
+    backUpEach(run);
+    gatherLogs();
+    if (run.report.cancelled) {
+        WriteLogTo(L"The data transfer was cancelled by the user.", logTrace());
+        ShowMessage(RunCancelledText(), kIconWarning, kButtonsOk);
+        return;
+    }
+    if (run.input.databases.empty()) {
+        endWithMessage(run, 568);
+        return;
+    }
+    std::wstring failedFiles;
+    // With no backup started there is nothing of this run to ship: only the report remains.
+    if (run.report.started > 0 && !ship(run, failedFiles)) return;
+    reportEnd(run, failedFiles);
 }
 
 // Every run ends here, whatever happened before.
@@ -76,139 +247,15 @@ void SetReportOpenerForTesting(ReportOpener opener) { gOpener = opener ? opener 
 RunReport CmdNext(const RunInput& input, RunView& view) {
     TraceScope scope(L"CmdNext");
     RunReport report;
-    const std::wstring temporary = Trim(input.temporaryPath);
-    const std::wstring destination = Trim(input.destination);
-    if (temporary.empty() || destination.empty()) {
-        report.messageCode = 184;
-        ShowMessage(GetMessageText(184), kIconInformation, kButtonsOk);
-        view.focusTemporaryBrowse();
-        return report;
-    }
-    if (samePlace(temporary, destination)) {
-        report.messageCode = 572;
-        ShowMessage(GetMessageText(572), kIconInformation, kButtonsOk);
-        return report;
-    }
+    Run run{input, view, report, Trim(input.temporaryPath), Trim(input.destination), {}};
+    if (!inputsUsable(run)) return report;
 
     view.setRunning(true);
     PumpPaintMessages();
     ResetWaitCancel();
     BusyCursor busy;
-    const std::wstring logTrace = CommonDataFile(L"Log_trace.txt");
-    std::wstring timeouts;
     try {
-        Trf_WriteUserProfile(L"SQLTEMP" + ServerKeySuffix(SqlServerName()), temporary);
-        if (!FolderExists(temporary)) Trf_CreateLocalDir(temporary);
-        const std::wstring dumpFolder = DumpFolderFor(temporary);
-        DeleteFileIfExists(CommonDataFile(L"VXWLogFile.txt"), true);
-        if (FolderExists(dumpFolder)) DeleteFolderTree(dumpFolder);
-        DeleteFileIfExists(logTrace, true);
-
-        BackupContext context;
-        context.temporaryPath = temporary;
-        context.cancelWindow = view.window();
-        for (const auto& database : input.databases) {
-            if (WaitForBackupToolToEnd(context) == BackupOutcome::kCancelled) {
-                report.cancelled = true;
-                break;
-            }
-            view.setProgressText(L"Data transfer of database '" + ShortDatabaseCaption(database) + L"' is in progress ...",
-                                 true);
-            PumpPaintMessages(view.window());
-            const BackupOutcome outcome = BackupToDisk(database, context);
-            if (outcome != BackupOutcome::kNotStarted) ++report.started;
-            if (outcome == BackupOutcome::kTimedOut) {
-                timeouts += BackupTimeoutText(database, context.timeoutMs ? context.timeoutMs : BackupWaitLimitMs()) + L"\r\n";
-            }
-            if (outcome == BackupOutcome::kCancelled || PumpPaintMessages(view.window())) {
-                report.cancelled = true;
-                break;
-            }
-        }
-        gatherLogs();
-        if (report.cancelled) {
-            WriteLogTo(L"The data transfer was cancelled by the user.", logTrace);
-            ShowMessage(RunCancelledText(), kIconWarning, kButtonsOk);
-            reset(view);
-            return report;
-        }
-        if (report.started == 0) {
-            report.messageCode = 568;
-            ShowMessage(GetMessageText(568), kIconInformation, kButtonsOk);
-            reset(view);
-            return report;
-        }
-
-        view.setProgressText(L"", false);
-        PumpPaintMessages(view.window());
-        TransferTotals& totals = Totals();
-        totals.totalBytes = 0;
-        totals.shippedBytes = 0;
-        std::vector<std::wstring> toShip;
-        for (const auto& path : TransferFileList()) {
-            if (!FileExists(path)) continue;
-            toShip.push_back(path);
-            totals.totalBytes += FileSize(path).value_or(0);
-        }
-        view.setProgressBarVisible(true);
-        totals.percentShipped = 0;
-        view.setProgress(0);
-        totals.onProgress = [&view](double percent) { view.setProgress(percent); };
-        const std::wstring shownDestination = ShortDestinationCaption(destination);
-        view.setProgressText(L"", true);
-
-        // The destination may be a folder that does not exist yet on the external drive.
-        if (!FolderExists(destination)) Trf_CreateLocalDir(destination);
-        if (!FolderExists(destination)) {  // an unplugged drive, a card reader without a card
-            report.messageCode = 15;
-            WriteLogTo(L"The destination " + destination + L" cannot be reached; nothing was shipped", logTrace);
-            ShowMessage(GetMessageText(15), kIconInformation, kButtonsOk);
-            reset(view);
-            return report;
-        }
-        // Room for everything this run ships: a run that cannot finish ships nothing.
-        if (DriveFreeBytes(SpaceRootOf(destination)) < totals.totalBytes) {
-            report.messageCode = 574;
-            WriteLogTo(L"Insufficient disk space to ship the data to " + destination, logTrace);
-            ShowMessage(GetMessageText(574), kIconInformation, kButtonsOk);
-            reset(view);
-            return report;
-        }
-
-        SetTransferInProgress(true);
-        std::wstring failedFiles;
-        for (const auto& path : toShip) {
-            const std::wstring file = AfterLast(path, L"\\");
-            const std::wstring database = DatabaseOfDumpFile(file);
-            view.setProgressText(L"Shipping  SQL Server data to '" + shownDestination + L"'", true);
-            WriteLogTo(L"Started shipping database '" + database + L"' to " + destination, logTrace);
-            const int copied = CopyFileBlocks(path, JoinPath(destination, file), view.window());
-            if (copied == kCopyDone) {
-                ++report.shipped;
-                WriteLogTo(L"Completed shipping database '" + database + L"' to " + destination, logTrace);
-                continue;
-            }
-            if (copied == kCopyCancelled) {
-                report.cancelled = true;
-                WriteLogTo(L"Shipping of database '" + database + L"' was cancelled by the user", logTrace);
-                break;
-            }
-            ++report.failedCopies;
-            failedFiles += file + L"\r\n";
-            WriteLogTo(L"Failed shipping database '" + database + L"' to " + destination + L" (error " +
-                           std::to_wstring(copied) + L")",
-                       logTrace);
-        }
-        SetTransferInProgress(false);
-
-        ClearLogs();
-        view.setProgressText(L"", false);
-        if (report.cancelled) ShowMessage(RunCancelledText(), kIconWarning, kButtonsOk);
-        if (!timeouts.empty()) ShowMessage(timeouts, kIconWarning, kButtonsOk);
-        if (!failedFiles.empty()) ShowMessage(ShippingFailedText(failedFiles), kIconError, kButtonsOk);
-        report.askedToView = true;
-        if (ShowMessage(GetMessageText(570), kIconQuestion, kButtonsYesNo) == kResultYes && FileExists(logTrace))
-            gOpener(logTrace);
+        runSteps(run);
     } catch (const std::exception& e) {
         WriteTrace(L"Error in CmdNext of frmSQLDataList " + FromAnsi(e.what()));
     }

@@ -288,10 +288,8 @@ frmLocalFileBrowse::frmLocalFileBrowse() : Window(L"frmLocalFileBrowse", {0, 0, 
 
 bool frmLocalFileBrowse::onCreate() {
     addControls(kLayout);
-    SkinLabel* title = label(kIdTitle);
-    title->setColor(skin::kBandText);
-    title->setFont(FontRole::Caption);
-    title->setFormat(DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+    setUpCaption(kIdTitle, kCaptionLineFormat);
+    setAltKeys({{'O', kIdOk}, {'C', kIdCancel}});
     button(kIdOk)->setState(ImageButton::kNormal);
     button(kIdCancel)->setState(ImageButton::kNormal);
 
@@ -308,6 +306,7 @@ bool frmLocalFileBrowse::onCreate() {
     filler.setUpColumns(tree_, 280, 50, 100);
     fillDriveList();
     filler.PopulateLocalTreeView(tree_, driveList(), false);
+    RoundedBorder(hwnd(), name());
     return true;
 }
 
@@ -336,13 +335,10 @@ void frmLocalFileBrowse::onLayout() {
     HWND frame = ColumnTreeFrame(tree_);
     SendMessageW(frame, WM_SETFONT, reinterpret_cast<WPARAM>(font(FontRole::Body)), FALSE);
     MoveWindow(frame, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
-    RoundedBorder(hwnd(), name());  // the region follows the size at this density
 }
 
 void frmLocalFileBrowse::paintBackground(HDC dc, const RECT& client) {
-    HBRUSH body = CreateSolidBrush(skin::kPanel);
-    FillRect(dc, &client, body);
-    DeleteObject(body);
+    FillRect(dc, &client, brush(skin::kPanel));
     SetImagetoScreenSmall(dc, client, dpi());
 }
 
@@ -418,8 +414,6 @@ bool frmLocalFileBrowse::onKey(UINT vk, bool alt) {
         CmdCancel_Click();
         return true;
     }
-    if (vk == 'O') CmdOk_Click();
-    if (vk == 'C') CmdCancel_Click();
     return true;  // other Alt keys: no menu, no beep
 }
 

@@ -10,6 +10,7 @@
 
 #include <string>
 
+#include "ui/SkinControl.h"
 #include "ui/Window.h"
 
 namespace tess {
@@ -36,21 +37,14 @@ ButtonFace DecideButtonFace(const ButtonFace& current, int state, const std::wst
                             bool transferInProgress, COLORREF grayText, const std::wstring& normalKey = L"button_enb",
                             const std::wstring& hoverKey = L"button_ovr");
 
-class ImageButton {
+class ImageButton : public SkinControl {
 public:
     enum State { kNormal = 0, kHover = 1, kDisabled = 2 };
 
-    ImageButton() = default;
-    ~ImageButton();
-    ImageButton(const ImageButton&) = delete;
-    ImageButton& operator=(const ImageButton&) = delete;
-
     HWND create(Window& owner, const wchar_t* name, int id, const RECT& rect, const wchar_t* caption);
-    HWND hwnd() const { return hwnd_; }
-    const std::wstring& name() const { return name_; }
 
-    void setCaption(const std::wstring& caption);
-    std::wstring caption() const;
+    void setCaption(const std::wstring& caption) { setText(caption); }
+    std::wstring caption() const { return text(); }
     // The wizards' data buttons use "buttondata_enb" / "buttondata_ovr".
     void setFaceKeys(const std::wstring& normalKey, const std::wstring& hoverKey);
     // Sets the state; each property is written (and the button repainted) only when it changes.
@@ -61,25 +55,19 @@ public:
     // The hourglass until the pointer next moves over the button.
     void showBusyPointer();
     const ButtonFace& face() const { return face_; }
-    // Whether the last release of the left button over it acted (tests).
     static ImageButton* fromHandle(HWND hwnd);
 
-private:
-    static LRESULT CALLBACK proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
-    LRESULT onMessage(UINT msg, WPARAM wp, LPARAM lp);
-    void paint(HDC dc);
-    void applyFace(const ButtonFace& wanted);
-    void click();
-    void showTip();
+protected:
+    LRESULT onMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+    void paintFace(HDC dc, const RECT& client) override;
 
-    Window* window_ = nullptr;
-    HWND hwnd_ = nullptr;
-    int id_ = 0;
-    std::wstring name_;
+private:
+    void applyFace(const ButtonFace& wanted);
+    void onMouseMove();
+
     std::wstring normalKey_ = L"button_enb";
     std::wstring hoverKey_ = L"button_ovr";
     ButtonFace face_{L"button_enb", RGB(0, 0, 0), true};
-    bool pressed_ = false;
     bool tracking_ = false;
     bool busyPointer_ = false;
     FontRole font_ = FontRole::Bold;

@@ -45,11 +45,9 @@ bool MesgBox::onCreate() {
     showControl(kIdText, false);
     showControl(kIdSmallText, false);
     label(kIdCaptionImage)->setImage(L"vx_mark");  // still drags the window
-    SkinLabel* caption = label(kIdAppCaption);
-    caption->setColor(skin::kBandText);
-    caption->setFont(FontRole::Caption);
-    caption->setFormat(DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+    setUpCaption(kIdAppCaption, kCaptionLineFormat);
     label(kIdSmallText)->setFormat(DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+    RoundedBorder(hwnd(), name());  // resized to its text later; the region follows
     return true;
 }
 
@@ -65,7 +63,6 @@ void MesgBox::setMessage(const std::wstring& text) {
         showControl(kIdSmallText, false);
     }
     resizeMsgbox();
-    RoundedBorder(hwnd(), name());
 }
 
 void MesgBox::setButton(int index, const std::wstring& caption, bool visible) {
@@ -205,16 +202,12 @@ void MesgBox::onClose() {
 }
 
 void MesgBox::paintBackground(HDC dc, const RECT& client) {
-    HBRUSH body = CreateSolidBrush(skin::kPanel);
-    FillRect(dc, &client, body);
-    DeleteObject(body);
+    FillRect(dc, &client, brush(skin::kPanel));
     // The button strip is set off from the text by a light band.
     if (layout_.windowWidth) {
         RECT strip = client;
         strip.top = scale(px(mesgbox::kCaptionBarHeight + layout_.stripTop));
-        HBRUSH b = CreateSolidBrush(RGB(241, 244, 247));
-        FillRect(dc, &strip, b);
-        DeleteObject(b);
+        FillRect(dc, &strip, brush(RGB(241, 244, 247)));
     }
     SetImagetoScreenSmall(dc, client, dpi());
 }

@@ -7,24 +7,17 @@
 
 #include <string>
 
+#include "ui/SkinControl.h"
 #include "ui/Window.h"
 
 namespace tess {
 
-class SkinLabel {
+class SkinLabel : public SkinControl {
 public:
     enum class Mode { Text, Image };
 
-    SkinLabel() = default;
-    ~SkinLabel();
-    SkinLabel(const SkinLabel&) = delete;
-    SkinLabel& operator=(const SkinLabel&) = delete;
-
     HWND create(Window& owner, const wchar_t* name, int id, const RECT& rect, const wchar_t* textOrKey, Mode mode);
-    HWND hwnd() const { return hwnd_; }
 
-    void setText(const std::wstring& text);
-    std::wstring text() const;
     void setImage(const std::wstring& key);
     const std::wstring& image() const { return imageKey_; }
     void setColor(COLORREF color);
@@ -40,14 +33,11 @@ public:
 
     static SkinLabel* fromHandle(HWND hwnd);
 
-private:
-    static LRESULT CALLBACK proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
-    LRESULT onMessage(UINT msg, WPARAM wp, LPARAM lp);
-    void paint(HDC dc);
+protected:
+    LRESULT onMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+    void paintFace(HDC dc, const RECT& client) override;
 
-    Window* window_ = nullptr;
-    HWND hwnd_ = nullptr;
-    int id_ = 0;
+private:
     Mode mode_ = Mode::Text;
     std::wstring imageKey_;
     COLORREF color_ = RGB(33, 37, 41);
@@ -55,11 +45,6 @@ private:
     UINT format_ = DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX;
     bool dragsWindow_ = false;
     bool clickable_ = false;
-    bool pressed_ = false;
 };
-
-// Paints the part of the parent's background that lies under a child, so that skinned controls
-// look transparent (the parent answers WM_PRINTCLIENT with its background only).
-void PaintParentBackground(HWND child, HDC dc);
 
 }  // namespace tess

@@ -7,6 +7,7 @@
 #include "common/Log.h"
 #include "ui/ImageButton.h"
 #include "ui/Skin.h"
+#include "ui/SkinControl.h"
 #include "ui/SkinLabel.h"
 #include "ui/Tips.h"
 
@@ -443,33 +444,58 @@ bool Window::handleKey(UINT vk, bool alt) {
             onClose();
             return true;
         }
+        if (alt && altKey(vk)) return true;
         return onKey(vk, alt);
     } catch (...) {
         return false;
     }
 }
 
-void Window::paintBackground(HDC dc, const RECT& client) {
-    HBRUSH b = CreateSolidBrush(RGB(246, 248, 250));
-    FillRect(dc, &client, b);
-    DeleteObject(b);
+bool Window::altKey(UINT vk) {
+    // AltGr is Ctrl+Alt: on many keyboards it types a character and must not click anything.
+    for (int modifier : {VK_CONTROL, VK_SHIFT, VK_LWIN, VK_RWIN})
+        if (GetKeyState(modifier) < 0) return false;
+    for (const AltKey& key : altKeys_) {
+        if (static_cast<UINT>(key.letter) != vk) continue;
+        onCommand(key.command, BN_CLICKED, control(key.command));
+        return true;
+    }
+    return false;
 }
+
+HBRUSH Window::brush(COLORREF color) {
+    for (const auto& [c, b] : brushes_)
+        if (c == color) return static_cast<HBRUSH>(b.get());
+    brushes_.emplace_back(color, UniqueGdi(CreateSolidBrush(color)));
+    return static_cast<HBRUSH>(brushes_.back().second.get());
+}
+
+SkinLabel* Window::setUpCaption(int id, UINT drawTextFormat) {
+    SkinLabel* caption = label(id);
+    if (!caption) return nullptr;
+    caption->setColor(skin::kBandText);
+    caption->setFont(FontRole::Caption);
+    if (drawTextFormat) caption->setFormat(drawTextFormat);
+    return caption;
+}
+
+LRESULT Window::answerControlColor(UINT msg, WPARAM wp, LPARAM lp) {
+    const auto colors = controlColors(msg, reinterpret_cast<HWND>(lp));
+    if (!colors) return DefWindowProcW(hwnd_, msg, wp, lp);
+    HDC dc = reinterpret_cast<HDC>(wp);
+    SetBkColor(dc, colors->back);
+    if (colors->text != CLR_INVALID) SetTextColor(dc, colors->text);
+    return reinterpret_cast<LRESULT>(brush(colors->back));
+}
+
+void Window::paintBackground(HDC dc, const RECT& client) { FillRect(dc, &client, brush(skin::kBody)); }
 
 void Window::paint() {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(hwnd_, &ps);
     RECT client;
     GetClientRect(hwnd_, &client);
-    // Painted off-screen first: the skin is several layers and must not flicker when dragged.
-    HDC mem = CreateCompatibleDC(dc);
-    HBITMAP bmp = CreateCompatibleBitmap(dc, client.right, client.bottom);
-    HGDIOBJ old = SelectObject(mem, bmp);
-    paintBackground(mem, client);
-    BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left, ps.rcPaint.bottom - ps.rcPaint.top,
-           mem, ps.rcPaint.left, ps.rcPaint.top, SRCCOPY);
-    SelectObject(mem, old);
-    DeleteObject(bmp);
-    DeleteDC(mem);
+    PaintBuffered(dc, client, ps.rcPaint, [&](HDC mem) { paintBackground(mem, client); });
     EndPaint(hwnd_, &ps);
 }
 
@@ -516,6 +542,11 @@ LRESULT Window::onMessage(UINT msg, WPARAM wp, LPARAM lp) {
         }
         case WM_ERASEBKGND:
             return 1;  // WM_PAINT covers everything
+        case WM_CTLCOLOREDIT:
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLORBTN:
+        case WM_CTLCOLORLISTBOX:
+            return answerControlColor(msg, wp, lp);
         case WM_COMMAND:
             onCommand(LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp));
             return 0;

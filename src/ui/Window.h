@@ -6,37 +6,52 @@
 // ---------------------
 //   class FrmExample : public Window {
 //   public:
-//       FrmExample() : Window(L"frmExample", {0, 0, 420, 260}) {}   // design name, design size
-//       std::optional<Result> result;
+//       enum Id { kCapbar = 100, kTitle, kClose, kName, kOk, kCancel };
+//       FrmExample(const ExampleArgs& args) : Window(L"frmExample", {0, 0, 420, 260}), args_(args) {}
+//       std::optional<ExampleResult> result;
 //   protected:
 //       bool onCreate() override {
-//           addControls(kLayout);        // a static table of ControlSpec: name, id, kind, rect, text
-//           button(kIdOk)->setCaption(L"OK");
-//           return true;
+//           addControls(kLayout);                 // static table of ControlSpec: name, id, kind, rect, text
+//           setUpCaption(kTitle);                 // band text colour and caption font
+//           setAltKeys({{'O', kOk}, {'C', kCancel}});  // Alt+O clicks kOk: no key handler needed
+//           SetWindowTextW(control(kName), args_.name.c_str());   // input into the controls
+//           RoundedBorder(hwnd(), name());        // once: size and density changes keep it
+//           return true;                          // the base places and centres the window
 //       }
-//       void onCommand(int id, int code, HWND) override { if (id == kIdOk) { result = ...; endModal(); } }
-//       bool onKey(UINT vk, bool alt) override { ... return true when the key was used; }
-//       void paintBackground(HDC dc, const RECT& client) override { SetImagetoScreenSmall(dc, client, dpi()); }
+//       void onCommand(int id, int, HWND) override {
+//           if (id == kOk) { result = ExampleResult{WindowText(control(kName))}; endModal(); }
+//           if (id == kCancel || id == kClose) endModal();
+//       }
+//       std::optional<ControlColors> controlColors(UINT msg, HWND) const override {
+//           if (msg == WM_CTLCOLOREDIT) return ControlColors{RGB(255, 255, 255)};   // brush owned by the base
+//           return std::nullopt;
+//       }
+//       void paintBackground(HDC dc, const RECT& client) override {
+//           FillRect(dc, &client, brush(skin::kBody));
+//           SetImagetoScreenSmall(dc, client, dpi());
+//       }
 //       int captionBandHeight() const override { return SmallBandHeight(); }
 //   };
-//   // A modal window is a function:
-//   std::optional<Result> runExample(HWND owner, const Input& in) {
-//       FrmExample w; ...copy input...;
+//   // A modal window is a function: arguments in, result out, no globals.
+//   std::optional<ExampleResult> RunExample(HWND owner, const ExampleArgs& args) {
+//       FrmExample w(args);
 //       if (!w.runModal(owner)) return std::nullopt;
 //       return w.result;
 //   }
-// Tests create the same class with create(nullptr) (hidden is enough, and fast under Wine) or
-// createModeless(nullptr), and drive it with messages.
+// Pure decisions (what a click means, which message to show) are free functions taking values
+// and returning values, tested without a window. Tests create the same class with
+// create(nullptr) (hidden is enough, and fast under Wine) or createModeless(nullptr), and drive
+// it with messages.
 //
 // Skin: paint the frame in paintBackground with SetImagetoScreen / SetImagetoScreenSmall (Skin.h)
-// and return its band height from captionBandHeight() so the bare band drags the window; give
-// the window its rounded region with RoundedBorder(hwnd(), name()) once (it follows later size
-// and density changes by itself). Caption text on the band: a ControlKind::CaptionBar label with
-// setColor(skin::kBandText) and setFont(FontRole::Caption); a close box: ControlKind::CloseBox
-// with "vx_small_close", which sends WM_COMMAND with its id. Native controls
-// (ControlKind::Native: edit boxes, combo boxes, list and tree views) get the body font and scale
-// with the window; Tab moves between those with WS_TABSTOP. Messages: ShowMessage (MessageBox.h).
-// Tips: right-click on an image button shows TipText("<window name>.<button name>") by itself.
+// and return its band height from captionBandHeight() so the bare band drags the window. Caption
+// text on the band: a ControlKind::CaptionBar or Label set up with setUpCaption; a close box:
+// ControlKind::CloseBox with "vx_small_close", which sends WM_COMMAND with its id. Native
+// controls (ControlKind::Native: edit boxes, combo boxes, list and tree views) get the body font
+// and scale with the window; their colours come from controlColors(); Tab moves between those
+// with WS_TABSTOP. onLayout() is only for what the layout table cannot say (a control placed by
+// hand); the base re-rounds the region itself. Messages: ShowMessage (MessageBox.h). Tips:
+// right-click on an image button shows TipText("<window name>.<button name>") by itself.
 //
 // Every window and control carries its design name as the "AutomationId" window property (a
 // global atom), which UI tests and the end-to-end test find it by, also from another process.
@@ -45,8 +60,11 @@
 #include <windows.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "platform/Handle.h"
 
 namespace tess {
 
@@ -83,6 +101,22 @@ struct ControlSpec {
 
 // Font roles; every window keeps one set per density.
 enum class FontRole { Body, Bold, Caption, Title, Small };
+
+// One Alt+letter key of a window: the letter (upper case) and the command it clicks.
+struct AltKey {
+    wchar_t letter;
+    int command;
+};
+
+// A window's answer to WM_CTLCOLOR* for one native control: the background (its brush is the
+// window's) and, when set, the text colour.
+struct ControlColors {
+    COLORREF back;
+    COLORREF text = CLR_INVALID;
+};
+
+// The DrawText format of a caption that is one line centred in the band's height.
+constexpr UINT kCaptionLineFormat = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX;
 
 class Window {
 public:
@@ -140,8 +174,12 @@ protected:
     virtual bool onCreate() { return true; }
     virtual LRESULT onMessage(UINT msg, WPARAM wp, LPARAM lp);
     virtual void onCommand(int /*id*/, int /*code*/, HWND /*control*/) {}
-    // Alt+letter keys arrive with alt = true (vk is the upper-case letter whatever the case).
+    // Keys the Alt-key table does not take. Alt+letter keys arrive with alt = true (vk is the
+    // upper-case letter whatever the case).
     virtual bool onKey(UINT /*vk*/, bool /*alt*/) { return false; }
+    // The colours of a native control (msg is WM_CTLCOLOREDIT, WM_CTLCOLORSTATIC, ...); nothing
+    // leaves the system's. A disabled or read-only edit box asks with WM_CTLCOLORSTATIC.
+    virtual std::optional<ControlColors> controlColors(UINT /*msg*/, HWND /*child*/) const { return std::nullopt; }
     // The close box or Alt+F4: by default ends the window.
     virtual void onClose() { endModal(); }
     // Paints the window background (also used by the skinned controls to paint behind them).
@@ -158,6 +196,16 @@ protected:
     void addControls(const ControlSpec (&specs)[N]) { addControls(specs, N); }
     HWND addControl(const ControlSpec& spec);
 
+    // The window's Alt+letter keys, listed once (in onCreate): the letter held with Alt and no
+    // other modifier acts as onCommand(command, BN_CLICKED, control), so the command's own
+    // guards apply to the key too.
+    void setAltKeys(std::vector<AltKey> keys) { altKeys_ = std::move(keys); }
+    // A solid brush of that colour, made on first use and owned by the window.
+    HBRUSH brush(COLORREF color);
+    // The label `id` as caption text on the band: the band's text colour and the caption font,
+    // and the DrawText format when one is given (kCaptionLineFormat).
+    SkinLabel* setUpCaption(int id, UINT drawTextFormat = 0);
+
     // Places the window: centred on the owner, or on its monitor's work area.
     void centre();
     HWND owner() const { return owner_; }
@@ -170,6 +218,8 @@ private:
     void reround();
     void buildFonts();
     void paint();
+    bool altKey(UINT vk);
+    LRESULT answerControlColor(UINT msg, WPARAM wp, LPARAM lp);
 
     struct Control {
         int id;
@@ -189,6 +239,8 @@ private:
     bool inModalLoop_ = false;
     std::vector<Control> controls_;
     HFONT fonts_[5] = {};
+    std::vector<AltKey> altKeys_;
+    std::vector<std::pair<COLORREF, UniqueGdi>> brushes_;
 };
 
 // Sets the "AutomationId" property (a global atom of the name) on a window or control.

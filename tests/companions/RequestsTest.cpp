@@ -49,7 +49,7 @@ std::wstring backupItems(const std::wstring& db, const std::wstring& user = L"",
     in.dumpFolderShort = L"C:\\TEMP~1\\OSTROV~1";
     in.commonFolderShort = L"C:\\PROG~1\\VXCOMMON";
     in.programFolderShort = L"C:\\PROG~1";
-    return sql::BuildBackupToolCommand(in).parameters;
+    return sql::BuildBackupToolCommand(in).parameters.str();
 }
 
 }  // namespace

@@ -53,7 +53,7 @@ sql::BackupToolCommand backupCommand(const Sandbox& box, const std::wstring& db,
 // The one-line form the program starts the tool with.
 std::wstring backupLine(const Sandbox& box, const std::wstring& db, const std::wstring& dumpFolder,
                         const std::wstring& user = L"", const std::wstring& password = L"") {
-    return backupCommand(box, db, dumpFolder, user, password).line;
+    return backupCommand(box, db, dumpFolder, user, password).line.str();
 }
 
 bool holdsPattern(const std::wstring& path, const std::wstring& name, uint64_t size) {
@@ -217,7 +217,7 @@ TEST(BackupTool, TheElevatedFormWithQuotedModeWorksToo) {
     const std::wstring exe = box.install(L"ostrova_sqlbackup_tessaron.exe");
     const std::wstring dump = box.folder(L"dumps");
     // ShellExecuteEx puts the quoted file and the parameters (starting with "1") together.
-    EXPECT_EQ(box.run(Quoted(exe) + L" " + backupCommand(box, L"master", dump).parameters), 0u);
+    EXPECT_EQ(box.run(Quoted(exe) + L" " + backupCommand(box, L"master", dump).parameters.str()), 0u);
     EXPECT_EQ(FileSize(dump + L"\\[master].dmp"), 4u << 20);
 }
 

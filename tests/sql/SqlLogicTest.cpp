@@ -142,7 +142,7 @@ TEST(SqlRunLogic, DumpFolderForATemporaryPath) {
 
 TEST(SqlRunLogic, DumpFileNamesAndCaptions) {
     EXPECT_EQ(DatabaseOfDumpFile(DumpFileName(L"Sales")), L"Sales");
-    EXPECT_EQ(DatabaseOfDumpFile(DumpFileName(L"a]b[c")), L"a]b[c");
+    EXPECT_EQ(DatabaseOfDumpFile(DumpFileName(L"a]b[c")), L"abc");
     EXPECT_EQ(ShortDatabaseCaption(std::wstring(45, L'x')), std::wstring(45, L'x'));
     EXPECT_EQ(ShortDatabaseCaption(std::wstring(46, L'x')), std::wstring(35, L'x') + L"...");
     EXPECT_EQ(ShortDestinationCaption(L"E:\\Ostrova\\Ship"), L"E:\\Ostrova\\Ship");
@@ -164,9 +164,9 @@ TEST(SqlRunLogic, BackupCommandLineHasTheFourteenItemsLaidOutExactly) {
     const std::wstring items2to14 =
         L"\"(local)\" \"[Sales]\" \"\" \"\" \"C:\\TEMP\\OSTROV~1\" \"C:\\PROGRA~1\\TESS\\VXCOMMON\" SQLBackupLog.txt "
         L"SQLErrorBackupFile.txt sqlserverstatus.txt SQLBackupTraceFile.txt  \"\" \"\" \"\"";
-    EXPECT_EQ(c.parameters, L"\"1\" " + items2to14);
-    EXPECT_EQ(c.line, L"\"C:\\PROGRA~1\\TESS\\ostrova_sqlbackup_tessaron.exe \"1 " + items2to14);
-    EXPECT_EQ(c.traceLine, c.line);  // nothing to mask
+    EXPECT_EQ(c.parameters.str(), L"\"1\" " + items2to14);
+    EXPECT_EQ(c.line.str(), L"\"C:\\PROGRA~1\\TESS\\ostrova_sqlbackup_tessaron.exe \"1 " + items2to14);
+    EXPECT_EQ(c.line.forLog(), c.line.str());  // nothing to mask
     EXPECT_EQ(c.toolPath, L"C:\\PROGRA~1\\TESS\\ostrova_sqlbackup_tessaron.exe");
 }
 
@@ -176,12 +176,12 @@ TEST(SqlRunLogic, BackupCommandLineCredentialsAndServer) {
     in.user = L"sa";
     in.password = L"S3cret";
     BackupToolCommand c = BuildBackupToolCommand(in);
-    EXPECT_NE(c.parameters.find(L"\"SRV1\\SALES\" \"[Sales]\" sa S3cret \"C:"), std::wstring::npos) << c.parameters;
-    EXPECT_NE(c.traceLine.find(L" sa ******** \"C:"), std::wstring::npos) << c.traceLine;
-    EXPECT_EQ(c.traceLine.find(L"S3cret"), std::wstring::npos);
+    EXPECT_NE(c.parameters.str().find(L"\"SRV1\\SALES\" \"[Sales]\" sa S3cret \"C:"), std::wstring::npos) << c.parameters.str();
+    EXPECT_NE(c.line.forLog().find(L" sa ******** \"C:"), std::wstring::npos) << c.line.forLog();
+    EXPECT_EQ(c.line.forLog().find(L"S3cret"), std::wstring::npos);
 
     in.server = L"";
-    EXPECT_NE(BuildBackupToolCommand(in).parameters.find(L"\"1\" \"(local)\" "), std::wstring::npos);
+    EXPECT_NE(BuildBackupToolCommand(in).parameters.str().find(L"\"1\" \"(local)\" "), std::wstring::npos);
 }
 
 TEST(SqlRunLogic, HostileValuesCannotSplitOrAddArguments) {
@@ -199,7 +199,7 @@ TEST(SqlRunLogic, HostileValuesCannotSplitOrAddArguments) {
         in.user = L"sa";
         in.password = c.password;
         in.dumpFolderShort = c.dumpFolder;
-        const auto args = test::SplitCommandLine(L"tool.exe " + BuildBackupToolCommand(in).parameters);
+        const auto args = test::SplitCommandLine(L"tool.exe " + BuildBackupToolCommand(in).parameters.str());
         ASSERT_EQ(args.size(), 15u);
         EXPECT_EQ(args[3], std::wstring(L"[") + c.database + L"]");
         EXPECT_EQ(args[5], c.password);

@@ -9,7 +9,7 @@
 #include "common/Settings.h"
 #include "common/Text.h"
 #include "common/TransferState.h"
-#include "sql/BlockCopy.h"
+#include "ui/BlockCopy.h"
 #include "sql/SqlLogic.h"
 #include "sql/SqlState.h"
 #include "sql/SqlToolFixture.h"
@@ -67,7 +67,7 @@ protected:
         return path;
     }
     sql::RunInput input(std::vector<std::wstring> databases) {
-        return sql::RunInput{temp_.path() + L"\\Temp Dumps", destination_.path(), std::move(databases)};
+        return sql::RunInput{temp_.path() + L"\\Temp Dumps", destination_.path(), std::move(databases), L"(local)"};
     }
     std::wstring dump(const std::wstring& db) const { return temp_.path() + L"\\Temp Dumps\\OSTROVASQLTEMP\\[" + db + L"].dmp"; }
     std::wstring shipped(const std::wstring& db) const { return destination_.file(L"[" + db + L"].dmp"); }
@@ -92,7 +92,7 @@ TEST_F(SqlRun, InputChecksEndTheRunBeforeAnythingStarts) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.code);
         messages_.clear();
-        const auto report = sql::CmdNext(sql::RunInput{c.temporary, c.destination, {L"a"}}, view_);
+        const auto report = sql::CmdNext(sql::RunInput{c.temporary, c.destination, {L"a"}, L"(local)"}, view_);
         EXPECT_EQ(report.messageCode, c.code);
         EXPECT_EQ(codes(), std::vector<int>{c.code});
     }
@@ -107,6 +107,19 @@ TEST_F(SqlRun, NoDatabaseSelectedGives568AndEndsReset) {
     EXPECT_EQ(codes(), std::vector<int>{568});
     EXPECT_EQ(view_.runningChanges, (std::vector<bool>{true, false}));
     EXPECT_TRUE(FileExists(common(L"Log_trace.txt")));
+}
+
+TEST_F(SqlRun, BackupToolThatCannotStartIsNamedWithItsReasonNot568) {
+    ASSERT_TRUE(DeleteFileW(JoinPath(programFolder(), sql::kBackupToolName).c_str()));
+    const auto report = sql::CmdNext(input({L"Sales", L"HR"}), view_);
+    EXPECT_EQ(report.messageCode, 0);
+    EXPECT_EQ(report.notStarted, (std::vector<std::wstring>{L"Sales", L"HR"}));
+    EXPECT_EQ(codes(), std::vector<int>{570});
+    ASSERT_EQ(messages_.size(), 2u);
+    EXPECT_NE(messages_[0].text.find(L"Sales\r\nHR"), std::wstring::npos) << messages_[0].text;
+    const std::string trace = ReadBytes(common(L"Log_trace.txt"));
+    EXPECT_NE(trace.find("'HR': the backup tool could not be started ("), std::string::npos) << trace;
+    EXPECT_EQ(view_.runningChanges, (std::vector<bool>{true, false}));
 }
 
 TEST_F(SqlRun, TwoDatabasesAreDumpedOneAfterTheOtherAndShippedWhole) {

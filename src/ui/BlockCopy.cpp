@@ -1,0 +1,152 @@
+#include "ui/BlockCopy.h"
+
+#include <memory>
+
+#include "common/Files.h"
+#include "common/Helpers.h"
+#include "common/Log.h"
+#include "common/TransferState.h"
+#include "platform/Handle.h"
+#include "ui/PumpWait.h"
+
+namespace tess {
+
+const wchar_t kPartialSuffix[] = L".partial";
+
+namespace {
+
+struct VirtualFreer {
+    void operator()(void* p) const { VirtualFree(p, 0, MEM_RELEASE); }
+};
+
+// The window is served (painted, progress shown, Esc seen) this often while a copy runs; more
+// often only costs system calls.
+constexpr ULONGLONG kServeEveryMs = 25;
+
+void advanceTotals(uint64_t bytes) {
+    TransferTotals& totals = Totals();
+    totals.shippedBytes += bytes;
+    totals.percentShipped = totals.totalBytes
+                                ? static_cast<double>(totals.shippedBytes) * 100.0 / static_cast<double>(totals.totalBytes)
+                                : 100.0;
+    if (totals.percentShipped > 100.0) totals.percentShipped = 100.0;
+    if (totals.onProgress) totals.onProgress(totals.percentShipped);
+}
+
+int fail(int code, const std::wstring& what, const std::wstring& path, DWORD error) {
+    TraceError(L"CopyFileBlocks", L" Reason: " + what + L" '" + path + L"': " + ErrorDescription(error));
+    return code;
+}
+
+// One copy in progress: the source, the file under its temporary name, and where it goes.
+struct OpenCopy {
+    std::wstring source;
+    std::wstring destination;
+    std::wstring partial;
+    uint64_t size = 0;
+    UniqueFile in;
+    UniqueFile out;
+};
+
+int openCopy(OpenCopy& copy) {
+    copy.in.reset(CreateFileW(copy.source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!copy.in) return fail(kCopyFailed, L"cannot open", copy.source, GetLastError());
+
+    // A file of the same name that this copy replaces frees its room.
+    const uint64_t replaced = FileExists(copy.destination) ? FileSize(copy.destination).value_or(0) : 0;
+    if (DriveFreeBytes(SpaceRootOf(copy.destination)) + replaced < copy.size) {
+        TraceError(L"CopyFileBlocks", L" Reason: not enough free space for '" + copy.destination + L"'");
+        return kCopyNoSpace;
+    }
+    copy.out.reset(CreateFileW(copy.partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                               nullptr));
+    if (!copy.out) return fail(kCopyFailed, L"cannot create", copy.partial, GetLastError());
+    return kCopyDone;
+}
+
+// One block read and written whole; the bytes written go to `put`.
+int copyBlock(OpenCopy& copy, void* buffer, DWORD want, DWORD& put) {
+    DWORD got = 0;
+    if (!ReadFile(copy.in.get(), buffer, want, &got, nullptr))
+        return fail(kCopyFailed, L"cannot read", copy.source, GetLastError());
+    if (got == 0)  // the source shrank under us: what was promised cannot be shipped
+        return fail(kCopyFailed, L"unexpected end of", copy.source, ERROR_HANDLE_EOF);
+    if (!WriteFile(copy.out.get(), buffer, got, &put, nullptr)) {
+        const DWORD error = GetLastError();
+        return fail(error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL ? kCopyNoSpace : kCopyFailed,
+                    L"cannot write", copy.partial, error);
+    }
+    if (put < got) return fail(kCopyNoSpace, L"short write to", copy.partial, ERROR_DISK_FULL);
+    return kCopyDone;
+}
+
+int copyBlocks(OpenCopy& copy, HWND cancelWindow) {
+    std::unique_ptr<void, VirtualFreer> buffer(VirtualAlloc(nullptr, kCopyBlockBytes, MEM_COMMIT, PAGE_READWRITE));
+    if (!buffer) return kCopyFailed;
+    int result = kCopyDone;
+    uint64_t remaining = copy.size;
+    uint64_t unreported = 0;
+    ULONGLONG lastServed = GetTickCount64();
+    while (result == kCopyDone && remaining > 0) {
+        const DWORD want = remaining < kCopyBlockBytes ? static_cast<DWORD>(remaining) : kCopyBlockBytes;
+        DWORD put = 0;
+        result = copyBlock(copy, buffer.get(), want, put);
+        remaining -= put;
+        unreported += put;
+        const ULONGLONG now = GetTickCount64();
+        if (result == kCopyDone && (remaining == 0 || now - lastServed >= kServeEveryMs)) {
+            lastServed = now;
+            advanceTotals(unreported);
+            unreported = 0;
+            if (PumpPaintMessages(cancelWindow)) result = kCopyCancelled;
+        }
+    }
+    if (unreported) advanceTotals(unreported);
+    return result;
+}
+
+// The file takes its final name only when it is whole; anything else leaves nothing behind.
+int finishCopy(OpenCopy& copy, int result) {
+    // A removable drive may be pulled out right after the run: there the data is on the drive
+    // before the file takes its final name. Other drives keep the system's write-behind, as
+    // CopyFileEx does (flushing every dump costs half the copy speed).
+    if (result == kCopyDone && GetDriveTypeW(SpaceRootOf(copy.destination).c_str()) == DRIVE_REMOVABLE &&
+        !FlushFileBuffers(copy.out.get()))
+        result = fail(kCopyFailed, L"cannot flush", copy.partial, GetLastError());
+    const bool created = copy.out.valid();
+    copy.out.reset();
+    copy.in.reset();
+    if (result == kCopyDone &&
+        !MoveFileExW(copy.partial.c_str(), copy.destination.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        result = fail(kCopyFailed, L"cannot rename to", copy.destination, GetLastError());
+    if (result != kCopyDone) {
+        if (created) DeleteFileIfExists(copy.partial, true);
+        // An older file at the final name would pass for this copy.
+        DeleteFileIfExists(copy.destination, true);
+    }
+    return result;
+}
+
+}  // namespace
+
+std::wstring SpaceRootOf(const std::wstring& path) {
+    if (path.size() >= 2 && path[1] == L':') return path.substr(0, 2) + L"\\";
+    std::wstring parent = ParentFolder(path);
+    return parent.empty() ? path : parent + L"\\";
+}
+
+int CopyFileBlocks(const std::wstring& source, const std::wstring& destination, HWND cancelWindow) {
+    const auto size = FileExists(source) ? FileSize(source) : std::nullopt;
+    if (!size) return kCopyNoSource;
+    OpenCopy copy;
+    copy.source = source;
+    copy.destination = destination;
+    copy.partial = destination + kPartialSuffix;
+    copy.size = *size;
+    int result = openCopy(copy);
+    if (result == kCopyDone) result = copyBlocks(copy, cancelWindow);
+    return finishCopy(copy, result);
+}
+
+}  // namespace tess
