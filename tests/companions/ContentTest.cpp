@@ -59,17 +59,6 @@ TEST(WriteContent, WritesThePatternAndLeavesNoTemporaryFile) {
     if (find != INVALID_HANDLE_VALUE) FindClose(find);
 }
 
-TEST(WriteContent, CopiesASourceFileByteForByte) {
-    test::TempDir dir;
-    std::string source(200000, '\0');
-    for (size_t i = 0; i < source.size(); ++i) source[i] = static_cast<char>(i * 7 + i / 256);
-    test::WriteBytes(dir.file(L"source.bak"), source);
-    ContentSpec spec{0, 0, dir.file(L"source.bak")};
-    EXPECT_EQ(ContentSize(spec), source.size());
-    ASSERT_TRUE(WriteContent(spec, dir.file(L"copy.dmp")).ok);
-    EXPECT_EQ(test::ReadBytes(dir.file(L"copy.dmp")), source);
-}
-
 // A copy that fails half way must not leave a file that looks finished.
 TEST(WriteContent, AFailureOrCancelLeavesNothingAtTheFinalName) {
     test::TempDir dir;
