@@ -27,11 +27,11 @@ BOOL CALLBACK matchTop(HWND hwnd, LPARAM lp) {
 
 }  // namespace
 
-StartedProgram::StartedProgram(const std::wstring& exe) {
+StartedProgram::StartedProgram(const std::wstring& exe, const std::wstring& arguments) {
     STARTUPINFOW si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
-    std::wstring line = L"\"" + exe + L"\"";
+    std::wstring line = L"\"" + exe + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
     const std::wstring folder = exe.substr(0, exe.find_last_of(L'\\'));
     if (!CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si, &pi)) return;
     UniqueHandle thread(pi.hThread);

@@ -15,11 +15,11 @@
 
 namespace tess::test {
 
-// A program started as a user starts it: shown, in its own folder. Ended at the end of the scope
-// when it still runs.
+// A program started as a user starts it: shown, in its own folder, `arguments` after its quoted
+// name. Ended at the end of the scope when it still runs.
 class StartedProgram {
 public:
-    explicit StartedProgram(const std::wstring& exe);
+    explicit StartedProgram(const std::wstring& exe, const std::wstring& arguments = L"");
     ~StartedProgram();
     StartedProgram(const StartedProgram&) = delete;
     StartedProgram& operator=(const StartedProgram&) = delete;
