@@ -146,14 +146,3 @@ TEST(ExchangeHelpers, AHangInTheMiddleLeavesEarlierStoresOnly) {
     EXPECT_EQ(FileSize(work + L"\\OstrovaExchBackupset\\Second Storage Group\\Archive.edb"), 5000u);
     EXPECT_FALSE(FileExists(work + L"\\OstrovaExchBackupset\\Second Storage Group\\Frozen.edb"));
 }
-
-TEST(ExchangeLibraries, BothLoadAndAnswer) {
-    Sandbox box(kDemo);
-    for (const wchar_t* file : {L"ExchangeAPI.dll", L"ExchangeAPI64.dll"}) {
-        SCOPED_TRACE(ToUTF8(file));
-        HMODULE module = LoadLibraryW(box.install(file).c_str());
-        ASSERT_TRUE(module);
-        EXPECT_TRUE(GetProcAddress(module, "ExchangeApiVersion"));
-        FreeLibrary(module);
-    }
-}
