@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "common/CommandLine.h"
 #include "common/Text.h"
 #include "lib/Args.h"
 #include "support/TestSupport.h"
@@ -30,14 +29,6 @@ TEST(SplitArguments, AgreesWithCommandLineToArgvW) {
         auto system = test::SplitCommandLine(L"tool.exe " + c);
         EXPECT_EQ(SplitArguments(c), std::vector<std::wstring>(system.begin() + 1, system.end()));
     }
-}
-
-TEST(SplitArguments, ReadsBackWhatTheProgramsBuilderQuoted) {
-    const std::wstring values[] = {L"plain", L"with blank", L"[O'Brien \"Q\" DB]", L"C:\\Temp\\", L"trailing\\\\", L"", L"\\\"x\\"};
-    CommandLine line;
-    for (const auto& v : values) line.quoted(v);
-    std::vector<std::wstring> expected(std::begin(values), std::end(values));
-    EXPECT_EQ(SplitArguments(line.str()), expected);
 }
 
 TEST(ArgumentText, SkipsTheProgramNameQuotedOrNot) {
