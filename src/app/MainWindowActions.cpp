@@ -1,8 +1,9 @@
-// The main window's call points into the wizards and companion runs. The SQL Server wizard and
-// the SharePoint transfer are wired; the Exchange detection and wizard and the feedback window are
-// connected here as they land, and nowhere else.
+// The main window's call points into the wizards and companion runs. The SQL Server wizard,
+// the SharePoint transfer and the feedback window are wired; the Exchange detection and wizard
+// are connected here as they land, and nowhere else.
 #include "app/MainWindow.h"
 #include "app/SharePointRun.h"
+#include "feedback/FrmErrorReport1.h"
 #include "sql/SqlWizard.h"
 
 namespace tess {
@@ -24,6 +25,6 @@ void FrmAdvancedBackup::openExchangeWizard() {}
 void FrmAdvancedBackup::runSharePointTransfer() { RunSharePointTransfer(hwnd()); }
 
 // frmErrorReport1, modal over the main window.
-void FrmAdvancedBackup::openErrorReport() {}
+void FrmAdvancedBackup::openErrorReport() { feedback::RunErrorReport(hwnd(), {}); }
 
 }  // namespace tess
