@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -58,11 +59,7 @@ protected:
     }
 
     void TearDown() override {
-        if (process_) {
-            TerminateProcess(process_, 0);
-            WaitForSingleObject(process_, 10000);
-            CloseHandle(process_);
-        }
+        tessaron_.reset();
         EndProcesses(kTool);
         if (!destination_.empty()) DeleteFolderTree(destination_);
     }
@@ -105,15 +102,8 @@ protected:
 
     // Starts the program and presses "SharePoint Server Data Transfer"; the main window.
     HWND pressSharePoint() {
-        STARTUPINFOW si{};
-        si.cb = sizeof si;
-        PROCESS_INFORMATION pi{};
-        std::wstring line = L"\"" + program_ + L"\\Tessaron.exe\"";
-        if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, program_.c_str(), &si, &pi))
-            return nullptr;
-        CloseHandle(pi.hThread);
-        process_ = pi.hProcess;
-        pid_ = pi.dwProcessId;
+        tessaron_ = std::make_unique<StartedProgram>(program_ + L"\\Tessaron.exe");
+        pid_ = tessaron_->pid();
         HWND main = WaitForTopWindow(pid_, L"FrmAdvancedBackup", kWindowTimeoutMs);
         if (main) PostClick(FindByAutomationId(main, L"CmdSharePointServerBackup"));
         return main;
@@ -122,7 +112,7 @@ protected:
     TempDir dir_{L"e2esp"};
     ScopedEnvironment demo_{L"TESSARON_DEMO", nullptr};  // the tool reads <program>\demo\demo.ini
     std::wstring program_, destination_;
-    HANDLE process_ = nullptr;
+    std::unique_ptr<StartedProgram> tessaron_;
     DWORD pid_ = 0;
 };
 
@@ -193,7 +183,7 @@ TEST_F(SharePointEndToEnd, TheToolRunsOnFreshFilesItsLateWindowFollowsAndTheMain
     Click(FindByAutomationId(main, L"CmdSharePointServerBackup"));
     ASSERT_TRUE(WaitFor([&] { return CountProcesses(kTool) == 1; }, 10000));
     PostClick(FindByAutomationId(main, L"picClose"));
-    EXPECT_EQ(WaitForSingleObject(process_, 10000), WAIT_OBJECT_0);
+    EXPECT_TRUE(WaitFor([&] { return tessaron_->ended(); }, 10000));
     EXPECT_EQ(CountProcesses(kTool), 1u);
 }
 

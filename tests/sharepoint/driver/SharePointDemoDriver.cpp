@@ -52,13 +52,8 @@ int wmain(int argc, wchar_t** argv) {
     if (argc < 2) return say(L"usage: sharepoint_demo_driver <program folder>"), 2;
     const std::wstring program = argv[1], trace = program + L"\\VXCOMMON\\TraceFile.txt";
     DeleteFileW(trace.c_str());
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    std::wstring line = L"\"" + program + L"\\Tessaron.exe\"";
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, program.c_str(), &si, &pi))
-        return say(L"Tessaron.exe could not be started"), 1;
-    HWND main = WaitForTopWindow(pi.dwProcessId, L"FrmAdvancedBackup", 60000);
+    StartedProgram tessaron(program + L"\\Tessaron.exe");
+    HWND main = WaitForTopWindow(tessaron.pid(), L"FrmAdvancedBackup", 60000);
     if (!main) return say(L"the main window did not appear"), 1;
     say(L"main window: pressing \"SharePoint Server Data Transfer\"");
     const ULONGLONG start = GetTickCount64();
@@ -72,6 +67,6 @@ int wmain(int argc, wchar_t** argv) {
                     L" s; the tool reported \"" + tess::FromAnsi(status.substr(0, status.find('\r'))) + L"\""
               : L"Tessaron was still waiting after 10 minutes");
     PostClick(tess::FindByAutomationId(main, L"picClose"));
-    if (WaitForSingleObject(pi.hProcess, 15000) != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 0);
+    WaitFor([&] { return tessaron.ended(); }, 15000);
     return ended && status.rfind("Completed", 0) == 0 ? 0 : 1;
 }
