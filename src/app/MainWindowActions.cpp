@@ -1,9 +1,10 @@
-// The main window's call points into the wizards and companion runs. The SQL Server and Exchange
-// wizards are wired; the SharePoint transfer and the feedback window are connected here as they
-// land, and nowhere else.
+// The main window's call points into the wizards and companion runs: the SQL Server and Exchange
+// wizards, the SharePoint transfer and the feedback window are wired here, and nowhere else.
 #include "app/MainWindow.h"
+#include "app/SharePointRun.h"
 #include "exchange/ExchangeDetection.h"
 #include "exchange/FrmExchange.h"
+#include "feedback/FrmErrorReport1.h"
 #include "sql/SqlWizard.h"
 
 namespace tess {
@@ -24,9 +25,9 @@ bool FrmAdvancedBackup::exchangeInformationAvailable() {
 void FrmAdvancedBackup::openExchangeWizard() { exchange::RunExchangeWizard(hwnd()); }
 
 // The SharePoint transfer, run by the main window itself.
-void FrmAdvancedBackup::runSharePointTransfer() {}
+void FrmAdvancedBackup::runSharePointTransfer() { RunSharePointTransfer(hwnd()); }
 
 // frmErrorReport1, modal over the main window.
-void FrmAdvancedBackup::openErrorReport() {}
+void FrmAdvancedBackup::openErrorReport() { feedback::RunErrorReport(hwnd(), {}); }
 
 }  // namespace tess

@@ -333,8 +333,8 @@ void FrmExchange::chooseTemporary() {
 
 void FrmExchange::chooseDestination() {
     if (busy_) return;
-    BrowseFlags().transferDestination = true;
-    if (const auto folder = ChooseTransferFolder(true, hwnd())) SetWindowTextW(control(kDestination), folder->c_str());
+    const ChosenFolder chosen = ChooseTransferFolder(hwnd(), {true, {}});
+    if (chosen.boxText) SetWindowTextW(control(kDestination), chosen.boxText->c_str());
 }
 
 void FrmExchange::setRunning(bool running) {

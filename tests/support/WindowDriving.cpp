@@ -27,6 +27,31 @@ BOOL CALLBACK matchTop(HWND hwnd, LPARAM lp) {
 
 }  // namespace
 
+StartedProgram::StartedProgram(const std::wstring& exe, const std::wstring& arguments) {
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    std::wstring line = L"\"" + exe + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
+    const std::wstring folder = exe.substr(0, exe.find_last_of(L'\\'));
+    if (!CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si, &pi)) return;
+    UniqueHandle thread(pi.hThread);
+    process_ = UniqueHandle(pi.hProcess);
+    pid_ = pi.dwProcessId;
+}
+
+StartedProgram::~StartedProgram() {
+    if (process_ && !ended()) {
+        TerminateProcess(process_.get(), 99);
+        WaitForSingleObject(process_.get(), 5000);
+    }
+}
+
+DWORD StartedProgram::exitCode() const {
+    DWORD code = 0;
+    GetExitCodeProcess(process_.get(), &code);
+    return code;
+}
+
 void Click(HWND control) {
     SendMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, kInside);
     SendMessageW(control, WM_LBUTTONUP, 0, kInside);
@@ -76,6 +101,23 @@ std::wstring RemoteText(HWND hwnd) {
 void SetRemoteText(HWND hwnd, const std::wstring& text) {
     DWORD_PTR result = 0;
     SendMessageTimeoutW(hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_ABORTIFHUNG, 5000, &result);
+}
+
+std::wstring MessageBoxText(HWND box) {
+    HWND label = FindByAutomationId(box, L"lblText");
+    if (!label || !IsWindowVisible(label)) label = FindByAutomationId(box, L"lblSmallText");
+    std::wstring text = RemoteText(label);
+    text.erase(0, text.find_first_not_of(L"\r\n "));
+    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r')) text.pop_back();
+    return text;
+}
+
+HWND NoOrOkButton(HWND box) {
+    for (const wchar_t* name : {L"cmdButton0", L"cmdButton1", L"cmdButton2"}) {
+        HWND b = FindByAutomationId(box, name);
+        if (b && IsWindowVisible(b) && (RemoteText(b) == L"No" || RemoteText(b) == L"OK")) return b;
+    }
+    return nullptr;
 }
 
 }  // namespace tess::test
