@@ -25,5 +25,6 @@ endif()
 
 # The user that scripts/demo plays: drives the real windows of Tessaron.exe.
 add_executable(sql_demo_driver ${CMAKE_CURRENT_SOURCE_DIR}/sql/driver/SqlDemoDriver.cpp)
+target_link_libraries(sql_demo_driver PRIVATE tess_test_windows)
 target_link_options(sql_demo_driver PRIVATE -municode)
 set_target_properties(sql_demo_driver PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${TESS_TEST_DIR})

@@ -78,4 +78,21 @@ void SetRemoteText(HWND hwnd, const std::wstring& text) {
     SendMessageTimeoutW(hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_ABORTIFHUNG, 5000, &result);
 }
 
+std::wstring MessageBoxText(HWND box) {
+    HWND label = FindByAutomationId(box, L"lblText");
+    if (!label || !IsWindowVisible(label)) label = FindByAutomationId(box, L"lblSmallText");
+    std::wstring text = RemoteText(label);
+    text.erase(0, text.find_first_not_of(L"\r\n "));
+    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r')) text.pop_back();
+    return text;
+}
+
+HWND NoOrOkButton(HWND box) {
+    for (const wchar_t* name : {L"cmdButton0", L"cmdButton1", L"cmdButton2"}) {
+        HWND b = FindByAutomationId(box, name);
+        if (b && IsWindowVisible(b) && (RemoteText(b) == L"No" || RemoteText(b) == L"OK")) return b;
+    }
+    return nullptr;
+}
+
 }  // namespace tess::test

@@ -38,4 +38,10 @@ std::wstring RemoteText(HWND hwnd);
 // WM_SETTEXT to a window of any process (an edit box then also sends EN_CHANGE to its parent).
 void SetRemoteText(HWND hwnd, const std::wstring& text);
 
+// The program's message box (MesgBox) of any process: its text (the visible one of its two
+// labels, without the line breaks that place a wrapped text) and its "No" or "OK" button (null
+// when it shows neither).
+std::wstring MessageBoxText(HWND box);
+HWND NoOrOkButton(HWND box);
+
 }  // namespace tess::test

@@ -9,84 +9,19 @@
 #include <cstdio>
 #include <string>
 
+#include "support/WindowDriving.h"
+#include "ui/Window.h"
+
 namespace {
+
+using tess::FindByAutomationId;
+using namespace tess::test;
 
 DWORD gPid = 0;
 
-std::wstring automationIdOf(HWND hwnd) {
-    auto atom = static_cast<ATOM>(reinterpret_cast<ULONG_PTR>(GetPropW(hwnd, L"AutomationId")));
-    wchar_t name[256] = {};
-    if (atom) GlobalGetAtomNameW(atom, name, 256);
-    return name;
-}
+HWND waitTop(const wchar_t* name, DWORD timeoutMs) { return WaitForTopWindow(gPid, name, timeoutMs); }
 
-HWND findTop(const wchar_t* name) {
-    struct S {
-        const wchar_t* name;
-        HWND found;
-    } s{name, nullptr};
-    EnumWindows(
-        [](HWND hwnd, LPARAM lp) -> BOOL {
-            auto* s = reinterpret_cast<S*>(lp);
-            DWORD pid = 0;
-            GetWindowThreadProcessId(hwnd, &pid);
-            if (pid == gPid && IsWindowVisible(hwnd) && automationIdOf(hwnd) == s->name) {
-                s->found = hwnd;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&s));
-    return s.found;
-}
-
-HWND findChild(HWND parent, const wchar_t* name) {
-    struct S {
-        const wchar_t* name;
-        HWND found;
-    } s{name, nullptr};
-    EnumChildWindows(
-        parent,
-        [](HWND hwnd, LPARAM lp) -> BOOL {
-            auto* s = reinterpret_cast<S*>(lp);
-            if (automationIdOf(hwnd) == s->name) {
-                s->found = hwnd;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&s));
-    return s.found;
-}
-
-HWND waitTop(const wchar_t* name, DWORD timeoutMs) {
-    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-    for (;;) {
-        if (HWND h = findTop(name)) return h;
-        if (GetTickCount64() >= deadline) return nullptr;
-        Sleep(100);
-    }
-}
-
-std::wstring textOf(HWND hwnd) {
-    wchar_t buffer[2048] = {};
-    DWORD_PTR r = 0;
-    SendMessageTimeoutW(hwnd, WM_GETTEXT, 2048, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 5000, &r);
-    std::wstring text = buffer;
-    text.erase(0, text.find_first_not_of(L"\r\n "));
-    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r')) text.pop_back();
-    return text;
-}
-
-void setText(HWND hwnd, const std::wstring& text) {
-    DWORD_PTR r = 0;
-    SendMessageTimeoutW(hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_ABORTIFHUNG, 5000, &r);
-}
-
-void click(HWND button) {
-    PostMessageW(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
-    PostMessageW(button, WM_LBUTTONUP, 0, MAKELPARAM(4, 4));
-}
+HWND control(HWND window, const wchar_t* name) { return FindByAutomationId(window, name); }
 
 void say(const std::wstring& text) {
     const int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
@@ -99,6 +34,38 @@ void say(const std::wstring& text) {
 int fail(const wchar_t* what) {
     say(std::wstring(L"demo driver: ") + what);
     return 1;
+}
+
+// From the main window through the login to the database window.
+HWND openDatabaseWindow() {
+    HWND main = waitTop(L"FrmAdvancedBackup", 60000);
+    if (!main) return nullptr;
+    say(L"main window: pressing \"SQL Server Data Transfer\"");
+    PostClick(control(main, L"CmdSQLServerBackup"));
+    HWND login = waitTop(L"frmSQLSvrLogin", 30000);
+    if (!login) return nullptr;
+    HWND server = control(login, L"TxtSQLSrvrName");
+    say(L"login: instance \"" + RemoteText(server) + L"\" offered; using (local), Windows authentication");
+    SetRemoteText(server, L"(local)");
+    PostClick(control(login, L"CmdSQLLogin"));
+    return waitTop(L"frmSQLDataList", 120000);
+}
+
+// Answers No or OK to each message until the question that ends the run.
+bool answerUntilTheLastQuestion() {
+    for (int shown = 0; shown < 10; ++shown) {
+        HWND box = waitTop(L"MesgBox", 600000);
+        if (!box) return false;
+        const std::wstring text = MessageBoxText(box);
+        say(L"message: " + text);
+        if (HWND answer = NoOrOkButton(box)) {
+            say(L"answering " + RemoteText(answer));
+            PostClick(answer);
+        }
+        for (int i = 0; i < 100 && IsWindow(box) && IsWindowVisible(box); ++i) Sleep(100);
+        if (text.rfind(L"Do you want to view the logs", 0) == 0) return true;
+    }
+    return false;
 }
 
 }  // namespace
@@ -114,45 +81,18 @@ int wmain(int argc, wchar_t** argv) {
         return fail(L"Tessaron.exe could not be started");
     gPid = pi.dwProcessId;
 
-    HWND main = waitTop(L"FrmAdvancedBackup", 60000);
-    if (!main) return fail(L"the main window did not appear");
-    say(L"main window: pressing \"SQL Server Data Transfer\"");
-    click(findChild(main, L"CmdSQLServerBackup"));
-    HWND login = waitTop(L"frmSQLSvrLogin", 30000);
-    if (!login) return fail(L"the login window did not appear");
-    say(L"login: instance \"" + textOf(findChild(login, L"TxtSQLSrvrName")) + L"\" offered; using (local), Windows authentication");
-    setText(findChild(login, L"TxtSQLSrvrName"), L"(local)");
-    click(findChild(login, L"CmdSQLLogin"));
-    HWND list = waitTop(L"frmSQLDataList", 120000);
-    if (!list) return fail(L"the database window did not appear");
-    say(L"database window: backup size " + textOf(findChild(list, L"Totalbksetsize")));
-    setText(findChild(list, L"Tempfolder_txt"), argv[2]);
-    setText(findChild(list, L"txtDestination"), argv[3]);
+    HWND list = openDatabaseWindow();
+    if (!list) return fail(L"the SQL Server windows did not open");
+    say(L"database window: backup size " + RemoteText(control(list, L"Totalbksetsize")));
+    SetRemoteText(control(list, L"Tempfolder_txt"), argv[2]);
+    SetRemoteText(control(list, L"txtDestination"), argv[3]);
     say(std::wstring(L"temporary path ") + argv[2] + L", destination " + argv[3] + L": pressing \"Transfer data\"");
-    click(findChild(list, L"CmdSQLNext"));
+    PostClick(control(list, L"CmdSQLNext"));
+    const bool finished = answerUntilTheLastQuestion();
 
-    bool finished = false;
-    for (int shown = 0; shown < 10 && !finished; ++shown) {
-        HWND box = waitTop(L"MesgBox", 600000);
-        if (!box) break;
-        HWND label = findChild(box, L"lblText");
-        if (!label || !IsWindowVisible(label)) label = findChild(box, L"lblSmallText");
-        const std::wstring text = textOf(label);
-        say(L"message: " + text);
-        finished = text.rfind(L"Do you want to view the logs", 0) == 0;
-        for (const wchar_t* name : {L"cmdButton0", L"cmdButton1", L"cmdButton2"}) {
-            HWND b = findChild(box, name);
-            if (b && IsWindowVisible(b) && (textOf(b) == L"No" || textOf(b) == L"OK")) {
-                say(L"answering " + textOf(b));
-                click(b);
-                break;
-            }
-        }
-        for (int i = 0; i < 100 && IsWindow(box) && IsWindowVisible(box); ++i) Sleep(100);
-    }
-    if (HWND l = findTop(L"frmSQLDataList")) click(findChild(l, L"cmdCancel"));
-    Sleep(500);
-    if (HWND m = findTop(L"FrmAdvancedBackup")) click(findChild(m, L"picClose"));
+    PostClick(control(list, L"cmdCancel"));
+    for (int i = 0; i < 50 && FindTopWindow(gPid, L"frmSQLDataList"); ++i) Sleep(100);
+    if (HWND m = FindTopWindow(gPid, L"FrmAdvancedBackup")) PostClick(control(m, L"picClose"));
     if (WaitForSingleObject(pi.hProcess, 15000) != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 0);
     CloseHandle(pi.hProcess);
     CloseHandle(pi.hThread);

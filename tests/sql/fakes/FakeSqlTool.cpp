@@ -14,18 +14,10 @@
 
 namespace {
 
-std::wstring folderOfSelf() {
+std::wstring pathOfSelf() {
     wchar_t path[MAX_PATH];
     GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring p = path;
-    return p.substr(0, p.find_last_of(L'\\'));
-}
-
-std::wstring nameOfSelf() {
-    wchar_t path[MAX_PATH];
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring p = path;
-    return p.substr(p.find_last_of(L'\\') + 1);
+    return path;
 }
 
 std::string narrow(const std::wstring& w) {
@@ -35,12 +27,8 @@ std::string narrow(const std::wstring& w) {
     return s;
 }
 
-void append(const std::wstring& file, const std::string& text) {
-    std::ofstream(file.c_str(), std::ios::binary | std::ios::app) << text;
-}
-
-void write(const std::wstring& file, const std::string& text) {
-    std::ofstream(file.c_str(), std::ios::binary | std::ios::trunc) << text;
+void write(const std::wstring& file, const std::string& text, std::ios::openmode mode = std::ios::trunc) {
+    std::ofstream(file.c_str(), std::ios::binary | mode) << text;
 }
 
 // The script's value for a key, or "ok".
@@ -99,9 +87,10 @@ int runBackup(const std::wstring& folder, int argc, wchar_t** argv) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-    const std::wstring folder = folderOfSelf();
-    const std::wstring self = nameOfSelf();
-    append(folder + L"\\journal.txt", narrow(self) + "|" + narrow(GetCommandLineW()) + "\n");
+    const std::wstring path = pathOfSelf();
+    const std::wstring folder = path.substr(0, path.find_last_of(L'\\'));
+    const std::wstring self = path.substr(folder.size() + 1);
+    write(folder + L"\\journal.txt", narrow(self) + "|" + narrow(GetCommandLineW()) + "\n", std::ios::app);
     int argc = 0;
     wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     if (_wcsicmp(self.c_str(), L"vxsqldblist_tessaron.exe") == 0) return runList(folder);
