@@ -4,6 +4,8 @@
 #include <objbase.h>
 
 #include "app/MainWindow.h"
+#include "exchange/ExchangeDetection.h"
+#include "ui/FileTree.h"
 #include "ui/Tips.h"
 
 namespace tess {
@@ -12,6 +14,8 @@ int RunApplication(HINSTANCE /*instance*/, int showCommand) {
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&icc);
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);  // the help viewer and the shell need it
+    // The file tree marks what a backup set's inventory does not hold.
+    SetBackupSetLookup(exchange::OutsideExchangeBackupSet);
     int exitCode = 0;
     {
         FrmAdvancedBackup main;

@@ -198,4 +198,12 @@ bool clsExchange::ReadExchnageBackupIni(const std::wstring& group, const std::ws
     }
 }
 
+bool OutsideExchangeBackupSet(const std::wstring& setFolder, const std::wstring& group, const std::wstring& database) {
+    const std::wstring ini = setFolder + L"\\ExchBackupINI.ini";
+    if (ParseLeadingInteger(clsExchange::Trf_ReadExchangeProfile(L"BACKEDUP STORAGE GROUPS", L"NOSG", ini)) <= 0)
+        return false;
+    clsExchange exchange;
+    return !exchange.ReadExchnageBackupIni(group, database, ini, database.empty());
+}
+
 }  // namespace tess::exchange

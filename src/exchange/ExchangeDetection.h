@@ -48,10 +48,12 @@ public:
     explicit clsExchange(HelperWaitArgs wait = {}) : wait_(wait) {}
 
     // The presence run: EXCHANGE of ExchTreeInfo.ini afterwards, 0 when missing or empty, and 0
-    // when the wait ended without the helper (then outcome() tells why and the message and the
-    // log line have been given).
+    // when the wait ended without the helper (then outcome() tells why and the program log says
+    // so; the caller's "not available" message, 400 or 21, is the user's).
     int32_t IsExchange();
     // The information run of the wizard's load: afterwards ExchTreeInfo.ini describes the stores.
+    // A wait that ends at its limit, by Esc or without a helper is logged and explained to the
+    // user here.
     HelperOutcome RunInformation();
     // How the last run's wait ended.
     HelperOutcome outcome() const { return outcome_; }
@@ -68,6 +70,11 @@ private:
     HelperWaitArgs wait_;
     HelperOutcome outcome_ = HelperOutcome::kDone;
 };
+
+// For the local file tree: whether an entry of a backup set lies outside what its
+// ExchBackupINI.ini lists (a storage group when `database` is empty, else a database of `group`).
+// A set whose inventory lists no groups marks nothing.
+bool OutsideExchangeBackupSet(const std::wstring& setFolder, const std::wstring& group, const std::wstring& database);
 
 // ExchTreeInfo.ini in the program folder.
 std::wstring TreeInfoPath();

@@ -9,24 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "ui/RunView.h"
+
 namespace tess::exchange {
 
-class ExchangeRunView {
-public:
-    virtual ~ExchangeRunView() = default;
-    // Disables (running) or enables again CmdNext, CmdCancel, btnBrowse, cmdDestination and
-    // lblClose, with the buttons' faces to match.
-    virtual void setRunning(bool running) = 0;
-    // lblRestoreProgress.
-    virtual void setProgressText(const std::wstring& text, bool visible) = 0;
-    // ProgressBar1.
-    virtual void setProgressBarVisible(bool visible) = 0;
-    virtual void setProgress(double percent) = 0;
-    virtual void focusTemporaryBrowse() = 0;
-    // The wizard's window: it keeps painting during the waits, Esc in it cancels them, and the
-    // messages are owned by it.
-    virtual HWND window() const = 0;
-};
+// The wizard's side of the run (lblRestoreProgress is the status line, ProgressBar1 the bar).
+using ExchangeRunView = tess::RunView;
 
 struct ExchangeRunArgs {
     int exchVersion = 0;                  // the ExchVersion setting as an integer

@@ -7,21 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "ui/RunView.h"
+
 namespace tess::sql {
 
-class RunView {
-public:
-    virtual ~RunView() = default;
-    // Disables (running) or enables again the Browse, Transfer data and Close controls and the
-    // close box, with the buttons' faces to match.
-    virtual void setRunning(bool running) = 0;
-    virtual void setProgressText(const std::wstring& text, bool visible) = 0;
-    virtual void setProgressBarVisible(bool visible) = 0;
-    virtual void setProgress(double percent) = 0;
-    virtual void focusTemporaryBrowse() = 0;
-    // Esc here cancels the waits and the copy.
-    virtual HWND window() const = 0;
-};
+using RunView = tess::RunView;
 
 struct RunInput {
     std::wstring temporaryPath;              // Tempfolder_txt

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <exception>
 
+#include "common/Files.h"
 #include "common/Log.h"
 #include "common/Registry.h"
 #include "common/Settings.h"
@@ -27,10 +28,30 @@ constexpr const wchar_t* kTreeImageKeys[] = {L"folder",         L"openfolder", L
 
 std::wstring reasonOf(const std::exception& e) { return FromAnsi(e.what()); }
 
+BackupSetEntryOutside gBackupSetLookup;
+
+// A backup set folder holds the helper's inventory.
+bool isBackupSetFolder(const std::wstring& folder) { return FileExists(JoinPath(folder, L"ExchBackupINI.ini")); }
+
 std::wstring lastComponent(std::wstring_view path) {
     while (!path.empty() && path.back() == L'\\') path.remove_suffix(1);
     size_t cut = path.find_last_of(L'\\');
     return std::wstring(cut == std::wstring_view::npos ? path : path.substr(cut + 1));
+}
+
+// Where a listed folder lies in a backup set: the set folder itself (group empty), one of its
+// storage groups, or nowhere (folder empty).
+struct BackupSetPlace {
+    std::wstring folder;
+    std::wstring group;
+};
+BackupSetPlace backupSetPlaceOf(const std::wstring& listed) {
+    if (!gBackupSetLookup) return {};
+    const std::wstring bare = !listed.empty() && listed.back() == L'\\' ? listed.substr(0, listed.size() - 1) : listed;
+    if (isBackupSetFolder(bare)) return {bare, L""};
+    const std::wstring parent = ParentFolder(bare);
+    if (!parent.empty() && isBackupSetFolder(parent)) return {parent, lastComponent(bare)};
+    return {};
 }
 
 bool isGreyFolder(int image) {
@@ -315,6 +336,8 @@ std::vector<std::wstring> TreeViewControl::GetLocalFolderContents(const std::wst
     return records;
 }
 
+void SetBackupSetLookup(BackupSetEntryOutside lookup) { gBackupSetLookup = std::move(lookup); }
+
 void TreeViewControl::PopulateLocalFolder(HWND tree, HTREEITEM node, bool foldersOnly) {
     TraceScope trace(L"PopulateLocalFolder");
     try {
@@ -327,13 +350,20 @@ void TreeViewControl::PopulateLocalFolder(HWND tree, HTREEITEM node, bool folder
         int folderImage = iconIndex(grey ? L"foldergray" : L"folder");
         int fileImage = iconIndex(grey ? L"gray" : L"file");
         std::vector<std::wstring> records = GetLocalFolderContents(folder, foldersOnly);
+        // Inside a backup set, what its inventory does not list is shown grey.
+        const BackupSetPlace set = grey ? BackupSetPlace{} : backupSetPlaceOf(folder);
         SendMessageW(tree, WM_SETREDRAW, FALSE, 0);
         for (auto& record : records) {
             EntryRecord e = ParseEntryRecord(record);
             bool isFolder = !e.path.empty() && e.path.back() == L'\\';
             std::wstring name = lastComponent(e.path);
-            AddTreeItem(tree, node, {std::move(record), {e.size, e.date}, false}, name,
-                        isFolder ? folderImage : fileImage, isFolder);
+            bool outside = false;
+            if (!set.folder.empty() && (isFolder || !set.group.empty())) {
+                const std::wstring stem = isFolder ? name : name.substr(0, name.rfind(L'.'));
+                outside = set.group.empty() ? gBackupSetLookup(set.folder, name, L"") : gBackupSetLookup(set.folder, set.group, stem);
+            }
+            const int image = outside ? iconIndex(isFolder ? L"foldergray" : L"gray") : isFolder ? folderImage : fileImage;
+            AddTreeItem(tree, node, {std::move(record), {e.size, e.date}, false}, name, image, isFolder);
         }
         SendMessageW(tree, WM_SETREDRAW, TRUE, 0);
         if (records.empty()) setHasChildren(tree, node, false);  // the expand button goes away

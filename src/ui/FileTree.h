@@ -70,6 +70,14 @@ struct TimeZoneLabel {
 };
 TimeZoneLabel ParseTimeStampSetting(std::wstring_view value);
 
+// Whether an entry of a backup set lies outside what the set holds, so that the tree shows it
+// grey: a folder directly in the set folder (a storage group; `database` empty) or an entry of
+// such a folder (a database of that group). The program installs the Exchange inventory lookup;
+// without one nothing is greyed.
+using BackupSetEntryOutside =
+    std::function<bool(const std::wstring& setFolder, const std::wstring& group, const std::wstring& database)>;
+void SetBackupSetLookup(BackupSetEntryOutside lookup);
+
 // ---- The tree filler ----
 
 class TreeViewControl {

@@ -1,10 +1,15 @@
-// The Exchange transfer's decisions: version mapping, helper choice, the helpers' command lines,
-// the job list, the set log rewritten for the report, and the backup set inventory lookup.
+// The Exchange transfer's decisions: version mapping, the helpers' command lines, the job list,
+// the set log rewritten for the report, the backup set inventory, and the run's input checks.
+// The helpers' real runs are the end-to-end tests' (tests/e2e/ExchangeE2ETest.cpp).
 #include <gtest/gtest.h>
 
-#include <map>
 
+#include "common/Files.h"
+#include "exchange/ExchangeDetection.h"
 #include "exchange/ExchangeLogic.h"
+#include "exchange/ExchangeRun.h"
+#include "support/TestSupport.h"
+#include "ui/MessageBox.h"
 
 namespace tess::exchange {
 namespace {
@@ -34,26 +39,6 @@ TEST(ExchangeLogic, VersionFromTheInstalledFiles) {
     }
     EXPECT_EQ(ExifsPath(L"C:\\windows\\system32\\"), L"C:\\windows\\system32\\Drivers\\exifs.sys");
     EXPECT_EQ(ExifsPath(L"C:\\windows\\system32"), L"C:\\windows\\system32\\Drivers\\exifs.sys");
-}
-
-TEST(ExchangeLogic, QueryCommandLinesByVersion) {
-    const std::wstring program = L"C:\\Program Files\\Tessaron";
-    struct Case {
-        int version;
-        bool presence;
-        const wchar_t* line;
-    } cases[] = {
-        {2000, true, L"\"C:\\Program Files\\Tessaron\\ostrovaExchBkp_tessaron.exe\" 3"},
-        {2003, false, L"\"C:\\Program Files\\Tessaron\\ostrovaExchBkp_tessaron.exe\" 0"},
-        {2007, true, L"\"C:\\Program Files\\Tessaron\\ostrova64ExchBkp_tessaron.exe\" 3"},
-        {2010, true, L"\"C:\\\\Program Files\\\\Tessaron\\\\ostrova2010ExchBkp_tessaron.exe\" 0"},
-        {2013, false, L"\"C:\\\\Program Files\\\\Tessaron\\\\ostrova2013ExchBkp_tessaron.exe\" 0"},
-        {0, false, L"\"C:\\Program Files\\Tessaron\\ostrovaExchBkp_tessaron.exe\" 0"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.version);
-        EXPECT_EQ(QueryCommandLine(c.version, program, c.presence), c.line);
-    }
 }
 
 TEST(ExchangeLogic, BackupCommandLinesByVersion) {
@@ -118,33 +103,69 @@ TEST(ExchangeLogic, ShippingTexts) {
     EXPECT_EQ(ShippedPart(L"D:\\Tmp\\other\\a.edb"), L"");
 }
 
-TEST(ExchangeLogic, BackupInventoryLookup) {
-    std::map<std::pair<std::wstring, std::wstring>, std::wstring> ini = {
-        {{L"BACKEDUP STORAGE GROUPS", L"NOSG"}, L"2"},
-        {{L"BACKEDUP STORAGE GROUPS", L"SG1"}, L"First Group "},
-        {{L"BACKEDUP STORAGE GROUPS", L"SG2"}, L"Second"},
-        {{L"BKP INFO OF->First Group", L"NODB"}, L"1"},
-        {{L"BKP INFO OF->First Group", L"DB1"}, L"Mailbox Store"},
-    };
-    const IniReader read = [&](const std::wstring& s, const std::wstring& k) {
-        auto it = ini.find({s, k});
-        return it == ini.end() ? std::wstring() : it->second;
-    };
+// The inventory lookup behind the file tree's grey entries, read from a real INI file.
+TEST(ExchangeLogic, BackupSetInventory) {
+    test::TempDir set(L"set");
+    test::WriteBytes(set.file(L"ExchBackupINI.ini"),
+                     "[BACKEDUP STORAGE GROUPS]\r\nNOSG=2\r\nSG1=First Group \r\nSG2=Second\r\n"
+                     "[BKP INFO OF->First Group]\r\nNODB=1\r\nDB1=Mailbox Store\r\n");
     struct Case {
-        const wchar_t* group;
-        const wchar_t* database;
-        bool groupOnly, holds;
+        const wchar_t *group, *database;
+        bool outside;
     } cases[] = {
-        {L"first group", L"", true, true},      {L"Third", L"", true, false},
-        {L"First Group", L"MAILBOX STORE", false, true}, {L"first group", L"Mailbox Store", false, false},
-        {L"Second", L"Mailbox Store", false, false},
+        {L"FIRST GROUP", L"", false},  // groups ignore case
+        {L"Third", L"", true},
+        {L"First Group", L"MAILBOX STORE", false},
+        {L"first group", L"Mailbox Store", true},  // a database's group must match exactly
+        {L"Second", L"Mailbox Store", true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::wstring(c.group) + L"/" + c.database);
-        EXPECT_EQ(BackupIniHolds(read, c.group, c.database, c.groupOnly), c.holds);
+        EXPECT_EQ(OutsideExchangeBackupSet(set.path(), c.group, c.database), c.outside);
     }
-    ini.erase({L"BACKEDUP STORAGE GROUPS", L"NOSG"});
-    EXPECT_FALSE(BackupIniHolds(read, L"First Group", L"", true));
+    test::WriteBytes(set.file(L"ExchBackupINI.ini"), "[BACKEDUP STORAGE GROUPS]\r\nSG1=First Group\r\n");
+    EXPECT_FALSE(OutsideExchangeBackupSet(set.path(), L"Other", L""));  // no NOSG: nothing is marked
+}
+
+class NoView : public ExchangeRunView {
+public:
+    void setRunning(bool) override {}
+    void setProgressText(const std::wstring&, bool) override {}
+    void setProgressBarVisible(bool) override {}
+    void setProgress(double) override {}
+    void focusTemporaryBrowse() override {}
+    HWND window() const override { return nullptr; }
+};
+
+TEST(ExchangeRun, InputChecksStopBeforeAnythingRuns) {
+    test::ScopedProgramFolder program(L"exch");
+    std::vector<std::wstring> shown;
+    SetMessageHookForTesting([&](const MessageCall& call) {
+        shown.push_back(call.text);
+        return kResultOk;
+    });
+    NoView view;
+    struct Case {
+        const wchar_t *temporary, *destination;
+        std::vector<std::wstring> selection;
+        int message;
+    } cases[] = {
+        {L"E:\\x\\", L"E:\\x", {L"x"}, 571},
+        {L"", L"E:\\x", {L"x"}, 573},
+        {L"C:\\t", L"", {L"x"}, 573},
+        {L"  ", L"", {L"x"}, 573},
+        {program.path().c_str(), L"E:\\x", {}, 20},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.message);
+        EXPECT_EQ(CmdNext({2007, c.selection, c.temporary, c.destination, &view}).messageCode, c.message);
+    }
+    ExchangeRunResult result;
+    EXPECT_FALSE(DoExchangeBackup({2007, {L"x"}, L" ", L"E:\\x", &view}, &result));  // Enter with no temporary path
+    EXPECT_EQ(result.messageCode, 19);
+    EXPECT_EQ(shown.size(), 6u);
+    EXPECT_FALSE(FileExists(program.common(L"TmpExchangeBackupSet.txt")));
+    SetMessageHookForTesting(nullptr);
 }
 
 }  // namespace

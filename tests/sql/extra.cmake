@@ -19,7 +19,7 @@ endif()
 # own prefix and runs them there.
 if(TARGET test_e2e)
   add_test(NAME test_e2e_sql_demo_machine
-           COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/sql/e2e-in-demo-machine.sh ${CMAKE_BINARY_DIR})
+           COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/e2e/in-demo-machine.sh ${CMAKE_BINARY_DIR} e2e-sql SqlEndToEnd.*)
   set_tests_properties(test_e2e_sql_demo_machine PROPERTIES TIMEOUT 1200 RESOURCE_LOCK wineprefix)
 endif()
 

@@ -3,8 +3,9 @@
 // ticked there) or the 2010/2013 database list (whose databases it ticks with the keyboard),
 // fills in the two folders, presses "Transfer data" and answers the message boxes (No to viewing
 // the log), then closes the program. Prints what it sees, each message as "message: <text>".
-// Exit code 0 when the run reached its last question, 3 when a message ended the way before the
-// wizard opened (399, 400), 1 otherwise.
+// Exit code 0 when the run reached its last question, 2 when it ended without it (a stop at a
+// time limit, Esc, a full drive), 3 when a message ended the way before the wizard opened (399,
+// 400), 1 otherwise.
 // Usage: exchange_demo_driver.exe <program folder> <temporary folder> <destination folder>
 #include <windows.h>
 #include <commctrl.h>
@@ -111,13 +112,22 @@ int drive(const wchar_t* temporary, const wchar_t* destination) {
     SetRemoteText(child(wizard, L"Tempfolder_txt"), temporary);
     SetRemoteText(child(wizard, L"txtDestination"), destination);
     say(std::wstring(L"temporary path ") + temporary + L", destination " + destination + L": pressing \"Transfer data\"");
-    PostClick(child(wizard, L"CmdNext"));
-    for (int shown = 0; shown < 10; ++shown) {
-        HWND box = WaitForTopWindow(gPid, L"MesgBox", 1800000);
-        if (!box) break;
-        if (answer(box).rfind(L"Do you want to view the logs", 0) == 0) return 0;
+    HWND transfer = child(wizard, L"CmdNext");
+    PostClick(transfer);
+    bool started = false;
+    for (ULONGLONG deadline = GetTickCount64() + 1800000; GetTickCount64() < deadline; Sleep(100)) {
+        if (HWND box = FindTopWindow(gPid, L"MesgBox")) {
+            if (answer(box).rfind(L"Do you want to view the logs", 0) == 0) return 0;
+            continue;
+        }
+        // The run disables the button while it works and enables it again when it ends.
+        if (!IsWindowEnabled(transfer)) started = true;
+        else if (started) {
+            say(L"the run ended without the question about the logs");
+            return 2;
+        }
     }
-    return fail(L"the transfer did not reach its last question");
+    return fail(L"the transfer did not end");
 }
 
 }  // namespace

@@ -1,0 +1,26 @@
+#pragma once
+// What a transfer run needs of the wizard window that starts it (the SQL Server database window,
+// the Exchange wizard): the run decides, the window shows.
+#include <windows.h>
+
+#include <string>
+
+namespace tess {
+
+class RunView {
+public:
+    virtual ~RunView() = default;
+    // Disables (running) or enables again the Browse, Transfer data and Close controls and the
+    // close box, with the buttons' faces to match.
+    virtual void setRunning(bool running) = 0;
+    // The status line of the run.
+    virtual void setProgressText(const std::wstring& text, bool visible) = 0;
+    virtual void setProgressBarVisible(bool visible) = 0;
+    virtual void setProgress(double percent) = 0;
+    virtual void focusTemporaryBrowse() = 0;
+    // The window keeps painting during the waits, Esc in it cancels them and the copy, and the
+    // messages are owned by it.
+    virtual HWND window() const = 0;
+};
+
+}  // namespace tess
