@@ -16,7 +16,7 @@
 
 namespace tess::exchange {
 
-class FrmExchange : public Window, public ExchangeRunView {
+class FrmExchange : public Window, public RunView {
 public:
     enum Id {
         kCapbar = 200, kTitleImage, kTitle, kHelp, kClose, kInfoImage, kInfo, kServer, kTree, kList, kLabel2, kTemp,
@@ -46,7 +46,7 @@ public:
     void localBackup();
     const ExchangeRunResult& lastRun() const { return lastRun_; }
 
-    // ExchangeRunView
+    // RunView
     void setRunning(bool running) override;
     void setProgressText(const std::wstring& text, bool visible) override;
     void setProgressBarVisible(bool visible) override;
