@@ -1,9 +1,10 @@
 // The main window's call points into the wizards and companion runs. The SQL Server and Exchange
-// wizards are wired; the SharePoint transfer and the feedback window are connected here as they
-// land, and nowhere else.
+// wizards and the feedback window are wired; the SharePoint transfer is connected here as it
+// lands, and nowhere else.
 #include "app/MainWindow.h"
 #include "exchange/ExchangeDetection.h"
 #include "exchange/FrmExchange.h"
+#include "feedback/FrmErrorReport1.h"
 #include "sql/SqlWizard.h"
 
 namespace tess {
@@ -27,6 +28,6 @@ void FrmAdvancedBackup::openExchangeWizard() { exchange::RunExchangeWizard(hwnd(
 void FrmAdvancedBackup::runSharePointTransfer() {}
 
 // frmErrorReport1, modal over the main window.
-void FrmAdvancedBackup::openErrorReport() {}
+void FrmAdvancedBackup::openErrorReport() { feedback::RunErrorReport(hwnd(), {}); }
 
 }  // namespace tess

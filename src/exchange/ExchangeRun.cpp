@@ -154,11 +154,9 @@ ExchangeRunResult CmdNext(const ExchangeRunArgs& args) {
 
 std::optional<std::wstring> btnBrowse_Click(HWND owner) {
     for (;;) {
-        SelectedPath().clear();
-        BrowseFlags().exchangeTemp = true;
-        ShowLocalFileBrowse(owner);
-        std::wstring folder = Trim(SelectedPath());
-        SelectedPath().clear();
+        BrowsePurpose purpose;
+        purpose.exchangeTemp = true;
+        std::wstring folder = Trim(ShowLocalFileBrowse(owner, purpose));
         if (folder.empty()) return std::nullopt;
         const std::wstring root = DriveRootOf(folder);
         if (!IsDriveReady(root)) {

@@ -333,8 +333,10 @@ void FrmExchange::chooseTemporary() {
 
 void FrmExchange::chooseDestination() {
     if (busy_) return;
-    BrowseFlags().transferDestination = true;
-    if (const auto folder = ChooseTransferFolder(true, hwnd())) SetWindowTextW(control(kDestination), folder->c_str());
+    browsePurpose_.transferDestination = true;
+    const ChosenFolder chosen = ChooseTransferFolder(hwnd(), {true, browsePurpose_});
+    browsePurpose_ = chosen.purposeAfter;
+    if (chosen.boxText) SetWindowTextW(control(kDestination), chosen.boxText->c_str());
 }
 
 void FrmExchange::setRunning(bool running) {

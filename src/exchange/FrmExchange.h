@@ -12,6 +12,7 @@
 
 #include "exchange/ExchangeRun.h"
 #include "exchange/StorageTree.h"
+#include "ui/BrowseDialog.h"
 #include "ui/Window.h"
 
 namespace tess::exchange {
@@ -82,6 +83,7 @@ private:
     std::vector<std::wstring> databases_;
     std::vector<std::wstring> selection_;
     ExchangeRunResult lastRun_;
+    BrowsePurpose browsePurpose_;  // what the last browse left, for the next one
     bool listMode_ = false;
     bool loaded_ = false;
     bool busy_ = true;  // loading or running: the buttons do nothing

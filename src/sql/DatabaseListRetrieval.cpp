@@ -170,7 +170,6 @@ bool ListFileHasContent(const std::wstring& path) {
 ListResult RetrieveDatabaseList(const ListRequest& request) {
     DeleteFileIfExists(CommonDataFile(L"SQLSrvdbList.txt"), true);
     EnsureCommonDataFolder();
-    SetSqlServerName(request.server);
     const AuthMode mode = ChooseAuthMode(request.user, request.password);
     ResetWaitCancel();
     return OSMajorVersion() >= 6 ? runTool(request, mode) : runLibrary(request, mode);

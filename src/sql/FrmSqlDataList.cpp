@@ -68,14 +68,23 @@ void addColumn(HWND list, int index, const wchar_t* caption, int width, int form
 
 }  // namespace
 
-FrmSQLDataList::FrmSQLDataList() : Window(L"frmSQLDataList", {0, 0, 600, 556}) {}
-
-FrmSQLDataList::~FrmSQLDataList() = default;
+FrmSQLDataList::FrmSQLDataList(DataListArgs args)
+    : SqlWindow(L"frmSQLDataList", {0, 0, 600, 556}, true),
+      server_(std::move(args.server)),
+      rows_(std::move(args.databases)) {}
 
 bool FrmSQLDataList::onCreate() {
-    addControls(kLayout);
-    setAltKeys({{'B', kTempBrowse}, {'W', kDestinationBrowse}, {'T', kTransfer}, {'C', kCancel}});
-    setUpCaption(kTitleText);
+    loadFrame(kLayout, kTitleText, {{'B', kTempBrowse}, {'W', kDestinationBrowse}, {'T', kTransfer}, {'C', kCancel}});
+    styleLabels();
+    setUpLists();
+    // Window load: the folders from the settings, the list, the total.
+    loadFolders();
+    LoadLstSQLServerDB();
+    showControl(kProgressText, false);
+    return true;
+}
+
+void FrmSQLDataList::styleLabels() {
     if (auto* help = label(kHelp)) {
         help->setColor(skin::kBandText);
         help->setClickable(true);
@@ -84,7 +93,9 @@ bool FrmSQLDataList::onCreate() {
     if (auto* hint = label(kCancelHint)) hint->setColor(skin::kMuted);
     if (auto* note = label(kLabel6)) note->setColor(skin::kMuted);
     showControl(kCancelHint, false);
+}
 
+void FrmSQLDataList::setUpLists() {
     HWND list = control(kList);
     SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
                  LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
@@ -93,33 +104,21 @@ bool FrmSQLDataList::onCreate() {
     addColumn(control(kSchList), 0, L"Full Path", scale(380));
     addColumn(control(kSchList), 1, L"Size", scale(150));
     SendMessageW(control(kProgress), PBM_SETRANGE32, 0, kProgressSteps);
+}
 
-    // Window load: buttons normal, the folders from the settings, the list, the total.
-    resetButtonFaces();
-    const std::wstring suffix = ServerKeySuffix(SqlServerName());
+void FrmSQLDataList::loadFolders() {
+    const std::wstring suffix = ServerKeySuffix(server_);
     std::wstring temporary = Trim(Trf_ReadUserProfile(L"SQLTEMP" + suffix));
     SetWindowTextW(control(kDestination), Trim(Trf_ReadUserProfile(L"SQLDEST" + suffix)).c_str());
     if (IsBlank(temporary)) temporary = Trim(Trf_ReadUserProfile(L"SQLTEMP"));
     SetWindowTextW(control(kTemp), temporary.c_str());
-    LoadLstSQLServerDB();
-    showControl(kProgressText, false);
-    RoundedBorder(hwnd(), name());
-    return true;
 }
-
-void FrmSQLDataList::paintBackground(HDC dc, const RECT& client) {
-    FillRect(dc, &client, brush(skin::kBody));
-    SetImagetoScreen(dc, client, dpi());
-}
-
-std::wstring FrmSQLDataList::text(int id) const { return WindowText(control(id)); }
 
 void FrmSQLDataList::LoadLstSQLServerDB() {
     TraceScope scope(L"LoadLstSQLServerDB");
     HWND list = control(kList);
     loading_ = true;  // checking rows while filling must not run Recalculate (and its 179) per row
     SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
-    rows_ = ParseDatabaseList(ReadAnsiText(CommonDataFile(L"SQLSrvdbList.txt")));
     for (size_t i = 0; i < rows_.size(); ++i) {
         const DatabaseRow& row = rows_[i];
         LVITEMW item{};
@@ -160,8 +159,10 @@ void FrmSQLDataList::onItemChanged(const NMLISTVIEW& change) {
 }
 
 void FrmSQLDataList::chooseFolder(bool destination) {
-    const auto folder = ChooseTransferFolder(destination, hwnd());
-    if (folder) SetWindowTextW(control(destination ? kDestination : kTemp), folder->c_str());
+    (destination ? browsePurpose_.transferDestination : browsePurpose_.sqlTemp) = true;
+    const ChosenFolder chosen = ChooseTransferFolder(hwnd(), {destination, browsePurpose_});
+    browsePurpose_ = chosen.purposeAfter;
+    if (chosen.boxText) SetWindowTextW(control(destination ? kDestination : kTemp), chosen.boxText->c_str());
 }
 
 void FrmSQLDataList::showHelp() { ShowHelpFile(hwnd(), L"TessaronHelp.chm::/MS_SQL_Server_Backup.htm"); }
@@ -171,7 +172,7 @@ void FrmSQLDataList::CmdSQLNext_Click() {
     RunInput input;
     input.temporaryPath = text(kTemp);
     input.destination = text(kDestination);
-    input.serverName = SqlServerName();
+    input.serverName = server_;
     for (const auto& row : rows_)
         if (row.checked) input.databases.push_back(row.name);
     SendMessageW(control(kSchList), LVM_DELETEALLITEMS, 0, 0);
@@ -212,11 +213,9 @@ void FrmSQLDataList::onCommand(int id, int, HWND) {
             Recalculate();
             break;
         case kTempBrowse:
-            BrowseFlags().sqlTemp = true;
             chooseFolder(false);
             break;
         case kDestinationBrowse:
-            BrowseFlags().transferDestination = true;
             chooseFolder(true);
             break;
         case kTransfer:
@@ -232,12 +231,6 @@ void FrmSQLDataList::onCommand(int id, int, HWND) {
         default:
             break;
     }
-}
-
-std::optional<ControlColors> FrmSQLDataList::controlColors(UINT msg, HWND) const {
-    if (msg == WM_CTLCOLOREDIT) return ControlColors{RGB(255, 255, 255)};
-    if (msg == WM_CTLCOLORSTATIC) return ControlColors{skin::kBody};
-    return std::nullopt;
 }
 
 LRESULT FrmSQLDataList::onMessage(UINT msg, WPARAM wp, LPARAM lp) {
@@ -256,9 +249,10 @@ LRESULT FrmSQLDataList::onMessage(UINT msg, WPARAM wp, LPARAM lp) {
     return Window::onMessage(msg, wp, lp);
 }
 
-void RunSqlDataList(HWND owner) {
-    FrmSQLDataList window;
-    window.runModal(owner);
+std::optional<RunReport> RunSqlDataList(HWND owner, const DataListArgs& args) {
+    FrmSQLDataList window(args);
+    if (!window.runModal(owner)) return std::nullopt;
+    return window.lastRun();
 }
 
 }  // namespace tess::sql

@@ -10,11 +10,17 @@
 
 #include "sql/SqlLogic.h"
 #include "sql/SqlTransferRun.h"
-#include "ui/Window.h"
+#include "sql/SqlWindow.h"
+#include "ui/BrowseDialog.h"
 
 namespace tess::sql {
 
-class FrmSQLDataList : public Window, public RunView {
+struct DataListArgs {
+    std::wstring server;                 // the server the login settled on (normalised)
+    std::vector<DatabaseRow> databases;  // the login's list
+};
+
+class FrmSQLDataList : public SqlWindow, public RunView {
 public:
     enum Id {
         kCapbar = 200, kTitleImage, kTitleText, kHelp, kClose, kLabel5, kLabel2, kList, kLabel1, kTotal, kRecalculate,
@@ -22,14 +28,14 @@ public:
         kCancelHint, kTransfer, kCancel, kSchList, kSchLabel, kSchCombo,
     };
 
-    FrmSQLDataList();
-    ~FrmSQLDataList() override;
+    explicit FrmSQLDataList(DataListArgs args);
 
     void LoadLstSQLServerDB();
     void Recalculate();
     void CmdSQLNext_Click();
     const std::vector<DatabaseRow>& rows() const { return rows_; }
-    const RunReport& lastRun() const { return lastRun_; }
+    // The report of the last "Transfer data" run, nothing before one.
+    const std::optional<RunReport>& lastRun() const { return lastRun_; }
 
     // RunView
     void setRunning(bool running) override;
@@ -43,23 +49,26 @@ protected:
     bool onCreate() override;
     LRESULT onMessage(UINT msg, WPARAM wp, LPARAM lp) override;
     void onCommand(int id, int code, HWND control) override;
-    std::optional<ControlColors> controlColors(UINT msg, HWND child) const override;
     void onClose() override;
-    void paintBackground(HDC dc, const RECT& client) override;
 
 private:
+    void styleLabels();
+    void setUpLists();
+    void loadFolders();
     void chooseFolder(bool destination);
     void showHelp();
     void onItemChanged(const NMLISTVIEW& change);
-    std::wstring text(int id) const;
 
+    std::wstring server_;
     std::vector<DatabaseRow> rows_;
-    RunReport lastRun_;
+    std::optional<RunReport> lastRun_;
+    BrowsePurpose browsePurpose_;
     bool loading_ = false;
     bool running_ = false;
 };
 
-// Shows the database window modally, owned by the main window.
-void RunSqlDataList(HWND owner);
+// Shows the database window modally, owned by the main window; the report of the last run made
+// in it, nothing when the user closed it without one.
+std::optional<RunReport> RunSqlDataList(HWND owner, const DataListArgs& args);
 
 }  // namespace tess::sql

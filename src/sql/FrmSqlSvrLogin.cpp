@@ -2,8 +2,10 @@
 
 #include <commctrl.h>
 
+#include "common/Files.h"
 #include "common/Log.h"
 #include "common/MessageCatalog.h"
+#include "common/ProgramPaths.h"
 #include "common/Text.h"
 #include "sql/InstanceDiscovery.h"
 #include "sql/SqlLogic.h"
@@ -55,16 +57,27 @@ void addTip(HWND tips, HWND owner, HWND control, const wchar_t* text) {
 
 }  // namespace
 
-FrmSQLSvrLogin::FrmSQLSvrLogin() : Window(L"frmSQLSvrLogin", {0, 0, 420, 300}) {}
+LoginCheck CheckLoginClick(const LoginFields& fields, const std::wstring& computerName) {
+    LoginCheck check;
+    const std::wstring server = Trim(fields.server);
+    check.messageCode = LocalServerCheck(server, computerName);
+    if (check.messageCode) return check;
+    ListRequest request;
+    request.server = NormaliseServerName(server);
+    request.user = Trim(fields.user);
+    request.password = Trim(fields.password);
+    check.request = request;
+    return check;
+}
+
+FrmSQLSvrLogin::FrmSQLSvrLogin() : SqlWindow(L"frmSQLSvrLogin", {0, 0, 420, 300}, false) {}
 
 FrmSQLSvrLogin::~FrmSQLSvrLogin() {
     if (tips_) DestroyWindow(tips_);
 }
 
 bool FrmSQLSvrLogin::onCreate() {
-    addControls(kLayout);
-    setAltKeys({{'R', kRefresh}, {'L', kLogin}, {'C', kCancel}});
-    setUpCaption(kTitle);
+    loadFrame(kLayout, kTitle, {{'R', kRefresh}, {'L', kLogin}, {'C', kCancel}});
     if (auto* status = label(kStatus)) status->setColor(skin::kMuted);
     SendMessageW(control(kUser), EM_LIMITTEXT, 128, 0);
     SendMessageW(control(kPassword), EM_LIMITTEXT, 128, 0);
@@ -77,24 +90,15 @@ bool FrmSQLSvrLogin::onCreate() {
         addTip(tips_, hwnd(), button(kLogin) ? button(kLogin)->hwnd() : nullptr, L"MS SQL Server Login");
     }
 
-    // Window load: Windows authentication, the buttons normal, the instances, the boxes greyed.
+    // Window load: Windows authentication, the instances, the boxes greyed.
     CheckDlgButton(hwnd(), kOptSql, BST_UNCHECKED);
     CheckDlgButton(hwnd(), kOptWin, BST_CHECKED);
-    resetButtonFaces();
     computerName_ = LocalComputerName();
     wow64_ = IsWow64Process();
     fillInstances();
     setBoxesEnabled(false, true);
-    RoundedBorder(hwnd(), name());
     return true;
 }
-
-void FrmSQLSvrLogin::paintBackground(HDC dc, const RECT& client) {
-    FillRect(dc, &client, brush(skin::kBody));
-    SetImagetoScreenSmall(dc, client, dpi());
-}
-
-std::wstring FrmSQLSvrLogin::text(int id) const { return WindowText(control(id)); }
 
 void FrmSQLSvrLogin::fillInstances() {
     HWND combo = control(kServer);
@@ -157,18 +161,24 @@ void FrmSQLSvrLogin::setWaiting(bool waiting) {
 void FrmSQLSvrLogin::CmdSQLLogin_Click() {
     if (waiting_) return;
     WriteTrace(L"Enter CmdSQLLogin_Click");
-    const std::wstring user = Trim(text(kUser));
-    const std::wstring password = Trim(text(kPassword));
-    std::wstring server = Trim(text(kServer));
-    if (const int code = LocalServerCheck(server, computerName_)) {
-        ShowMessage(GetMessageText(code), kIconInformation, kButtonsOk);
+    LoginCheck check = CheckLoginClick({text(kServer), text(kUser), text(kPassword)}, computerName_);
+    if (check.messageCode) {
+        ShowMessage(GetMessageText(check.messageCode), kIconInformation, kButtonsOk);
         return;
     }
-    ListRequest request;
-    request.server = NormaliseServerName(server);
-    request.user = user;
-    request.password = password;
-    request.owner = hwnd();
+    check.request->owner = hwnd();
+    const ListResult result = retrieve(*check.request);
+    if (result.outcome == ListOutcome::kSuccess) {
+        result_ = LoginResult{check.request->server,
+                              ParseDatabaseList(ReadAnsiText(CommonDataFile(L"SQLSrvdbList.txt")))};
+        endModal();
+        return;
+    }
+    reportFailure(result, check.request->server);
+    WriteTrace(L"Exit CmdSQLLogin_Click");
+}
+
+ListResult FrmSQLSvrLogin::retrieve(const ListRequest& request) {
     setWaiting(true);
     HCURSOR previous = SetCursor(LoadCursor(nullptr, IDC_WAIT));
     ListResult result;
@@ -180,16 +190,10 @@ void FrmSQLSvrLogin::CmdSQLLogin_Click() {
     }
     SetCursor(previous);
     setWaiting(false);
-    if (result.outcome == ListOutcome::kSuccess) {
-        loggedIn_ = true;
-        endModal();
-        return;
-    }
-    reportFailure(result);
-    WriteTrace(L"Exit CmdSQLLogin_Click");
+    return result;
 }
 
-void FrmSQLSvrLogin::reportFailure(const ListResult& result) {
+void FrmSQLSvrLogin::reportFailure(const ListResult& result, const std::wstring& server) {
     switch (result.outcome) {
         case ListOutcome::kFailed:
             if (ShowsFailureReason(result.mode, result.reason)) ShowMessage(result.reason, kIconInformation, kButtonsOk);
@@ -201,12 +205,12 @@ void FrmSQLSvrLogin::reportFailure(const ListResult& result) {
             break;
         case ListOutcome::kTimedOut:
             WriteTrace(L"Error in SQL login, Reason : no database list within the time limit");
-            WriteLog(L"The database list of '" + SqlServerName() + L"' did not arrive within the time limit.", kLogError);
+            WriteLog(L"The database list of '" + server + L"' did not arrive within the time limit.", kLogError);
             ShowMessage(ListTimeoutText(ListWaitLimitMs()), kIconWarning, kButtonsOk);
             break;
         case ListOutcome::kCancelled:
             WriteTrace(L"Error in SQL login, Reason : cancelled by the user");
-            WriteLog(L"The retrieval of the database list of '" + SqlServerName() + L"' was cancelled.", kLogError);
+            WriteLog(L"The retrieval of the database list of '" + server + L"' was cancelled.", kLogError);
             ShowMessage(ListCancelledText(), kIconInformation, kButtonsOk);
             break;
         case ListOutcome::kSuccess:
@@ -237,17 +241,16 @@ void FrmSQLSvrLogin::onCommand(int id, int code, HWND) {
 }
 
 std::optional<ControlColors> FrmSQLSvrLogin::controlColors(UINT msg, HWND child) const {
-    if (msg == WM_CTLCOLOREDIT) return ControlColors{RGB(255, 255, 255)};
-    // The user name and password boxes send WM_CTLCOLORSTATIC while they are disabled.
+    // The user name and password boxes ask with WM_CTLCOLORSTATIC while they are disabled.
     if (msg == WM_CTLCOLORSTATIC && (child == control(kUser) || child == control(kPassword)))
         return ControlColors{kDisabledBoxColor};
-    return ControlColors{skin::kBody, skin::kText};  // the option buttons
+    return SqlWindow::controlColors(msg, child);
 }
 
-bool RunSqlServerLogin(HWND owner) {
+std::optional<LoginResult> RunSqlServerLogin(HWND owner) {
     FrmSQLSvrLogin window;
-    if (!window.runModal(owner)) return false;
-    return window.loggedIn();
+    if (!window.runModal(owner)) return std::nullopt;
+    return window.result();
 }
 
 }  // namespace tess::sql

@@ -10,17 +10,12 @@ const wchar_t kBackupWaitKey[] = L"SQLBackupWaitSeconds";
 
 namespace {
 
-std::wstring gServerName;
-
 uint64_t limitMs(const wchar_t* key, uint64_t defaultSeconds) {
     const long long seconds = ParseLeadingInteger(Trf_ReadUserProfile(key));
     return (seconds > 0 ? static_cast<uint64_t>(seconds) : defaultSeconds) * 1000u;
 }
 
 }  // namespace
-
-const std::wstring& SqlServerName() { return gServerName; }
-void SetSqlServerName(const std::wstring& name) { gServerName = name; }
 
 std::wstring ServerKeySuffix(const std::wstring& serverName) { return ToUpper(Trim(serverName)); }
 

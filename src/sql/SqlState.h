@@ -1,13 +1,9 @@
 #pragma once
-// What the SQL Server steps share for the life of the process, and their time limits.
+// The SQL Server steps' settings keys: the per-server suffix and the time limits.
 #include <cstdint>
 #include <string>
 
 namespace tess::sql {
-
-// The server name the login settled on (normalised); the database window and the run read it.
-const std::wstring& SqlServerName();
-void SetSqlServerName(const std::wstring& name);
 
 // The settings-key suffix of a server: its name trimmed and upper-cased ("(LOCAL)").
 std::wstring ServerKeySuffix(const std::wstring& serverName);

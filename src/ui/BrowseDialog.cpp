@@ -47,16 +47,6 @@ bool isPathNotFound(DWORD error) {
 
 }  // namespace
 
-BrowsePurpose& BrowseFlags() {
-    static BrowsePurpose flags;
-    return flags;
-}
-
-std::wstring& SelectedPath() {
-    static std::wstring path;
-    return path;
-}
-
 std::wstring InstructionLine(const BrowsePurpose& purpose) {
     if (purpose.exchangeTemp)
         return L"Select a folder to be used as a temporary location for the Exchange Server data transfer";
@@ -195,59 +185,60 @@ DWORD TrialWrite(const std::wstring& folder) {
 
 void SetBrowseScriptForTesting(BrowseScript script) { browseScript() = std::move(script); }
 
-void ApplyBrowseUnload() {
-    SelectedPath() = PathOnUnload(SelectedPath(), BrowseFlags());
-    BrowseFlags() = FlagsOnUnload(BrowseFlags());
-}
-
-void ShowLocalFileBrowse(HWND owner) {
+std::wstring ShowLocalFileBrowse(HWND owner, const BrowsePurpose& purpose) {
     if (browseScript()) {
-        std::optional<std::wstring> accepted = browseScript()(BrowseFlags());
-        SelectedPath() = accepted ? foldDoubledSeparators(Trim(*accepted)) : std::wstring();
-        ApplyBrowseUnload();
-        return;
+        std::optional<std::wstring> accepted = browseScript()(purpose);
+        return PathOnUnload(accepted ? foldDoubledSeparators(Trim(*accepted)) : std::wstring(), purpose);
     }
-    frmLocalFileBrowse dialog;
+    frmLocalFileBrowse dialog(purpose);
     dialog.runModal(owner);
+    return dialog.selectedPath();
 }
 
-std::optional<std::wstring> ChooseTransferFolder(bool destination, HWND owner) {
+namespace {
+
+// The checks of one folder the dialog left: screening, then the trial write where it exists.
+FolderChoice checkChosenFolder(const std::wstring& chosen, bool destination, DWORD& writeError) {
+    FolderChoice choice = ScreenChosenFolder(chosen, destination, GetDriveTypeW(DriveRootOf(chosen).c_str()));
+    if (choice.action != FolderChoice::kCheckAndAccept) return choice;
+    if (!FolderExists(choice.folder)) {
+        choice.action = FolderChoice::kAccept;  // the run creates it
+        return choice;
+    }
+    writeError = TrialWrite(choice.folder);
+    return JudgeTrialWrite(choice.folder, writeError);
+}
+
+}  // namespace
+
+ChosenFolder ChooseTransferFolder(HWND owner, const FolderRequest& request) {
     TraceScope trace(L"ChooseTransferFolder");
-    std::optional<std::wstring> result;
-    HWND textBox = owner ? FindByAutomationId(owner, destination ? L"txtDestination" : L"Tempfolder_txt") : nullptr;
+    ChosenFolder result;
+    BrowsePurpose purpose = request.purpose;
     for (;;) {
-        BrowsePurpose& flags = BrowseFlags();
-        if (!flags.any()) (destination ? flags.transferDestination : flags.sqlTemp) = true;
-        ShowLocalFileBrowse(owner);
-        const std::wstring chosen = Trim(SelectedPath());
-        FolderChoice choice = ScreenChosenFolder(chosen, destination, GetDriveTypeW(DriveRootOf(chosen).c_str()));
+        if (!purpose.any()) (request.destination ? purpose.transferDestination : purpose.sqlTemp) = true;
+        const std::wstring chosen = Trim(ShowLocalFileBrowse(owner, purpose));
+        purpose = FlagsOnUnload(purpose);
         DWORD writeError = ERROR_SUCCESS;
-        if (choice.action == FolderChoice::kCheckAndAccept) {
-            if (FolderExists(choice.folder)) {
-                writeError = TrialWrite(choice.folder);
-                choice = JudgeTrialWrite(choice.folder, writeError);
-            } else {
-                choice.action = FolderChoice::kAccept;  // the run creates it
-            }
-        }
+        const FolderChoice choice = checkChosenFolder(chosen, request.destination, writeError);
         if (choice.action == FolderChoice::kReopen) {
             ShowMessage(GetMessageText(choice.messageCode), kIconWarning, kButtonsOk, ProgramTitle());
-            if (choice.resetToSqlTemp && textBox)
-                SetWindowTextW(textBox, (ProgramFolder() + L"\\SQLTEMP").c_str());
-            if (choice.setDestinationFlag) BrowseFlags().transferDestination = true;
-            SelectedPath().clear();
+            result.refusals.push_back(choice.messageCode);
+            if (choice.resetToSqlTemp) result.boxText = ProgramFolder() + L"\\SQLTEMP";
+            if (choice.setDestinationFlag) purpose.transferDestination = true;
             continue;
         }
         if (choice.action == FolderChoice::kGiveUp) {
+            result.writeError = writeError;
             TraceError(L"cmdBrowseTempRestPath_Click",
                        L" , Reason : " + std::to_wstring(writeError) + L"  " + ErrorDescription(writeError));
         } else if (choice.action == FolderChoice::kAccept) {
-            if (textBox) SetWindowTextW(textBox, choice.folder.c_str());
-            result = choice.folder;
+            result.boxText = choice.folder;
+            result.accepted = true;
         }
         break;
     }
-    SelectedPath().clear();
+    result.purposeAfter = purpose;
     return result;
 }
 
@@ -284,7 +275,8 @@ HTREEITEM childByText(HWND tree, HTREEITEM parent, const std::wstring& text) {
 
 }  // namespace
 
-frmLocalFileBrowse::frmLocalFileBrowse() : Window(L"frmLocalFileBrowse", {0, 0, kWidth, kHeight}) {}
+frmLocalFileBrowse::frmLocalFileBrowse(const BrowsePurpose& purpose)
+    : Window(L"frmLocalFileBrowse", {0, 0, kWidth, kHeight}), purpose_(purpose) {}
 
 bool frmLocalFileBrowse::onCreate() {
     addControls(kLayout);
@@ -294,9 +286,8 @@ bool frmLocalFileBrowse::onCreate() {
     button(kIdCancel)->setState(ImageButton::kNormal);
 
     // A purpose means one folder is picked by selection; ticks would only suggest otherwise.
-    const BrowsePurpose purpose = BrowseFlags();
-    checkBoxes_ = !purpose.any();
-    label(kIdInstruction)->setText(InstructionLine(purpose));
+    checkBoxes_ = !purpose_.any();
+    label(kIdInstruction)->setText(InstructionLine(purpose_));
     tree_ = CreateColumnTree(hwnd(), kIdTree, scale(kTreeRect), checkBoxes_ ? TVS_CHECKBOXES : 0,
                              L"ColumnLocalTreeView");
     if (!tree_) return false;
@@ -411,8 +402,8 @@ void frmLocalFileBrowse::CmdOk_Click() {
         std::optional<int> image;
         if (node) image = NodeImage(tree_, node);
         std::wstring path = node ? ParseEntryRecord(NodeKey(tree_, node)).path : std::wstring();
-        OkDecision d = DecideCmdOk(BrowseFlags(), image, path, IsDriveReady);
-        if (d.selectedPath) SelectedPath() = *d.selectedPath;
+        OkDecision d = DecideCmdOk(purpose_, image, path, IsDriveReady);
+        if (d.selectedPath) selected_ = *d.selectedPath;
         if (d.messageCode) ShowMessage(GetMessageText(d.messageCode), kIconInformation, kButtonsOk, ProgramTitle());
         if (d.close) endModal();
     } catch (const std::exception& e) {
@@ -423,12 +414,12 @@ void frmLocalFileBrowse::CmdOk_Click() {
 void frmLocalFileBrowse::CmdCancel_Click() {
     TraceScope trace(L"CmdCancel_Click");
     HideTip();
-    SelectedPath().clear();
+    selected_.clear();
     endModal();
 }
 
 void frmLocalFileBrowse::onDestroy() {
-    ApplyBrowseUnload();
+    selected_ = PathOnUnload(selected_, purpose_);
     tree_ = nullptr;
 }
 

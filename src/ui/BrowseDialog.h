@@ -1,10 +1,8 @@
 #pragma once
 // The program's folder browse dialog (frmLocalFileBrowse) and the folder chooser of the SQL and
 // Exchange windows (ChooseTransferFolder), which opens it, checks the folder the user picked and
-// puts it into the window's text box or opens the dialog again.
-//
-// A caller sets one browse purpose flag, opens the dialog modally and reads the selected path
-// afterwards; an empty selected path means the user closed the dialog.
+// opens the dialog again while the folder is refused. Both are functions: the purpose goes in,
+// the folder comes out, and the calling window puts it into its text box.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -17,17 +15,14 @@
 
 namespace tess {
 
-// ---- Process-wide state the callers share ----
-
+// Why the dialog opens. A window keeps its purpose between browses: the dialog clears only the
+// destination flag on unload, so a temporary-folder flag set once stays with the window.
 struct BrowsePurpose {
     bool exchangeTemp = false;         // Exchange wizard, temporary folder
     bool sqlTemp = false;              // SQL database window, cmdTempfolder
     bool transferDestination = false;  // cmdDestination of both wizards
     bool any() const { return exchangeTemp || sqlTemp || transferDestination; }
 };
-BrowsePurpose& BrowseFlags();
-// What the dialog hands back; empty when the user closed it.
-std::wstring& SelectedPath();
 
 // ---- Decisions, no windows ----
 
@@ -38,7 +33,7 @@ std::wstring InstructionLine(const BrowsePurpose& purpose);
 struct OkDecision {
     int messageCode = 0;                      // 58 or 15 shown, dialog stays open; 0 = none
     bool close = false;                       // unload the dialog
-    std::optional<std::wstring> selectedPath; // stored as the selected path when set
+    std::optional<std::wstring> selectedPath; // becomes the dialog's selected path when set
 };
 // `nodeImage` is the node's index in the tree image list, `nodePath` the path field of its key
 // (nullopt when nothing is selected). `driveReady` is asked for the root of the chosen path.
@@ -75,9 +70,6 @@ FolderChoice JudgeTrialWrite(const std::wstring& folder, DWORD error);
 
 // ---- Effects ----
 
-// The dialog's unload rules applied to the shared state (selected path, flags).
-void ApplyBrowseUnload();
-
 // Whether the drive (a root as DriveRootOf gives it) can be read now: an empty card reader or
 // optical drive cannot.
 bool IsDriveReady(const std::wstring& root);
@@ -85,15 +77,25 @@ bool IsDriveReady(const std::wstring& root);
 // that is already there is the user's: it is only opened for writing, never replaced or deleted.
 DWORD TrialWrite(const std::wstring& folder);
 
-// Opens the browse dialog modally owned by `owner` and leaves the result in SelectedPath().
-void ShowLocalFileBrowse(HWND owner);
+// Opens the browse dialog modally owned by `owner` and returns the selected path as the
+// dialog's unload rules leave it; empty when the user closed it.
+std::wstring ShowLocalFileBrowse(HWND owner, const BrowsePurpose& purpose);
 
-// Opens the dialog (again as long as the folder is refused), checks the folder and puts it into
-// the owner's text box "txtDestination" (destination) or "Tempfolder_txt". Returns the folder
-// put there, nothing when the user closed the dialog or the folder was refused for good. The
-// selected path is cleared at the end. When no purpose flag is set on entry, the one for this
-// choice is set, so the dialog always opens for a purpose.
-std::optional<std::wstring> ChooseTransferFolder(bool destination, HWND owner);
+struct FolderRequest {
+    bool destination = false;  // txtDestination (true) or Tempfolder_txt
+    BrowsePurpose purpose;     // the caller's flags; with none set, the one for this choice is set
+};
+struct ChosenFolder {
+    // What goes into the text box: the accepted folder, or the default temporary folder (program
+    // folder + "\SQLTEMP") put there when a network path was refused and no folder followed.
+    std::optional<std::wstring> boxText;
+    bool accepted = false;        // boxText is a folder the user picked that passed the checks
+    std::vector<int> refusals;    // the message code of each refused folder, in order
+    DWORD writeError = 0;         // the trial write failed for another reason: the chooser gave up
+    BrowsePurpose purposeAfter;   // the flags as the last opening left them, for the next browse
+};
+// Opens the dialog (again as long as the folder is refused, showing why) and checks the folder.
+ChosenFolder ChooseTransferFolder(HWND owner, const FolderRequest& request);
 
 // Seam: while set, ShowLocalFileBrowse does not open a window; the script plays the user for one
 // opening: it sees the purpose flags and returns the path of the node the user accepted with
@@ -117,14 +119,17 @@ public:
         kIdDrives,        // Drive1 (hidden: the drive list the tree is filled from)
     };
 
-    frmLocalFileBrowse();
+    explicit frmLocalFileBrowse(const BrowsePurpose& purpose = {});
 
+    // The folder "OK" accepted, as the unload rules leave it once the dialog is gone; empty
+    // after "Close".
+    const std::wstring& selectedPath() const { return selected_; }
     HWND tree() const { return tree_; }
     // Whether the tree shows check boxes (only when the dialog was opened without a purpose).
     bool checkBoxes() const { return checkBoxes_; }
 
     // "OK": refuses "My Computer", "My Files" and folders on drives that are not ready, else
-    // stores the selected path and closes.
+    // keeps the selected path and closes.
     void CmdOk_Click();
     // "Close", the close box, Esc and Alt+C: an empty selected path.
     void CmdCancel_Click();
@@ -151,6 +156,8 @@ private:
     void fillDriveList();
     std::vector<std::wstring> driveList() const;
 
+    BrowsePurpose purpose_;
+    std::wstring selected_;
     HWND tree_ = nullptr;
     bool checkBoxes_ = false;
 };

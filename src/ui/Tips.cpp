@@ -169,42 +169,42 @@ LRESULT CALLBACK tipProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     }
 }
 
-HWND createTip(const std::wstring& text, HWND owner, POINT at) {
+void registerTipClass() {
     static bool registered = false;
-    if (!registered) {
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof wc;
-        wc.style = CS_DROPSHADOW;
-        wc.lpfnWndProc = tipProc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-        wc.lpszClassName = kTipClass;
-        registered = RegisterClassExW(&wc) != 0;
-    }
-    HWND root = owner ? GetAncestor(owner, GA_ROOT) : nullptr;
-    int dpi = DpiForWindow(root);
-    auto* layout = new TipLayout;
-    layout->lines = ParseTipMarkup(text);
-    if (layout->lines.empty()) layout->lines.push_back({});  // an unknown key still shows (empty) tip
+    if (registered) return;
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.style = CS_DROPSHADOW;
+    wc.lpfnWndProc = tipProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    wc.lpszClassName = kTipClass;
+    registered = RegisterClassExW(&wc) != 0;
+}
+
+// The tip's lines, fonts and spacing at the density, and the size of its text (widest line).
+SIZE layOutTip(TipLayout& layout, const std::wstring& text, int dpi) {
+    layout.lines = ParseTipMarkup(text);
+    if (layout.lines.empty()) layout.lines.push_back({});  // an unknown key still shows (empty) tip
     LOGFONTW lf{};
     lf.lfHeight = -MulDiv(9, dpi, 72);
     lf.lfCharSet = DEFAULT_CHARSET;
     lf.lfQuality = CLEARTYPE_QUALITY;
     wcscpy_s(lf.lfFaceName, L"Arial");
-    layout->normal = CreateFontIndirectW(&lf);
+    layout.normal = CreateFontIndirectW(&lf);
     lf.lfWeight = FW_BOLD;
-    layout->bold = CreateFontIndirectW(&lf);
-    layout->padding = MulDiv(9, dpi, 96);
+    layout.bold = CreateFontIndirectW(&lf);
+    layout.padding = MulDiv(9, dpi, 96);
     HDC dc = GetDC(nullptr);
     TEXTMETRICW tm{};
-    HGDIOBJ old = SelectObject(dc, layout->bold);
+    HGDIOBJ old = SelectObject(dc, layout.bold);
     GetTextMetricsW(dc, &tm);
-    layout->lineHeight = tm.tmHeight + MulDiv(2, dpi, 96);
+    layout.lineHeight = tm.tmHeight + MulDiv(2, dpi, 96);
     int widest = 0;
-    for (const auto& line : layout->lines) {
+    for (const auto& line : layout.lines) {
         int w = 0;
         for (const auto& run : line) {
-            SelectObject(dc, run.bold ? layout->bold : layout->normal);
+            SelectObject(dc, run.bold ? layout.bold : layout.normal);
             SIZE s{};
             GetTextExtentPoint32W(dc, run.text.c_str(), static_cast<int>(run.text.size()), &s);
             w += s.cx;
@@ -213,18 +213,32 @@ HWND createTip(const std::wstring& text, HWND owner, POINT at) {
     }
     SelectObject(dc, old);
     ReleaseDC(nullptr, dc);
-    int stripe = std::max(4, layout->padding / 2);
-    int width = widest + 2 * layout->padding + stripe;
-    int height = static_cast<int>(layout->lines.size()) * layout->lineHeight + 2 * layout->padding;
-    // Below and right of the pointer, flipped to stay on the monitor's work area.
+    return SIZE{widest, static_cast<int>(layout.lines.size()) * layout.lineHeight};
+}
+
+// Below and right of the pointer, flipped to stay on the monitor's work area.
+POINT placeTip(POINT at, int width, int height, int dpi) {
     MONITORINFO mi{};
     mi.cbSize = sizeof mi;
     GetMonitorInfoW(MonitorFromPoint(at, MONITOR_DEFAULTTONEAREST), &mi);
     int gap = MulDiv(12, dpi, 96);
-    int x = at.x + gap / 2, y = at.y + gap;
-    if (x + width > mi.rcWork.right) x = std::max<int>(mi.rcWork.left, at.x - width);
-    if (y + height > mi.rcWork.bottom) y = std::max<int>(mi.rcWork.top, at.y - height - gap / 2);
-    HWND tip = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kTipClass, L"", WS_POPUP, x, y,
+    POINT p{at.x + gap / 2, at.y + gap};
+    if (p.x + width > mi.rcWork.right) p.x = std::max<int>(mi.rcWork.left, at.x - width);
+    if (p.y + height > mi.rcWork.bottom) p.y = std::max<int>(mi.rcWork.top, at.y - height - gap / 2);
+    return p;
+}
+
+HWND createTip(const std::wstring& text, HWND owner, POINT at) {
+    registerTipClass();
+    HWND root = owner ? GetAncestor(owner, GA_ROOT) : nullptr;
+    int dpi = DpiForWindow(root);
+    auto* layout = new TipLayout;
+    const SIZE textSize = layOutTip(*layout, text, dpi);
+    int stripe = std::max(4, layout->padding / 2);
+    int width = textSize.cx + 2 * layout->padding + stripe;
+    int height = textSize.cy + 2 * layout->padding;
+    const POINT p = placeTip(at, width, height, dpi);
+    HWND tip = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kTipClass, L"", WS_POPUP, p.x, p.y,
                                width, height, root, nullptr, GetModuleHandleW(nullptr), nullptr);
     if (!tip) {
         DeleteObject(layout->normal);

@@ -223,6 +223,9 @@ private:
     void reround();
     void buildFonts();
     void paint();
+    void printClient(HDC dc);
+    bool inCaptionBand(LPARAM screenPoint) const;
+    void moveTo(const RECT& suggested);
     bool altKey(UINT vk);
     LRESULT answerControlColor(UINT msg, WPARAM wp, LPARAM lp);
 

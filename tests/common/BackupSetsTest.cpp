@@ -22,7 +22,6 @@ protected:
     void TearDown() override { CurrentBackupSetItems().clear(); }
     std::wstring dataFile() const { return program_.common(L"BacksetData.txt"); }
     void write(const std::string& bytes) const { test::WriteBytes(dataFile(), bytes); }
-    std::string trace() const { return test::ReadBytes(program_.common(L"TraceFile.txt")); }
 
     test::ScopedProgramFolder program_;
 };
@@ -64,10 +63,8 @@ TEST_F(BackupSetFile, MissingEmptyAndHugeFilesGiveTheirNeutralResults) {
     LoadedBackupSets sets{L"stale"};
     EXPECT_TRUE(LoadAllBackupSets(sets));
     EXPECT_TRUE(sets.empty());
-
     write("");
     EXPECT_FALSE(DB_ReadRecord(L"", dataFile(), untouched));
-    EXPECT_EQ(CountRecords(dataFile()), 0);
 
     const std::wstring longItem(100000, L'x');
     write("Big;" + std::string(longItem.begin(), longItem.end()) + "\r\nAfter;C:\\a");
@@ -93,17 +90,14 @@ TEST_F(BackupSetFile, RecordSplitsIntoTypedItemsInRecordOrder) {
     EXPECT_FALSE(Trf_PutTransferSetAsBackupSet(L"Nightly", false));
     EXPECT_TRUE(CurrentBackupSetItems().empty());
 
-    struct Case {
-        std::wstring record;
-        Lines typed;
-    } cases[] = {
+    const std::pair<std::wstring, Lines> cases[] = {
         {L"OnlyName;", {}},
         {L"NoSemicolon", {}},
         {L"Gaps;A;;B\\;", {L"F_A", L"D_B\\"}},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::PrintToString(c.record));
-        EXPECT_EQ(TypedItems(c.record, L'\\'), c.typed);
+    for (const auto& [record, typed] : cases) {
+        SCOPED_TRACE(testing::PrintToString(record));
+        EXPECT_EQ(TypedItems(record, L'\\'), typed);
     }
 }
 
@@ -117,7 +111,6 @@ TEST_F(BackupSetFile, SaveWritesTheListBackwardsAndReplacesTheFileWhole) {
 
     EXPECT_TRUE(SaveBackupSets(sets, L"VXCOMMON\\BacksetData.txt"));
     EXPECT_EQ(test::ReadBytes(dataFile()), "C;C:\\c\r\nB;C:\\b\\\r\nA;C:\\a\r\n");
-    EXPECT_NE(trace().find("Content of backupset ,C;C:\\c\r\nContent of backupset ,B;C:\\b\\\r\n"), std::string::npos);
 
     // The Exchange run's replacement of its own set.
     ASSERT_TRUE(LoadAllBackupSets(sets));
@@ -150,7 +143,6 @@ TEST_F(BackupSetFile, AFileThatCannotBeReadIsNotTakenForAnEmptyOne) {
         EXPECT_TRUE(sets.empty());
         Lines lines{L"keep"};
         EXPECT_FALSE(DB_ReadRecord(L"Vendor", dataFile(), lines));
-        EXPECT_NE(trace().find("DB_ReadRecord = 32\r\n"), std::string::npos);  // sharing violation
 
         // A save that cannot replace the file leaves the old one whole.
         EXPECT_FALSE(SaveBackupSets({L"Mine;D:\\"}, L"VXCOMMON\\BacksetData.txt"));

@@ -54,17 +54,6 @@ TEST(LogFiles, WritersCreateTheFolderAppendAnsiLinesAndClearLogsKeepsTheReport) 
     EXPECT_NE(test::ReadBytes(report).find("Information : "), std::string::npos);
 }
 
-TEST(LogFiles, AMessageHoldingNulOrCrGivesOneCutLine) {
-    test::ScopedProgramFolder program;
-    WriteLog(std::wstring(L"first\0hidden", 12), 0);
-    WriteLog(L"\r", 3);
-    std::string log = test::ReadBytes(program.common(L"VXWLogFile.txt"));
-    auto lines = log.find(" : first\r\nDebug       : ");
-    EXPECT_NE(lines, std::string::npos) << log;
-    EXPECT_EQ(log.find("hidden"), std::string::npos);
-    EXPECT_EQ(log.substr(log.size() - 5), " : \r\n");
-}
-
 TEST(LogFiles, NonAsciiMessagesAreWrittenInTheAnsiCodePage) {
     test::ScopedProgramFolder program;
     WriteTrace(L"caf\u00e9");

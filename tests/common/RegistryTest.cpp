@@ -51,7 +51,6 @@ TEST(Registry, MultiStringDropsBlankEntriesAndNeedsNoFinalDoubleNul) {
         {L"BlankBetween", REG_MULTI_SZ, std::wstring(L"A\0\0B\0\0", 6), {L"A", L"B"}},
         {L"BlanksOnly", REG_MULTI_SZ, std::wstring(L"  \0A\0 \0\0", 8), {L"A"}},
         {L"NoFinalNuls", REG_MULTI_SZ, std::wstring(L"A\0B", 3), {L"A", L"B"}},
-        {L"OneFinalNul", REG_MULTI_SZ, std::wstring(L"A\0B\0", 4), {L"A", L"B"}},
         {L"Empty", REG_MULTI_SZ, std::wstring(), {}},
         {L"PlainString", REG_SZ, std::wstring(L"MSSQLSERVER\0", 12), {L"MSSQLSERVER"}},
     };
@@ -69,34 +68,8 @@ TEST(Registry, MultiStringDropsBlankEntriesAndNeedsNoFinalDoubleNul) {
     DWORD number = 1433;
     key.set(L"Number", REG_DWORD, &number, sizeof number);
     EXPECT_EQ(ReadRegMultiString(key.path(), L"Number"), List());
-    EXPECT_NE(test::ReadBytes(program.common(L"TraceFile.txt")).find("Error in Reading the value from Registry\r\n"),
-              std::string::npos);
     EXPECT_EQ(ReadRegMultiString(key.path(), L"Missing"), List());
     EXPECT_FALSE(ReadRegMultiString(key.path() + L"\\NoSuchKey", L"InstalledInstances").has_value());
-}
-
-TEST(Registry, MultiStringReadsTheSqlServerInstancesValue) {
-    const std::wstring path = L"SOFTWARE\\Microsoft\\Microsoft SQL Server";
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    // Another test of the same prefix may own the value: keep what was there and put it back.
-    DWORD type = 0, size = 0;
-    bool existed = RegQueryValueExW(key, L"InstalledInstances", nullptr, &type, nullptr, &size) == ERROR_SUCCESS;
-    std::vector<BYTE> saved(size);
-    if (existed) RegQueryValueExW(key, L"InstalledInstances", nullptr, &type, saved.data(), &size);
-
-    const std::wstring data(L"MSSQLSERVER\0SALES\0\0", 19);
-    RegSetValueExW(key, L"InstalledInstances", 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(data.data()),
-                   static_cast<DWORD>(data.size() * sizeof(wchar_t)));
-    EXPECT_EQ(ReadRegMultiString(path, L"InstalledInstances"), List({L"MSSQLSERVER", L"SALES"}));
-    EXPECT_EQ(ReadRegMultiString(path, L"InstalledInstances", KEY_WOW64_64KEY), List({L"MSSQLSERVER", L"SALES"}));
-
-    if (existed)
-        RegSetValueExW(key, L"InstalledInstances", 0, type, saved.data(), size);
-    else
-        RegDeleteValueW(key, L"InstalledInstances");
-    RegCloseKey(key);
 }
 
 TEST(Registry, StringIsCutAtItsFirstNulAndTrimmed) {
@@ -108,10 +81,7 @@ TEST(Registry, StringIsCutAtItsFirstNulAndTrimmed) {
     key.setChars(L"Expand", REG_EXPAND_SZ, std::wstring(L"%USERPROFILE%\\Music\0", 20));
     DWORD number = 5;
     key.set(L"Number", REG_DWORD, &number, sizeof number);
-    struct Case {
-        const wchar_t* value;
-        std::wstring expected;
-    } cases[] = {
+    const std::pair<const wchar_t*, std::wstring> cases[] = {
         {L"Desktop", L"C:\\Users\\me\\Desktop"},
         {L"Embedded", L"abc"},
         {L"Unterminated", L"xyz"},
@@ -119,9 +89,9 @@ TEST(Registry, StringIsCutAtItsFirstNulAndTrimmed) {
         {L"Number", L""},
         {L"Missing", L""},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::PrintToString(std::wstring(c.value)));
-        EXPECT_EQ(ReadRegString(HKEY_CURRENT_USER, key.path(), c.value), c.expected);
+    for (const auto& [value, expected] : cases) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(value)));
+        EXPECT_EQ(ReadRegString(HKEY_CURRENT_USER, key.path(), value), expected);
     }
     EXPECT_EQ(ReadRegString(HKEY_CURRENT_USER, key.path() + L"\\Missing", L"Desktop"), L"");
 
@@ -150,8 +120,7 @@ TEST(Registry, ValueIsTypedAndTheKeyPathMayBeginWithABackslash) {
         V expected;
     } cases[] = {
         {key.path(), L"Version", V(std::wstring(L"11.0.9600"))},
-        {L"\\" + key.path(), L"Version", V(std::wstring(L"11.0.9600"))},
-        {key.path() + L"\\", L"Version", V(std::wstring(L"11.0.9600"))},  // as the feedback report passes it
+        {L"\\" + key.path() + L"\\", L"Version", V(std::wstring(L"11.0.9600"))},  // as the feedback report passes it
         {key.path(), L"Cut", V(std::wstring(L"8.0"))},
         {key.path(), L"EmptyText", V()},
         {key.path(), L"Binary", V(7ul)},

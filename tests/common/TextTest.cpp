@@ -4,68 +4,40 @@
 
 using namespace tess;
 
-TEST(Text, AfterLastTakesThePartAfterTheLastSeparator) {
-    struct Case {
-        std::wstring text, separator, expected;
-    } cases[] = {
-        {L"C:\\Dumps\\[db].dmp", L"\\", L"[db].dmp"},
-        {L"no separator", L"\\", L"no separator"},
-        {L"ends\\", L"\\", L""},
-        {L"a<<b<<c", L"<<", L"c"},
-        {L"", L"\\", L""},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::PrintToString(c.text));
-        EXPECT_EQ(AfterLast(c.text, c.separator), c.expected);
-    }
-}
-
-TEST(Text, SplitFullTextKeepsEmptyParts) {
-    struct Case {
-        std::wstring text;
-        std::vector<std::wstring> parts;
-    } cases[] = {
-        {L"a;b;c", {L"a", L"b", L"c"}},
-        {L";a;;b;", {L"", L"a", L"", L"b", L""}},
-        {L"", {L""}},
-        {L"none", {L"none"}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::PrintToString(c.text));
-        EXPECT_EQ(SplitFullText(c.text, L";"), c.parts);
-    }
+TEST(Text, AfterLastTakesTheLastPartAndSplitFullTextKeepsEmptyParts) {
+    EXPECT_EQ(AfterLast(L"C:\\Dumps\\[db].dmp", L"\\"), L"[db].dmp");
+    EXPECT_EQ(AfterLast(L"no separator", L"\\"), L"no separator");
+    EXPECT_EQ(AfterLast(L"ends\\", L"\\"), L"");
+    EXPECT_EQ(AfterLast(L"a<<b<<c", L"<<"), L"c");
+    EXPECT_EQ(SplitFullText(L";a;;b;", L";"), (std::vector<std::wstring>{L"", L"a", L"", L"b", L""}));
+    EXPECT_EQ(SplitFullText(L"", L";"), std::vector<std::wstring>{L""});
 }
 
 TEST(Text, TrimAtLineEndCutsAtTheFirstCrThenTheFirstNul) {
-    struct Case {
-        std::wstring text, expected;
-    } cases[] = {
+    const std::pair<std::wstring, std::wstring> cases[] = {
         {L"abc\r\ndef", L"abc"},
         {std::wstring(L"a\0b\rc", 5), L"a"},
         {std::wstring(L"ab\rc\0d", 6), L"ab"},
         {L"line\nnext", L"line\nnext"},  // a lone LF is no line end here
         {L"", L""},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::PrintToString(c.text));
-        EXPECT_EQ(TrimAtLineEnd(c.text), c.expected);
+    for (const auto& [text, expected] : cases) {
+        SCOPED_TRACE(testing::PrintToString(text));
+        EXPECT_EQ(TrimAtLineEnd(text), expected);
     }
 }
 
 TEST(Text, Utf8RoundTripsEveryPlaneWithoutATerminatingZero) {
-    struct Case {
-        std::wstring text;
-        std::string utf8;
-    } cases[] = {
+    const std::pair<std::wstring, std::string> cases[] = {
         {L"", ""},
         {L"plain", "plain"},
         {L"caf\u00e9", "caf\xC3\xA9"},
         {L"\u65e5\u672c", "\xE6\x97\xA5\xE6\x9C\xAC"},
         {L"\U0001F600", "\xF0\x9F\x98\x80"},  // a surrogate pair
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.utf8);
-        EXPECT_EQ(ToUTF8(c.text), c.utf8);
-        EXPECT_EQ(FromUTF8(c.utf8), c.text);
+    for (const auto& [text, utf8] : cases) {
+        SCOPED_TRACE(utf8);
+        EXPECT_EQ(ToUTF8(text), utf8);
+        EXPECT_EQ(FromUTF8(utf8), text);
     }
 }

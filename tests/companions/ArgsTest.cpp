@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "common/CommandLine.h"
 #include "common/Text.h"
 #include "lib/Args.h"
 #include "support/TestSupport.h"
@@ -32,18 +31,8 @@ TEST(SplitArguments, AgreesWithCommandLineToArgvW) {
     }
 }
 
-TEST(SplitArguments, ReadsBackWhatTheProgramsBuilderQuoted) {
-    const std::wstring values[] = {L"plain", L"with blank", L"[O'Brien \"Q\" DB]", L"C:\\Temp\\", L"trailing\\\\", L"", L"\\\"x\\"};
-    CommandLine line;
-    for (const auto& v : values) line.quoted(v);
-    std::vector<std::wstring> expected(std::begin(values), std::end(values));
-    EXPECT_EQ(SplitArguments(line.str()), expected);
-}
-
 TEST(ArgumentText, SkipsTheProgramNameQuotedOrNot) {
-    struct Case {
-        std::wstring line, rest;
-    } cases[] = {
+    const std::pair<std::wstring, std::wstring> cases[] = {
         {L"\"C:\\P F\\vxsqldblist_tessaron.exe\" 2(local)<<<<", L"2(local)<<<<"},
         {L"C:\\P\\tool.exe   0", L"0"},
         // The older SQL backup line glues the mode digit to the closing quote.
@@ -51,16 +40,14 @@ TEST(ArgumentText, SkipsTheProgramNameQuotedOrNot) {
         {L"\"C:\\P\\tool.exe\"", L""},
         {L"tool.exe", L""},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(ToUTF8(c.line));
-        EXPECT_EQ(std::wstring(ArgumentText(c.line)), c.rest);
+    for (const auto& [line, rest] : cases) {
+        SCOPED_TRACE(ToUTF8(line));
+        EXPECT_EQ(std::wstring(ArgumentText(line)), rest);
     }
 }
 
 TEST(UndoubleBackslashes, UndoesADoubledLineAfterTheQuoteRules) {
-    struct Case {
-        std::wstring doubledItem, original;
-    } cases[] = {
+    const std::pair<std::wstring, std::wstring> cases[] = {
         {L"\"C:\\\\Program Files\\\\Tess\\\\VXCOMMON\\\\\\\\TmpExchangeBackupSet.txt\"", L"C:\\Program Files\\Tess\\VXCOMMON\\\\TmpExchangeBackupSet.txt"},
         // A doubled trailing backslash before the closing quote: the quote rules halve it first.
         {L"\"C:\\\\TEMP~1\\\\OstrovaExchBackupset\\\\\"", L"C:\\TEMP~1\\OstrovaExchBackupset\\"},
@@ -68,10 +55,10 @@ TEST(UndoubleBackslashes, UndoesADoubledLineAfterTheQuoteRules) {
         {L"\"C:\\\\TEMP~1\\\\OstrovaExchBackupset\\\\\\\\\"", L"C:\\TEMP~1\\OstrovaExchBackupset\\"},
         {L"\\\\\\\\server\\\\share", L"\\\\server\\share"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(ToUTF8(c.doubledItem));
-        auto args = SplitArguments(c.doubledItem);
+    for (const auto& [doubledItem, original] : cases) {
+        SCOPED_TRACE(ToUTF8(doubledItem));
+        auto args = SplitArguments(doubledItem);
         ASSERT_EQ(args.size(), 1u);
-        EXPECT_EQ(UndoubleBackslashes(args[0]), c.original);
+        EXPECT_EQ(UndoubleBackslashes(args[0]), original);
     }
 }

@@ -11,6 +11,7 @@ namespace tess::test {
 Sandbox::Sandbox(const std::string& demoIni) : dir_(L"comp") {
     program_ = dir_.path() + L"\\Tess Prog";
     CreateDirectoryW(program_.c_str(), nullptr);
+    CreateDirectoryW(common(L"").c_str(), nullptr);  // the program always has it before a tool runs
     std::wstring demo = dir_.path() + L"\\demo";
     CreateDirectoryW(demo.c_str(), nullptr);
     demoIni_ = demo + L"\\demo.ini";
@@ -86,11 +87,16 @@ JournalRecord Sandbox::first(const std::wstring& kind) const {
     return {L"", kind, {L""}};
 }
 
-std::wstring ShortPath(const std::wstring& path) {
-    wchar_t buffer[MAX_PATH];
-    DWORD n = GetShortPathNameW(path.c_str(), buffer, MAX_PATH);
-    EXPECT_GT(n, 0u) << ToUTF8(path);
-    return n > 0 && n < MAX_PATH ? std::wstring(buffer, n) : path;
+bool Sandbox::hangs(UniqueHandle& process) const {
+    const bool reached = WaitFor([&] {
+        for (const auto& r : journal())
+            if (r.kind == L"fault" && r.fields.at(0) == L"hang") return true;
+        return false;
+    });
+    const bool running = WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT;
+    TerminateProcess(process.get(), 1);
+    WaitForSingleObject(process.get(), 5000);
+    return reached && running;
 }
 
 std::wstring ReadAnsi(const std::wstring& path) { return FromAnsi(ReadBytes(path)); }

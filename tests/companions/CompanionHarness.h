@@ -25,7 +25,7 @@ public:
     Sandbox(const Sandbox&) = delete;
     Sandbox& operator=(const Sandbox&) = delete;
 
-    // "<temp>\Tess Prog": a blank in the folder, as under Program Files.
+    // "<temp>\Tess Prog": a blank in the folder, as under Program Files, with its VXCOMMON.
     const std::wstring& program() const { return program_; }
     std::wstring common(const std::wstring& name) const { return program_ + L"\\VXCOMMON\\" + name; }
     std::wstring folder(const std::wstring& name) const;  // a fresh folder beside the program folder
@@ -42,14 +42,13 @@ public:
     std::vector<JournalRecord> journal() const;
     // The first record of a kind (a test failure when there is none).
     JournalRecord first(const std::wstring& kind) const;
+    // Whether a started tool reached its injected hang and was still running then; ends it.
+    bool hangs(UniqueHandle& process) const;
 
 private:
     TempDir dir_;
     std::wstring program_, demoIni_;
 };
-
-// GetShortPathNameW of an existing path.
-std::wstring ShortPath(const std::wstring& path);
 
 // The whole file as text (ANSI), empty when missing.
 std::wstring ReadAnsi(const std::wstring& path);

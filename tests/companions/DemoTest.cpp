@@ -26,45 +26,31 @@ const wchar_t kDemo[] =
 
 }  // namespace
 
+// The tools' tests read most of a description through the tools; here, what they cannot show.
 TEST(DemoDescription, ReadsEveryPartInFileOrder) {
     DemoParse p = ParseDemo(kDemo);
     ASSERT_TRUE(p.errors.empty()) << ToUTF8(p.errors.front());
     const DemoConfig& c = p.config;
-    EXPECT_EQ(c.computerName, L"DEMOSRV");
     EXPECT_EQ(c.journalName, L"calls.txt");
     ASSERT_EQ(c.instances.size(), 2u);
-    const DemoInstance& def = c.instances[0];
-    ASSERT_EQ(def.databases.size(), 2u);
-    EXPECT_EQ(def.databases[0].name, L"Sales 2024");
-    EXPECT_EQ(def.databases[0].content.sizeBytes, 20u << 20);
-    EXPECT_EQ(def.databases[0].content.seed, SeedOf(L"Sales 2024"));
-    EXPECT_EQ(def.databases[1].content.sourceFile, L"C:\\src\\db.bak");
+    EXPECT_EQ(c.instances[0].databases.at(1).content.sourceFile, L"C:\\src\\db.bak");
     const DemoItem& quoted = c.instances[1].databases.at(0);
     EXPECT_EQ(quoted.name, L"Say \"Hi\"; #1");  // ';' and '#' inside a value are not comments
     EXPECT_EQ(quoted.content.sizeBytes, 5ull << 30);
     EXPECT_EQ(quoted.content.seed, 7u);
     EXPECT_EQ(quoted.faults.partialPercent, 40u);
-    EXPECT_EQ(c.instances[1].windowsRefusal, L"Windows logins are not trusted here.");
 
-    FaultSet listFaults = c.faultsOf(L"VXSQLDBLIST_tessaron");
+    FaultSet listFaults = c.faultsOf(L"VXSQLDBLIST_tessaron");  // tool names ignore case
     EXPECT_TRUE(listFaults.hang);
     EXPECT_EQ(listFaults.slowSeconds, 2u);
-    EXPECT_EQ(c.faultsOf(L"ostrova2010ExchBkp_tessaron").failure, L"No store, none mounted");
     EXPECT_FALSE(c.faultsOf(L"OstrovaSharepoint").any());
-
-    EXPECT_EQ(c.exchange.server, L"EXCH1");
-    ASSERT_EQ(c.exchange.groups.size(), 1u);
-    ASSERT_EQ(c.exchange.groups[0].stores.size(), 1u);
+    ASSERT_EQ(c.exchange.groups.at(0).stores.size(), 1u);
     ASSERT_EQ(c.exchange.databases.size(), 2u);  // grouped and ungrouped, for 2010 and 2013
     EXPECT_TRUE(c.exchange.databases[1].faults.crash);
-    EXPECT_EQ(c.sharePoint.destination, L"E:\\SP");
-    EXPECT_EQ(c.sharePoint.content.at(0).content.sizeBytes, 65536u);
 }
 
 TEST(DemoDescription, NamesTheSectionAndKeyOfEachMistake) {
-    struct Case {
-        std::wstring ini, mentions;
-    } cases[] = {
+    const std::pair<std::wstring, std::wstring> cases[] = {
         {L"[Instance:X]\n[Database:a]\nInstance=X\nSize=lots\n", L"[Database:a] Size"},
         {L"[Instance:X]\n[Database:a]\nInstance=X\nFault=explode\n", L"[Database:a] Fault"},
         {L"[Database:a]\nInstance=NOPE\n", L"[Instance:NOPE]"},
@@ -73,11 +59,11 @@ TEST(DemoDescription, NamesTheSectionAndKeyOfEachMistake) {
         {L"[Instance:X]\n[Database:a]\nInstance=X\nSource=ftp:x\n", L"[Database:a] Source"},
         {L"[Demo\nkey=value\n", L"line 1"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(ToUTF8(c.ini));
-        DemoParse p = ParseDemo(c.ini);
+    for (const auto& [ini, mentions] : cases) {
+        SCOPED_TRACE(ToUTF8(ini));
+        DemoParse p = ParseDemo(ini);
         ASSERT_FALSE(p.errors.empty());
-        EXPECT_NE(p.errors.front().find(c.mentions), std::wstring::npos) << ToUTF8(p.errors.front());
+        EXPECT_NE(p.errors.front().find(mentions), std::wstring::npos) << ToUTF8(p.errors.front());
     }
 }
 
@@ -113,32 +99,26 @@ TEST(Faults, CombineWordsAndKeepTheFailureTextWhole) {
 }
 
 TEST(Sizes, AcceptBinaryUnitsBeyondFourGiB) {
-    struct Case {
-        std::wstring text;
-        std::optional<uint64_t> bytes;
-    } cases[] = {
-        {L"0", 0u}, {L"123", 123u}, {L"64 KB", 65536u}, {L"20MB", 20u << 20}, {L"5 gb", 5ull << 30},
+    const std::pair<std::wstring, std::optional<uint64_t>> cases[] = {
+        {L"123", 123u}, {L"64 KB", 65536u}, {L"20MB", 20u << 20}, {L"5 gb", 5ull << 30},
         {L"6 G", 6ull << 30}, {L"1 TB", 1ull << 40}, {L"", std::nullopt}, {L"12 XB", std::nullopt}, {L"MB", std::nullopt},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(ToUTF8(c.text));
-        EXPECT_EQ(ParseSize(c.text), c.bytes);
+    for (const auto& [text, bytes] : cases) {
+        SCOPED_TRACE(ToUTF8(text));
+        EXPECT_EQ(ParseSize(text), bytes);
     }
 }
 
 TEST(ServerNames, LocalAliasesReachTheirInstance) {
     const std::vector<std::wstring> local = {L"DEMOSRV", L"WINEHOST"};
-    struct Case {
-        std::wstring server;
-        std::optional<std::wstring> instance;
-    } cases[] = {
+    const std::pair<std::wstring, std::optional<std::wstring>> cases[] = {
         {L"(local)", L"MSSQLSERVER"}, {L"(LOCAL)", L"MSSQLSERVER"}, {L".", L"MSSQLSERVER"},
         {L"demosrv", L"MSSQLSERVER"}, {L"WINEHOST\\SALES", L"SALES"}, {L"(local)\\SALES", L"SALES"},
         {L"OTHERBOX", std::nullopt}, {L"OTHERBOX\\SALES", std::nullopt},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(ToUTF8(c.server));
-        EXPECT_EQ(InstanceNameOf(c.server, local), c.instance);
+    for (const auto& [server, instance] : cases) {
+        SCOPED_TRACE(ToUTF8(server));
+        EXPECT_EQ(InstanceNameOf(server, local), instance);
     }
 }
 

@@ -55,13 +55,6 @@ TEST(ExchangeTreeInfo, NewerServersListEveryStoreSeparatedByCode8) {
     }
 }
 
-TEST(ExchangeTreeInfo, AnAbsentServerSaysZeroAndNothingElse) {
-    DemoExchange none;
-    none.present = 0;
-    none.server = L"X";
-    EXPECT_EQ(ExchangeTreeInfoText(none, 2007), L"[VXEXCHINFO]\r\nEXCHANGE=0\r\n");
-}
-
 TEST(JobList, GroupAndStoreLinesSelectStores) {
     DemoConfig c = exchangeDemo();
     const std::wstring prefix = L"EXCH1\\First Administrative Group\\";

@@ -1,36 +1,34 @@
+// What the tools read from their command lines: the program's own lines read back whole, malformed
+// ones refused with a reason.
 #include <gtest/gtest.h>
 
-#include "common/CommandLine.h"
 #include "common/Text.h"
 #include "lib/Requests.h"
+#include "sql/SqlLogic.h"
 
 using namespace tess;
 using namespace tess::companion;
 
-TEST(ListRequest, ReadsModeServerUserAndPassword) {
+TEST(ListRequest, ReadsBackWhatTheProgramSends) {
     struct Case {
-        std::wstring text;
-        bool sql;
         std::wstring server, user, password;
     } cases[] = {
-        {L"2(local)<<<<", false, L"(local)", L"", L""},
-        {L"1DEMOSRV\\SALES<<sa<<Secret#1", true, L"DEMOSRV\\SALES", L"sa", L"Secret#1"},
-        {L"1(local)<<sa<<pass with blanks", true, L"(local)", L"sa", L"pass with blanks"},
-        {L"1(local)<<sa<<a<<b", true, L"(local)", L"sa", L"a<<b"},  // the password keeps what follows
-        {L"  2SRV<<<<  ", false, L"SRV", L"", L""},
+        {L"(local)", L"", L""},
+        {L"DEMOSRV\\SALES", L"sa", L"Secret#1"},
+        {L"(local)", L"sa", L"pass with blanks"},
+        {L"(local)", L"sa", L"a<<b"},  // the password keeps what follows
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(ToUTF8(c.text));
-        auto r = ParseListRequest(c.text);
+        SCOPED_TRACE(ToUTF8(c.server + L" " + c.user + L" " + c.password));
+        const sql::AuthMode mode = sql::ChooseAuthMode(c.user, c.password);
+        auto r = ParseListRequest(sql::DbListToolArgument(mode, c.server, c.user, c.password));
         ASSERT_TRUE(r.value) << ToUTF8(r.error);
-        EXPECT_EQ(r.value->sqlAuthentication, c.sql);
+        EXPECT_EQ(r.value->sqlAuthentication, mode == sql::AuthMode::kSqlServer);
         EXPECT_EQ(r.value->server, c.server);
         EXPECT_EQ(r.value->user, c.user);
         EXPECT_EQ(r.value->password, c.password);
     }
-}
-
-TEST(ListRequest, RefusesMalformedTextWithAReason) {
+    EXPECT_EQ(ParseListRequest(L"  2SRV<<<<  ").value->server, L"SRV");
     for (const wchar_t* text : {L"", L"3(local)<<<<", L"2(local)", L"2(local)<<", L"2<<<<", L"1(local)<<<<pw"}) {
         SCOPED_TRACE(ToUTF8(text));
         auto r = ParseListRequest(text);
@@ -41,32 +39,34 @@ TEST(ListRequest, RefusesMalformedTextWithAReason) {
 
 namespace {
 
-// The fourteen items the way the program lays them out, through its own builder.
-std::wstring backupItems(const std::wstring& server, const std::wstring& db, const std::wstring& user, const std::wstring& password) {
-    CommandLine line;
-    line.quoted(L"1").quoted(server).quoted(L"[" + db + L"]");
-    user.empty() ? line.quoted(L"") : line.raw(user);
-    password.empty() ? line.quoted(L"") : line.raw(password);
-    line.quoted(L"C:\\TEMP~1\\OSTROV~1").quoted(L"C:\\PROG~1\\VXCOMMON").raw(L"SQLBackupLog.txt").raw(L"SQLErrorBackupFile.txt")
-        .raw(L"sqlserverstatus.txt").raw(L"SQLBackupTraceFile.txt").separator(L"  ").quoted(L"").separator(L" ").quoted(L"").quoted(L"");
-    return line.str();
+// Items 1 to 14 as the program passes them to the backup tool.
+std::wstring backupItems(const std::wstring& db, const std::wstring& user = L"", const std::wstring& password = L"") {
+    sql::BackupToolInput in;
+    in.server = L"DEMOSRV##SALES";
+    in.database = db;
+    in.user = user;
+    in.password = password;
+    in.dumpFolderShort = L"C:\\TEMP~1\\OSTROV~1";
+    in.commonFolderShort = L"C:\\PROG~1\\VXCOMMON";
+    in.programFolderShort = L"C:\\PROG~1";
+    return sql::BuildBackupToolCommand(in).parameters.str();
 }
 
 }  // namespace
 
-TEST(SqlBackupRequest, ReadsTheFourteenItems) {
+TEST(SqlBackupRequest, ReadsBackWhatTheProgramSends) {
     struct Case {
-        std::wstring server, db, user, password;
+        std::wstring db, user, password;
     } cases[] = {
-        {L"(local)", L"Sales 2024", L"", L""},
-        {L"DEMOSRV\\SALES", L"O'Brien \"Q\" DB", L"sa", L"Secret#1"},
-        {L"(local)", L"Ventes \u00e9t\u00e9", L"", L""},
+        {L"Sales 2024", L"", L""},
+        {L"O'Brien \"Q\" DB\\", L"sa", L"Secret#1"},
+        {L"Ventes \u00e9t\u00e9", L"", L""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(ToUTF8(c.db));
-        auto r = ParseSqlBackupRequest(backupItems(c.server, c.db, c.user, c.password));
+        auto r = ParseSqlBackupRequest(backupItems(c.db, c.user, c.password));
         ASSERT_TRUE(r.value) << ToUTF8(r.error);
-        EXPECT_EQ(r.value->server, c.server);
+        EXPECT_EQ(r.value->server, L"DEMOSRV\\SALES");
         EXPECT_EQ(r.value->database, c.db);
         EXPECT_EQ(r.value->user, c.user);
         EXPECT_EQ(r.value->password, c.password);
@@ -78,12 +78,12 @@ TEST(SqlBackupRequest, ReadsTheFourteenItems) {
 }
 
 TEST(SqlBackupRequest, RefusesMalformedLines) {
-    const std::wstring good = backupItems(L"(local)", L"db", L"", L"");
+    const std::wstring good = backupItems(L"db");
     const std::wstring cases[] = {
         L"",
-        backupItems(L"(local)", L"db", L"sa", L"two words"),           // an unquoted blank shifts the items
-        L"\"2\"" + good.substr(3),                                        // mode other than 1
-        backupItems(L"(local)", L"", L"", L""),                           // "[]"
+        ReplaceAll(backupItems(L"db", L"sa", L"pw"), L" pw ", L" two words "),  // an unquoted blank shifts the items
+        L"\"2\"" + good.substr(3),                // mode other than 1
+        backupItems(L""),                         // "[]"
         good + L" extra",
     };
     for (const auto& c : cases) {
@@ -94,7 +94,7 @@ TEST(SqlBackupRequest, RefusesMalformedLines) {
     }
 }
 
-TEST(ExchangeRequest, ReadsBothDialects) {
+TEST(ExchangeRequest, ReadsBothDialectsAndRefusesMalformedLines) {
     struct Case {
         int generation;
         std::wstring text;
@@ -119,16 +119,11 @@ TEST(ExchangeRequest, ReadsBothDialects) {
         EXPECT_EQ(r.value->jobList, c.job);
         EXPECT_EQ(r.value->outputFolder, c.output);
     }
-}
-
-TEST(ExchangeRequest, RefusesMalformedLines) {
-    struct Case {
-        int generation;
-        std::wstring text;
-    } cases[] = {{2003, L""}, {2003, L"1"}, {2003, L"7"}, {2007, L"0 C:\\x"}, {2010, L"1 \"job\""}, {2013, L"2"}, {2010, L""}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(ToUTF8(c.text));
-        EXPECT_FALSE(ParseExchangeRequest(c.text, c.generation).value);
+    const std::pair<int, std::wstring> bad[] = {{2003, L""},     {2003, L"1"},          {2003, L"7"}, {2007, L"0 C:\\x"},
+                                                {2010, L"1 \"job\""}, {2013, L"2"}, {2010, L""}};
+    for (const auto& [generation, text] : bad) {
+        SCOPED_TRACE(ToUTF8(text));
+        EXPECT_FALSE(ParseExchangeRequest(text, generation).value);
     }
 }
 

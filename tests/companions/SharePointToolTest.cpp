@@ -22,26 +22,12 @@ std::wstring lineFor(const Sandbox& box) {
            Quoted(L"DisplayTessaron/" + box.program() + L"\\VXCOMMON\\VXSharpointBkupSet.ini");
 }
 
-HWND windowOf(DWORD pid) {
-    struct Search {
-        DWORD pid;
-        HWND found;
-    } search{pid, nullptr};
-    EnumWindows(
-        [](HWND hwnd, LPARAM lp) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(lp);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(hwnd, &owner);
-            wchar_t title[64] = {};
-            GetWindowTextW(hwnd, title, 64);
-            if (owner == s->pid && std::wstring(title) == L"SharePoint Server" && IsWindowVisible(hwnd)) {
-                s->found = hwnd;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+// The tool's window (the sandbox runs one tool at a time).
+HWND toolWindow(const UniqueHandle& process) {
+    HWND window = FindWindowW(nullptr, L"SharePoint Server");
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    return pid == GetProcessId(process.get()) && IsWindowVisible(window) ? window : nullptr;
 }
 
 }  // namespace
@@ -50,7 +36,6 @@ TEST(SharePointTool, BacksUpToTheJobFilesFolderAndEnds) {
     Sandbox box(kDemo);
     box.install(L"OstrovaSharepoint.exe");
     const std::wstring destination = box.folder(L"E drive") + L"\\SharePoint";
-    CreateDirectoryW((box.program() + L"\\VXCOMMON").c_str(), nullptr);
     WriteBytes(box.common(L"VXSharpointBkupSet.ini"), ToAnsi(L"[Backup]\r\nDestination=" + destination + L"\r\n"));
     EXPECT_EQ(box.run(lineFor(box)), 0u);
     EXPECT_EQ(FileSize(destination + L"\\WSS_Content.bak"), 3u << 20);
@@ -66,7 +51,7 @@ TEST(SharePointTool, ShowsItsWindowAndNamesTheDefaultFolderWithoutAJobFile) {
     UniqueHandle process = box.start(lineFor(box));
     ASSERT_TRUE(process);
     HWND window = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (window = windowOf(GetProcessId(process.get()))) != nullptr; }));
+    ASSERT_TRUE(WaitFor([&] { return (window = toolWindow(process)) != nullptr; }));
     wchar_t text[512] = {};
     GetDlgItemTextW(window, 100, text, 512);
     EXPECT_NE(std::wstring(text).find(L"default folder " + box.program() + L"\\SharePointBackup"), std::wstring::npos)

@@ -14,10 +14,7 @@ TEST(SqlLogin, InstanceEntriesNameTheDefaultInstanceByTheComputerAlone) {
 }
 
 TEST(SqlLogin, LocalServerCheck) {
-    struct Case {
-        const wchar_t* server;
-        int code;
-    } cases[] = {
+    const std::pair<const wchar_t*, int> cases[] = {
         {L"", 0},
         {L"(LOCAL)", 0},
         {L"Local", 0},
@@ -29,9 +26,9 @@ TEST(SqlLogin, LocalServerCheck) {
         {L"SRV1X\\SALES", 197},
         {L"localhost", 196},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.server);
-        EXPECT_EQ(LocalServerCheck(c.server, L"SRV1"), c.code);
+    for (const auto& [server, code] : cases) {
+        SCOPED_TRACE(server);
+        EXPECT_EQ(LocalServerCheck(server, L"SRV1"), code);
     }
 }
 
@@ -122,9 +119,7 @@ TEST(SqlDatabaseList, SelectedTotalInMegabytes) {
 }
 
 TEST(SqlRunLogic, DumpFolderForATemporaryPath) {
-    struct Case {
-        const wchar_t *temporary, *dump;
-    } cases[] = {
+    const std::pair<const wchar_t*, const wchar_t*> cases[] = {
         {L"E:\\", L"E:\\OSTROVASQLTEMP"},
         {L"E:", L"E:\\OSTROVASQLTEMP"},
         {L"D:\\Temp", L"D:\\Temp\\OSTROVASQLTEMP"},
@@ -134,9 +129,9 @@ TEST(SqlRunLogic, DumpFolderForATemporaryPath) {
         {L" D:\\My Dumps ", L"D:\\My Dumps\\OSTROVASQLTEMP"},
         {L"\\\\nas\\share", L"\\\\nas\\share\\OSTROVASQLTEMP"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.temporary);
-        EXPECT_EQ(DumpFolderFor(c.temporary), c.dump);
+    for (const auto& [temporary, dump] : cases) {
+        SCOPED_TRACE(temporary);
+        EXPECT_EQ(DumpFolderFor(temporary), dump);
     }
 }
 

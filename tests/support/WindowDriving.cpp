@@ -27,6 +27,31 @@ BOOL CALLBACK matchTop(HWND hwnd, LPARAM lp) {
 
 }  // namespace
 
+StartedProgram::StartedProgram(const std::wstring& exe, const std::wstring& arguments) {
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    std::wstring line = L"\"" + exe + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
+    const std::wstring folder = exe.substr(0, exe.find_last_of(L'\\'));
+    if (!CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si, &pi)) return;
+    UniqueHandle thread(pi.hThread);
+    process_ = UniqueHandle(pi.hProcess);
+    pid_ = pi.dwProcessId;
+}
+
+StartedProgram::~StartedProgram() {
+    if (process_ && !ended()) {
+        TerminateProcess(process_.get(), 99);
+        WaitForSingleObject(process_.get(), 5000);
+    }
+}
+
+DWORD StartedProgram::exitCode() const {
+    DWORD code = 0;
+    GetExitCodeProcess(process_.get(), &code);
+    return code;
+}
+
 void Click(HWND control) {
     SendMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, kInside);
     SendMessageW(control, WM_LBUTTONUP, 0, kInside);

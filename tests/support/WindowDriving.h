@@ -11,7 +11,27 @@
 
 #include <string>
 
+#include "platform/Handle.h"
+
 namespace tess::test {
+
+// A program started as a user starts it: shown, in its own folder, `arguments` after its quoted
+// name. Ended at the end of the scope when it still runs.
+class StartedProgram {
+public:
+    explicit StartedProgram(const std::wstring& exe, const std::wstring& arguments = L"");
+    ~StartedProgram();
+    StartedProgram(const StartedProgram&) = delete;
+    StartedProgram& operator=(const StartedProgram&) = delete;
+    bool started() const { return static_cast<bool>(process_); }
+    DWORD pid() const { return pid_; }
+    bool ended() const { return WaitForSingleObject(process_.get(), 0) == WAIT_OBJECT_0; }
+    DWORD exitCode() const;
+
+private:
+    UniqueHandle process_;
+    DWORD pid_ = 0;
+};
 
 // A left click as a user makes it, press and release at a point inside the control (image
 // buttons act on the release). Sent: the click has been handled when this returns.
