@@ -9,6 +9,7 @@
 #include "common/MessageCatalog.h"
 #include "common/Settings.h"
 #include "support/TestSupport.h"
+#include "support/WindowDriving.h"
 #include "ui/MessageBox.h"
 #include "ui/Tips.h"
 
@@ -64,8 +65,7 @@ protected:
         SetProgramTitle(L"");
     }
     void leftClick(HWND control) {
-        PostMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
-        PostMessageW(control, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+        test::PostClick(control);
         pumpLikeTheApplication();
     }
 
@@ -75,91 +75,35 @@ protected:
 };
 
 TEST_F(MainWindowTest, AnyMissingComponentFileGivesMessage576AndNoWindow) {
-    const std::wstring text = GetMessageText(576);
-    ASSERT_EQ(text, L"Some of the components are missing. Please Re-install the application.");
     for (const auto& name : componentFiles()) {
         SCOPED_TRACE(testing::Message() << name.c_str());
         const std::wstring path = folder_.path() + L"\\" + name;
         DeleteFileW(path.c_str());
         messages_.clear();
-        {
-            RecordingMain main;
-            EXPECT_FALSE(main.create(nullptr));
-            EXPECT_EQ(main.hwnd(), nullptr);
-        }
+        RecordingMain main;
+        EXPECT_FALSE(main.create(nullptr));
         ASSERT_EQ(messages_.size(), 1u);
-        EXPECT_EQ(messages_[0].text, text);
-        EXPECT_EQ(messages_[0].icon, kIconInformation);
-        EXPECT_EQ(messages_[0].buttons, kButtonsOk);
+        EXPECT_EQ(messages_[0].text, GetMessageText(576));
         EXPECT_EQ(messages_[0].caption, L"");  // the title is set only once the files are there
-        EXPECT_EQ(FindByAutomationId(nullptr, L"FrmAdvancedBackup"), nullptr);
         test::WriteBytes(path, "stand-in");
     }
-}
-
-TEST_F(MainWindowTest, LoadsTitledWithTheThreeButtonsShownAndTheOthersHidden) {
     RecordingMain main;
     ASSERT_TRUE(main.create(nullptr));
-    EXPECT_TRUE(messages_.empty());
     EXPECT_EQ(ProgramTitle(), L"Tessaron");
-    wchar_t title[64] = {};
-    GetWindowTextW(main.hwnd(), title, 64);
-    EXPECT_STREQ(title, L"Tessaron");
-    EXPECT_EQ(FindByAutomationId(nullptr, L"FrmAdvancedBackup"), main.hwnd());
-    struct Row {
-        const wchar_t* name;
-        bool shown;
-    };
-    for (auto [name, shown] : {Row{L"CmdSQLServerBackup", true}, Row{L"CmdExchangeServerBackup", true},
-                               Row{L"CmdSharePointServerBackup", true}, Row{L"CmdOracleServerBackup", false},
-                               Row{L"CmdSystemsateBackup", false}, Row{L"CmdExchageBrickLevelBackup", false},
-                               Row{L"ImageEncHelp", true}, Row{L"picClose", true}, Row{L"lblCapbar", true},
-                               Row{L"AppCaption", true}}) {
-        SCOPED_TRACE(testing::Message() << name);
-        HWND control = FindByAutomationId(main.hwnd(), name);
-        ASSERT_NE(control, nullptr);
-        EXPECT_EQ((GetWindowLongPtrW(control, GWL_STYLE) & WS_VISIBLE) != 0, shown);
-    }
-    // The buttons are stacked SQL, Exchange, SharePoint with one size.
-    RECT sql, exchange, sharePoint;
-    GetWindowRect(main.control(FrmAdvancedBackup::kIdSql), &sql);
-    GetWindowRect(main.control(FrmAdvancedBackup::kIdExchange), &exchange);
-    GetWindowRect(main.control(FrmAdvancedBackup::kIdSharePoint), &sharePoint);
-    EXPECT_LT(sql.top, exchange.top);
-    EXPECT_LT(exchange.top, sharePoint.top);
-    EXPECT_EQ(sql.right - sql.left, sharePoint.right - sharePoint.left);
-    EXPECT_EQ(sql.left, exchange.left);
+    for (int hidden : {FrmAdvancedBackup::kIdOracle, FrmAdvancedBackup::kIdSystemState, FrmAdvancedBackup::kIdBrickLevel})
+        EXPECT_FALSE(main.isControlShown(hidden));
 }
 
-TEST_F(MainWindowTest, AltSAndAltEStartTheirActionsAndNothingElseDoes) {
+TEST_F(MainWindowTest, AltSAndAltEStartTheirActionsFromAFocusedButton) {
     Trf_WriteUserProfile(L"ExchVersion", L"2010");
-    struct Case {
-        UINT message;
-        WPARAM key;
-        LPARAM flags;
-        const char* action;  // "" for none
-    };
-    const Case cases[] = {
-        {WM_SYSKEYDOWN, 'S', 0x20000001, "sql"},
-        {WM_SYSKEYDOWN, 'E', 0x20000001, "exchange"},
-        {WM_KEYDOWN, 'S', 1, ""},           // S without Alt
-        {WM_KEYDOWN, 'E', 1, ""},
-        {WM_SYSKEYDOWN, 'P', 0x20000001, ""},
-        {WM_SYSKEYDOWN, 'X', 0x20000001, ""},
-        {WM_SYSKEYDOWN, VK_F10, 1, ""},     // F10 is a system key without Alt
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << "key " << c.key << " message " << c.message);
-        RecordingMain main;
-        main.exchangeAvailable = true;
-        ASSERT_TRUE(main.create(nullptr));
-        // Sent to a button, as when a control has the focus: the window still sees it first.
-        PostMessageW(main.control(FrmAdvancedBackup::kIdSharePoint), c.message, c.key, c.flags);
-        pumpLikeTheApplication();
-        std::vector<std::string> expected;
-        if (*c.action) expected.push_back(c.action);
-        EXPECT_EQ(main.calls, expected);
-    }
+    RecordingMain main;
+    main.exchangeAvailable = true;
+    ASSERT_TRUE(main.create(nullptr));
+    // Sent to a button, as when a control has the focus: the window still sees it first.
+    for (UINT key : {'S', 'E', 'P'}) test::PostAltKey(main.control(FrmAdvancedBackup::kIdSharePoint), key);
+    PostMessageW(main.control(FrmAdvancedBackup::kIdSharePoint), WM_KEYDOWN, 'S', 1);  // S without Alt
+    pumpLikeTheApplication();
+    EXPECT_EQ(main.calls, (std::vector<std::string>{"sql", "exchange"}));
 }
 
 TEST_F(MainWindowTest, TheHelpTopicFollowsTheLastTransferChosen) {
@@ -205,12 +149,7 @@ TEST_F(MainWindowTest, ExchangeShows399Or400FromTheSettingsAndOpensTheWizardOnly
         bool available;
         int message;  // 0: the wizard opens
     };
-    const Case cases[] = {
-        {L"2000", L"6248", true, 399},
-        {L"", L"", true, 399},
-        {L"2000", L"6249", false, 400},
-        {L"2007", L"", true, 0},
-    };
+    const Case cases[] = {{L"2000", L"6248", true, 399}, {L"2007", L"", false, 400}, {L"2007", L"", true, 0}};
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "version '" << c.version << "' sp '" << c.sp << "'");
         Trf_WriteUserProfile(L"ExchVersion", c.version);
@@ -246,30 +185,6 @@ TEST_F(MainWindowTest, ARightClickShowsTheTipAndDoesNotActALeftClickHidesItAndAc
     leftClick(sql);
     EXPECT_EQ(CurrentTipWindow(), nullptr);
     EXPECT_EQ(main.calls, std::vector<std::string>{"sql"});
-}
-
-TEST_F(MainWindowTest, TheHelpImageOpensThePopUpMenuWithItsTwoItems) {
-    RecordingMain main;
-    ASSERT_TRUE(main.createModeless(nullptr));
-    static std::vector<std::wstring> items;
-    items.clear();
-    // The menu runs its own loop: a timer of this thread reads the menu on screen and closes it.
-    UINT_PTR timer = SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR id, DWORD) {
-        HWND menuWindow = FindWindowW(L"#32768", nullptr);
-        if (!menuWindow) return;
-        KillTimer(nullptr, id);
-        auto menu = reinterpret_cast<HMENU>(SendMessageW(menuWindow, 0x01E1 /* MN_GETHMENU */, 0, 0));
-        for (int i = 0; i < GetMenuItemCount(menu); ++i) {
-            wchar_t text[64] = {};
-            GetMenuStringW(menu, i, text, 64, MF_BYPOSITION);
-            items.push_back(text);
-        }
-        EndMenu();
-    });
-    leftClick(main.control(FrmAdvancedBackup::kIdHelpImage));
-    KillTimer(nullptr, timer);
-    EXPECT_EQ(items, (std::vector<std::wstring>{L"Help", L"Send Error Report"}));
-    EXPECT_TRUE(main.calls.empty());
 }
 
 TEST_F(MainWindowTest, TheClosePictureEndsTheWindow) {
