@@ -2,6 +2,8 @@
 // its job file, in a top-level window titled "SharePoint Server" with its own progress bar.
 // Given "DisplayTessaron/<job file>". Ends when done (after a short pause to show the result)
 // or when its window is closed (a close during the copy cancels it and leaves no partial file).
+// TESSARON_SHAREPOINT_LINGER_MS sets that pause (default 2000), TESSARON_SHAREPOINT_SHOW_AFTER_MS
+// delays the window's creation.
 //
 // Job file (VXSharpointBkupSet.ini, optional):   [Backup]
 //                                                Destination=E:\SharePoint
@@ -49,8 +51,10 @@ Job jobFrom(const ToolRun& tool, const std::wstring& jobFile) {
         if (backup && !backup->get(L"Destination").empty())
             return {backup->get(L"Destination"), L"Backing up SharePoint content to " + backup->get(L"Destination")};
     }
-    std::wstring folder = tool.demo().sharePoint.destination;
-    if (folder.empty()) folder = tool.programFolder() + L"\\SharePointBackup";
+    // The server's own destination (the demo's) is what an unattended run uses.
+    const std::wstring configured = tool.demo().sharePoint.destination;
+    if (!configured.empty()) return {configured, L"Backing up SharePoint content to " + configured};
+    const std::wstring folder = tool.programFolder() + L"\\SharePointBackup";
     return {folder, L"No destination in the job file " + jobFile + L": backing up to the default folder " + folder};
 }
 
@@ -67,6 +71,8 @@ public:
         wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
         wc.lpszClassName = kClass;
         RegisterClassExW(&wc);
+        // A tool that shows its window late (a slow start on a busy server): tests set this.
+        if (UINT lateMs = envMs(L"TESSARON_SHAREPOINT_SHOW_AFTER_MS", 0)) Sleep(lateMs);
         HWND hwnd = CreateWindowExW(0, kClass, kTitle, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, CW_USEDEFAULT,
                                     CW_USEDEFAULT, 480, 190, nullptr, nullptr, instance, this);
         if (!hwnd) return tool_.exit(6);
@@ -207,13 +213,13 @@ private:
                             : L"The SharePoint Server backup failed.\r\n" + error_);
         SetDlgItemTextW(hwnd_, kIdClose, L"Close");
         // Long enough to read the result; a demo can set it to 0 for quick runs.
-        SetTimer(hwnd_, kLingerTimer, lingerMs(), nullptr);
+        SetTimer(hwnd_, kLingerTimer, envMs(L"TESSARON_SHAREPOINT_LINGER_MS", 2000), nullptr);
     }
 
-    UINT lingerMs() const {
+    static UINT envMs(const wchar_t* name, UINT defaultMs) {
         wchar_t value[16];
-        DWORD n = GetEnvironmentVariableW(L"TESSARON_SHAREPOINT_LINGER_MS", value, 16);
-        return n > 0 && n < 16 ? static_cast<UINT>(_wtoi(value)) : 2000u;
+        DWORD n = GetEnvironmentVariableW(name, value, 16);
+        return n > 0 && n < 16 ? static_cast<UINT>(_wtoi(value)) : defaultMs;
     }
 
     void onClose() {

@@ -1,7 +1,8 @@
-// The main window's call points into the wizards and companion runs. The SQL Server and Exchange
-// wizards and the feedback window are wired; the SharePoint transfer is connected here as it
-// lands, and nowhere else.
+// The main window's call points into the wizards and companion runs: the SQL Server and Exchange
+// wizards, the SharePoint transfer and the feedback window are all connected here, and nowhere
+// else.
 #include "app/MainWindow.h"
+#include "app/SharePointRun.h"
 #include "exchange/ExchangeDetection.h"
 #include "exchange/FrmExchange.h"
 #include "feedback/FrmErrorReport1.h"
@@ -25,7 +26,7 @@ bool FrmAdvancedBackup::exchangeInformationAvailable() {
 void FrmAdvancedBackup::openExchangeWizard() { exchange::RunExchangeWizard(hwnd()); }
 
 // The SharePoint transfer, run by the main window itself.
-void FrmAdvancedBackup::runSharePointTransfer() {}
+void FrmAdvancedBackup::runSharePointTransfer() { RunSharePointTransfer(hwnd()); }
 
 // frmErrorReport1, modal over the main window.
 void FrmAdvancedBackup::openErrorReport() { feedback::RunErrorReport(hwnd(), {}); }

@@ -1,6 +1,7 @@
 #include "support/TestSupport.h"
 
 #include <shellapi.h>
+#include <tlhelp32.h>
 
 #include <atomic>
 
@@ -76,5 +77,46 @@ std::vector<std::wstring> SplitCommandLine(const std::wstring& line) {
 
 std::string ReadBytes(const std::wstring& path) { return ReadFileBytes(path).value_or(std::string()); }
 void WriteBytes(const std::wstring& path, const std::string& bytes) { WriteFileBytes(path, bytes); }
+
+ScopedEnvironment::ScopedEnvironment(const wchar_t* name, const wchar_t* value) : name_(name) {
+    wchar_t old[4096];
+    const DWORD n = GetEnvironmentVariableW(name, old, 4096);
+    had_ = n > 0 && n < 4096;
+    if (had_) old_ = old;
+    SetEnvironmentVariableW(name, value);
+}
+
+ScopedEnvironment::~ScopedEnvironment() { SetEnvironmentVariableW(name_.c_str(), had_ ? old_.c_str() : nullptr); }
+
+namespace {
+
+// The processes of that executable, opened to end them or wait for them.
+std::vector<HANDLE> openProcesses(const wchar_t* exeName) {
+    std::vector<HANDLE> found;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
+        if (_wcsicmp(entry.szExeFile, exeName) == 0)
+            if (HANDLE h = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID)) found.push_back(h);
+    CloseHandle(snapshot);
+    return found;
+}
+
+}  // namespace
+
+size_t CountProcesses(const wchar_t* exeName) {
+    const auto processes = openProcesses(exeName);
+    for (HANDLE h : processes) CloseHandle(h);
+    return processes.size();
+}
+
+void EndProcesses(const wchar_t* exeName) {
+    for (HANDLE h : openProcesses(exeName)) {
+        TerminateProcess(h, 1);
+        WaitForSingleObject(h, 5000);
+        CloseHandle(h);
+    }
+}
 
 }  // namespace tess::test

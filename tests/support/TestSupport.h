@@ -36,6 +36,25 @@ private:
     TempDir dir_;
 };
 
+// Sets an environment variable of this process (and so of the programs it starts) for the
+// scope; null removes it. The earlier value comes back at the end.
+class ScopedEnvironment {
+public:
+    ScopedEnvironment(const wchar_t* name, const wchar_t* value);
+    ~ScopedEnvironment();
+    ScopedEnvironment(const ScopedEnvironment&) = delete;
+    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+private:
+    std::wstring name_, old_;
+    bool had_ = false;
+};
+
+// How many processes of this executable name run in this prefix; ending them all (a companion
+// tool a test left behind).
+size_t CountProcesses(const wchar_t* exeName);
+void EndProcesses(const wchar_t* exeName);
+
 // Pumps messages and polls the condition every few milliseconds until it holds or the
 // deadline passes. Returns whether it held.
 bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 10000);

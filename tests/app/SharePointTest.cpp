@@ -1,0 +1,56 @@
+// The SharePoint contract that needs no tool: detection from the environment and the files
+// present, and the tool's command line. The run itself: tests/e2e/SharePointE2ETest.cpp.
+#include <windows.h>
+#include <shlobj.h>
+
+#include <gtest/gtest.h>
+
+#include "app/SharePoint.h"
+#include "common/Files.h"
+#include "support/TestSupport.h"
+
+namespace tess {
+namespace {
+
+TEST(SharePointDetection, ChecksBothVersionsInTheCommonFilesFolderTheEnvironmentNames) {
+    test::TempDir dir(L"spdetect");
+    const std::wstring common64 = dir.file(L"Common Files"), common32 = dir.file(L"Common Files (x86)");
+    const std::wstring ext = L"\\Microsoft Shared\\Web Server Extensions\\";
+    enum Variable { k64BitFolder, kUnset, kBlank };  // kUnset as on 32-bit Windows
+    const struct {
+        const char* what;
+        Variable w6432;
+        std::wstring plantedIn;  // the folder whose WSSADMIN.EXE exists, or none
+        bool installed;
+    } cases[] = {
+        {"12 in the 64-bit folder", k64BitFolder, common64 + ext + L"12\\Bin", true},
+        {"only 14", k64BitFolder, common64 + ext + L"14\\Bin", true},
+        {"neither", k64BitFolder, L"", false},
+        {"the 32-bit folder is not looked at", k64BitFolder, common32 + ext + L"12\\Bin", false},
+        {"no 64-bit variable", kUnset, common32 + ext + L"14\\Bin", true},
+        {"a blank one", kBlank, common32 + ext + L"12\\Bin", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        test::ScopedEnvironment env64(L"CommonProgramW6432",
+                                      c.w6432 == kUnset ? nullptr : c.w6432 == kBlank ? L" \t" : common64.c_str());
+        test::ScopedEnvironment env32(L"CommonProgramFiles", common32.c_str());
+        if (!c.plantedIn.empty()) {
+            SHCreateDirectoryExW(nullptr, c.plantedIn.c_str(), nullptr);
+            test::WriteBytes(c.plantedIn + L"\\WSSADMIN.EXE", "MZ");
+        }
+        EXPECT_EQ(IsSharePointInstalled(), c.installed);
+        DeleteFolderTree(common64);
+        DeleteFolderTree(common32);
+    }
+}
+
+TEST(SharePointTool, CommandLineQuotesAProgramFolderWithBlanks) {
+    const std::wstring line = SharePointToolCommandLine(L"C:\\Program Files\\Tessaron");
+    EXPECT_EQ(line, L"\"C:\\Program Files\\Tessaron\\OstrovaSharepoint.exe\" "
+                    L"\"DisplayTessaron/C:\\Program Files\\Tessaron\\VXCOMMON\\VXSharpointBkupSet.ini\"");
+    EXPECT_EQ(test::SplitCommandLine(line).size(), 2u);
+}
+
+}  // namespace
+}  // namespace tess

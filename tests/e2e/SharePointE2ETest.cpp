@@ -1,0 +1,191 @@
+// The SharePoint transfer end to end: the real Tessaron.exe and the real stand-in tool in a
+// program folder of the test's own, in a demo machine (SharePoint's WSSADMIN.EXE under the common
+// files folder, the removable drive E:); the ctest entry test_e2e_sharepoint_demo_machine
+// prepares one. Checked by the files the program leaves, the tool's journal and the windows'
+// places as the system reports them.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "common/Files.h"
+#include "common/ProgramPaths.h"
+#include "common/Text.h"
+#include "support/TestSupport.h"
+#include "support/WindowDriving.h"
+#include "ui/Window.h"
+
+namespace tess::test {
+namespace {
+
+constexpr DWORD kWindowTimeoutMs = 60000;
+const wchar_t kTool[] = L"OstrovaSharepoint.exe";
+
+// The tool's visible window, found by its title as the program finds it.
+HWND toolWindow() {
+    HWND h = FindWindowW(nullptr, L"SharePoint Server");
+    return h && IsWindowVisible(h) ? h : nullptr;
+}
+
+// Whether the tool's window sits centred on the main window (to the pixel that halving rounds)
+// and on top of every other window.
+bool centredOnTop(HWND main, HWND tool) {
+    RECT m{}, t{};
+    if (!GetWindowRect(main, &m) || !GetWindowRect(tool, &t)) return false;
+    const long dx = (m.left + m.right) - (t.left + t.right), dy = (m.top + m.bottom) - (t.top + t.bottom);
+    return labs(dx) <= 2 && labs(dy) <= 2 && (GetWindowLongW(tool, GWL_EXSTYLE) & WS_EX_TOPMOST);
+}
+
+class SharePointEndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override {
+        program_ = dir_.path() + L"\\Tess Prog";
+        CreateDirectoryW(program_.c_str(), nullptr);
+        CreateDirectoryW((program_ + L"\\demo").c_str(), nullptr);
+        CreateDirectoryW((program_ + L"\\VXCOMMON").c_str(), nullptr);
+        for (const wchar_t* file : {L"Tessaron.exe", kTool, L"ExchangeAPI.dll", L"ExchangeAPI64.dll",
+                                    L"ostrova64ExchBkp_tessaron.exe", L"ostrovaExchBkp_tessaron.exe", L"SQLSrvBackup.dll",
+                                    L"vxsqldblist_tessaron.exe", L"ostrova_sqlbackup_tessaron.exe"})
+            ASSERT_TRUE(CopyFileW((BuildBinFolder() + L"\\" + file).c_str(), (program_ + L"\\" + file).c_str(), FALSE));
+        wchar_t common[MAX_PATH] = {};
+        GetEnvironmentVariableW(L"CommonProgramW6432", common, MAX_PATH);
+        if (!FileExists(std::wstring(common) + L"\\Microsoft Shared\\Web Server Extensions\\12\\Bin\\WSSADMIN.EXE"))
+            GTEST_SKIP() << "needs a demo machine with SharePoint (ctest -R test_e2e_sharepoint_demo_machine)";
+        if (GetDriveTypeW(L"E:\\") != DRIVE_REMOVABLE) GTEST_SKIP() << "needs the demo machine's removable drive E:";
+        destination_ = L"E:\\TessE2E-SP-" + std::to_wstring(GetCurrentProcessId());
+    }
+
+    void TearDown() override {
+        tessaron_.reset();
+        EndProcesses(kTool);
+        if (!destination_.empty()) DeleteFolderTree(destination_);
+    }
+
+    // The demo description: the tool's faults, and where its content goes.
+    void demo(const std::string& faults) {
+        WriteBytes(program_ + L"\\demo\\demo.ini", "[Demo]\r\nJournal=journal.txt\r\n[Faults]\r\n" + faults +
+                                                       "\r\n[SharePoint]\r\nDestination=" + ToAnsi(destination_) +
+                                                       "\r\n[SharePointContent:c]\r\nName=WSS_Content\r\nSize=3 MB\r\n");
+    }
+
+    // What an earlier run left: the job file and both status files.
+    void plantLeftovers() {
+        WriteBytes(common(L"VXSharpointBkupSet.ini"), "[Backup]\r\nDestination=C:\\Old\r\n");
+        WriteBytes(program_ + L"\\VXSharepointstatus.txt", "Completed\r\n");
+        WriteBytes(common(L"VXShpstatus.txt"), "2\r\n");
+    }
+
+    std::wstring common(const std::wstring& name) const { return program_ + L"\\VXCOMMON\\" + name; }
+
+    std::vector<std::wstring> toolCommandLines() const {
+        std::vector<std::wstring> lines;
+        for (const auto& line : SplitLines(FromUTF8(ReadBytes(program_ + L"\\demo\\journal.txt")))) {
+            const auto fields = SplitFullText(line, L"\t");
+            if (fields.size() >= 5 && fields[1] == L"OstrovaSharepoint" && fields[3] == L"cmd") lines.push_back(fields[4]);
+        }
+        return lines;
+    }
+
+    // Reads the message box that comes up and answers it; its text.
+    std::wstring answerMessage() {
+        HWND box = WaitForTopWindow(pid_, L"MesgBox", kWindowTimeoutMs);
+        if (!box) return L"(no message)";
+        std::wstring text = RemoteText(FindByAutomationId(box, L"lblText")) + RemoteText(FindByAutomationId(box, L"lblSmallText"));
+        text.erase(0, text.find_first_not_of(L"\r\n "));
+        PostClick(FindByAutomationId(box, L"cmdButton0"));
+        WaitFor([&] { return !IsWindow(box); }, 10000);
+        return text;
+    }
+
+    // Starts the program and presses "SharePoint Server Data Transfer"; the main window.
+    HWND pressSharePoint() {
+        tessaron_ = std::make_unique<StartedProgram>(program_ + L"\\Tessaron.exe");
+        pid_ = tessaron_->pid();
+        HWND main = WaitForTopWindow(pid_, L"FrmAdvancedBackup", kWindowTimeoutMs);
+        if (main) PostClick(FindByAutomationId(main, L"CmdSharePointServerBackup"));
+        return main;
+    }
+
+    TempDir dir_{L"e2esp"};
+    ScopedEnvironment demo_{L"TESSARON_DEMO", nullptr};  // the tool reads <program>\demo\demo.ini
+    std::wstring program_, destination_;
+    std::unique_ptr<StartedProgram> tessaron_;
+    DWORD pid_ = 0;
+};
+
+TEST_F(SharePointEndToEnd, WithoutSharePointMessage577AndNothingIsTouched) {
+    demo("");
+    plantLeftovers();
+    // Common files folders without Web Server Extensions.
+    ScopedEnvironment common64(L"CommonProgramW6432", dir_.path().c_str());
+    ScopedEnvironment common32(L"CommonProgramFiles", dir_.path().c_str());
+    ASSERT_TRUE(pressSharePoint());
+    EXPECT_NE(answerMessage().find(L"Ensure that SharePoint Server is installed"), std::wstring::npos);
+    EXPECT_EQ(ReadBytes(common(L"VXSharpointBkupSet.ini")), "[Backup]\r\nDestination=C:\\Old\r\n");
+    EXPECT_EQ(ReadBytes(program_ + L"\\VXSharepointstatus.txt"), "Completed\r\n");
+    EXPECT_EQ(ReadBytes(common(L"VXShpstatus.txt")), "2\r\n");
+    EXPECT_TRUE(toolCommandLines().empty());
+}
+
+TEST_F(SharePointEndToEnd, TheToolRunsOnFreshFilesItsLateWindowFollowsAndTheMainWindowStaysUsable) {
+    demo("OstrovaSharepoint=slow:60");
+    plantLeftovers();
+    ScopedEnvironment late(L"TESSARON_SHAREPOINT_SHOW_AFTER_MS", L"1500");  // long after the start
+    HWND main = pressSharePoint();
+    ASSERT_TRUE(main);
+    ASSERT_TRUE(WaitFor([&] { return !toolCommandLines().empty(); }, kWindowTimeoutMs));
+    EXPECT_EQ(toolCommandLines()[0], L"\"" + program_ + L"\\OstrovaSharepoint.exe\" \"DisplayTessaron/" + program_ +
+                                         L"\\VXCOMMON\\VXSharpointBkupSet.ini\"");
+    EXPECT_FALSE(FileExists(common(L"VXSharpointBkupSet.ini")));
+    EXPECT_FALSE(FileExists(program_ + L"\\VXSharepointstatus.txt"));
+    EXPECT_EQ(ReadBytes(common(L"VXShpstatus.txt")), "1\r\n");
+
+    HWND tool = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (tool = toolWindow()) != nullptr; }, kWindowTimeoutMs));
+    EXPECT_TRUE(WaitFor([&] { return centredOnTop(main, tool); }, 3000));
+    ShowWindow(main, SW_MINIMIZE);
+    EXPECT_TRUE(WaitFor([&] { return IsIconic(tool) != FALSE; }, 1500)) << "minimised with the main window";
+    ShowWindow(main, SW_RESTORE);
+    EXPECT_TRUE(WaitFor([&] { return !IsIconic(tool) && centredOnTop(main, tool); }, 1500)) << "restored centred";
+    RECT m{};
+    GetWindowRect(main, &m);
+    SetWindowPos(main, nullptr, m.left + 60, m.top + 40, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_TRUE(WaitFor([&] { return centredOnTop(main, tool); }, 1500)) << "moved with the main window";
+
+    // A second press while the tool runs starts nothing; the other buttons work.
+    Click(FindByAutomationId(main, L"CmdSharePointServerBackup"));
+    EXPECT_EQ(CountProcesses(kTool), 1u);
+    PostClick(FindByAutomationId(main, L"CmdSQLServerBackup"));
+    HWND login = WaitForTopWindow(pid_, L"frmSQLSvrLogin", kWindowTimeoutMs);
+    ASSERT_TRUE(login);
+    PostMessageW(login, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(login); }, 10000));
+
+    // Ending the tool by any means ends the wait: a press starts the tool again instead of
+    // bringing the running one forward.
+    EndProcesses(kTool);
+    const ULONGLONG deadline = GetTickCount64() + 10000;
+    while (toolCommandLines().size() < 2 && GetTickCount64() < deadline) {
+        Click(FindByAutomationId(main, L"CmdSharePointServerBackup"));
+        WaitFor([&] { return toolCommandLines().size() >= 2; }, 500);
+    }
+    ASSERT_EQ(toolCommandLines().size(), 2u);
+
+    // Esc on the main window gives up the wait and ends the tool.
+    PostMessageW(main, WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_EQ(answerMessage(), L"The SharePoint Server data transfer was cancelled.");
+    EXPECT_EQ(CountProcesses(kTool), 0u);
+
+    // Closing the program leaves a running tool to finish its work.
+    Click(FindByAutomationId(main, L"CmdSharePointServerBackup"));
+    ASSERT_TRUE(WaitFor([&] { return CountProcesses(kTool) == 1; }, 10000));
+    PostClick(FindByAutomationId(main, L"picClose"));
+    EXPECT_TRUE(WaitFor([&] { return tessaron_->ended(); }, 10000));
+    EXPECT_EQ(CountProcesses(kTool), 1u);
+}
+
+}  // namespace
+}  // namespace tess::test

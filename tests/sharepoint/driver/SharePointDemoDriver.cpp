@@ -1,0 +1,72 @@
+// Plays the user for the SharePoint flow of scripts/demo: starts Tessaron.exe, presses "SharePoint
+// Server Data Transfer", watches the SharePoint tool's window appear centred on top of the main
+// window and follow it when the main window is moved, and waits until the tool has shipped its
+// content and ended, and the program's wait with it; then closes the program. Prints what it
+// sees; exit code 0 when the tool reported "Completed" and the program's wait ended.
+// Usage: sharepoint_demo_driver.exe <program folder>
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+#include "common/Text.h"
+#include "support/TestSupport.h"
+#include "support/WindowDriving.h"
+#include "ui/Window.h"
+
+namespace {
+
+using namespace tess::test;
+
+void say(const std::wstring& text) {
+    std::printf("  %s\n", tess::ToUTF8(text).c_str());
+    std::fflush(stdout);
+}
+
+// Where the tool's window sits against the centre of the main window.
+std::wstring placement(HWND main, HWND tool) {
+    RECT m{}, t{};
+    GetWindowRect(main, &m);
+    GetWindowRect(tool, &t);
+    const bool onTop = (GetWindowLongW(tool, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+    return L"centre offset (" + std::to_wstring((t.left + t.right - m.left - m.right) / 2) + L", " +
+           std::to_wstring((t.top + t.bottom - m.top - m.bottom) / 2) + L") px, " + (onTop ? L"on top" : L"not on top");
+}
+
+void watchTheToolWindow(HWND main) {
+    HWND tool = nullptr;
+    if (!WaitFor([&] { return (tool = FindWindowW(nullptr, L"SharePoint Server")) && IsWindowVisible(tool); }, 30000))
+        return say(L"the tool's window did not appear");
+    WaitFor([&] { return (GetWindowLongW(tool, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }, 2000);
+    say(L"the tool's window \"SharePoint Server\" appeared: " + placement(main, tool));
+    RECT m{};
+    GetWindowRect(main, &m);
+    SetWindowPos(main, nullptr, m.left - 120, m.top - 80, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    WaitFor([] { return false; }, 400);  // a few turns of the program's wait
+    say(L"main window moved by (-120, -80): the tool's window " + placement(main, tool));
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 2) return say(L"usage: sharepoint_demo_driver <program folder>"), 2;
+    const std::wstring program = argv[1], trace = program + L"\\VXCOMMON\\TraceFile.txt";
+    DeleteFileW(trace.c_str());
+    StartedProgram tessaron(program + L"\\Tessaron.exe");
+    HWND main = WaitForTopWindow(tessaron.pid(), L"FrmAdvancedBackup", 60000);
+    if (!main) return say(L"the main window did not appear"), 1;
+    say(L"main window: pressing \"SharePoint Server Data Transfer\"");
+    const ULONGLONG start = GetTickCount64();
+    PostClick(tess::FindByAutomationId(main, L"CmdSharePointServerBackup"));
+    watchTheToolWindow(main);
+
+    const bool ended = WaitFor([&] { return ReadBytes(trace).find("Exit RunSharePointTransfer") != std::string::npos; },
+                               600000);
+    const std::string status = ReadBytes(program + L"\\VXSharepointstatus.txt");
+    say(ended ? L"the tool ended, and Tessaron's wait with it, after " + std::to_wstring((GetTickCount64() - start) / 1000) +
+                    L" s; the tool reported \"" + tess::FromAnsi(status.substr(0, status.find('\r'))) + L"\""
+              : L"Tessaron was still waiting after 10 minutes");
+    PostClick(tess::FindByAutomationId(main, L"picClose"));
+    WaitFor([&] { return tessaron.ended(); }, 15000);
+    return ended && status.rfind("Completed", 0) == 0 ? 0 : 1;
+}
