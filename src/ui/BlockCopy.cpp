@@ -38,6 +38,31 @@ int fail(int code, const std::wstring& what, const std::wstring& path, DWORD err
     return code;
 }
 
+// The destination drive's type and the room known to be left on it. The room is asked again only
+// when a file might not fit in what is known, so a set of thousands of small files asks once, not
+// once per file (each question costs several round trips to the wineserver under Wine). A drive
+// that another writer fills meanwhile still fails the write, with kCopyNoSpace.
+struct DestinationDrive {
+    std::wstring root;
+    UINT type = DRIVE_UNKNOWN;
+    uint64_t room = 0;
+};
+DestinationDrive gDrive;
+
+const DestinationDrive& destinationDrive(const std::wstring& destination) {
+    const std::wstring root = SpaceRootOf(destination);
+    if (root != gDrive.root) gDrive = {root, GetDriveTypeW(root.c_str()), 0};
+    return gDrive;
+}
+
+bool roomFor(const std::wstring& destination, uint64_t bytes) {
+    destinationDrive(destination);
+    if (gDrive.room < bytes) gDrive.room = DriveFreeBytes(gDrive.root);
+    if (gDrive.room < bytes) return false;
+    gDrive.room -= bytes;
+    return true;
+}
+
 // One copy in progress: the source, the file under its temporary name, and where it goes.
 struct OpenCopy {
     std::wstring source;
@@ -55,7 +80,7 @@ int openCopy(OpenCopy& copy) {
 
     // A file of the same name that this copy replaces frees its room.
     const uint64_t replaced = FileExists(copy.destination) ? FileSize(copy.destination).value_or(0) : 0;
-    if (DriveFreeBytes(SpaceRootOf(copy.destination)) + replaced < copy.size) {
+    if (!roomFor(copy.destination, copy.size > replaced ? copy.size - replaced : 0)) {
         TraceError(L"CopyFileBlocks", L" Reason: not enough free space for '" + copy.destination + L"'");
         return kCopyNoSpace;
     }
@@ -111,7 +136,7 @@ int finishCopy(OpenCopy& copy, int result) {
     // A removable drive may be pulled out right after the run: there the data is on the drive
     // before the file takes its final name. Other drives keep the system's write-behind, as
     // CopyFileEx does (flushing every dump costs half the copy speed).
-    if (result == kCopyDone && GetDriveTypeW(SpaceRootOf(copy.destination).c_str()) == DRIVE_REMOVABLE &&
+    if (result == kCopyDone && destinationDrive(copy.destination).type == DRIVE_REMOVABLE &&
         !FlushFileBuffers(copy.out.get()))
         result = fail(kCopyFailed, L"cannot flush", copy.partial, GetLastError());
     const bool created = copy.out.valid();
