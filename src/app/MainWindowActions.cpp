@@ -1,5 +1,6 @@
 // The main window's call points into the wizards and companion runs: the SQL Server and Exchange
-// wizards, the SharePoint transfer and the feedback window are wired here, and nowhere else.
+// wizards, the SharePoint transfer and the feedback window are all connected here, and nowhere
+// else.
 #include "app/MainWindow.h"
 #include "app/SharePointRun.h"
 #include "exchange/ExchangeDetection.h"

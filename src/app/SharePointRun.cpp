@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "app/SharePoint.h"
+#include "common/Helpers.h"
 #include "common/Log.h"
 #include "common/MessageCatalog.h"
 #include "common/OsVersion.h"
@@ -217,7 +218,7 @@ void Run::finish(Outcome outcome) {
         message = outcome == Outcome::kCancelled
                       ? L"The SharePoint Server data transfer was cancelled."
                       : L"The SharePoint Server data transfer did not finish within " +
-                            sql::WaitDurationText(limitMs_) + L" and was stopped.";
+                            DurationText(limitMs_) + L" and was stopped.";
         WriteLog(message, kLogError);
     } else if (outcome == Outcome::kProgramClosed) {
         // The tool reports to the user itself; closing the program does not end its work.

@@ -333,7 +333,9 @@ void FrmExchange::chooseTemporary() {
 
 void FrmExchange::chooseDestination() {
     if (busy_) return;
-    const ChosenFolder chosen = ChooseTransferFolder(hwnd(), {true, {}});
+    browsePurpose_.transferDestination = true;
+    const ChosenFolder chosen = ChooseTransferFolder(hwnd(), {true, browsePurpose_});
+    browsePurpose_ = chosen.purposeAfter;
     if (chosen.boxText) SetWindowTextW(control(kDestination), chosen.boxText->c_str());
 }
 

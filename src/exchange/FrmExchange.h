@@ -12,11 +12,12 @@
 
 #include "exchange/ExchangeRun.h"
 #include "exchange/StorageTree.h"
+#include "ui/BrowseDialog.h"
 #include "ui/Window.h"
 
 namespace tess::exchange {
 
-class FrmExchange : public Window, public ExchangeRunView {
+class FrmExchange : public Window, public RunView {
 public:
     enum Id {
         kCapbar = 200, kTitleImage, kTitle, kHelp, kClose, kInfoImage, kInfo, kServer, kTree, kList, kLabel2, kTemp,
@@ -46,7 +47,7 @@ public:
     void localBackup();
     const ExchangeRunResult& lastRun() const { return lastRun_; }
 
-    // ExchangeRunView
+    // RunView
     void setRunning(bool running) override;
     void setProgressText(const std::wstring& text, bool visible) override;
     void setProgressBarVisible(bool visible) override;
@@ -82,6 +83,7 @@ private:
     std::vector<std::wstring> databases_;
     std::vector<std::wstring> selection_;
     ExchangeRunResult lastRun_;
+    BrowsePurpose browsePurpose_;  // what the last browse left, for the next one
     bool listMode_ = false;
     bool loaded_ = false;
     bool busy_ = true;  // loading or running: the buttons do nothing

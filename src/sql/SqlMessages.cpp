@@ -4,12 +4,8 @@
 
 namespace tess::sql {
 
-std::wstring WaitDurationText(uint64_t limitMs) {
-    return DurationText(limitMs);
-}
-
 std::wstring ListTimeoutText(uint64_t limitMs) {
-    return L"Unable to retrieve the list of databases from the MS SQL Server within " + WaitDurationText(limitMs) +
+    return L"Unable to retrieve the list of databases from the MS SQL Server within " + DurationText(limitMs) +
            L".\r\nVerify if it is running, then try again.";
 }
 
@@ -21,7 +17,7 @@ std::wstring ListToolFailedText() {
 std::wstring ListCancelledText() { return L"The retrieval of the list of databases was cancelled."; }
 
 std::wstring BackupTimeoutText(const std::wstring& database, uint64_t limitMs) {
-    return L"The backup of database '" + database + L"' did not finish within " + WaitDurationText(limitMs) +
+    return L"The backup of database '" + database + L"' did not finish within " + DurationText(limitMs) +
            L" and was stopped. The other databases were transferred.";
 }
 

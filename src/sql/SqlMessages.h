@@ -7,9 +7,6 @@
 
 namespace tess::sql {
 
-// A time limit as the messages state it: "24 hours", "10 minutes", "90 seconds".
-std::wstring WaitDurationText(uint64_t limitMs);
-
 // The database-list tool did not report within the limit (it has been ended).
 std::wstring ListTimeoutText(uint64_t limitMs);
 // The database-list tool could not be started, or ended without reporting.
