@@ -2,7 +2,7 @@
 # Runs end-to-end tests in a demo machine of their own: a Wine prefix with the SQL instances, an
 # Exchange server and the removable drives (scripts/demo-machine), beside the build's own prefix.
 # Usage: in-demo-machine.sh BUILD_DIR NAME GTEST_FILTER [gtest arguments...]
-#   NAME: the machine's folder below the build (e2e-sql, e2e-exchange)
+#   NAME: the machine's folder below the build (e2e-sql, e2e-exchange, e2e-sharepoint)
 set -e
 build=$(cd "$1" && pwd)
 machine="$build/$2"

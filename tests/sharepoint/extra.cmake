@@ -7,10 +7,10 @@ target_link_options(sharepoint_demo_driver PRIVATE -municode)
 set_target_properties(sharepoint_demo_driver PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${TESS_TEST_DIR})
 
 # The SharePoint end-to-end tests need a demo machine (SharePoint installed, the removable drive):
-# they run in the SQL tests' demo machine, one after the other.
+# they run in a demo machine of their own.
 if(TARGET test_e2e)
   add_test(NAME test_e2e_sharepoint_demo_machine
-           COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/e2e/in-demo-machine.sh ${CMAKE_BINARY_DIR} e2e-sql
+           COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/e2e/in-demo-machine.sh ${CMAKE_BINARY_DIR} e2e-sharepoint
                    SharePointEndToEnd.*)
   set_tests_properties(test_e2e_sharepoint_demo_machine PROPERTIES TIMEOUT 600 RESOURCE_LOCK wineprefix)
 endif()
