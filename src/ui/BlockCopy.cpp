@@ -121,8 +121,9 @@ struct ChunkedHash {
     char* next() { return chunks + current * kHashChunkBytes + filled; }
     // The block just read at next() joins its chunk; a full chunk goes to the hasher.
     void took(DWORD bytes, bool last) {
+        if (!hasher) return;  // no digest: every block reuses the start of the buffer
         filled += bytes;
-        if (!hasher || (filled < kHashChunkBytes && !last)) return;
+        if (filled < kHashChunkBytes && !last) return;
         hasher->add(chunks + current * kHashChunkBytes, filled);
         current ^= 1;
         filled = 0;
