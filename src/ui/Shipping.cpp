@@ -131,7 +131,7 @@ void verifyAll(const ShipRequest& request, ShipOutcome& outcome) {
         if (file.result != kCopyDone) continue;
         if (outcome.cancelled) {
             reportLine(request.report.reportFile,
-                       L"Not verified " + file.item.target + L": the verification was cancelled by the user");
+                       L"Not verified " + file.item.target + L": the transfer was cancelled by the user");
             continue;
         }
         verifyOne(request, file, figures, done, outcome);
@@ -203,10 +203,10 @@ ShipOutcome ShipFiles(const ShipRequest& request) {
     Figures copying(request.onFigures, L"", total);
     ShippingTotals totals(total, request.onProgress, copying);
     copyAll(request, hash, outcome);
-    if (!outcome.cancelled) {
-        if (verify) verifyAll(request, outcome);
-        else trustCopies(request, outcome);
-    }
+    // After a cancel the files already copied are whole but not read back: reported, and left
+    // out of the manifest.
+    if (verify || outcome.cancelled) verifyAll(request, outcome);
+    else trustCopies(request, outcome);
     if (!request.manifestFolder.empty()) writeManifest(request, outcome);
     if (request.onFigures) request.onFigures(L"");
     reportTotals(request, outcome, startMs);

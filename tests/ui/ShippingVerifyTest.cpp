@@ -149,35 +149,17 @@ TEST(ShippingManifest, ForSha256sum) {
     ASSERT_TRUE(UpdateManifest(folder, {{read.sha256, L"big.bak"}}));
 }
 
-TEST(Manifest, PathsLinesAndMerging) {
-    struct Case {
-        const wchar_t* folder;
-        const wchar_t* file;
-        const wchar_t* relative;  // null: not below the folder
-    } cases[] = {
-        {L"E:\\Ostrova", L"E:\\Ostrova\\db 1.bak", L"db 1.bak"},
-        {L"E:\\Ostrova\\", L"e:\\ostrova\\Set\\Grüppe\\x.edb", L"Set/Grüppe/x.edb"},
-        {L"E:\\", L"E:\\x", L"x"},
-        {L"E:\\Ostrova", L"E:\\Ostrova2\\x", nullptr},
-        {L"E:\\Ostrova", L"E:\\Ostrova", nullptr},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.file);
-        const auto relative = ManifestRelativePath(c.folder, c.file);
-        EXPECT_EQ(relative.has_value(), c.relative != nullptr);
-        if (relative && c.relative) {
-            EXPECT_EQ(*relative, c.relative);
-        }
-    }
+TEST(Manifest, RelativePathsAndLinesOfOtherTools) {
+    EXPECT_EQ(ManifestRelativePath(L"E:\\Ostrova\\", L"e:\\ostrova\\Set\\Grüppe\\x.edb"), L"Set/Grüppe/x.edb");
+    EXPECT_FALSE(ManifestRelativePath(L"E:\\Ostrova", L"E:\\Ostrova2\\x"));  // a sibling, not below it
 
-    const std::string digest(64, 'a');
-    const std::string text = digest + "  Set/Grüppe/x.edb\r\n" + "not a line\n" + std::string(64, 'B') + " *b.bak\n" +
-                             std::string(63, 'c') + "  short.bak\n";
-    const auto entries = ParseManifest(text);
+    // CR LF and binary-mode lines as other tools write them; a line that is not one is dropped.
+    const auto entries = ParseManifest(std::string(64, 'a') + "  Set/Gr\xC3\xBCppe/x.edb\r\nnot a line\n" +
+                                       std::string(64, 'B') + " *b.bak\n");
     ASSERT_EQ(entries.size(), 2u);
     EXPECT_EQ(entries[0].path, L"Set/Grüppe/x.edb");
     EXPECT_EQ(entries[1].sha256, std::string(64, 'b'));
-    EXPECT_EQ(FormatManifest({entries[0]}), digest + "  Set/Gr\xC3\xBCppe/x.edb\n");  // UTF-8, LF, no BOM
+    EXPECT_EQ(FormatManifest({entries[0]}), std::string(64, 'a') + "  Set/Gr\xC3\xBCppe/x.edb\n");
 }
 
 // Drives a meter through a run: `rate(ms)` bytes per second, sampled every 100 ms.
