@@ -59,13 +59,6 @@ bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs) {
 
 std::wstring BuildBinFolder() { return unixToWindows(TESS_BIN_DIR); }
 
-std::wstring SourcePath(const std::wstring& relative) {
-    std::wstring p = unixToWindows(TESS_SOURCE_DIR) + L"\\" + relative;
-    for (auto& c : p)
-        if (c == L'/') c = L'\\';
-    return p;
-}
-
 std::vector<std::wstring> SplitCommandLine(const std::wstring& line) {
     int argc = 0;
     wchar_t** argv = CommandLineToArgvW(line.c_str(), &argc);

@@ -66,6 +66,15 @@ void SendAltKey(HWND window, UINT vk) { SendMessageW(window, WM_SYSKEYDOWN, vk, 
 
 void PostAltKey(HWND window, UINT vk) { PostMessageW(window, WM_SYSKEYDOWN, vk, kAltDown); }
 
+void PumpThroughPreTranslate() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (PreTranslateWindowMessage(msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
 HWND FindTopWindow(DWORD pid, const wchar_t* name) {
     TopSearch search{pid, name, nullptr};
     EnumWindows(matchTop, reinterpret_cast<LPARAM>(&search));

@@ -1,6 +1,6 @@
 // The folder browse dialog and the folder chooser: their decisions as values, the trial write on
-// real folders, the real dialog driven with messages, and the chooser's openings played by a
-// script.
+// real folders, the real dialog (with the local file tree it fills) driven with messages, and
+// the chooser's openings played by a script.
 #include <gtest/gtest.h>
 
 #include <deque>
@@ -40,14 +40,14 @@ protected:
         SetMessageHookForTesting(nullptr);
         SetBrowseScriptForTesting(nullptr);
     }
-    // The codes of the texts shown. 180 and 181 share one text, as do 182 and 183: the lower
-    // code stands for both (the decision tests tell them apart).
+    // The codes of the texts shown; 181 shares 180's text and 183 shares 182's (the decision
+    // tests tell them apart).
     std::vector<int> messageCodes() const {
         std::vector<int> codes;
         for (const auto& m : messages) {
             int code = 0;
             for (int c : {15, 58, 180, 182})
-                if (m.text == GetMessageText(c) && !code) code = c;
+                if (!code && m.text == GetMessageText(c)) code = c;
             codes.push_back(code);
         }
         return codes;
@@ -69,13 +69,10 @@ TEST(BrowseDecisions, CmdOk) {
         cases[] = {
             {kNone, folder, L"C:\\x\\", true, 0, true, {}, L""},  // no purpose: just closes
             {dest, TreeViewControl::iconIndex(L"mycomp"), L"", true, 58, false, {}, L""},
-            {dest, TreeViewControl::iconIndex(L"mydesktop"), L"", true, 58, false, {}, L""},
             {dest, std::nullopt, L"", true, 58, false, {}, L""},  // nothing selected
-            {dest, folder, L" C:\\Data\\Sub\\ ", true, 0, true, L"C:\\Data\\Sub\\", L"C:\\"},
+            {dest, folder, L" C:\\Data\\\\Sub\\\\ ", true, 0, true, L"C:\\Data\\Sub\\", L"C:\\"},
             {dest, drive, L"E:\\", false, 15, false, L"E:\\", L"E:\\"},
-            {dest, folder, L"C:\\Data\\\\Sub\\\\", true, 0, true, L"C:\\Data\\Sub\\", L"C:\\"},
             {dest, folder, L"\\\\srv\\share\\a\\", true, 0, true, L"\\\\srv\\share\\a\\", L"\\\\srv\\share\\"},
-            {dest, folder, L"", true, 0, true, {}, L""},  // a node without a path
         };
     for (const auto& [purpose, image, path, ready, code, close, selected, rootAsked] : cases) {
         SCOPED_TRACE(testing::Message() << "path [" << path << "] image " << image.value_or(-1));
@@ -84,44 +81,25 @@ TEST(BrowseDecisions, CmdOk) {
             asked = root;
             return ready;
         });
-        EXPECT_EQ(d.messageCode, code);
-        EXPECT_EQ(d.close, close);
-        EXPECT_EQ(d.selectedPath, selected);
-        EXPECT_EQ(asked, rootAsked);
+        EXPECT_EQ(std::tie(d.messageCode, d.close, d.selectedPath, asked), std::tie(code, close, selected, rootAsked));
     }
 }
 
-TEST(BrowseDecisions, UnloadKeepsTheSeparatorOnlyForTheExchangeTemporaryFolder) {
-    struct Case {
-        BrowsePurpose purpose;
-        std::wstring selected, expected;
-    };
-    const Case cases[] = {
-        {kDestination, L"E:\\", L"E:"},          {kSqlTemp, L"C:\\Temp\\", L"C:\\Temp"},
-        {kExchangeTemp, L"C:\\Temp\\", L"C:\\Temp\\"}, {kDestination, L"", L""},
-        {kNone, L"C:\\Temp\\", L"C:\\Temp\\"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.selected);
-        EXPECT_EQ(PathOnUnload(c.selected, c.purpose), c.expected);
-    }
+TEST(BrowseDecisions, UnloadRulesAndDriveRoots) {
+    // The separator comes off except for the Exchange temporary folder.
+    const std::tuple<BrowsePurpose, std::wstring, std::wstring> unload[] = {
+        {kDestination, L"E:\\", L"E:"}, {kSqlTemp, L"C:\\Temp\\", L"C:\\Temp"}, {kExchangeTemp, L"C:\\T\\", L"C:\\T\\"}};
+    for (const auto& [purpose, selected, expected] : unload) EXPECT_EQ(PathOnUnload(selected, purpose), expected);
     BrowsePurpose after = FlagsOnUnload({true, true, true});
-    EXPECT_TRUE(after.exchangeTemp && after.sqlTemp);
-    EXPECT_FALSE(after.transferDestination);
+    EXPECT_TRUE(after.exchangeTemp && after.sqlTemp && !after.transferDestination);
+
+    const std::pair<std::wstring, std::wstring> roots[] = {
+        {L"C:\\Data\\x", L"C:\\"}, {L"d:", L"d:\\"}, {L"\\\\srv\\share\\a", L"\\\\srv\\share\\"},
+        {L"\\\\srv\\share", L"\\\\srv\\share\\"}, {L"\\\\srv", L""}, {L"relative\\x", L""}};
+    for (const auto& [path, root] : roots) EXPECT_EQ(DriveRootOf(path), root) << path;
 }
 
-TEST(BrowseDecisions, DriveRoots) {
-    const std::pair<std::wstring, std::wstring> cases[] = {
-        {L"C:\\Data\\x", L"C:\\"}, {L"d:", L"d:\\"},   {L"\\\\srv\\share\\a", L"\\\\srv\\share\\"},
-        {L"\\\\srv\\share", L"\\\\srv\\share\\"},       {L"\\\\srv", L""}, {L"relative\\x", L""}, {L"", L""},
-    };
-    for (const auto& [path, root] : cases) {
-        SCOPED_TRACE(testing::Message() << path);
-        EXPECT_EQ(DriveRootOf(path), root);
-    }
-}
-
-TEST(BrowseDecisions, ChosenFolderScreening) {
+TEST(BrowseDecisions, ChosenFolderScreeningAndTheTrialWritesOutcome) {
     using A = FolderChoice;
     // chosen, destination, drive type; action, message, reset to SQLTEMP, folder
     const std::tuple<std::wstring, bool, UINT, A::Action, int, bool, std::wstring> cases[] = {
@@ -137,13 +115,9 @@ TEST(BrowseDecisions, ChosenFolderScreening) {
     for (const auto& [chosen, destination, driveType, action, code, reset, folder] : cases) {
         SCOPED_TRACE(testing::Message() << chosen << " destination " << destination);
         FolderChoice f = ScreenChosenFolder(chosen, destination, driveType);
-        EXPECT_EQ(f.action, action);
-        EXPECT_EQ(f.messageCode, code);
-        EXPECT_EQ(f.resetToSqlTemp, reset);
-        EXPECT_EQ(f.folder, folder);
+        EXPECT_EQ(std::tie(f.action, f.messageCode, f.resetToSqlTemp, f.folder), std::tie(action, code, reset, folder));
     }
-    EXPECT_EQ(TrialWriteFile(L"E:"), L"E:\\Dummy.txt");
-    EXPECT_EQ(TrialWriteFile(L"C:\\Temp\\"), L"C:\\Temp\\Dummy.txt");
+    EXPECT_EQ(TrialWriteFile(L"E:"), L"E:\\Dummy.txt");  // not "E:Dummy.txt", relative to E:'s current folder
 
     const std::tuple<DWORD, A::Action, int> judged[] = {{ERROR_SUCCESS, A::kAccept, 0},
                                                         {ERROR_WRITE_PROTECT, A::kReopen, 182},
@@ -152,13 +126,10 @@ TEST(BrowseDecisions, ChosenFolderScreening) {
     for (const auto& [error, action, code] : judged) {
         SCOPED_TRACE(testing::Message() << "error " << error);
         FolderChoice f = JudgeTrialWrite(L"C:\\T", error);
-        EXPECT_EQ(f.action, action);
-        EXPECT_EQ(f.messageCode, code);
+        EXPECT_EQ(std::tie(f.action, f.messageCode), std::tie(action, code));
         EXPECT_EQ(f.setDestinationFlag, code != 0);
     }
 }
-
-// ---- The trial write on real folders ----
 
 TEST(BrowseTrialWrite, LeavesNothingAndNeverTouchesAnExistingDummy) {
     TempDir dir(L"trial");
@@ -181,93 +152,111 @@ TEST(BrowseTrialWrite, LeavesNothingAndNeverTouchesAnExistingDummy) {
 
 // ---- The window ----
 
-TEST_F(BrowseTest, APurposeChoosesTheLineAndSwitchesOffCheckBoxes) {
-    for (const BrowsePurpose& purpose : {kNone, kSqlTemp}) {
-        SCOPED_TRACE(testing::Message() << "purpose " << purpose.any());
-        frmLocalFileBrowse dialog(purpose);
-        ASSERT_TRUE(dialog.createModeless(nullptr));
-        EXPECT_EQ(WindowText(named(dialog, L"Label1")), InstructionLine(purpose));
-        EXPECT_EQ((GetWindowLongW(dialog.tree(), GWL_STYLE) & TVS_CHECKBOXES) != 0, !purpose.any());
-        DestroyWindow(dialog.hwnd());
-    }
-}
-
-TEST_F(BrowseTest, TemporaryFoldersWithNonAsciiNamesAndTheirSeparators) {
+TEST_F(BrowseTest, AFolderWithANonAsciiNameComesBackByTheUnloadRules) {
     TempDir dir(L"tmpsel");
     CreateDirectoryW(dir.file(L"Deep Folder").c_str(), nullptr);
     CreateDirectoryW(dir.file(L"Deep Folder\\Ünter").c_str(), nullptr);
     const std::wstring target = dir.file(L"Deep Folder\\Ünter");
-    for (const auto& [purpose, expected] : {std::pair{kSqlTemp, target}, std::pair{kExchangeTemp, target + L"\\"}}) {
-        SCOPED_TRACE(testing::Message() << expected);
-        frmLocalFileBrowse dialog(purpose);
-        ASSERT_TRUE(dialog.createModeless(nullptr));
-        ASSERT_NE(dialog.selectFolder(target), nullptr);
-        test::Click(named(dialog, L"cmdOK"));
-        EXPECT_EQ(dialog.hwnd(), nullptr);
-        EXPECT_EQ(dialog.selectedPath(), expected);
-    }
+    frmLocalFileBrowse dialog(kExchangeTemp);
+    ASSERT_TRUE(dialog.createModeless(nullptr));
+    EXPECT_FALSE(GetWindowLongW(dialog.tree(), GWL_STYLE) & TVS_CHECKBOXES) << "a purpose switches the ticks off";
+    ASSERT_NE(dialog.selectFolder(target), nullptr);
+    test::Click(named(dialog, L"cmdOK"));
+    EXPECT_EQ(dialog.hwnd(), nullptr);
+    EXPECT_EQ(dialog.selectedPath(), target + L"\\");
 }
 
-TEST_F(BrowseTest, OkRefusesTheRootsAndADriveUnpluggedWhileOpenAndCloseReturnsNothing) {
+TEST_F(BrowseTest, OnlyFixedAndNetworkDrivesAreShownAndOkRefusesADriveUnpluggedWhileOpen) {
     if (!test::WineDrives::available()) GTEST_SKIP() << "drive letters are made through Wine's mount manager";
     TempDir dir(L"notready");
-    CreateDirectoryW(dir.file(L"medium").c_str(), nullptr);
+    for (const wchar_t* sub : {L"medium", L"usb", L"cd", L"share"}) CreateDirectoryW(dir.file(sub).c_str(), nullptr);
     test::WineDrives drives;
-    std::wstring drive = drives.define(DRIVE_FIXED, dir.file(L"medium"));
-    ASSERT_FALSE(drive.empty());
+    const std::wstring fixed = drives.define(DRIVE_FIXED, dir.file(L"medium"));
+    const std::wstring removable = drives.define(DRIVE_REMOVABLE, dir.file(L"usb"));
+    const std::wstring optical = drives.define(DRIVE_CDROM, dir.file(L"cd"));
+    const std::wstring network = drives.define(DRIVE_REMOTE, dir.file(L"share"));
+    ASSERT_FALSE(fixed.empty() || removable.empty() || optical.empty() || network.empty());
 
     frmLocalFileBrowse dialog(kDestination);
     ASSERT_TRUE(dialog.createModeless(nullptr));
+    EXPECT_EQ(dialog.selectFolder(removable), nullptr);
+    EXPECT_EQ(dialog.selectFolder(optical), nullptr);
+    EXPECT_NE(dialog.selectFolder(network), nullptr);
     ASSERT_NE(dialog.selectRoot(true), nullptr);
     test::SendAltKey(dialog.hwnd(), 'O');
-    ASSERT_NE(dialog.selectFolder(drive), nullptr);
+    ASSERT_NE(dialog.selectFolder(fixed), nullptr);
     // The drive goes away while the dialog is open (a disk unplugged, a medium taken out): its
     // letter stays in the tree, its volume can no longer be read.
     ASSERT_TRUE(RemoveDirectoryW(dir.file(L"medium").c_str()));
-    ASSERT_FALSE(IsDriveReady(drive + L"\\"));
+    ASSERT_FALSE(IsDriveReady(fixed + L"\\"));
     test::SendAltKey(dialog.hwnd(), 'O');
     ASSERT_NE(dialog.hwnd(), nullptr) << "the dialog stays open";
     EXPECT_EQ(messageCodes(), (std::vector<int>{58, 15}));
-
-    // "Close" after that: the dialog hands back nothing.
-    test::Click(named(dialog, L"CmdCancel"));
-    EXPECT_EQ(dialog.hwnd(), nullptr);
-    EXPECT_TRUE(dialog.selectedPath().empty());
 }
 
 TEST_F(BrowseTest, EveryWayOfClosingAfterASelectionReturnsNothing) {
     TempDir dir(L"close");
-    for (int way = 0; way < 3; ++way) {
+    for (int way = 0; way < 4; ++way) {
         SCOPED_TRACE(testing::Message() << "way " << way);
         frmLocalFileBrowse dialog(kSqlTemp);
         ASSERT_TRUE(dialog.createModeless(nullptr));
         ASSERT_NE(dialog.selectFolder(dir.path()), nullptr);
         if (way == 0) test::SendAltKey(dialog.hwnd(), 'C');
         if (way == 1) test::Click(named(dialog, L"lblClose"));
-        if (way == 2) SendMessageW(dialog.hwnd(), WM_KEYDOWN, VK_ESCAPE, 1);
+        if (way == 2) test::Click(named(dialog, L"CmdCancel"));
+        if (way == 3) SendMessageW(dialog.hwnd(), WM_KEYDOWN, VK_ESCAPE, 1);
         EXPECT_EQ(dialog.hwnd(), nullptr);
         EXPECT_TRUE(dialog.selectedPath().empty());
     }
 }
 
-TEST_F(BrowseTest, TickingADeepFolderTicksItsAncestors) {
+// Without a purpose the tree has ticks. A tick (the space bar, as the tree gets it) gives its
+// state to every ancestor and to every descendant read so far; unticking copies too.
+TEST_F(BrowseTest, TheTreeReadsFoldersOnExpandAndTicksFollowUpAndDown) {
     TempDir dir(L"tick");
-    CreateDirectoryW(dir.file(L"a").c_str(), nullptr);
-    CreateDirectoryW(dir.file(L"a\\b").c_str(), nullptr);
-    frmLocalFileBrowse dialog;  // no purpose: check boxes on
+    for (const wchar_t* sub : {L"a", L"a\\b", L"c", L"empty"}) CreateDirectoryW(dir.file(sub).c_str(), nullptr);
+    test::WriteBytes(dir.file(L"file.txt"), "x");
+    frmLocalFileBrowse dialog;
     ASSERT_TRUE(dialog.createModeless(nullptr));
     HWND tree = dialog.tree();
-    HTREEITEM deep = dialog.selectFolder(dir.file(L"a\\b"));
-    ASSERT_NE(deep, nullptr);
-    SetFocus(tree);
-    SendMessageW(tree, WM_KEYDOWN, VK_SPACE, 0);  // the tree flips the box; the dialog follows up
-    SendMessageW(tree, WM_KEYUP, VK_SPACE, 0);
-    ASSERT_TRUE(test::WaitFor([&] { return NodeCheckState(tree, TreeView_GetParent(tree, deep)) == kChecked; }, 5000));
-    for (HTREEITEM n = deep; n; n = TreeView_GetParent(tree, n)) {
-        SCOPED_TRACE(testing::Message() << NodeText(tree, n));
-        EXPECT_EQ(NodeCheckState(tree, n), kChecked);
-    }
-    DestroyWindow(dialog.hwnd());
+    HTREEITEM top = dialog.selectFolder(dir.path());
+    ASSERT_NE(top, nullptr);
+    EXPECT_EQ(TreeView_GetChild(tree, top), nullptr) << "nothing is read before the node opens";
+    TreeView_Expand(tree, top, TVE_EXPAND);
+    const auto children = ChildNodes(tree, top);
+    std::vector<std::wstring> texts;
+    for (HTREEITEM c : children) texts.push_back(NodeText(tree, c));
+    EXPECT_EQ(texts, (std::vector<std::wstring>{L"a", L"c", L"empty"}));  // folders only
+
+    // Read once: a folder made later does not appear after the user closes and opens the node.
+    CreateDirectoryW(dir.file(L"later").c_str(), nullptr);
+    TreeView_SelectItem(tree, top);
+    SendMessageW(tree, WM_KEYDOWN, VK_LEFT, 0);  // a programmatic collapse tells the window nothing
+    TreeView_Expand(tree, top, TVE_EXPAND);
+    EXPECT_EQ(ChildNodes(tree, top).size(), 3u);
+    // An empty folder loses its expand button instead of opening to nothing.
+    TreeView_Expand(tree, children[2], TVE_EXPAND);
+    TVITEMW item{};
+    item.mask = TVIF_HANDLE | TVIF_CHILDREN;
+    item.hItem = children[2];
+    TreeView_GetItem(tree, &item);
+    EXPECT_EQ(item.cChildren, 0);
+
+    auto toggle = [&](HTREEITEM node, int expected) {
+        TreeView_SelectItem(tree, node);
+        SetFocus(tree);
+        SendMessageW(tree, WM_KEYDOWN, VK_SPACE, 0);  // the tree flips the box; the dialog follows up
+        SendMessageW(tree, WM_KEYUP, VK_SPACE, 0);
+        return test::WaitFor([&] { return NodeCheckState(tree, TreeView_GetParent(tree, node)) == expected; }, 5000);
+    };
+    HTREEITEM a = children[0], c = children[1], b = dialog.selectFolder(dir.file(L"a\\b"));
+    ASSERT_TRUE(toggle(b, kChecked));
+    for (HTREEITEM n = b; n; n = TreeView_GetParent(tree, n)) EXPECT_EQ(NodeCheckState(tree, n), kChecked);
+    EXPECT_EQ(NodeCheckState(tree, c), kUnchecked) << "only the ancestors change";
+    ASSERT_TRUE(toggle(c, kChecked));
+    ASSERT_TRUE(toggle(a, kUnchecked)) << "the ancestors are not computed from their other (ticked) children";
+    EXPECT_EQ(NodeCheckState(tree, b), kUnchecked);
+    EXPECT_EQ(NodeCheckState(tree, c), kChecked);
 }
 
 // ---- ChooseTransferFolder, with the dialog played by a script ----
