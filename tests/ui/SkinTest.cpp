@@ -1,47 +1,13 @@
-// The skin's values: the image cache, the icons' alpha, the rounded regions' edges and the
-// image-button faces. The controls that use them: WindowTest.
+// The image-button faces as values (the button that shows them, the rounded region after a
+// density change: WindowTest). The controls that use them: WindowTest.
 #include <gtest/gtest.h>
 
 #include <tuple>
 
 #include "ui/ImageButton.h"
-#include "ui/Skin.h"
 
 namespace tess {
 namespace {
-
-TEST(SkinImages, CachedPerSizeTransparentAroundAndSolidInside) {
-    HBITMAP icon = SkinImage(L"vx_msg_info", 32, 32);
-    ASSERT_NE(icon, nullptr);
-    // The same size gives the same handle: "is this already the picture" is a compare.
-    EXPECT_EQ(SkinImage(L"vx_msg_info", 32, 32), icon);
-    BITMAP other{};
-    ASSERT_TRUE(GetObjectW(SkinImage(L"vx_msg_info", 40, 32), sizeof other, &other));
-    EXPECT_EQ(other.bmWidth, 40);
-    EXPECT_EQ(SkinImage(L"no_such_image", 16, 16), nullptr);
-
-    DIBSECTION dib{};
-    ASSERT_EQ(GetObjectW(icon, sizeof dib, &dib), static_cast<int>(sizeof dib));
-    auto* bits = static_cast<const uint32_t*>(dib.dsBm.bmBits);
-    auto alpha = [&](int x, int y) { return bits[y * 32 + x] >> 24; };
-    EXPECT_EQ(alpha(0, 0), 0u);
-    EXPECT_EQ(alpha(31, 31), 0u);
-    EXPECT_EQ(alpha(6, 16), 255u);  // inside the disc
-}
-
-TEST(RoundedRegion, EdgesByWindowNameRoundedHalfToEven) {
-    const std::tuple<const wchar_t*, int, int, int, int> cases[] = {
-        {L"frmSQLSvrLogin", 400, 300, 401, 301},  // + 0.75, + 1.25
-        {L"mesgbox", 251, 120, 252, 121},         // + 0.75, + 1.0, whatever the case
-        {L"frmExchange", 400, 300, 400, 301},     // + 0.5: 400.5 rounds to 400
-        {L"frmExchange", 401, 300, 402, 301},     // 401.5 rounds to 402
-        {L"FrmAdvancedBackup", 476, 404, 476, 405},
-    };
-    for (const auto& [window, w, h, right, bottom] : cases) {
-        RegionEdges e = RoundedRegionEdges(window, w, h);
-        EXPECT_EQ(std::tie(e.right, e.bottom), std::tie(right, bottom)) << window << " " << w << "x" << h;
-    }
-}
 
 TEST(ButtonFace, StatesKeysColoursAndTheInProgressFlag) {
     const COLORREF gray = RGB(109, 109, 109), white = RGB(255, 255, 255);
