@@ -5,7 +5,6 @@
 
 #include "support/TestSupport.h"
 #include "support/WindowDriving.h"
-#include "ui/ImageButton.h"
 #include "ui/MessageBox.h"
 #include "ui/MessageBoxWindow.h"
 #include "ui/MessageLayout.h"
@@ -29,7 +28,7 @@ TEST(MessageTextPlan, ChoosesTheLabelAndTheLineEstimate) {
         MessageTextPlan plan = PlanMessageText(text);
         EXPECT_EQ(plan.shortText, lines < 0);
         EXPECT_EQ(plan.labelText, prefix + text);
-        if (lines >= 0) EXPECT_EQ(std::tie(plan.lineEstimate, plan.labelHeightTwips), std::tie(lines, height));
+        EXPECT_EQ(std::tie(plan.lineEstimate, plan.labelHeightTwips), std::make_tuple(lines < 0 ? 0 : lines, height));
     }
 }
 

@@ -1,8 +1,9 @@
 // The window base with its skinned controls, in one small window: the Alt-key table before the
 // focused control, Tab between tab stops, the control colours, AutomationIds, the image button's
-// faces and its click, and a density change.
+// faces (as values, then on the button) and its click, and a density change.
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <vector>
 
 #include "support/TestSupport.h"
@@ -41,11 +42,11 @@ protected:
     }
 };
 
-// Sets or clears the thread's own record of a held key, which GetKeyState reads.
-void holdKey(int vk, bool down) {
+// Sets or clears the thread's own record of Ctrl held, which GetKeyState reads.
+void holdControl(bool down) {
     BYTE state[256] = {};
     GetKeyboardState(state);
-    state[vk] = down ? 0x80 : 0;
+    state[VK_CONTROL] = down ? 0x80 : 0;
     SetKeyboardState(state);
 }
 
@@ -63,10 +64,10 @@ TEST(WindowBase, AltKeysActBeforeTheFocusedControlOnlyWithAltAloneAndTabMovesOn)
     EXPECT_EQ(w.commands, std::vector<int>{TestWindow::kGo});
     // AltGr is Ctrl+Alt and types a character on many keyboards: it clicks nothing; nor does a
     // letter outside the table.
-    holdKey(VK_CONTROL, true);
+    holdControl(true);
     test::PostAltKey(first, 'G');
     test::PumpThroughPreTranslate();
-    holdKey(VK_CONTROL, false);
+    holdControl(false);
     test::PostAltKey(first, 'Q');
     test::PumpThroughPreTranslate();
     EXPECT_EQ(w.commands.size(), 1u);
@@ -101,6 +102,30 @@ TEST(WindowBase, ControlColoursComeWithTheWindowsOwnBrushAndNamesWithTheirAtoms)
     EXPECT_EQ(w.hwnd(), nullptr);
     wchar_t name[64];
     EXPECT_EQ(GlobalGetAtomNameW(atom, name, 64), 0u);
+}
+
+TEST(ButtonFace, StatesKeysColoursAndTheInProgressFlag) {
+    const COLORREF gray = RGB(109, 109, 109), white = RGB(255, 255, 255);
+    const ButtonFace start{L"button_enb", RGB(0, 0, 0), true};
+    // state, key, face enabled, in progress; image, caption colour, caption enabled
+    const std::tuple<int, const wchar_t*, bool, bool, ButtonFace> cases[] = {
+        {1, L"", true, false, {L"button_ovr", white, true}},
+        {2, L"", true, false, {L"button_enb", gray, false}},
+        {1, L"buttondata_ovr", true, false, {L"buttondata_ovr", white, true}},
+        // A disabled face keeps its own grey whatever is asked.
+        {1, L"", false, false, {L"button_ovr", kDisabledCaptionColor, true}},
+        {2, L"", false, false, {L"button_enb", kDisabledCaptionColor, false}},
+        // While a transfer ships nothing changes.
+        {1, L"", true, true, start},
+        {2, L"", false, true, start},
+    };
+    for (const auto& [state, key, enabled, inProgress, expected] : cases) {
+        SCOPED_TRACE(testing::Message() << "state " << state << " key " << key << " enabled " << enabled
+                                        << " in progress " << inProgress);
+        ButtonFace got = DecideButtonFace(start, state, key, enabled, inProgress, gray);
+        EXPECT_EQ(std::tie(got.imageKey, got.captionColor, got.captionEnabled),
+                  std::tie(expected.imageKey, expected.captionColor, expected.captionEnabled));
+    }
 }
 
 // Which face each state gives is DecideButtonFace's table; here, that the button asks it.
