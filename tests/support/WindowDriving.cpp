@@ -61,7 +61,7 @@ void PumpThroughPreTranslate() {
 }
 
 HWND FindTopWindow(DWORD pid, const wchar_t* name) {
-    for (HWND w = FindWindowExW(nullptr, nullptr, nullptr, nullptr); w; w = FindWindowExW(nullptr, w, nullptr, nullptr)) {
+    for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
         DWORD owner = 0;
         GetWindowThreadProcessId(w, &owner);
         if (owner == pid && IsWindowVisible(w) && GetAutomationId(w) == name) return w;

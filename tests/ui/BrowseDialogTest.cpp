@@ -89,7 +89,7 @@ TEST(BrowseDecisions, CmdOk) {
 TEST(BrowseDecisions, UnloadRules) {
     // The separator comes off except for the Exchange temporary folder.
     const std::tuple<BrowsePurpose, std::wstring, std::wstring> unload[] = {
-        {kDestination, L"E:\\", L"E:"}, {kSqlTemp, L"C:\\Temp\\", L"C:\\Temp"}, {kExchangeTemp, L"C:\\T\\", L"C:\\T\\"}};
+        {kDestination, L"E:\\", L"E:"}, {kSqlTemp, L"C:\\T\\", L"C:\\T"}, {kExchangeTemp, L"C:\\T\\", L"C:\\T\\"}};
     for (const auto& [purpose, selected, expected] : unload) EXPECT_EQ(PathOnUnload(selected, purpose), expected);
     BrowsePurpose after = FlagsOnUnload({true, true, true});
     EXPECT_TRUE(after.exchangeTemp && after.sqlTemp && !after.transferDestination);
@@ -162,7 +162,7 @@ TEST(FileTreeSpecialFolders, OrderFallbacksAndMissingValuesFromARegistryKey) {
     HKEY h = nullptr;
     ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &h, nullptr), 0);
     const std::pair<const wchar_t*, std::wstring> values[] = {
-        {L"Desktop", L"C:\\Users\\a\\Desktop"}, {L"Personal", L"\\\\srv\\Dokumente Ü\\"}, {L"Music", L"C:\\M"},
+        {L"Desktop", L"C:\\Desk"}, {L"Personal", L"\\\\srv\\Dokumente Ü\\"}, {L"Music", L"C:\\M"},
         {L"My Pictures", L"C:\\P"}, {L"Pictures", L"C:\\Wrong"}, {L"Favorites", L"  "}};
     for (const auto& [name, value] : values)
         RegSetValueExW(h, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
@@ -172,7 +172,7 @@ TEST(FileTreeSpecialFolders, OrderFallbacksAndMissingValuesFromARegistryKey) {
     RegDeleteKeyW(HKEY_CURRENT_USER, key.c_str());
     std::vector<std::wstring> seen;
     for (const auto& f : folders) seen.push_back(f.text + L"=" + f.folder);
-    EXPECT_EQ(seen, (std::vector<std::wstring>{L"My Desktop=C:\\Users\\a\\Desktop", L"My Documents=\\\\srv\\Dokumente Ü",
+    EXPECT_EQ(seen, (std::vector<std::wstring>{L"My Desktop=C:\\Desk", L"My Documents=\\\\srv\\Dokumente Ü",
                                                L"My Music=C:\\M", L"My Pictures=C:\\P"}));
 }
 

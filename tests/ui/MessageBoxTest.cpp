@@ -41,7 +41,7 @@ TEST(MessageKeys, AltLettersAndEnterPerSet) {
         {5, VK_RETURN, false, -1}, {2, VK_F1, true, -1},
     };
     for (const auto& [set, vk, alt, expected] : cases)
-        EXPECT_EQ(ResultForKey(set, vk, alt).value_or(-1), expected) << "set " << set << " key " << vk << " alt " << alt;
+        EXPECT_EQ(ResultForKey(set, vk, alt).value_or(-1), expected) << "set " << set << " key " << vk << " " << alt;
 }
 
 TEST(MessageCloseBox, NoOrCancelWinsOtherwiseThree) {
