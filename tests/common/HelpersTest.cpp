@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <limits>
 
 #include "common/Files.h"
@@ -29,6 +28,8 @@ TEST(ProperSize, ThresholdsAreStrictAndTheFormatIsTheLocales) {
         {GiB + 1, L"1.00 GB", L"1,00 GB"},
         {5 * 1024 * GiB, L"5,120.00 GB", L"5.120,00 GB"},  // 5 TiB: no unit above GB
         {1.5 * GiB + 0.006 * GiB, L"1.51 GB", L"1,51 GB"},
+        {std::numeric_limits<double>::quiet_NaN(), L"0 KB", L"0 KB"},
+        {std::numeric_limits<double>::infinity(), L"0 KB", L"0 KB"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.bytes);
@@ -37,35 +38,17 @@ TEST(ProperSize, ThresholdsAreStrictAndTheFormatIsTheLocales) {
     }
 }
 
-TEST(ProperSize, AValueThatIsNotANumberGivesZeroKb) {
-    test::ScopedProgramFolder program;
-    EXPECT_EQ(GetProperSizeValue(std::numeric_limits<double>::quiet_NaN(), L"en-US"), L"0 KB");
-    EXPECT_EQ(GetProperSizeValue(std::numeric_limits<double>::infinity(), L"en-US"), L"0 KB");
-    EXPECT_FALSE(GetProperSizeValue(1536).empty());  // the user's own format works too
-}
-
 TEST(DiskSpace, AFolderNotYetCreatedIsMeasuredOnItsVolumeAndAMissingDriveGivesZero) {
     test::ScopedProgramFolder program;
     test::TempDir dir;
-    double free = getDriveUsedSpace(dir.path(), true);
-    double used = getDriveUsedSpace(dir.path(), false);
-    EXPECT_GT(free, 0);
-    EXPECT_GT(used, 0);
-    EXPECT_EQ(free, std::floor(free));
-    EXPECT_GT(DriveFreeBytes(dir.path()), 0u);
     // The destination of a run may not exist yet: its volume is what counts.
     EXPECT_GT(DriveFreeBytes(dir.file(L"not\\yet\\there")), 0u);
-    EXPECT_GT(getDriveUsedSpace(dir.file(L"not\\yet\\there"), true), 0);
-
     DWORD drives = GetLogicalDrives();
     wchar_t unused = 0;
     for (wchar_t letter = L'Q'; letter <= L'Y' && !unused; ++letter)
         if (!(drives & (1u << (letter - L'A')))) unused = letter;
     ASSERT_NE(unused, 0);
-    std::wstring missing = std::wstring(1, unused) + L":\\";
-    EXPECT_EQ(getDriveUsedSpace(missing, true), 0);
-    EXPECT_EQ(DriveFreeBytes(missing), 0u);
-    EXPECT_FALSE(CheckForWriteAccessPermission(missing));
+    EXPECT_EQ(DriveFreeBytes(std::wstring(1, unused) + L":\\"), 0u);
 }
 
 TEST(WriteAccess, TrialFileIsWrittenAndNeverLeftBehind) {
@@ -134,27 +117,6 @@ TEST(ReadFirstLine, TakesTheTrimmedFirstLineOfAnyFile) {
     EXPECT_FALSE(ReadFirstLine(dir.file(L"long.txt")).empty());
 }
 
-TEST(InfoFromKey, PartsByIndexAndTheLastPathComponent) {
-    test::ScopedProgramFolder program;
-    const std::wstring key = L"Server>First Storage Group>Mailbox Store>C:\\Data\\Sub\\";
-    struct Case {
-        int part;
-        std::wstring key, expected;
-    } cases[] = {
-        {1, key, L"First Storage Group"},
-        {3, key, L"C:\\Data\\Sub\\"},
-        {4, key, L"Sub"},
-        {4, L"A>B>C:\\Data\\file.edb", L"file.edb"},
-        {5, key, L""},
-        {3, L"A>B", L""},              // a part the key does not have
-        {2, L"NoParts", L"NoParts"},   // a key without ">" comes back whole
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::PrintToString(c.key) + " part " + std::to_string(c.part));
-        EXPECT_EQ(GetInfoFromKey(c.part, c.key), c.expected);
-    }
-}
-
 TEST(Email, OnlyTheAtSignAndAPointAfterItAreChecked) {
     const std::pair<const wchar_t*, bool> cases[] = {
         {L"a@b.c", true},      {L"a@.c", false},        {L"ab.c", false},    {L"a@bc", false},
@@ -190,7 +152,6 @@ TEST(ComponentFiles, AnyOneMissingFailsTheCheck) {
         SCOPED_TRACE(testing::PrintToString(name));
         std::wstring path = program.path() + L"\\" + name;
         DeleteFileW(path.c_str());
-        EXPECT_FALSE(FileExistsInProgramFolder(name));
         EXPECT_FALSE(ComponentFilesPresent());
         test::WriteBytes(path, "MZ");
     }

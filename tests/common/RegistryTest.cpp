@@ -36,6 +36,10 @@ private:
 
 using List = std::vector<std::wstring>;
 
+std::string bytesOf(const std::wstring& chars) {
+    return std::string(reinterpret_cast<const char*>(chars.data()), chars.size() * sizeof(wchar_t));
+}
+
 }  // namespace
 
 TEST(Registry, MultiStringDropsBlankEntriesAndNeedsNoFinalDoubleNul) {
@@ -72,68 +76,44 @@ TEST(Registry, MultiStringDropsBlankEntriesAndNeedsNoFinalDoubleNul) {
     EXPECT_FALSE(ReadRegMultiString(key.path() + L"\\NoSuchKey", L"InstalledInstances").has_value());
 }
 
-TEST(Registry, StringIsCutAtItsFirstNulAndTrimmed) {
-    test::ScopedProgramFolder program;
-    ScopedTestKey key(HKEY_CURRENT_USER, L"String");
-    key.setChars(L"Desktop", REG_SZ, std::wstring(L"  C:\\Users\\me\\Desktop  \0", 24));
-    key.setChars(L"Embedded", REG_SZ, std::wstring(L"abc\0def\0", 8));
-    key.setChars(L"Unterminated", REG_SZ, L"xyz");
-    key.setChars(L"Expand", REG_EXPAND_SZ, std::wstring(L"%USERPROFILE%\\Music\0", 20));
-    DWORD number = 5;
-    key.set(L"Number", REG_DWORD, &number, sizeof number);
-    const std::pair<const wchar_t*, std::wstring> cases[] = {
-        {L"Desktop", L"C:\\Users\\me\\Desktop"},
-        {L"Embedded", L"abc"},
-        {L"Unterminated", L"xyz"},
-        {L"Expand", L"%USERPROFILE%\\Music"},
-        {L"Number", L""},
-        {L"Missing", L""},
+// The two readers over the same values: the text one trims, the typed one keeps the text as
+// stored up to its first NUL.
+TEST(Registry, StringAndTypedValueAreCutAtTheFirstNul) {
+    ScopedTestKey key(HKEY_CURRENT_USER, L"Value");
+    using V = RegValue;
+    const DWORD number = 0x80000001;
+    const ULONGLONG wide = 5;
+    const BYTE binary[] = {7, 8, 9};
+    struct Case {
+        const wchar_t* name;
+        DWORD type;
+        std::string bytes;
+        std::wstring text;
+        V value;
+    } cases[] = {
+        {L"Desktop", REG_SZ, bytesOf(std::wstring(L"  C:\\Users\\me  \0", 16)), L"C:\\Users\\me", V(std::wstring(L"  C:\\Users\\me  "))},
+        {L"Cut", REG_SZ, bytesOf(std::wstring(L"8.0\0junk\0", 9)), L"8.0", V(std::wstring(L"8.0"))},
+        {L"Unterminated", REG_SZ, bytesOf(L"xyz"), L"xyz", V(std::wstring(L"xyz"))},
+        {L"Expand", REG_EXPAND_SZ, bytesOf(std::wstring(L"%USERPROFILE%\\Music\0", 20)), L"%USERPROFILE%\\Music",
+         V(std::wstring(L"%USERPROFILE%\\Music"))},
+        {L"EmptyText", REG_SZ, "", L"", V()},
+        {L"Binary", REG_BINARY, std::string(reinterpret_cast<const char*>(binary), 3), L"", V(7ul)},
+        {L"Number", REG_DWORD, std::string(reinterpret_cast<const char*>(&number), 4), L"", V(0x80000001ul)},
+        {L"Qword", REG_QWORD, std::string(reinterpret_cast<const char*>(&wide), 8), L"", V()},
     };
-    for (const auto& [value, expected] : cases) {
-        SCOPED_TRACE(testing::PrintToString(std::wstring(value)));
-        EXPECT_EQ(ReadRegString(HKEY_CURRENT_USER, key.path(), value), expected);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(c.name)));
+        key.set(c.name, c.type, c.bytes.data(), c.bytes.size());
+        EXPECT_EQ(ReadRegString(HKEY_CURRENT_USER, key.path(), c.name), c.text);
+        EXPECT_EQ(ReadRegValue(HKEY_CURRENT_USER, key.path(), c.name), c.value);
     }
-    EXPECT_EQ(ReadRegString(HKEY_CURRENT_USER, key.path() + L"\\Missing", L"Desktop"), L"");
+    // As the feedback report passes the path: with a leading and a trailing backslash.
+    EXPECT_EQ(ReadRegValue(HKEY_CURRENT_USER, L"\\" + key.path() + L"\\", L"Cut"), V(std::wstring(L"8.0")));
+    EXPECT_EQ(ReadRegString(HKEY_CURRENT_USER, key.path(), L"Missing"), L"");
+    EXPECT_EQ(ReadRegValue(HKEY_CURRENT_USER, key.path() + L"\\NoSuchKey", L"Cut"), V());
 
     // No root given: the classes root.
     ScopedTestKey classes(HKEY_CLASSES_ROOT, L"Classes");
     classes.setChars(L"Name", REG_SZ, std::wstring(L"from HKCR\0", 10));
     EXPECT_EQ(ReadRegString(nullptr, classes.path(), L"Name"), L"from HKCR");
-}
-
-TEST(Registry, ValueIsTypedAndTheKeyPathMayBeginWithABackslash) {
-    ScopedTestKey key(HKEY_CURRENT_USER, L"Value");
-    key.setChars(L"Version", REG_SZ, std::wstring(L"11.0.9600\0", 10));
-    key.setChars(L"Cut", REG_SZ, std::wstring(L"8.0\0junk\0", 9));
-    key.setChars(L"EmptyText", REG_SZ, std::wstring());
-    const BYTE binary[] = {7, 8, 9};
-    key.set(L"Binary", REG_BINARY, binary, sizeof binary);
-    const DWORD number = 0x80000001;
-    key.set(L"ProxyEnable", REG_DWORD, &number, sizeof number);
-    const ULONGLONG wide = 5;
-    key.set(L"Qword", REG_QWORD, &wide, sizeof wide);
-
-    using V = RegValue;
-    struct Case {
-        std::wstring path;
-        const wchar_t* value;
-        V expected;
-    } cases[] = {
-        {key.path(), L"Version", V(std::wstring(L"11.0.9600"))},
-        {L"\\" + key.path() + L"\\", L"Version", V(std::wstring(L"11.0.9600"))},  // as the feedback report passes it
-        {key.path(), L"Cut", V(std::wstring(L"8.0"))},
-        {key.path(), L"EmptyText", V()},
-        {key.path(), L"Binary", V(7ul)},
-        {key.path(), L"ProxyEnable", V(0x80000001ul)},
-        {key.path(), L"Qword", V()},
-        {key.path(), L"Missing", V()},
-        {key.path() + L"\\NoSuchKey", L"Version", V()},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::PrintToString(c.path) + " " + testing::PrintToString(std::wstring(c.value)));
-        EXPECT_EQ(ReadRegValue(HKEY_CURRENT_USER, c.path, c.value), c.expected);
-    }
-    // A real machine value, read without administrator access.
-    EXPECT_TRUE(std::holds_alternative<std::wstring>(
-        ReadRegValue(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\", L"CurrentVersion")));
 }
