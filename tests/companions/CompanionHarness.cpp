@@ -16,13 +16,7 @@ Sandbox::Sandbox(const std::string& demoIni) : dir_(L"comp") {
     CreateDirectoryW(demo.c_str(), nullptr);
     demoIni_ = demo + L"\\demo.ini";
     WriteBytes(demoIni_, demoIni);
-    SetEnvironmentVariableW(L"TESSARON_DEMO", demoIni_.c_str());
-    SetEnvironmentVariableW(L"TESSARON_SHAREPOINT_LINGER_MS", L"0");
-}
-
-Sandbox::~Sandbox() {
-    SetEnvironmentVariableW(L"TESSARON_DEMO", nullptr);
-    SetEnvironmentVariableW(L"TESSARON_SHAREPOINT_LINGER_MS", nullptr);
+    SetEnvironmentVariableW(L"TESSARON_DEMO", demoIni_.c_str());  // put back by demo_ at the end
 }
 
 std::wstring Sandbox::folder(const std::wstring& name) const {
@@ -98,8 +92,6 @@ bool Sandbox::hangs(UniqueHandle& process) const {
     WaitForSingleObject(process.get(), 5000);
     return reached && running;
 }
-
-std::wstring ReadAnsi(const std::wstring& path) { return FromAnsi(ReadBytes(path)); }
 
 std::string ProfileValue(const std::wstring& iniPath, const char* section, const char* key) {
     char value[256] = {};

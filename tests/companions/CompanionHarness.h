@@ -21,7 +21,6 @@ class Sandbox {
 public:
     // The description is UTF-8, as a user would save it.
     explicit Sandbox(const std::string& demoIni);
-    ~Sandbox();
     Sandbox(const Sandbox&) = delete;
     Sandbox& operator=(const Sandbox&) = delete;
 
@@ -48,10 +47,8 @@ public:
 private:
     TempDir dir_;
     std::wstring program_, demoIni_;
+    ScopedEnvironment demo_{L"TESSARON_DEMO", nullptr}, linger_{L"TESSARON_SHAREPOINT_LINGER_MS", L"0"};
 };
-
-// The whole file as text (ANSI), empty when missing.
-std::wstring ReadAnsi(const std::wstring& path);
 
 // A value of an INI file as the program reads it (GetPrivateProfileStringA, 256-char buffer).
 std::string ProfileValue(const std::wstring& iniPath, const char* section, const char* key);
