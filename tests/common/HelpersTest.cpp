@@ -38,54 +38,37 @@ TEST(ProperSize, ThresholdsAreStrictAndTheFormatIsTheLocales) {
     }
 }
 
-TEST(DiskSpace, AFolderNotYetCreatedIsMeasuredOnItsVolumeAndAMissingDriveGivesZero) {
+// The checks of a destination before a run: room, a trial write that is never left behind, and
+// every missing level created, with what blocks it logged.
+TEST(Destination, RoomWriteAccessAndFolderCreation) {
     test::ScopedProgramFolder program;
     test::TempDir dir;
+    wchar_t unused = L'Q';
+    while (unused < L'Y' && (GetLogicalDrives() & (1u << (unused - L'A')))) ++unused;
+    const std::wstring missingDrive = std::wstring(1, unused) + L":\\";
     // The destination of a run may not exist yet: its volume is what counts.
     EXPECT_GT(DriveFreeBytes(dir.file(L"not\\yet\\there")), 0u);
-    DWORD drives = GetLogicalDrives();
-    wchar_t unused = 0;
-    for (wchar_t letter = L'Q'; letter <= L'Y' && !unused; ++letter)
-        if (!(drives & (1u << (letter - L'A')))) unused = letter;
-    ASSERT_NE(unused, 0);
-    EXPECT_EQ(DriveFreeBytes(std::wstring(1, unused) + L":\\"), 0u);
-}
+    EXPECT_EQ(DriveFreeBytes(missingDrive), 0u);
 
-TEST(WriteAccess, TrialFileIsWrittenAndNeverLeftBehind) {
-    test::ScopedProgramFolder program;
-    test::TempDir dir;
-    const std::pair<std::wstring, bool> cases[] = {
+    const std::pair<std::wstring, bool> writable[] = {
         {dir.path() + L"\\", true},
         {dir.path(), true},  // the missing backslash is added rather than writing beside the folder
-        {dir.file(L"missing\\"), false},
-        {L"", false},
-        {L"  ", false},
+        {dir.file(L"missing\\"), false}, {L"", false}, {L"  ", false}, {missingDrive, false},
     };
-    for (const auto& [folder, expected] : cases) {
+    for (const auto& [folder, expected] : writable) {
         SCOPED_TRACE(testing::PrintToString(folder));
         EXPECT_EQ(CheckForWriteAccessPermission(folder), expected);
     }
     EXPECT_FALSE(FileExists(dir.file(L"tmp.mtp")));
     EXPECT_FALSE(PathExists(dir.path() + L"tmp.mtp"));
-}
 
-TEST(CreateLocalDir, CreatesEveryMissingLevelAndLogsWhatBlocksIt) {
-    test::ScopedProgramFolder program;
-    test::TempDir dir;
-    const std::pair<std::wstring, std::wstring> cases[] = {
-        {dir.file(L"a\\b\\c"), dir.file(L"a\\b\\c")},
-        {dir.file(L"d\\e f\\g\\"), dir.file(L"d\\e f\\g")},
-        {dir.file(L"a\\b\\c"), dir.file(L"a\\b\\c")},  // already there
-    };
-    for (const auto& [folder, check] : cases) {
-        SCOPED_TRACE(testing::PrintToString(folder));
-        EXPECT_TRUE(Trf_CreateLocalDir(folder));
-        EXPECT_TRUE(FolderExists(check));
+    for (const wchar_t* folder : {L"a\\b\\c", L"d\\e f\\g\\", L"a\\b\\c"}) {  // the last one already there
+        SCOPED_TRACE(testing::PrintToString(std::wstring(folder)));
+        EXPECT_TRUE(Trf_CreateLocalDir(dir.file(folder)));
+        EXPECT_TRUE(FolderExists(dir.file(folder)));
     }
-    // A file where a parent folder should be.
-    test::WriteBytes(dir.file(L"blocker"), "x");
-    std::wstring blocked = dir.file(L"blocker\\sub");
-    EXPECT_FALSE(Trf_CreateLocalDir(blocked));
+    test::WriteBytes(dir.file(L"blocker"), "x");  // a file where a parent folder should be
+    EXPECT_FALSE(Trf_CreateLocalDir(dir.file(L"blocker\\sub")));
     EXPECT_NE(test::ReadBytes(program.common(L"VXWLogFile.txt")).find("blocker\\sub', reason : "), std::string::npos);
 }
 
@@ -141,23 +124,20 @@ TEST(ShortPath, HasNoBlanksAndNamesTheSameFolder) {
     EXPECT_EQ(ShortPath(dir.file(L"missing folder")), dir.file(L"missing folder"));
 }
 
+// Any one component missing, or a folder in its place, fails the start-up check.
 TEST(ComponentFiles, AnyOneMissingFailsTheCheck) {
     test::ScopedProgramFolder program;
     std::vector<std::wstring> all;
     for (auto list : {ExchangeComponentFiles(), SqlComponentFiles()})
-        for (auto name = list; *name; ++name) all.push_back(*name);
-    for (const auto& name : all) test::WriteBytes(program.path() + L"\\" + name, "MZ");
+        for (auto name = list; *name; ++name) all.push_back(program.path() + L"\\" + *name);
+    for (const auto& path : all) test::WriteBytes(path, "MZ");
     EXPECT_TRUE(ComponentFilesPresent());
-    for (const auto& name : all) {
-        SCOPED_TRACE(testing::PrintToString(name));
-        std::wstring path = program.path() + L"\\" + name;
+    for (const auto& path : all) {
+        SCOPED_TRACE(testing::PrintToString(path));
         DeleteFileW(path.c_str());
+        CreateDirectoryW(path.c_str(), nullptr);
         EXPECT_FALSE(ComponentFilesPresent());
+        RemoveDirectoryW(path.c_str());
         test::WriteBytes(path, "MZ");
     }
-    // A folder of that name is not the component.
-    std::wstring dll = program.path() + L"\\SQLSrvBackup.dll";
-    DeleteFileW(dll.c_str());
-    CreateDirectoryW(dll.c_str(), nullptr);
-    EXPECT_FALSE(ComponentFilesPresent());
 }

@@ -21,11 +21,8 @@ public:
         RegDeleteTreeW(root_, path_.c_str());
     }
     const std::wstring& path() const { return path_; }
-    void set(const std::wstring& name, DWORD type, const void* data, size_t bytes) {
-        RegSetValueExW(key_, name.c_str(), 0, type, static_cast<const BYTE*>(data), static_cast<DWORD>(bytes));
-    }
-    void setChars(const std::wstring& name, DWORD type, const std::wstring& chars) {
-        set(name, type, chars.data(), chars.size() * sizeof(wchar_t));
+    void set(const std::wstring& name, DWORD type, const std::string& bytes) {
+        RegSetValueExW(key_, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(bytes.data()), static_cast<DWORD>(bytes.size()));
     }
 
 private:
@@ -34,11 +31,16 @@ private:
     HKEY key_ = nullptr;
 };
 
-using List = std::vector<std::wstring>;
-
+// The bytes of a text or a number as the registry stores them.
 std::string bytesOf(const std::wstring& chars) {
     return std::string(reinterpret_cast<const char*>(chars.data()), chars.size() * sizeof(wchar_t));
 }
+template <typename T>
+std::string bytesOf(T number) {
+    return std::string(reinterpret_cast<const char*>(&number), sizeof number);
+}
+
+using List = std::vector<std::wstring>;
 
 }  // namespace
 
@@ -48,30 +50,23 @@ TEST(Registry, MultiStringDropsBlankEntriesAndNeedsNoFinalDoubleNul) {
     struct Case {
         const wchar_t* value;
         DWORD type;
-        std::wstring data;
+        std::string data;
         List expected;
     } cases[] = {
-        {L"Proper", REG_MULTI_SZ, std::wstring(L"MSSQLSERVER\0SALES\0\0", 19), {L"MSSQLSERVER", L"SALES"}},
-        {L"BlankBetween", REG_MULTI_SZ, std::wstring(L"A\0\0B\0\0", 6), {L"A", L"B"}},
-        {L"BlanksOnly", REG_MULTI_SZ, std::wstring(L"  \0A\0 \0\0", 8), {L"A"}},
-        {L"NoFinalNuls", REG_MULTI_SZ, std::wstring(L"A\0B", 3), {L"A", L"B"}},
-        {L"Empty", REG_MULTI_SZ, std::wstring(), {}},
-        {L"PlainString", REG_SZ, std::wstring(L"MSSQLSERVER\0", 12), {L"MSSQLSERVER"}},
+        {L"Proper", REG_MULTI_SZ, bytesOf(std::wstring(L"MSSQLSERVER\0SALES\0\0", 19)), {L"MSSQLSERVER", L"SALES"}},
+        {L"BlankBetween", REG_MULTI_SZ, bytesOf(std::wstring(L"A\0\0B\0\0", 6)), {L"A", L"B"}},
+        {L"BlanksOnly", REG_MULTI_SZ, bytesOf(std::wstring(L"  \0A\0 \0\0", 8)), {L"A"}},
+        {L"NoFinalNuls", REG_MULTI_SZ, bytesOf(std::wstring(L"A\0B", 3)), {L"A", L"B"}},
+        {L"Odd", REG_MULTI_SZ, std::string("A\0\0\0B\0C", 7), {L"A", L"B"}},  // the half character is none
+        {L"Empty", REG_MULTI_SZ, "", {}},
+        {L"PlainString", REG_SZ, bytesOf(std::wstring(L"MSSQLSERVER\0", 12)), {L"MSSQLSERVER"}},
+        {L"Number", REG_DWORD, bytesOf(DWORD{1433}), {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::PrintToString(std::wstring(c.value)));
-        key.setChars(c.value, c.type, c.data);
-        auto list = ReadRegMultiString(key.path(), c.value);
-        ASSERT_TRUE(list.has_value());
-        EXPECT_EQ(*list, c.expected);
+        key.set(c.value, c.type, c.data);
+        EXPECT_EQ(ReadRegMultiString(key.path(), c.value), c.expected);
     }
-    // An odd byte count: the half character at the end is no character.
-    key.set(L"Odd", REG_MULTI_SZ, "A\0\0\0B\0C", 7);
-    EXPECT_EQ(ReadRegMultiString(key.path(), L"Odd"), List({L"A", L"B"}));
-
-    DWORD number = 1433;
-    key.set(L"Number", REG_DWORD, &number, sizeof number);
-    EXPECT_EQ(ReadRegMultiString(key.path(), L"Number"), List());
     EXPECT_EQ(ReadRegMultiString(key.path(), L"Missing"), List());
     EXPECT_FALSE(ReadRegMultiString(key.path() + L"\\NoSuchKey", L"InstalledInstances").has_value());
 }
@@ -81,9 +76,6 @@ TEST(Registry, MultiStringDropsBlankEntriesAndNeedsNoFinalDoubleNul) {
 TEST(Registry, StringAndTypedValueAreCutAtTheFirstNul) {
     ScopedTestKey key(HKEY_CURRENT_USER, L"Value");
     using V = RegValue;
-    const DWORD number = 0x80000001;
-    const ULONGLONG wide = 5;
-    const BYTE binary[] = {7, 8, 9};
     struct Case {
         const wchar_t* name;
         DWORD type;
@@ -93,17 +85,17 @@ TEST(Registry, StringAndTypedValueAreCutAtTheFirstNul) {
     } cases[] = {
         {L"Desktop", REG_SZ, bytesOf(std::wstring(L"  C:\\Users\\me  \0", 16)), L"C:\\Users\\me", V(std::wstring(L"  C:\\Users\\me  "))},
         {L"Cut", REG_SZ, bytesOf(std::wstring(L"8.0\0junk\0", 9)), L"8.0", V(std::wstring(L"8.0"))},
-        {L"Unterminated", REG_SZ, bytesOf(L"xyz"), L"xyz", V(std::wstring(L"xyz"))},
+        {L"Unterminated", REG_SZ, bytesOf(std::wstring(L"xyz")), L"xyz", V(std::wstring(L"xyz"))},
         {L"Expand", REG_EXPAND_SZ, bytesOf(std::wstring(L"%USERPROFILE%\\Music\0", 20)), L"%USERPROFILE%\\Music",
          V(std::wstring(L"%USERPROFILE%\\Music"))},
         {L"EmptyText", REG_SZ, "", L"", V()},
-        {L"Binary", REG_BINARY, std::string(reinterpret_cast<const char*>(binary), 3), L"", V(7ul)},
-        {L"Number", REG_DWORD, std::string(reinterpret_cast<const char*>(&number), 4), L"", V(0x80000001ul)},
-        {L"Qword", REG_QWORD, std::string(reinterpret_cast<const char*>(&wide), 8), L"", V()},
+        {L"Binary", REG_BINARY, "\x07\x08\x09", L"", V(7ul)},
+        {L"Number", REG_DWORD, bytesOf(DWORD{0x80000001}), L"", V(0x80000001ul)},
+        {L"Qword", REG_QWORD, bytesOf(ULONGLONG{5}), L"", V()},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::PrintToString(std::wstring(c.name)));
-        key.set(c.name, c.type, c.bytes.data(), c.bytes.size());
+        key.set(c.name, c.type, c.bytes);
         EXPECT_EQ(ReadRegString(HKEY_CURRENT_USER, key.path(), c.name), c.text);
         EXPECT_EQ(ReadRegValue(HKEY_CURRENT_USER, key.path(), c.name), c.value);
     }
@@ -114,6 +106,6 @@ TEST(Registry, StringAndTypedValueAreCutAtTheFirstNul) {
 
     // No root given: the classes root.
     ScopedTestKey classes(HKEY_CLASSES_ROOT, L"Classes");
-    classes.setChars(L"Name", REG_SZ, std::wstring(L"from HKCR\0", 10));
+    classes.set(L"Name", REG_SZ, bytesOf(std::wstring(L"from HKCR\0", 10)));
     EXPECT_EQ(ReadRegString(nullptr, classes.path(), L"Name"), L"from HKCR");
 }

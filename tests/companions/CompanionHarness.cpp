@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "common/Files.h"
+#include "common/Process.h"
 #include "common/Text.h"
 #include "lib/Journal.h"
 
@@ -32,16 +33,9 @@ std::wstring Sandbox::install(const std::wstring& file) const {
 }
 
 UniqueHandle Sandbox::start(const std::wstring& commandLine) const {
-    STARTUPINFOW si{};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi{};
-    std::wstring buffer = commandLine;  // CreateProcessW may write into it
-    if (!CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, program_.c_str(), &si, &pi)) {
-        ADD_FAILURE() << "CreateProcessW failed (" << GetLastError() << "): " << ToUTF8(commandLine);
-        return UniqueHandle();
-    }
-    CloseHandle(pi.hThread);
-    return UniqueHandle(pi.hProcess);
+    UniqueHandle process = RunHiddenProcess(commandLine, program_, SW_SHOWNORMAL);
+    if (!process) ADD_FAILURE() << "cannot start (" << GetLastError() << "): " << ToUTF8(commandLine);
+    return process;
 }
 
 std::optional<DWORD> Sandbox::run(const std::wstring& commandLine, DWORD timeoutMs) const {

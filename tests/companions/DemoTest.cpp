@@ -115,23 +115,17 @@ TEST(ServerNames, LocalAliasesReachTheirInstance) {
 
 TEST(Logins, AcceptOnlyKnownUsersWithTheirPassword) {
     DemoConfig c = ParseDemo(kDemo).config;
-    const DemoInstance& def = c.instances[0];
-    const DemoInstance& sales = c.instances[1];
-    struct Case {
-        const DemoInstance* instance;
-        std::wstring user, password;
-        std::optional<std::wstring> refusal;
-    } cases[] = {
-        {&def, L"", L"", std::nullopt},
-        {&def, L"sa", L"Secret#1=x", std::nullopt},
-        {&def, L"SA", L"Secret#1=x", std::nullopt},  // login names ignore case, passwords do not
-        {&def, L"sa", L"secret#1=x", L"Login failed for user 'sa'."},
-        {&def, L"nobody", L"", L"Login failed for user 'nobody'."},
-        {&def, L"guest", L"", L"Login is disabled."},
-        {&sales, L"", L"", L"Windows logins are not trusted here."},
+    const std::tuple<int, std::wstring, std::wstring, std::optional<std::wstring>> cases[] = {
+        {0, L"", L"", std::nullopt},
+        {0, L"sa", L"Secret#1=x", std::nullopt},
+        {0, L"SA", L"Secret#1=x", std::nullopt},  // login names ignore case, passwords do not
+        {0, L"sa", L"secret#1=x", L"Login failed for user 'sa'."},
+        {0, L"nobody", L"", L"Login failed for user 'nobody'."},
+        {0, L"guest", L"", L"Login is disabled."},
+        {1, L"", L"", L"Windows logins are not trusted here."},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(ToUTF8(c.user + L"/" + c.password));
-        EXPECT_EQ(CheckLogin(*c.instance, c.user, c.password), c.refusal);
+    for (const auto& [instance, user, password, refusal] : cases) {
+        SCOPED_TRACE(ToUTF8(user + L"/" + password));
+        EXPECT_EQ(CheckLogin(c.instances.at(instance), user, password), refusal);
     }
 }
