@@ -1,6 +1,6 @@
 // Contract tests of the four Exchange helpers with the program's command lines. The backup runs
-// of the 2003, 2007 and 2010 helpers, a failing store and a hang are the Exchange end-to-end
-// test's; here, what it does not reach.
+// of the 2003 and 2010 helpers (one of each line form), a failing store and a hang are the
+// Exchange end-to-end test's; here, what it does not reach.
 #include <windows.h>
 
 #include <gtest/gtest.h>

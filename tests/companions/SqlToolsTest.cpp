@@ -1,6 +1,6 @@
 // Contract tests of the SQL Server tools: the real exes in a private program folder, started
 // with the command lines the program's own builders make. The program's own run of the tools
-// (Windows logins, a failing and a hanging backup) is the SQL end-to-end test's; which logins and
+// (Windows logins, a failing backup, a file source) is the SQL end-to-end test's; which logins and
 // server names a description accepts is DemoTest's table, what a malformed line is RequestsTest's.
 #include <windows.h>
 
