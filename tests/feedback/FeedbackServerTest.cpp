@@ -1,52 +1,130 @@
-// Posts to the real notification servers of server-tests.sh.
+// Posts to the real notification servers of server-tests.sh (one the prefix trusts, one whose CA
+// it does not know, one that never answers); skipped without them.
+#include <windows.h>
+
 #include <gtest/gtest.h>
 
-#include "common/Text.h"
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+
+#include "common/ProgramPaths.h"
+#include "common/Settings.h"
+#include "feedback/FrmErrorReport1.h"
 #include "feedback/NotificationClient.h"
-#include "feedback/ServerFixture.h"
+#include "support/TestSupport.h"
+#include "support/WindowDriving.h"
+#include "ui/PumpWait.h"
 
 using namespace tess;
 using namespace tess::feedback;
+using W = FrmErrorReport1;
 
-using FeedbackServer = test::FeedbackServerFixture;
+namespace {
 
-TEST_F(FeedbackServer, ReportArrivesOnItsPathFieldForField) {
-    struct Case {
-        const wchar_t* userEmail;
-        const char* path;
-    } cases[] = {{L"", "/cgi-bin/Notify_email"}, {L"me@x.example", "/cgi-bin/Notify_unicode"}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.path);
-        const auto form = BuildNotificationForm(L"a@ostrova.example;b@ostrova.example", L"Tessaron Ticket : 7",
-                                                EncodeLines(L"first line\r\nzweite Zeile \u00e9"), c.userEmail);
-        const PostResult result = PostNotification(settings(L"TRUSTED"), form, nullptr);
-        EXPECT_EQ(result.outcome, PostOutcome::kSent) << result.lastError;
-        EXPECT_EQ(result.status, 200u);
-        const Report report = lastReport(L"TRUSTED");
-        EXPECT_EQ(report.body, ToAnsi(form.body));
-        for (const std::string& part : {std::string("\"path\": \"") + c.path + "\"", std::string("\"HTTP/1.0\""),
-                                       std::string("application/x-www-form-urlencoded; charset=utf-8"),
-                                       std::string("\"EMAIL\": \"a@ostrova.exampleb@ostrova.example\""),
-                                       std::string("\"CONTENT\": \"first line\\nzweite Zeile \xC3\xA9\\n\"")}) {
-            EXPECT_NE(report.json.find(part), std::string::npos) << part;
-        }
-        EXPECT_EQ(report.json.find("user_email") != std::string::npos, *c.userEmail != 0);
+std::wstring env(const std::wstring& server, const wchar_t* what) {
+    const wchar_t* value = _wgetenv((L"TESS_FEEDBACK_" + server + what).c_str());
+    return value ? value : L"";
+}
+
+DWORD gLastTurn = 0, gLongestGap = 0;
+void noteTurn() {
+    const DWORD now = GetTickCount();
+    if (gLastTurn) gLongestGap = std::max(gLongestGap, now - gLastTurn);
+    gLastTurn = now;
+}
+
+class FeedbackServer : public testing::Test {
+protected:
+    void SetUp() override {
+        if (env(L"TRUSTED", L"_PORT").empty()) GTEST_SKIP() << "needs the servers of server-tests.sh";
+        EnsureCommonDataFolder();
+    }
+
+    static unsigned port(const wchar_t* server) { return std::wcstoul(env(server, L"_PORT").c_str(), nullptr, 10); }
+
+    // The reports a server stored, oldest first: each a JSON file of the path, the headers and
+    // the decoded fields.
+    static std::vector<std::wstring> reports(const wchar_t* server) {
+        std::vector<std::wstring> names;
+        WIN32_FIND_DATAW data;
+        HANDLE find = FindFirstFileW((env(server, L"_OUT") + L"\\*.json").c_str(), &data);
+        for (bool more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileW(find, &data))
+            names.push_back(env(server, L"_OUT") + L"\\" + data.cFileName);
+        if (find != INVALID_HANDLE_VALUE) FindClose(find);
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    // The program's settings pointed at a server, and the report window opened with a message.
+    void openWindow(W& window, const wchar_t* server, unsigned waitSeconds, const wchar_t* from, const wchar_t* message) {
+        Trf_WriteUserProfile(kFeedbackServerKey, L"localhost");
+        Trf_WriteUserProfile(kFeedbackPortKey, std::to_wstring(port(server)));
+        Trf_WriteUserProfile(kFeedbackWaitKey, std::to_wstring(waitSeconds));
+        ASSERT_TRUE(window.createModeless(nullptr, SW_SHOWNOACTIVATE));
+        SetWindowTextW(window.control(W::kFrom), from);
+        SetWindowTextW(window.control(W::kTicket), L"7");
+        SetWindowTextW(window.control(W::kMessage), message);
+    }
+
+    test::ScopedProgramFolder program_{L"feedback"};
+};
+
+TEST_F(FeedbackServer, TheWindowSendsTheWholeReportAndSaysSo) {
+    test::WriteBytes(program_.common(L"Log_trace.txt"), "Information : shipped master.bak\r\n");
+    W window({});
+    openWindow(window, L"TRUSTED", 20, L" me@x.example ", L"first\r\nzweite \u00e9");
+    test::SendAltKey(window.hwnd(), 'S');
+    EXPECT_EQ(WindowText(window.control(W::kProgress)), L"Feedback report has been sent successfully.");
+    const auto names = reports(L"TRUSTED");
+    ASSERT_FALSE(names.empty());
+    const std::string json = test::ReadBytes(names.back());
+    for (const char* part : {"\"path\": \"/cgi-bin/Notify_unicode\"", "\"HTTP/1.0\"",
+                             "application/x-www-form-urlencoded; charset=utf-8",
+                             "\"SUBJECT\": \"Tessaron Ticket : 7\"", "\"user_email\": \"me@x.example\"",
+                             "\"CONTENT\": \"<<< USER FEEDBACK FROM TESSARON version >>>Version: ",
+                             "User's e-mail address:  me@x.example \\r\\n",
+                             "suggestions:\\r\\n\\r\\n\\r\\nfirst\\nzweite \xC3\xA9\\n\\r\\n\\r\\n----------Log_trace-------------"
+                             "\\r\\nInformation : shipped master.bak\\n\\n",
+                             "\\r\\n\\r\\nRelease date : 05/26/2011\""}) {
+        EXPECT_NE(json.find(part), std::string::npos) << part;
     }
 }
 
 TEST_F(FeedbackServer, UntrustedCertificateIsRefusedUnlessTheSettingAllowsARelaxedRetry) {
     const auto form = BuildNotificationForm(L"s@ostrova.example", L"S", L"body", L"");
-    NotificationSettings s = settings(L"UNTRUSTED");
-    const size_t before = reportCount(L"UNTRUSTED");
+    NotificationSettings s;
+    s.port = port(L"UNTRUSTED");
+    s.timeoutMs = 20000;
+    const size_t before = reports(L"UNTRUSTED").size();
     PostResult result = PostNotification(s, form, nullptr);
     EXPECT_EQ(result.outcome, PostOutcome::kFailed);
     EXPECT_FALSE(result.relaxedRetry);
-    EXPECT_EQ(reportCount(L"UNTRUSTED"), before);
+    EXPECT_EQ(reports(L"UNTRUSTED").size(), before);
 
     s.allowUntrusted = true;
     result = PostNotification(s, form, nullptr);
     EXPECT_EQ(result.outcome, PostOutcome::kSent) << result.lastError;
     EXPECT_TRUE(result.relaxedRetry);
-    EXPECT_EQ(reportCount(L"UNTRUSTED"), before + 1);
+    EXPECT_EQ(reports(L"UNTRUSTED").size(), before + 1);
     EXPECT_NE(test::ReadBytes(program_.common(L"TraceFile.txt")).find("relaxed certificate checks"), std::string::npos);
 }
+
+TEST_F(FeedbackServer, ASilentServerFailsAtTheTimeLimitWhileTheWindowKeepsPainting) {
+    W window({});
+    openWindow(window, L"SILENT", 2, L"me@x.example", L"hello");
+    gLastTurn = gLongestGap = 0;
+    SetPumpTurnHook(&noteTurn);
+    const auto start = std::chrono::steady_clock::now();
+    test::SendAltKey(window.hwnd(), 'S');
+    const auto took = std::chrono::steady_clock::now() - start;
+    SetPumpTurnHook(nullptr);
+    EXPECT_EQ(WindowText(window.control(W::kProgress)), L"Failed to send the feedback report.");
+    EXPECT_LT(took, std::chrono::milliseconds(4000));
+    EXPECT_LT(gLongestGap, 500u);
+    EXPECT_TRUE(IsWindowEnabled(window.control(W::kSend))) << "the window is usable again";
+    EXPECT_NE(test::ReadBytes(program_.common(L"VXWLogFile.txt")).find("did not answer within 2 seconds"),
+              std::string::npos);
+}
+
+}  // namespace
