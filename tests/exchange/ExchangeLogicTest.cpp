@@ -77,19 +77,9 @@ TEST(ExchangeLogic, JobListInBothForms) {
 }
 
 TEST(ExchangeLogic, SetLogRewrittenForTheReport) {
-    const std::string log =
-        "a scheduled Backup started\r\n"
-        "a  Backup started\r\n"
-        "store backup done\r\n"
-        "store backup done\r\n"
-        "\r\n"
-        "\r\n"
-        "last";
-    EXPECT_EQ(RewriteSetLog(log),
-              "a  data transfer started\r\n"
-              "store data transfer done\r\n"
-              "\r\n"
-              "last\r\n");
+    const std::string log = "a scheduled Backup started\r\na  Backup started\r\n"
+                            "store backup done\r\nstore backup done\r\n\r\n\r\nlast";
+    EXPECT_EQ(RewriteSetLog(log), "a  data transfer started\r\nstore data transfer done\r\n\r\nlast\r\n");
     EXPECT_EQ(RewriteSetLog(""), "");
 }
 
