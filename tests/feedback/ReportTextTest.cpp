@@ -1,5 +1,5 @@
-// The report's text as values: the encoders, the form, the system facts, and the logs' tails and
-// sections appended to it.
+// The report as values: the encoders, the form, the system facts, the fields' rules, and the
+// logs' tails and sections appended to it.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -9,9 +9,11 @@
 #include "common/Files.h"
 #include "common/OsVersion.h"
 #include "common/Text.h"
+#include "feedback/FrmErrorReport1.h"
 #include "feedback/LogBundle.h"
 #include "feedback/ReportText.h"
 #include "support/TestSupport.h"
+#include "ui/MessageBox.h"
 
 using namespace tess;
 using namespace tess::feedback;
@@ -111,6 +113,27 @@ TEST(ReportText, SystemFactsFromTheRegistryOfBothPlatforms) {
     }
     EXPECT_EQ(ntFacts, L"Windows Test Server|6.3|9.11.1|proxy");
     EXPECT_EQ(consumerFacts, L"Windows 98|4.10.1998|9.11.1|proxy");
+}
+
+TEST(ReportFields, RulesBeforeASend) {
+    struct Case {
+        const wchar_t *from, *message;
+        int code, icon;
+        bool focusMessage;
+    } cases[] = {
+        {L"", L"", 12, kIconInformation, false},  // the address first, even with no message
+        {L" \t", L"hello", 12, kIconInformation, false},
+        {L"me@x.example", L"", 14, kIconInformation, true},
+        {L"me@x", L"hello", 500, kIconError, false},
+        {L"me@x.example", L"hello", 0, 0, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(c.from)));
+        const Validation v = ValidateFields(c.from, c.message);
+        EXPECT_EQ(v.message, c.code);
+        EXPECT_EQ(v.icon, c.icon);
+        EXPECT_EQ(v.focusMessage, c.focusMessage);
+    }
 }
 
 namespace {
