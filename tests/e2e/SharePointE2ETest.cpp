@@ -3,18 +3,11 @@
 // files folder, the removable drive E:); the ctest entry test_e2e_sharepoint_demo_machine
 // prepares one. Checked by the files the program leaves, the tool's journal and the windows'
 // places as the system reports them.
-#include <windows.h>
-
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <string>
-#include <vector>
 
-#include "common/Files.h"
-#include "common/ProgramPaths.h"
-#include "common/Text.h"
-#include "support/TestSupport.h"
+#include "e2e/EndToEnd.h"
 #include "support/WindowDriving.h"
 #include "ui/Window.h"
 
@@ -42,14 +35,7 @@ bool centredOnTop(HWND main, HWND tool) {
 class SharePointEndToEnd : public ::testing::Test {
 protected:
     void SetUp() override {
-        program_ = dir_.path() + L"\\Tess Prog";
-        CreateDirectoryW(program_.c_str(), nullptr);
-        CreateDirectoryW((program_ + L"\\demo").c_str(), nullptr);
-        CreateDirectoryW((program_ + L"\\VXCOMMON").c_str(), nullptr);
-        for (const wchar_t* file : {L"Tessaron.exe", kTool, L"ExchangeAPI.dll", L"ExchangeAPI64.dll",
-                                    L"ostrova64ExchBkp_tessaron.exe", L"ostrovaExchBkp_tessaron.exe", L"SQLSrvBackup.dll",
-                                    L"vxsqldblist_tessaron.exe", L"ostrova_sqlbackup_tessaron.exe"})
-            ASSERT_TRUE(CopyFileW((BuildBinFolder() + L"\\" + file).c_str(), (program_ + L"\\" + file).c_str(), FALSE));
+        ASSERT_TRUE(InstallProgramCopy(program_));
         wchar_t common[MAX_PATH] = {};
         GetEnvironmentVariableW(L"CommonProgramW6432", common, MAX_PATH);
         if (!FileExists(std::wstring(common) + L"\\Microsoft Shared\\Web Server Extensions\\12\\Bin\\WSSADMIN.EXE"))
@@ -62,6 +48,7 @@ protected:
         tessaron_.reset();
         EndProcesses(kTool);
         if (!destination_.empty()) DeleteFolderTree(destination_);
+        SetProgramFolderForTesting(L"");
     }
 
     // The demo description: the tool's faults, and where its content goes.
@@ -80,22 +67,14 @@ protected:
 
     std::wstring common(const std::wstring& name) const { return program_ + L"\\VXCOMMON\\" + name; }
 
-    std::vector<std::wstring> toolCommandLines() const {
-        std::vector<std::wstring> lines;
-        for (const auto& line : SplitLines(FromUTF8(ReadBytes(program_ + L"\\demo\\journal.txt")))) {
-            const auto fields = SplitFullText(line, L"\t");
-            if (fields.size() >= 5 && fields[1] == L"OstrovaSharepoint" && fields[3] == L"cmd") lines.push_back(fields[4]);
-        }
-        return lines;
-    }
+    std::vector<std::wstring> toolCommandLines() const { return JournalRecords(program_, L"OstrovaSharepoint", L"cmd"); }
 
     // Reads the message box that comes up and answers it; its text.
     std::wstring answerMessage() {
         HWND box = WaitForTopWindow(pid_, L"MesgBox", kWindowTimeoutMs);
         if (!box) return L"(no message)";
-        std::wstring text = RemoteText(FindByAutomationId(box, L"lblText")) + RemoteText(FindByAutomationId(box, L"lblSmallText"));
-        text.erase(0, text.find_first_not_of(L"\r\n "));
-        PostClick(FindByAutomationId(box, L"cmdButton0"));
+        const std::wstring text = MessageBoxText(box);
+        PostClick(NoOrOkButton(box));
         WaitFor([&] { return !IsWindow(box); }, 10000);
         return text;
     }
@@ -110,8 +89,7 @@ protected:
     }
 
     TempDir dir_{L"e2esp"};
-    ScopedEnvironment demo_{L"TESSARON_DEMO", nullptr};  // the tool reads <program>\demo\demo.ini
-    std::wstring program_, destination_;
+    std::wstring program_ = dir_.path() + L"\\Tess Prog", destination_;
     std::unique_ptr<StartedProgram> tessaron_;
     DWORD pid_ = 0;
 };

@@ -1,41 +1,19 @@
 // The real Tessaron.exe, started as a user would, found and driven from this process by the
 // AutomationId properties of its windows.
-#include <windows.h>
-
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
-
-#include "support/TestSupport.h"
+#include "e2e/EndToEnd.h"
 #include "support/WindowDriving.h"
 #include "ui/Window.h"
 
 namespace tess::test {
 namespace {
 
-const wchar_t* const kComponents[] = {L"ExchangeAPI.dll",  L"ostrova64ExchBkp_tessaron.exe",
-                                      L"ostrovaExchBkp_tessaron.exe", L"ExchangeAPI64.dll",
-                                      L"SQLSrvBackup.dll", L"vxsqldblist_tessaron.exe",
-                                      L"ostrova_sqlbackup_tessaron.exe"};
-
-// A copy of the program in a folder of its own, with or without one component file.
-class ProgramCopy {
-public:
-    explicit ProgramCopy(const wchar_t* leaveOut = nullptr) : dir_(L"e2e") {
-        CopyFileW((BuildBinFolder() + L"\\Tessaron.exe").c_str(), exe().c_str(), FALSE);
-        for (const wchar_t* name : kComponents)
-            if (!leaveOut || wcscmp(name, leaveOut) != 0) WriteBytes(dir_.file(name), "stand-in");
-    }
-    std::wstring exe() const { return dir_.file(L"Tessaron.exe"); }
-
-private:
-    TempDir dir_;
-};
-
 TEST(Smoke, ShowsTheMainWindowRefusesASecondCopyAndEndsByTheClosePicture) {
-    ProgramCopy program;
-    StartedProgram first(program.exe());
+    TempDir dir(L"e2e");
+    ASSERT_TRUE(InstallProgramCopy(dir.path()));
+    const std::wstring exe = dir.file(L"Tessaron.exe");
+    StartedProgram first(exe);
     ASSERT_TRUE(first.started());
     HWND main = WaitForTopWindow(first.pid(), L"FrmAdvancedBackup", 30000);
     ASSERT_NE(main, nullptr);
@@ -48,7 +26,7 @@ TEST(Smoke, ShowsTheMainWindowRefusesASecondCopyAndEndsByTheClosePicture) {
     }
 
     // A second copy ends by itself, silently, while the first runs.
-    StartedProgram second(program.exe());
+    StartedProgram second(exe);
     ASSERT_TRUE(second.started());
     ASSERT_TRUE(WaitFor([&] { return second.ended(); }, 30000));
     EXPECT_EQ(second.exitCode(), 0u);
@@ -57,21 +35,7 @@ TEST(Smoke, ShowsTheMainWindowRefusesASecondCopyAndEndsByTheClosePicture) {
     PostClick(FindByAutomationId(main, L"picClose"));
     ASSERT_TRUE(WaitFor([&] { return first.ended(); }, 30000));
     EXPECT_EQ(first.exitCode(), 0u);
-}
-
-TEST(Smoke, AMissingComponentFileGivesMessage576AndTheProgramEndsWhenItIsClosed) {
-    ProgramCopy program(L"vxsqldblist_tessaron.exe");
-    StartedProgram process(program.exe());
-    ASSERT_TRUE(process.started());
-    HWND box = WaitForTopWindow(process.pid(), L"MesgBox", 30000);
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(FindTopWindow(process.pid(), L"FrmAdvancedBackup"), nullptr);
-    std::wstring text = RemoteText(FindByAutomationId(box, L"lblText")) + RemoteText(FindByAutomationId(box, L"lblSmallText"));
-    EXPECT_NE(text.find(L"Some of the components are missing. Please Re-install the application."), std::wstring::npos);
-
-    PostClick(FindByAutomationId(box, L"cmdButton0"));
-    ASSERT_TRUE(WaitFor([&] { return process.ended(); }, 30000));
-    EXPECT_EQ(FindTopWindow(process.pid(), L"FrmAdvancedBackup"), nullptr);
+    SetProgramFolderForTesting(L"");
 }
 
 // The program as the setup installed it in a fresh prefix, and that setup, named through the

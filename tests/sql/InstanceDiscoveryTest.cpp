@@ -1,5 +1,6 @@
-// Finding the instances: the registry for a native process, WMI's two registry views for a 32-bit
-// process on 64-bit Windows (scripted: Wine's provider has no GetMultiStringValue).
+// Finding the instances through WMI's two registry views, as a 32-bit process on 64-bit Windows
+// does (scripted: Wine's provider has no GetMultiStringValue). The native registry read is the
+// login window's test (SqlWindowsTest).
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -58,43 +59,6 @@ TEST(InstanceDiscovery, WmiReaderListsThe32BitViewFirstThenThe64BitView) {
         EXPECT_EQ(wmi.asked, c.asked);
         EXPECT_EQ(DiscoverInstanceNames(true, &wmi), c.expected);
     }
-}
-
-// The product's own key in this test's Wine prefix, put back as it was afterwards.
-class SqlServerKey : public ::testing::Test {
-protected:
-    void SetUp() override {
-        RegCreateKeyExW(HKEY_LOCAL_MACHINE, kSqlServerKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_, nullptr);
-        DWORD size = 0;
-        if (RegQueryValueExW(key_, kInstalledInstances, nullptr, nullptr, nullptr, &size) == ERROR_SUCCESS) {
-            saved_.resize(size / sizeof(wchar_t) + 1);
-            RegQueryValueExW(key_, kInstalledInstances, nullptr, nullptr, reinterpret_cast<BYTE*>(saved_.data()), &size);
-            hadValue_ = true;
-        }
-    }
-    void TearDown() override {
-        if (hadValue_)
-            set(saved_);
-        else
-            RegDeleteValueW(key_, kInstalledInstances);
-        RegCloseKey(key_);
-    }
-    void set(const std::wstring& multi) {
-        RegSetValueExW(key_, kInstalledInstances, 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(multi.data()),
-                       static_cast<DWORD>(multi.size() * sizeof(wchar_t)));
-    }
-    HKEY key_ = nullptr;
-    std::wstring saved_;
-    bool hadValue_ = false;
-};
-
-TEST_F(SqlServerKey, NativeProcessReadsTheRegistryInItsOrder) {
-    set(std::wstring(L"MSSQLSERVER\0SALES\0\0", 19));
-    const Names names = DiscoverInstanceNames(false, nullptr);
-    EXPECT_EQ(names, (Names{L"MSSQLSERVER", L"SALES"}));
-    EXPECT_EQ(InstanceEntries(L"SRV1", names), (Names{L"SRV1", L"SRV1\\SALES"}));
-    RegDeleteValueW(key_, kInstalledInstances);
-    EXPECT_TRUE(DiscoverInstanceNames(false, nullptr).empty());
 }
 
 TEST(InstanceDiscovery, RealWmiAnswersTheProcessorQuestion) {

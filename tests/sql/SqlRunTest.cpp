@@ -44,32 +44,11 @@ private:
 
 class SqlRun : public SqlToolFixture {
 protected:
-    void SetUp() override {
-        SqlToolFixture::SetUp();
-        TransferFileList().clear();
-        sql::SetReportOpenerForTesting([](const std::wstring& path) { openedReport() = path; });
-        openedReport().clear();
-    }
-    void TearDown() override {
-        sql::SetReportOpenerForTesting(nullptr);
-        SqlToolFixture::TearDown();
-    }
-    static std::wstring& openedReport() {
-        static std::wstring path;
-        return path;
-    }
     sql::RunInput input(std::vector<std::wstring> databases) {
         return sql::RunInput{temp_.path() + L"\\Temp Dumps", destination_.path(), std::move(databases), L"(local)"};
     }
     std::wstring dump(const std::wstring& db) const { return temp_.path() + L"\\Temp Dumps\\OSTROVASQLTEMP\\[" + db + L"].dmp"; }
     std::wstring shipped(const std::wstring& db) const { return destination_.file(L"[" + db + L"].dmp"); }
-    std::vector<int> codes() const {
-        std::vector<int> out;
-        for (const auto& m : messages_)
-            for (int code : {184, 568, 570, 572, 574})
-                if (m.text == GetMessageText(code)) out.push_back(code);
-        return out;
-    }
 
     TempDir temp_{L"sqltemp"};
     TempDir destination_{L"sqldest"};

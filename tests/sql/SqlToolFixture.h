@@ -1,6 +1,6 @@
 #pragma once
 // A program folder of its own with the scriptable SQL tool stand-ins in it, the message box
-// answered by the test, and no tool left running afterwards.
+// answered by the test, the run's report recorded instead of opened, and no tool left running.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -25,18 +25,17 @@ protected:
     std::wstring common(const std::wstring& name) const { return program_.common(name); }
     const std::wstring& programFolder() const { return program_.path(); }
     void setLimitSeconds(const wchar_t* key, int seconds);
+    // The catalog codes of the messages shown, in order (other texts left out).
+    std::vector<int> codes() const;
+    // The report the run would have opened for the user.
+    const std::wstring& openedReport() const;
 
-    // The catalog texts and other messages shown, in order; answers come from answer_.
+    // The messages shown, in order; questions get answerToQuestions_.
     std::vector<MessageCall> messages_;
     int answerToQuestions_ = kResultNo;
 
 private:
     ScopedProgramFolder program_{L"sql"};
 };
-
-// The folder of the stand-in builds (Windows path).
-std::wstring SqlFakesFolder();
-// Ends every running copy of the two SQL tools.
-void EndSqlTools();
 
 }  // namespace tess::test

@@ -1,100 +1,89 @@
-// Plays the user for scripts/demo: starts Tessaron.exe, opens the SQL Server transfer from the
-// main window, logs in to (local) with Windows authentication, fills in the two folders, presses
-// "Transfer data" and answers the message boxes (No to viewing the log: the script prints it),
-// then closes the program. Controls are found by their AutomationId property, as a screen reader
-// or a UI test finds them. Prints what it sees; exit code 0 when the run reached its last question.
+// Plays the user for scripts/demo and the SQL end-to-end test: starts Tessaron.exe, opens the SQL
+// Server transfer, logs in to (local) with Windows authentication, fills in the two folders,
+// presses "Transfer data" and answers each message box with No or OK (the script prints the log),
+// then closes the program. Prints what it sees, each message as "message: <text>".
+// Exit code 0 when the run reached its last question, 2 when it ended without it, 1 otherwise.
 // Usage: sql_demo_driver.exe <program folder> <temporary folder> <destination folder>
 #include <windows.h>
 
 #include <cstdio>
 #include <string>
 
+#include "common/Text.h"
 #include "support/WindowDriving.h"
 #include "ui/Window.h"
 
 namespace {
 
-using tess::FindByAutomationId;
 using namespace tess::test;
 
 DWORD gPid = 0;
 
-HWND waitTop(const wchar_t* name, DWORD timeoutMs) { return WaitForTopWindow(gPid, name, timeoutMs); }
-
-HWND control(HWND window, const wchar_t* name) { return FindByAutomationId(window, name); }
+HWND control(HWND window, const wchar_t* name) { return tess::FindByAutomationId(window, name); }
 
 void say(const std::wstring& text) {
-    const int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string utf8(n > 0 ? n - 1 : 0, '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, utf8.data(), n, nullptr, nullptr);
-    std::printf("  %s\n", utf8.c_str());
+    std::printf("  %s\n", tess::ToUTF8(text).c_str());
     std::fflush(stdout);
-}
-
-int fail(const wchar_t* what) {
-    say(std::wstring(L"demo driver: ") + what);
-    return 1;
 }
 
 // From the main window through the login to the database window.
 HWND openDatabaseWindow() {
-    HWND main = waitTop(L"FrmAdvancedBackup", 60000);
+    HWND main = WaitForTopWindow(gPid, L"FrmAdvancedBackup", 60000);
     if (!main) return nullptr;
     say(L"main window: pressing \"SQL Server Data Transfer\"");
     PostClick(control(main, L"CmdSQLServerBackup"));
-    HWND login = waitTop(L"frmSQLSvrLogin", 30000);
+    HWND login = WaitForTopWindow(gPid, L"frmSQLSvrLogin", 30000);
     if (!login) return nullptr;
     HWND server = control(login, L"TxtSQLSrvrName");
     say(L"login: instance \"" + RemoteText(server) + L"\" offered; using (local), Windows authentication");
     SetRemoteText(server, L"(local)");
     PostClick(control(login, L"CmdSQLLogin"));
-    return waitTop(L"frmSQLDataList", 120000);
+    return WaitForTopWindow(gPid, L"frmSQLDataList", 120000);
 }
 
-// Answers No or OK to each message until the question that ends the run.
-bool answerUntilTheLastQuestion() {
-    for (int shown = 0; shown < 10; ++shown) {
-        HWND box = waitTop(L"MesgBox", 600000);
-        if (!box) return false;
-        const std::wstring text = MessageBoxText(box);
-        say(L"message: " + text);
-        if (HWND answer = NoOrOkButton(box)) {
-            say(L"answering " + RemoteText(answer));
-            PostClick(answer);
+// Answers the messages until the question that ends the run (0) or until the run ends without it
+// (2): the run disables "Transfer data" while it works and enables it again at its end.
+int answerUntilTheRunEnds(HWND transfer) {
+    bool started = false;
+    for (ULONGLONG deadline = GetTickCount64() + 1800000; GetTickCount64() < deadline; Sleep(100)) {
+        if (HWND box = FindTopWindow(gPid, L"MesgBox")) {
+            const std::wstring text = MessageBoxText(box);
+            say(L"message: " + text);
+            if (HWND answer = NoOrOkButton(box)) PostClick(answer);
+            for (int i = 0; i < 100 && IsWindow(box) && IsWindowVisible(box); ++i) Sleep(100);
+            if (text.rfind(L"Do you want to view the logs", 0) == 0) return 0;
+            started = true;
+        } else if (!IsWindowEnabled(transfer)) {
+            started = true;
+        } else if (started) {
+            say(L"the run ended without the question about the logs");
+            return 2;
         }
-        for (int i = 0; i < 100 && IsWindow(box) && IsWindowVisible(box); ++i) Sleep(100);
-        if (text.rfind(L"Do you want to view the logs", 0) == 0) return true;
     }
-    return false;
+    return 1;
 }
 
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc < 4) return fail(L"usage: sql_demo_driver <program folder> <temporary folder> <destination>");
-    const std::wstring program = argv[1];
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    std::wstring line = L"\"" + program + L"\\Tessaron.exe\"";
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, program.c_str(), &si, &pi))
-        return fail(L"Tessaron.exe could not be started");
-    gPid = pi.dwProcessId;
-
-    HWND list = openDatabaseWindow();
-    if (!list) return fail(L"the SQL Server windows did not open");
+    if (argc < 4) return 1;
+    StartedProgram program(std::wstring(argv[1]) + L"\\Tessaron.exe");
+    gPid = program.pid();
+    HWND list = program.started() ? openDatabaseWindow() : nullptr;
+    if (!list) {
+        say(L"demo driver: the SQL Server windows did not open");
+        return 1;
+    }
     say(L"database window: backup size " + RemoteText(control(list, L"Totalbksetsize")));
     SetRemoteText(control(list, L"Tempfolder_txt"), argv[2]);
     SetRemoteText(control(list, L"txtDestination"), argv[3]);
     say(std::wstring(L"temporary path ") + argv[2] + L", destination " + argv[3] + L": pressing \"Transfer data\"");
     PostClick(control(list, L"CmdSQLNext"));
-    const bool finished = answerUntilTheLastQuestion();
+    const int ending = answerUntilTheRunEnds(control(list, L"CmdSQLNext"));
 
     PostClick(control(list, L"cmdCancel"));
     for (int i = 0; i < 50 && FindTopWindow(gPid, L"frmSQLDataList"); ++i) Sleep(100);
-    if (HWND m = FindTopWindow(gPid, L"FrmAdvancedBackup")) PostClick(control(m, L"picClose"));
-    if (WaitForSingleObject(pi.hProcess, 15000) != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 0);
-    CloseHandle(pi.hProcess);
-    CloseHandle(pi.hThread);
-    return finished ? 0 : fail(L"the transfer did not reach its last question");
+    if (HWND main = FindTopWindow(gPid, L"FrmAdvancedBackup")) PostClick(control(main, L"picClose"));
+    for (int i = 0; i < 150 && !program.ended(); ++i) Sleep(100);
+    return ending;
 }

@@ -1,0 +1,107 @@
+#pragma once
+// What the end-to-end tests share: a copy of the build's program folder of the test's own, the
+// demo machine's removable drives, the stand-ins' journal, and the demo drivers (the user that
+// scripts/demo plays) run as child processes.
+#include <windows.h>
+#include <tlhelp32.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "common/Files.h"
+#include "common/ProgramPaths.h"
+#include "common/Text.h"
+#include "support/TestSupport.h"
+
+namespace tess::test {
+
+// A removable drive of this prefix as "E:", small (under 256 MB) or not; empty when there is none.
+inline std::wstring RemovableDrive(bool small) {
+    for (wchar_t letter = L'D'; letter <= L'Z'; ++letter) {
+        const std::wstring root = std::wstring(1, letter) + L":\\";
+        ULARGE_INTEGER free{}, total{};
+        if (GetDriveTypeW(root.c_str()) != DRIVE_REMOVABLE || !GetDiskFreeSpaceExW(root.c_str(), &free, &total, nullptr))
+            continue;
+        if ((total.QuadPart < (256ull << 20)) == small) return root.substr(0, 2);
+    }
+    return {};
+}
+
+// Copies every file of the build's program folder (the program, the companion tools, the help)
+// into `program`, with an empty demo folder beside them, and makes it this process's program
+// folder. The tools then read <program>\demo\demo.ini.
+inline bool InstallProgramCopy(const std::wstring& program) {
+    CreateDirectoryW(program.c_str(), nullptr);
+    CreateDirectoryW((program + L"\\demo").c_str(), nullptr);
+    WIN32_FIND_DATAW found{};
+    HANDLE find = FindFirstFileW((BuildBinFolder() + L"\\*").c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE) return false;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            CopyFileW((BuildBinFolder() + L"\\" + found.cFileName).c_str(), (program + L"\\" + found.cFileName).c_str(), FALSE);
+    } while (FindNextFileW(find, &found));
+    FindClose(find);
+    SetEnvironmentVariableW(L"TESSARON_DEMO", nullptr);
+    SetProgramFolderForTesting(program);
+    EnsureCommonDataFolder();
+    return true;
+}
+
+// The text field of the demo journal's records of one kind ("cmd", "fault") from one tool.
+inline std::vector<std::wstring> JournalRecords(const std::wstring& program, const std::wstring& tool,
+                                                const std::wstring& kind) {
+    std::vector<std::wstring> out;
+    for (const auto& line : SplitLines(FromUTF8(ReadBytes(program + L"\\demo\\journal.txt")))) {
+        const auto fields = SplitFullText(line, L"\t");
+        if (fields.size() >= 5 && fields[1] == tool && fields[3] == kind) out.push_back(fields[4]);
+    }
+    return out;
+}
+
+// The id of a running process with that file name, or 0.
+inline DWORD ProcessIdOf(const wchar_t* exe) {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    DWORD pid = 0;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more && !pid; more = Process32NextW(snapshot, &entry))
+        if (_wcsicmp(entry.szExeFile, exe) == 0) pid = entry.th32ProcessID;
+    CloseHandle(snapshot);
+    return pid;
+}
+
+struct DriverRun {
+    int exitCode = -1;
+    std::string output;
+};
+
+// Runs a demo driver of the tests folder (`name`.exe) with the quoted arguments to its end, its
+// output going to `outputFile`; with `during`, calls it every 100 ms until it returns true.
+inline DriverRun RunDriver(const std::wstring& name, const std::vector<std::wstring>& arguments,
+                           const std::wstring& outputFile, const std::function<bool()>& during = nullptr) {
+    SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
+    HANDLE output = CreateFileW(outputFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS, 0, nullptr);
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdOutput = si.hStdError = output;
+    PROCESS_INFORMATION pi{};
+    std::wstring line = L"\"" + BuildBinFolder() + L"\\..\\tests\\" + name + L".exe\"";
+    for (const auto& argument : arguments) line += L" \"" + argument + L"\"";
+    DriverRun run;
+    const BOOL started = CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
+    CloseHandle(output);
+    if (!started) return run;
+    for (bool done = !during; WaitForSingleObject(pi.hProcess, 100) != WAIT_OBJECT_0;)
+        if (!done) done = during();
+    DWORD code = 1;
+    GetExitCodeProcess(pi.hProcess, &code);
+    run.exitCode = static_cast<int>(code);
+    run.output = ReadBytes(outputFile);
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+    return run;
+}
+
+}  // namespace tess::test
