@@ -70,10 +70,4 @@ std::wstring GetMessageText(long code) {
     return it->text;
 }
 
-std::vector<long> MessageCatalogCodes() {
-    std::vector<long> codes;
-    for (const Entry& e : kCatalog) codes.push_back(e.code);
-    return codes;
-}
-
 }  // namespace tess

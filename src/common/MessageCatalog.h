@@ -11,7 +11,4 @@ namespace tess {
 // above 1011, or one of the codes no window of this program uses). Never fails.
 std::wstring GetMessageText(long code);
 
-// The codes that have a text, in ascending order (for tests and the help check).
-std::vector<long> MessageCatalogCodes();
-
 }  // namespace tess

@@ -37,24 +37,6 @@ TEST(CommandLine, HostileQuotedValuesArriveAsOneUnchangedArgument) {
     }
 }
 
-// The tools' own lines are laid out by their builders (SqlLogic and the like) and tested there;
-// here, the pieces those layouts are made of.
-TEST(CommandLine, OrdinaryValuesAreLaidOutExactly) {
-    const std::pair<CommandLine, std::wstring> cases[] = {
-        {CommandLine().quoted(L"C:\\P F\\tool.exe").raw(L"1").quoted(L"[db]"), L"\"C:\\P F\\tool.exe\" 1 \"[db]\""},
-        // A quoted item with a blank before its closing quote, the next item glued to it.
-        {CommandLine().quoted(L"C:\\PROGRA~1\\tool.exe ").glue().raw(L"1").raw(L"x"), L"\"C:\\PROGRA~1\\tool.exe \"1 x"},
-        {CommandLine().raw(L"1").glue().raw(L"D:\\WORK\\"), L"1D:\\WORK\\"},
-        // A separator holds until it is changed again.
-        {CommandLine().raw(L"a").separator(L"  ").quoted(L"").quoted(L"").separator(L" ").quoted(L""), L"a  \"\"  \"\" \"\""},
-        {CommandLine().raw(L"2(local)<<<<"), L"2(local)<<<<"},
-    };
-    for (const auto& [line, expected] : cases) {
-        SCOPED_TRACE(testing::PrintToString(expected));
-        EXPECT_EQ(line.str(), expected);
-    }
-}
-
 TEST(CommandLine, SecretItemsAreMaskedOnlyInTheLogForm) {
     CommandLine line;
     line.raw(L"tool.exe").raw(L"sa").raw(L"p@ss word", Secret::kYes).quoted(L"p\"w", Secret::kYes).raw(L"end");

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <limits>
 
 #include "common/Files.h"
@@ -29,6 +28,8 @@ TEST(ProperSize, ThresholdsAreStrictAndTheFormatIsTheLocales) {
         {GiB + 1, L"1.00 GB", L"1,00 GB"},
         {5 * 1024 * GiB, L"5,120.00 GB", L"5.120,00 GB"},  // 5 TiB: no unit above GB
         {1.5 * GiB + 0.006 * GiB, L"1.51 GB", L"1,51 GB"},
+        {std::numeric_limits<double>::quiet_NaN(), L"0 KB", L"0 KB"},
+        {std::numeric_limits<double>::infinity(), L"0 KB", L"0 KB"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.bytes);
@@ -37,72 +38,37 @@ TEST(ProperSize, ThresholdsAreStrictAndTheFormatIsTheLocales) {
     }
 }
 
-TEST(ProperSize, AValueThatIsNotANumberGivesZeroKb) {
-    test::ScopedProgramFolder program;
-    EXPECT_EQ(GetProperSizeValue(std::numeric_limits<double>::quiet_NaN(), L"en-US"), L"0 KB");
-    EXPECT_EQ(GetProperSizeValue(std::numeric_limits<double>::infinity(), L"en-US"), L"0 KB");
-    EXPECT_FALSE(GetProperSizeValue(1536).empty());  // the user's own format works too
-}
-
-TEST(DiskSpace, AFolderNotYetCreatedIsMeasuredOnItsVolumeAndAMissingDriveGivesZero) {
+// The checks of a destination before a run: room, a trial write that is never left behind, and
+// every missing level created, with what blocks it logged.
+TEST(Destination, RoomWriteAccessAndFolderCreation) {
     test::ScopedProgramFolder program;
     test::TempDir dir;
-    double free = getDriveUsedSpace(dir.path(), true);
-    double used = getDriveUsedSpace(dir.path(), false);
-    EXPECT_GT(free, 0);
-    EXPECT_GT(used, 0);
-    EXPECT_EQ(free, std::floor(free));
-    EXPECT_GT(DriveFreeBytes(dir.path()), 0u);
+    wchar_t unused = L'Q';
+    while (unused < L'Y' && (GetLogicalDrives() & (1u << (unused - L'A')))) ++unused;
+    const std::wstring missingDrive = std::wstring(1, unused) + L":\\";
     // The destination of a run may not exist yet: its volume is what counts.
     EXPECT_GT(DriveFreeBytes(dir.file(L"not\\yet\\there")), 0u);
-    EXPECT_GT(getDriveUsedSpace(dir.file(L"not\\yet\\there"), true), 0);
+    EXPECT_EQ(DriveFreeBytes(missingDrive), 0u);
 
-    DWORD drives = GetLogicalDrives();
-    wchar_t unused = 0;
-    for (wchar_t letter = L'Q'; letter <= L'Y' && !unused; ++letter)
-        if (!(drives & (1u << (letter - L'A')))) unused = letter;
-    ASSERT_NE(unused, 0);
-    std::wstring missing = std::wstring(1, unused) + L":\\";
-    EXPECT_EQ(getDriveUsedSpace(missing, true), 0);
-    EXPECT_EQ(DriveFreeBytes(missing), 0u);
-    EXPECT_FALSE(CheckForWriteAccessPermission(missing));
-}
-
-TEST(WriteAccess, TrialFileIsWrittenAndNeverLeftBehind) {
-    test::ScopedProgramFolder program;
-    test::TempDir dir;
-    const std::pair<std::wstring, bool> cases[] = {
+    const std::pair<std::wstring, bool> writable[] = {
         {dir.path() + L"\\", true},
         {dir.path(), true},  // the missing backslash is added rather than writing beside the folder
-        {dir.file(L"missing\\"), false},
-        {L"", false},
-        {L"  ", false},
+        {dir.file(L"missing\\"), false}, {L"", false}, {L"  ", false}, {missingDrive, false},
     };
-    for (const auto& [folder, expected] : cases) {
+    for (const auto& [folder, expected] : writable) {
         SCOPED_TRACE(testing::PrintToString(folder));
         EXPECT_EQ(CheckForWriteAccessPermission(folder), expected);
     }
     EXPECT_FALSE(FileExists(dir.file(L"tmp.mtp")));
     EXPECT_FALSE(PathExists(dir.path() + L"tmp.mtp"));
-}
 
-TEST(CreateLocalDir, CreatesEveryMissingLevelAndLogsWhatBlocksIt) {
-    test::ScopedProgramFolder program;
-    test::TempDir dir;
-    const std::pair<std::wstring, std::wstring> cases[] = {
-        {dir.file(L"a\\b\\c"), dir.file(L"a\\b\\c")},
-        {dir.file(L"d\\e f\\g\\"), dir.file(L"d\\e f\\g")},
-        {dir.file(L"a\\b\\c"), dir.file(L"a\\b\\c")},  // already there
-    };
-    for (const auto& [folder, check] : cases) {
-        SCOPED_TRACE(testing::PrintToString(folder));
-        EXPECT_TRUE(Trf_CreateLocalDir(folder));
-        EXPECT_TRUE(FolderExists(check));
+    for (const wchar_t* folder : {L"a\\b\\c", L"d\\e f\\g\\", L"a\\b\\c"}) {  // the last one already there
+        SCOPED_TRACE(testing::PrintToString(std::wstring(folder)));
+        EXPECT_TRUE(Trf_CreateLocalDir(dir.file(folder)));
+        EXPECT_TRUE(FolderExists(dir.file(folder)));
     }
-    // A file where a parent folder should be.
-    test::WriteBytes(dir.file(L"blocker"), "x");
-    std::wstring blocked = dir.file(L"blocker\\sub");
-    EXPECT_FALSE(Trf_CreateLocalDir(blocked));
+    test::WriteBytes(dir.file(L"blocker"), "x");  // a file where a parent folder should be
+    EXPECT_FALSE(Trf_CreateLocalDir(dir.file(L"blocker\\sub")));
     EXPECT_NE(test::ReadBytes(program.common(L"VXWLogFile.txt")).find("blocker\\sub', reason : "), std::string::npos);
 }
 
@@ -134,27 +100,6 @@ TEST(ReadFirstLine, TakesTheTrimmedFirstLineOfAnyFile) {
     EXPECT_FALSE(ReadFirstLine(dir.file(L"long.txt")).empty());
 }
 
-TEST(InfoFromKey, PartsByIndexAndTheLastPathComponent) {
-    test::ScopedProgramFolder program;
-    const std::wstring key = L"Server>First Storage Group>Mailbox Store>C:\\Data\\Sub\\";
-    struct Case {
-        int part;
-        std::wstring key, expected;
-    } cases[] = {
-        {1, key, L"First Storage Group"},
-        {3, key, L"C:\\Data\\Sub\\"},
-        {4, key, L"Sub"},
-        {4, L"A>B>C:\\Data\\file.edb", L"file.edb"},
-        {5, key, L""},
-        {3, L"A>B", L""},              // a part the key does not have
-        {2, L"NoParts", L"NoParts"},   // a key without ">" comes back whole
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::PrintToString(c.key) + " part " + std::to_string(c.part));
-        EXPECT_EQ(GetInfoFromKey(c.part, c.key), c.expected);
-    }
-}
-
 TEST(Email, OnlyTheAtSignAndAPointAfterItAreChecked) {
     const std::pair<const wchar_t*, bool> cases[] = {
         {L"a@b.c", true},      {L"a@.c", false},        {L"ab.c", false},    {L"a@bc", false},
@@ -179,24 +124,20 @@ TEST(ShortPath, HasNoBlanksAndNamesTheSameFolder) {
     EXPECT_EQ(ShortPath(dir.file(L"missing folder")), dir.file(L"missing folder"));
 }
 
+// Any one component missing, or a folder in its place, fails the start-up check.
 TEST(ComponentFiles, AnyOneMissingFailsTheCheck) {
     test::ScopedProgramFolder program;
     std::vector<std::wstring> all;
     for (auto list : {ExchangeComponentFiles(), SqlComponentFiles()})
-        for (auto name = list; *name; ++name) all.push_back(*name);
-    for (const auto& name : all) test::WriteBytes(program.path() + L"\\" + name, "MZ");
+        for (auto name = list; *name; ++name) all.push_back(program.path() + L"\\" + *name);
+    for (const auto& path : all) test::WriteBytes(path, "MZ");
     EXPECT_TRUE(ComponentFilesPresent());
-    for (const auto& name : all) {
-        SCOPED_TRACE(testing::PrintToString(name));
-        std::wstring path = program.path() + L"\\" + name;
+    for (const auto& path : all) {
+        SCOPED_TRACE(testing::PrintToString(path));
         DeleteFileW(path.c_str());
-        EXPECT_FALSE(FileExistsInProgramFolder(name));
+        CreateDirectoryW(path.c_str(), nullptr);
         EXPECT_FALSE(ComponentFilesPresent());
+        RemoveDirectoryW(path.c_str());
         test::WriteBytes(path, "MZ");
     }
-    // A folder of that name is not the component.
-    std::wstring dll = program.path() + L"\\SQLSrvBackup.dll";
-    DeleteFileW(dll.c_str());
-    CreateDirectoryW(dll.c_str(), nullptr);
-    EXPECT_FALSE(ComponentFilesPresent());
 }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "common/CommandLine.h"
 #include "common/Files.h"
 #include "common/OsVersion.h"
@@ -13,57 +15,25 @@ using namespace tess;
 
 namespace {
 
-std::wstring testFolder() {
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    return ParentFolder(path);
-}
-
 // The child program copied under a name of the test's choosing, in the test's own folder, so
-// that no other process of the prefix carries it.
-class ChildProgram {
-public:
-    ChildProgram(const test::TempDir& dir, const std::wstring& fileName) : path_(dir.file(fileName)) {
-        CopyFileW((testFolder() + L"\\common_child.exe").c_str(), path_.c_str(), FALSE);
-    }
-    const std::wstring& path() const { return path_; }
-    UniqueHandle start(const std::wstring& extra = L"") const {
-        return RunHiddenProcess(CommandLine().quoted(path_).raw(L"--sleep 30000 " + extra).str());
-    }
-
-private:
-    std::wstring path_;
-};
+// that no other process of the prefix carries it; its path.
+std::wstring copyChild(const test::TempDir& dir, const std::wstring& fileName) {
+    CopyFileW((test::BuildBinFolder() + L"\\..\\tests\\common_child.exe").c_str(), dir.file(fileName).c_str(), FALSE);
+    return dir.file(fileName);
+}
 
 bool exited(const UniqueHandle& process) { return WaitForSingleObject(process.get(), 0) == WAIT_OBJECT_0; }
 
-void endChild(UniqueHandle& process) {
-    if (process && !exited(process)) {
-        TerminateProcess(process.get(), 1);
-        WaitForSingleObject(process.get(), 5000);
+// Ends the process unless it has ended; and the Windows version seam back to the real one, so
+// that a failed assertion leaves neither behind.
+struct Cleanup {
+    std::vector<UniqueHandle*> processes;
+    ~Cleanup() {
+        SetOsVersionForTesting(nullptr);
+        for (UniqueHandle* process : processes)
+            if (*process && !exited(*process)) TerminateProcess(process->get(), 1);
     }
-}
-
-// Runs the body once with each enumeration method: the snapshot, and the process-status
-// functions as Windows 2000 uses them (set through the version seam).
-struct MethodCase {
-    const char* name;
-    bool old;
 };
-const MethodCase kMethods[] = {{"snapshot", false}, {"process status (Windows 2000)", true}};
-
-class ScopedMethod {
-public:
-    explicit ScopedMethod(const MethodCase& method) {
-        if (method.old) {
-            static const OsVersionOverride windows2000{5, 0, 2};
-            SetOsVersionForTesting(&windows2000);
-        }
-    }
-    ~ScopedMethod() { SetOsVersionForTesting(nullptr); }
-};
-
-std::wstring readUtf8(const std::wstring& path) { return FromUTF8(test::ReadBytes(path)); }
 
 }  // namespace
 
@@ -113,28 +83,25 @@ TEST(ProcessMatch, MethodFollowsTheWindowsVersionBeforeTheHint) {
     }
 }
 
-TEST(FindProcess, FindsRealChildrenByNameOrStemAndEndsOnlyTheFirstOfTwo) {
+// Which name forms match is ProcessMatch's table; here, that each method reports the real
+// processes and that ending takes one copy at a time.
+// Which name forms match is ProcessMatch's table; here, that each enumeration method (the
+// snapshot, and the process-status functions of Windows 2000) reports the real processes and
+// that ending takes one copy at a time.
+TEST(FindProcess, FindsRealChildrenAndEndsOnlyTheFirstOfTwo) {
     test::TempDir dir;
     const std::wstring name = L"TessTwin" + std::to_wstring(GetCurrentProcessId()) + L".exe";
-    const std::wstring stem = name.substr(0, name.size() - 4);
-    ChildProgram child(dir, name);
-    const std::pair<std::wstring, bool> cases[] = {
-        {ToUpper(name), true},
-        {stem, true},
-        {stem + L".dat", true},
-        {stem.substr(0, stem.size() - 1) + L".exe", false},
-        {L"Z" + name, false},
-    };
-    for (const auto& method : kMethods) {
-        SCOPED_TRACE(method.name);
-        ScopedMethod scoped(method);
-        UniqueHandle first = child.start(), second = child.start();
+    const std::wstring child = CommandLine().quoted(copyChild(dir, name)).raw(L"--sleep 30000").str();
+    static const OsVersionOverride windows2000{5, 0, 2};
+    for (const OsVersionOverride* version : {static_cast<const OsVersionOverride*>(nullptr), &windows2000}) {
+        SCOPED_TRACE(version ? "process status" : "snapshot");
+        UniqueHandle first = RunHiddenProcess(child), second = RunHiddenProcess(child);
+        Cleanup cleanup{{&first, &second}};
+        SetOsVersionForTesting(version);
         ASSERT_TRUE(first && second);
         ASSERT_TRUE(test::WaitFor([&] { return FindProcess(name, false, 6); }));
-        for (const auto& [wanted, found] : cases) {
-            SCOPED_TRACE(testing::PrintToString(wanted));
-            EXPECT_EQ(FindProcess(wanted, false, 6), found);
-        }
+        EXPECT_TRUE(FindProcess(name.substr(0, name.size() - 4) + L".dat", false, 6));
+        EXPECT_FALSE(FindProcess(L"Z" + name, false, 6));
         EXPECT_FALSE(exited(first) || exited(second)) << "asking without ending must not end it";
 
         EXPECT_TRUE(FindProcess(ToUpper(name), true, 6));
@@ -145,58 +112,42 @@ TEST(FindProcess, FindsRealChildrenByNameOrStemAndEndsOnlyTheFirstOfTwo) {
 
         EXPECT_TRUE(FindProcess(name, true, 6));
         EXPECT_TRUE(exited(first) && exited(second));
-        EXPECT_FALSE(FindProcess(name, false, 6));
         EXPECT_FALSE(FindProcess(name, true, 6));
-        endChild(first);
-        endChild(second);
     }
 }
 
-TEST(RunElevated, StartsARealProgramWithItsParametersAndFolder) {
+// Each way of starting a tool hands it its arguments, hostile ones included, and its working
+// folder unchanged. The SQL backup run passes the program file to the elevated start in its
+// quoted form with a blank before the closing quote; both forms must start the same program.
+TEST(StartProcess, EachStarterPassesTheArgumentsAndTheFolderUnchanged) {
     test::ScopedProgramFolder program;
     test::TempDir dir, work;
-    const std::wstring name = L"TessElevated" + std::to_wstring(GetCurrentProcessId()) + L".exe";
-    ChildProgram child(dir, name);
+    const std::wstring name = L"TessStarted" + std::to_wstring(GetCurrentProcessId()) + L".exe";
+    const std::wstring child = copyChild(dir, name);
     const std::wstring record = dir.file(L"started by runas.txt");
-    const std::wstring parameters = CommandLine().raw(L"--record").quoted(record).raw(L"--sleep 0").str();
-
-    // The SQL backup run passes the program file in its quoted form with a blank before the
-    // closing quote; both forms must start the same program.
-    struct Case {
-        std::wstring file;
-        bool secondForm;
-    } cases[] = {{child.path(), false}, {L"\"" + child.path() + L" \"", true}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::PrintToString(c.file));
+    const std::wstring hostile = L"D:\\Dump \"x\" \\\\ \u00e9\\";
+    const std::wstring parameters =
+        CommandLine().raw(L"--record").quoted(record).raw(L"--sleep 0").quoted(hostile).str();
+    const std::wstring quotedForm = L"\"" + child + L" \"";
+    const std::function<bool()> starters[] = {
+        [&] { return RunHidden(Quoted(child) + L" " + parameters, work.path()); },
+        [&] { return RunElevated(nullptr, child, parameters, work.path()) == 0; },
+        [&] { return RunElevated(quotedForm, L"ignored", work.path(), parameters) == 0; },
+    };
+    for (const auto& start : starters) {
+        SCOPED_TRACE(&start - starters);
         DeleteFileIfExists(record);
-        long result = c.secondForm ? RunElevated(c.file, L"ignored", work.path(), parameters)
-                                   : RunElevated(nullptr, c.file, parameters, work.path());
-        EXPECT_EQ(result, 0);
+        EXPECT_TRUE(start());
         ASSERT_TRUE(test::WaitFor([&] { return FileExists(record); }));
-        auto lines = SplitLines(readUtf8(record));
+        auto lines = SplitLines(FromUTF8(test::ReadBytes(record)));
         ASSERT_GE(lines.size(), 2u);
         auto args = test::SplitCommandLine(lines[0]);
-        ASSERT_EQ(args.size(), 5u) << testing::PrintToString(lines[0]);
+        ASSERT_EQ(args.size(), 6u) << testing::PrintToString(lines[0]);
         EXPECT_EQ(args[2], record);
+        EXPECT_EQ(args[5], hostile);
         EXPECT_TRUE(EqualsNoCase(lines[1], work.path())) << testing::PrintToString(lines[1]);
         EXPECT_TRUE(test::WaitFor([&] { return !FindProcess(name, false, 6); }));
     }
     EXPECT_EQ(RunElevated(nullptr, dir.file(L"missing.exe"), L"", work.path()), -1);
-}
-
-TEST(RunHidden, PassesTheBuiltCommandLineToTheChildUnchanged) {
-    test::ScopedProgramFolder program;
-    test::TempDir dir;
-    const std::wstring name = L"TessHidden" + std::to_wstring(GetCurrentProcessId()) + L".exe";
-    ChildProgram child(dir, name);
-    const std::wstring record = dir.file(L"hidden.txt");
-    const std::wstring hostile = L"D:\\Dump \"x\" \\\\ \u00e9\\";
-    CommandLine line;
-    line.quoted(child.path()).raw(L"--record").quoted(record).raw(L"--sleep").raw(L"0").quoted(hostile);
-    EXPECT_TRUE(RunHidden(line.str(), dir.path()));
-    ASSERT_TRUE(test::WaitFor([&] { return FileExists(record); }));
-    auto args = test::SplitCommandLine(SplitLines(readUtf8(record))[0]);
-    ASSERT_EQ(args.size(), 6u);
-    EXPECT_EQ(args[5], hostile);
-    EXPECT_FALSE(RunHidden(CommandLine().quoted(dir.file(L"missing.exe")).str()));
+    EXPECT_FALSE(RunHidden(Quoted(dir.file(L"missing.exe"))));
 }

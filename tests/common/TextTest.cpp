@@ -4,15 +4,6 @@
 
 using namespace tess;
 
-TEST(Text, AfterLastTakesTheLastPartAndSplitFullTextKeepsEmptyParts) {
-    EXPECT_EQ(AfterLast(L"C:\\Dumps\\[db].dmp", L"\\"), L"[db].dmp");
-    EXPECT_EQ(AfterLast(L"no separator", L"\\"), L"no separator");
-    EXPECT_EQ(AfterLast(L"ends\\", L"\\"), L"");
-    EXPECT_EQ(AfterLast(L"a<<b<<c", L"<<"), L"c");
-    EXPECT_EQ(SplitFullText(L";a;;b;", L";"), (std::vector<std::wstring>{L"", L"a", L"", L"b", L""}));
-    EXPECT_EQ(SplitFullText(L"", L";"), std::vector<std::wstring>{L""});
-}
-
 TEST(Text, TrimAtLineEndCutsAtTheFirstCrThenTheFirstNul) {
     const std::pair<std::wstring, std::wstring> cases[] = {
         {L"abc\r\ndef", L"abc"},

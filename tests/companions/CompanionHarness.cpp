@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "common/Files.h"
+#include "common/Process.h"
 #include "common/Text.h"
-#include "lib/Journal.h"
 
 namespace tess::test {
 
@@ -12,17 +12,9 @@ Sandbox::Sandbox(const std::string& demoIni) : dir_(L"comp") {
     program_ = dir_.path() + L"\\Tess Prog";
     CreateDirectoryW(program_.c_str(), nullptr);
     CreateDirectoryW(common(L"").c_str(), nullptr);  // the program always has it before a tool runs
-    std::wstring demo = dir_.path() + L"\\demo";
-    CreateDirectoryW(demo.c_str(), nullptr);
-    demoIni_ = demo + L"\\demo.ini";
-    WriteBytes(demoIni_, demoIni);
-    SetEnvironmentVariableW(L"TESSARON_DEMO", demoIni_.c_str());
-    SetEnvironmentVariableW(L"TESSARON_SHAREPOINT_LINGER_MS", L"0");
-}
-
-Sandbox::~Sandbox() {
-    SetEnvironmentVariableW(L"TESSARON_DEMO", nullptr);
-    SetEnvironmentVariableW(L"TESSARON_SHAREPOINT_LINGER_MS", nullptr);
+    CreateDirectoryW(dir_.file(L"demo").c_str(), nullptr);
+    WriteBytes(dir_.file(L"demo\\demo.ini"), demoIni);
+    SetEnvironmentVariableW(L"TESSARON_DEMO", dir_.file(L"demo\\demo.ini").c_str());  // put back by demo_ at the end
 }
 
 std::wstring Sandbox::folder(const std::wstring& name) const {
@@ -38,16 +30,9 @@ std::wstring Sandbox::install(const std::wstring& file) const {
 }
 
 UniqueHandle Sandbox::start(const std::wstring& commandLine) const {
-    STARTUPINFOW si{};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi{};
-    std::wstring buffer = commandLine;  // CreateProcessW may write into it
-    if (!CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, program_.c_str(), &si, &pi)) {
-        ADD_FAILURE() << "CreateProcessW failed (" << GetLastError() << "): " << ToUTF8(commandLine);
-        return UniqueHandle();
-    }
-    CloseHandle(pi.hThread);
-    return UniqueHandle(pi.hProcess);
+    UniqueHandle process = RunHiddenProcess(commandLine, program_, SW_SHOWNORMAL);
+    if (!process) ADD_FAILURE() << "cannot start (" << GetLastError() << "): " << ToUTF8(commandLine);
+    return process;
 }
 
 std::optional<DWORD> Sandbox::run(const std::wstring& commandLine, DWORD timeoutMs) const {
@@ -63,43 +48,7 @@ std::optional<DWORD> Sandbox::run(const std::wstring& commandLine, DWORD timeout
     return code;
 }
 
-std::vector<JournalRecord> Sandbox::journal() const {
-    std::vector<JournalRecord> records;
-    std::wstring text = FromUTF8(ReadBytes(ParentFolder(demoIni_) + L"\\journal.txt"));
-    for (const auto& line : SplitLines(text)) {
-        if (line.empty()) continue;
-        auto fields = SplitFullText(line, L"\t");
-        if (fields.size() < 5) {
-            ADD_FAILURE() << "short journal record: " << ToUTF8(line);
-            continue;
-        }
-        JournalRecord r{fields[1], fields[3], {}};
-        for (size_t i = 4; i < fields.size(); ++i) r.fields.push_back(companion::UnescapeJournalText(fields[i]));
-        records.push_back(std::move(r));
-    }
-    return records;
-}
-
-JournalRecord Sandbox::first(const std::wstring& kind) const {
-    for (auto& r : journal())
-        if (r.kind == kind) return r;
-    ADD_FAILURE() << "no journal record of kind " << ToUTF8(kind);
-    return {L"", kind, {L""}};
-}
-
-bool Sandbox::hangs(UniqueHandle& process) const {
-    const bool reached = WaitFor([&] {
-        for (const auto& r : journal())
-            if (r.kind == L"fault" && r.fields.at(0) == L"hang") return true;
-        return false;
-    });
-    const bool running = WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT;
-    TerminateProcess(process.get(), 1);
-    WaitForSingleObject(process.get(), 5000);
-    return reached && running;
-}
-
-std::wstring ReadAnsi(const std::wstring& path) { return FromAnsi(ReadBytes(path)); }
+std::wstring Sandbox::journal() const { return FromUTF8(ReadBytes(dir_.file(L"demo\\journal.txt"))); }
 
 std::string ProfileValue(const std::wstring& iniPath, const char* section, const char* key) {
     char value[256] = {};

@@ -5,23 +5,16 @@
 
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "platform/Handle.h"
 #include "support/TestSupport.h"
 
 namespace tess::test {
 
-struct JournalRecord {
-    std::wstring tool, kind;
-    std::vector<std::wstring> fields;  // unescaped
-};
-
 class Sandbox {
 public:
     // The description is UTF-8, as a user would save it.
     explicit Sandbox(const std::string& demoIni);
-    ~Sandbox();
     Sandbox(const Sandbox&) = delete;
     Sandbox& operator=(const Sandbox&) = delete;
 
@@ -29,7 +22,6 @@ public:
     const std::wstring& program() const { return program_; }
     std::wstring common(const std::wstring& name) const { return program_ + L"\\VXCOMMON\\" + name; }
     std::wstring folder(const std::wstring& name) const;  // a fresh folder beside the program folder
-    const std::wstring& demoIni() const { return demoIni_; }
 
     // Copies a file of the build's program folder into the sandbox; its full path.
     std::wstring install(const std::wstring& file) const;
@@ -39,19 +31,15 @@ public:
     // Runs it to its end; nothing when it is still running at the deadline (it is then ended).
     std::optional<DWORD> run(const std::wstring& commandLine, DWORD timeoutMs = 30000) const;
 
-    std::vector<JournalRecord> journal() const;
-    // The first record of a kind (a test failure when there is none).
-    JournalRecord first(const std::wstring& kind) const;
-    // Whether a started tool reached its injected hang and was still running then; ends it.
-    bool hangs(UniqueHandle& process) const;
+    // The tools' journal as written: one record a line, "<time> TAB <tool> TAB <pid> TAB <kind>
+    // TAB <text>", with TAB, CR, LF and '%' in the text escaped as %XX.
+    std::wstring journal() const;
 
 private:
     TempDir dir_;
-    std::wstring program_, demoIni_;
+    std::wstring program_;
+    ScopedEnvironment demo_{L"TESSARON_DEMO", nullptr}, linger_{L"TESSARON_SHAREPOINT_LINGER_MS", L"0"};
 };
-
-// The whole file as text (ANSI), empty when missing.
-std::wstring ReadAnsi(const std::wstring& path);
 
 // A value of an INI file as the program reads it (GetPrivateProfileStringA, 256-char buffer).
 std::string ProfileValue(const std::wstring& iniPath, const char* section, const char* key);

@@ -10,23 +10,20 @@ using namespace tess;
 using namespace tess::companion;
 
 TEST(ListRequest, ReadsBackWhatTheProgramSends) {
-    struct Case {
-        std::wstring server, user, password;
-    } cases[] = {
+    const std::wstring cases[][3] = {
         {L"(local)", L"", L""},
         {L"DEMOSRV\\SALES", L"sa", L"Secret#1"},
         {L"(local)", L"sa", L"pass with blanks"},
         {L"(local)", L"sa", L"a<<b"},  // the password keeps what follows
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(ToUTF8(c.server + L" " + c.user + L" " + c.password));
-        const sql::AuthMode mode = sql::ChooseAuthMode(c.user, c.password);
-        auto r = ParseListRequest(sql::DbListToolArgument(mode, c.server, c.user, c.password));
+    for (const auto& [server, user, password] : cases) {
+        SCOPED_TRACE(ToUTF8(server + L" " + user + L" " + password));
+        const sql::AuthMode mode = sql::ChooseAuthMode(user, password);
+        auto r = ParseListRequest(sql::DbListToolArgument(mode, server, user, password));
         ASSERT_TRUE(r.value) << ToUTF8(r.error);
         EXPECT_EQ(r.value->sqlAuthentication, mode == sql::AuthMode::kSqlServer);
-        EXPECT_EQ(r.value->server, c.server);
-        EXPECT_EQ(r.value->user, c.user);
-        EXPECT_EQ(r.value->password, c.password);
+        EXPECT_EQ(std::vector<std::wstring>({r.value->server, r.value->user, r.value->password}),
+                  std::vector<std::wstring>({server, user, password}));
     }
     EXPECT_EQ(ParseListRequest(L"  2SRV<<<<  ").value->server, L"SRV");
     for (const wchar_t* text : {L"", L"3(local)<<<<", L"2(local)", L"2(local)<<", L"2<<<<", L"1(local)<<<<pw"}) {
@@ -41,52 +38,38 @@ namespace {
 
 // Items 1 to 14 as the program passes them to the backup tool.
 std::wstring backupItems(const std::wstring& db, const std::wstring& user = L"", const std::wstring& password = L"") {
-    sql::BackupToolInput in;
-    in.server = L"DEMOSRV##SALES";
-    in.database = db;
-    in.user = user;
-    in.password = password;
-    in.dumpFolderShort = L"C:\\TEMP~1\\OSTROV~1";
-    in.commonFolderShort = L"C:\\PROG~1\\VXCOMMON";
-    in.programFolderShort = L"C:\\PROG~1";
+    sql::BackupToolInput in{L"DEMOSRV##SALES", db, user, password, L"C:\\TEMP~1\\OSTROV~1", L"C:\\PROG~1\\VXCOMMON",
+                            L"C:\\PROG~1"};
     return sql::BuildBackupToolCommand(in).parameters.str();
 }
 
 }  // namespace
 
-TEST(SqlBackupRequest, ReadsBackWhatTheProgramSends) {
-    struct Case {
-        std::wstring db, user, password;
-    } cases[] = {
+TEST(SqlBackupRequest, ReadsBackWhatTheProgramSendsAndRefusesMalformedLines) {
+    const std::wstring cases[][3] = {
         {L"Sales 2024", L"", L""},
         {L"O'Brien \"Q\" DB\\", L"sa", L"Secret#1"},
         {L"Ventes \u00e9t\u00e9", L"", L""},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(ToUTF8(c.db));
-        auto r = ParseSqlBackupRequest(backupItems(c.db, c.user, c.password));
+    for (const auto& [db, user, password] : cases) {
+        SCOPED_TRACE(ToUTF8(db));
+        auto r = ParseSqlBackupRequest(backupItems(db, user, password));
         ASSERT_TRUE(r.value) << ToUTF8(r.error);
-        EXPECT_EQ(r.value->server, L"DEMOSRV\\SALES");
-        EXPECT_EQ(r.value->database, c.db);
-        EXPECT_EQ(r.value->user, c.user);
-        EXPECT_EQ(r.value->password, c.password);
-        EXPECT_EQ(r.value->dumpFolder, L"C:\\TEMP~1\\OSTROV~1");
-        EXPECT_EQ(r.value->commonFolder, L"C:\\PROG~1\\VXCOMMON");
-        EXPECT_EQ(r.value->errorFile, L"SQLErrorBackupFile.txt");
-        EXPECT_EQ(r.value->traceFile, L"SQLBackupTraceFile.txt");
+        const SqlBackupRequest& v = *r.value;
+        EXPECT_EQ(std::vector<std::wstring>({v.server, v.database, v.user, v.password, v.dumpFolder, v.commonFolder,
+                                             v.errorFile, v.traceFile}),
+                  std::vector<std::wstring>({L"DEMOSRV\\SALES", db, user, password, L"C:\\TEMP~1\\OSTROV~1",
+                                             L"C:\\PROG~1\\VXCOMMON", L"SQLErrorBackupFile.txt", L"SQLBackupTraceFile.txt"}));
     }
-}
-
-TEST(SqlBackupRequest, RefusesMalformedLines) {
     const std::wstring good = backupItems(L"db");
-    const std::wstring cases[] = {
+    const std::wstring bad[] = {
         L"",
         ReplaceAll(backupItems(L"db", L"sa", L"pw"), L" pw ", L" two words "),  // an unquoted blank shifts the items
         L"\"2\"" + good.substr(3),                // mode other than 1
         backupItems(L""),                         // "[]"
         good + L" extra",
     };
-    for (const auto& c : cases) {
+    for (const auto& c : bad) {
         SCOPED_TRACE(ToUTF8(c));
         auto r = ParseSqlBackupRequest(c);
         EXPECT_FALSE(r.value);
@@ -94,6 +77,7 @@ TEST(SqlBackupRequest, RefusesMalformedLines) {
     }
 }
 
+// From 2010 on every backslash of the line is doubled, after the quote rules have read it.
 TEST(ExchangeRequest, ReadsBothDialectsAndRefusesMalformedLines) {
     struct Case {
         int generation;
@@ -106,6 +90,8 @@ TEST(ExchangeRequest, ReadsBothDialectsAndRefusesMalformedLines) {
         {2003, L"1C:\\TEMP~1\\", ExchangeOperation::Backup, L"C:\\TEMP~1\\", L"", L""},
         {2007, L"1\"C:\\Exch Temp\\\\\"", ExchangeOperation::Backup, L"C:\\Exch Temp\\", L"", L""},
         {2010, L"0", ExchangeOperation::Information, L"", L"", L""},
+        {2010, L"1 \"C:\\\\P F\\\\VXCOMMON\\\\\\\\Tmp.txt\" \"\\\\\\\\server\\\\share\\\\OstrovaExchBackupset\\\\\\\\\"",
+         ExchangeOperation::Backup, L"", L"C:\\P F\\VXCOMMON\\\\Tmp.txt", L"\\\\server\\share\\OstrovaExchBackupset\\"},
         {2013,
          L"1 \"C:\\\\Program Files\\\\Tess\\\\VXCOMMON\\\\TmpExchangeBackupSet.txt\" \"C:\\\\TEMP~1\\\\OstrovaExchBackupset\\\\\"",
          ExchangeOperation::Backup, L"", L"C:\\Program Files\\Tess\\VXCOMMON\\TmpExchangeBackupSet.txt", L"C:\\TEMP~1\\OstrovaExchBackupset\\"},

@@ -32,19 +32,6 @@ HWND toolWindow(const UniqueHandle& process) {
 
 }  // namespace
 
-TEST(SharePointTool, BacksUpToTheJobFilesFolderAndEnds) {
-    Sandbox box(kDemo);
-    box.install(L"OstrovaSharepoint.exe");
-    const std::wstring destination = box.folder(L"E drive") + L"\\SharePoint";
-    WriteBytes(box.common(L"VXSharpointBkupSet.ini"), ToAnsi(L"[Backup]\r\nDestination=" + destination + L"\r\n"));
-    EXPECT_EQ(box.run(lineFor(box)), 0u);
-    EXPECT_EQ(FileSize(destination + L"\\WSS_Content.bak"), 3u << 20);
-    EXPECT_EQ(FileSize(destination + L"\\WSS_Search.bak"), 4000u);
-    EXPECT_EQ(ReadBytes(box.program() + L"\\VXSharepointstatus.txt"), "Completed\r\n");
-    EXPECT_EQ(ReadBytes(box.common(L"VXShpstatus.txt")), "2\r\n");
-    EXPECT_EQ(box.first(L"cmd").fields.at(0), lineFor(box));
-}
-
 TEST(SharePointTool, ShowsItsWindowAndNamesTheDefaultFolderWithoutAJobFile) {
     Sandbox box(std::string(kDemo) + "[Faults]\r\nOstrovaSharepoint=slow:30\r\n");
     box.install(L"OstrovaSharepoint.exe");
@@ -66,23 +53,29 @@ TEST(SharePointTool, ShowsItsWindowAndNamesTheDefaultFolderWithoutAJobFile) {
     EXPECT_FALSE(FileExists(box.program() + L"\\SharePointBackup\\WSS_Content.bak"));
 }
 
-TEST(SharePointTool, FailuresAndMalformedLinesAreReported) {
+// The program reads the result in the program folder once VXShpstatus.txt says 2.
+TEST(SharePointTool, BacksUpToTheJobFilesFolderOrReportsWhyAndEnds) {
     struct Case {
-        std::string ini;
+        std::string faults;
         bool wellFormed;
         DWORD exitCode;
-        std::string error;
+        std::string result, error;
     } cases[] = {
-        {std::string(kDemo) + "[Faults]\r\nOstrovaSharepoint=fail:Farm is offline.\r\n", true, 1, "Farm is offline."},
-        {std::string(kDemo) + "[SharePointContent:c3]\r\nName=Half\r\nSize=1000\r\nFault=partial:10\r\n", true, 1, "stopped after 100 bytes"},
-        {kDemo, false, 2, "Invalid request"},
+        {"", true, 0, "Completed\r\n", ""},
+        {"[Faults]\r\nOstrovaSharepoint=fail:Farm is offline.\r\n", true, 1, "Failed: Farm is offline.\r\n", "Farm is offline."},
+        {"", false, 2, "Failed: ", "Invalid request"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.error);
-        Sandbox box(c.ini);
+        Sandbox box(std::string(kDemo) + c.faults);
         const std::wstring exe = box.install(L"OstrovaSharepoint.exe");
+        const std::wstring destination = box.folder(L"E drive") + L"\\SharePoint";
+        WriteBytes(box.common(L"VXSharpointBkupSet.ini"), ToAnsi(L"[Backup]\r\nDestination=" + destination + L"\r\n"));
         EXPECT_EQ(box.run(c.wellFormed ? lineFor(box) : Quoted(exe) + L" job.ini"), c.exitCode);
-        EXPECT_NE(ReadBytes(box.common(L"SharePointError.txt")).find(c.error), std::string::npos);
+        EXPECT_EQ(ReadBytes(box.program() + L"\\VXSharepointstatus.txt").rfind(c.result, 0), 0u);
         EXPECT_EQ(ReadBytes(box.common(L"VXShpstatus.txt")), "2\r\n");
+        EXPECT_NE(ReadBytes(box.common(L"SharePointError.txt")).find(c.error), std::string::npos);
+        EXPECT_EQ(FileSize(destination + L"\\WSS_Content.bak").value_or(0), c.exitCode ? 0u : 3u << 20);
+        EXPECT_EQ(FileSize(destination + L"\\WSS_Search.bak").value_or(0), c.exitCode ? 0u : 4000u);
     }
 }

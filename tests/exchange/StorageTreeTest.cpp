@@ -1,4 +1,5 @@
-// The storage tree's rules as values: reading ExchTreeInfo.ini, the check marks, the selection.
+// The storage tree's rules as values: reading ExchTreeInfo.ini, the check marks, the selection
+// (whose keys are the nodes' keys).
 #include <gtest/gtest.h>
 
 #include <map>
@@ -63,16 +64,6 @@ TEST(StorageInfoFile, ListsSplitTrimAndCut) {
     const auto info = ReadStorageInfo(readerOf({{{L"VXEXCHINFO", L"EXCHInstanceNames"}, groups}}));
     ASSERT_EQ(info.groups.size(), 43u);
     EXPECT_EQ(info.groups.back().name, L"G10");
-}
-
-TEST(StorageInfoFile, ModelKeysAndInitialStates) {
-    const StorageModel model = sampleModel();
-    const Keys keys = {L"SRV", L"SRV\\First Organization", L"SRV\\First Organization\\SG1\\",
-                       L"SRV\\First Organization\\SG1\\Mailbox", L"SRV\\First Organization\\SG1\\Public",
-                       L"SRV\\First Organization\\SG2\\", L"SRV\\First Organization\\SG2\\Archive"};
-    ASSERT_EQ(model.nodes.size(), keys.size());
-    for (size_t i = 0; i < keys.size(); ++i) EXPECT_EQ(model.nodes[i].key, keys[i]);
-    EXPECT_EQ(states(model), L"..xxxxx");
 
     // No file: the two empty upper levels and nothing to choose.
     StorageModel empty = BuildStorageModel(ReadStorageInfo(readerOf({})));
@@ -86,7 +77,7 @@ TEST(StorageChecks, RulesOfATick) {
         int newState;
         const wchar_t* refusal;  // null: accepted
         const wchar_t* after;    // SRV, Org, SG1, Mailbox, Public, SG2, Archive
-    } cases[] = {
+    } cases[] = {  // the model starts with every group and store ticked
         {0, kStateChecked, L"Checking 'SRV' is not allowed.", L"..xxxxx"},
         {1, kStateChecked, L"Checking 'SRV\\First Organization' is not allowed.", L"..xxxxx"},
         {3, kStateUnchecked, nullptr, L"....xxx"},  // the group goes with it, its sibling stays

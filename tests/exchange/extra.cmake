@@ -4,8 +4,10 @@ if(TARGET test_exchange)
 endif()
 
 # The user that scripts/demo and the Exchange end-to-end tests play: drives the real windows.
-add_executable(exchange_demo_driver ${CMAKE_CURRENT_SOURCE_DIR}/exchange/driver/ExchangeDemoDriver.cpp)
+add_executable(exchange_demo_driver ${CMAKE_CURRENT_SOURCE_DIR}/exchange/driver/ExchangeDemoDriver.cpp
+                                    ${CMAKE_CURRENT_SOURCE_DIR}/support/TestSupport.cpp)
 target_link_libraries(exchange_demo_driver PRIVATE tess_test_windows)
+target_compile_definitions(exchange_demo_driver PRIVATE TESS_BIN_DIR="${TESS_BIN_DIR}" TESS_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
 target_link_options(exchange_demo_driver PRIVATE -municode)
 set_target_properties(exchange_demo_driver PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${TESS_TEST_DIR})
 

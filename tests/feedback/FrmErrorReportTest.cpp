@@ -1,14 +1,20 @@
+// The report window: what stops a send, and posts to the real notification servers of
+// server-tests.sh (one the prefix trusts, one whose CA it does not know, one that never answers;
+// those tests are skipped without them).
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <chrono>
-#include <vector>
+#include <cstdlib>
+#include <filesystem>
 
 #include "common/MessageCatalog.h"
+#include "common/ProgramPaths.h"
+#include "common/Settings.h"
 #include "feedback/FrmErrorReport1.h"
-#include "feedback/ServerFixture.h"
+#include "feedback/NotificationClient.h"
 #include "support/TestSupport.h"
 #include "support/WindowDriving.h"
 #include "ui/MessageBox.h"
@@ -20,20 +26,10 @@ using W = FrmErrorReport1;
 
 namespace {
 
-struct Fields {
-    const wchar_t* from;
-    const wchar_t* ticket;
-    const wchar_t* message;
-};
-
-void fill(W& window, const Fields& f) {
-    SetWindowTextW(window.control(W::kFrom), f.from);
-    SetWindowTextW(window.control(W::kTicket), f.ticket);
-    SetWindowTextW(window.control(W::kMessage), f.message);
+std::wstring env(const std::wstring& server, const wchar_t* what) {
+    const wchar_t* value = _wgetenv((L"TESS_FEEDBACK_" + server + what).c_str());
+    return value ? value : L"";
 }
-
-bool gConnected = true;
-bool connected() { return gConnected; }
 
 DWORD gLastTurn = 0, gLongestGap = 0;
 void noteTurn() {
@@ -42,80 +38,110 @@ void noteTurn() {
     gLastTurn = now;
 }
 
-}  // namespace
-
-TEST(FrmErrorReport1, ValidationAndTheConnectionCheckStopTheSend) {
+// The window shows what stops a send (a refused field, then no connection), puts the focus where
+// the user has to act, and sends nothing.
+TEST(FrmErrorReport1, ARefusedOrOfflineSendShowsWhyAndSendsNothing) {
     test::ScopedProgramFolder program;
     std::vector<std::wstring> shown;
     SetMessageHookForTesting([&](const MessageCall& call) {
         shown.push_back(std::to_wstring(call.icon) + L" " + call.text);
         return kResultOk;
     });
-    SetConnectedStateForTesting(&connected);
+    SetConnectedStateForTesting([] { return false; });
     W window({});
     ASSERT_TRUE(window.createModeless(nullptr, SW_SHOWNOACTIVATE));
-    struct Case {
-        Fields fields;
-        bool connected;
-        int code;
-        int icon;
-        int focus;
-    } cases[] = {
-        {{L"", L"", L""}, true, 12, kIconInformation, W::kFrom},  // the address first, even with no message
-        {{L" \t", L"", L"hello"}, true, 12, kIconInformation, W::kFrom},
-        {{L"me@x.example", L"", L""}, true, 14, kIconInformation, W::kMessage},
-        {{L"me@x", L"", L"hello"}, true, 500, kIconError, W::kFrom},
-        {{L"me@x.example", L"", L"hello"}, false, 575, kIconError, 0},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::PrintToString(std::wstring(c.fields.from)));
-        fill(window, c.fields);
-        gConnected = c.connected;
-        shown.clear();
-        test::SendAltKey(window.hwnd(), 'S');
-        EXPECT_EQ(shown, std::vector<std::wstring>{std::to_wstring(c.icon) + L" " + GetMessageText(c.code)});
-        if (c.focus) {
-            EXPECT_EQ(GetFocus(), window.control(c.focus));
-        }
-        EXPECT_FALSE(window.isControlShown(W::kProgress)) << "nothing was sent";
-    }
+    SetWindowTextW(window.control(W::kMessage), L"hello");
+    SetWindowTextW(window.control(W::kFrom), L" me@x ");
+    SetFocus(window.control(W::kMessage));
+    test::SendAltKey(window.hwnd(), 'S');  // not an address
+    EXPECT_EQ(GetFocus(), window.control(W::kFrom));
+    SetWindowTextW(window.control(W::kFrom), L" me@x.example ");
+    test::SendAltKey(window.hwnd(), 'S');
+    const std::wstring error = std::to_wstring(kIconError) + L" ";
+    EXPECT_EQ(shown, (std::vector<std::wstring>{error + GetMessageText(500), error + GetMessageText(575)}));
+    EXPECT_FALSE(window.isControlShown(W::kProgress)) << "nothing was sent";
     SetWindowTextW(window.control(W::kTicket), L" 42 ");
     EXPECT_EQ(WindowText(window.control(W::kSubject)), L"Tessaron Ticket : 42");
-    SetWindowTextW(window.control(W::kTicket), L"");
-    EXPECT_EQ(WindowText(window.control(W::kSubject)), L"Ostrova - Tessaron user feedback");
-
-    test::SendAltKey(window.hwnd(), 'C');
-    EXPECT_TRUE(window.isModalDone() || !IsWindow(window.hwnd()));
     SetConnectedStateForTesting(nullptr);
     SetMessageHookForTesting(nullptr);
 }
 
-using FeedbackServerWindow = test::FeedbackServerFixture;
+class FeedbackServer : public testing::Test {
+protected:
+    void SetUp() override {
+        if (env(L"TRUSTED", L"_PORT").empty()) GTEST_SKIP() << "needs the servers of server-tests.sh";
+        EnsureCommonDataFolder();
+    }
 
-TEST_F(FeedbackServerWindow, SendsTheWholeReportAndSaysSo) {
-    writeSettings(L"TRUSTED", 20);
+    static unsigned port(const wchar_t* server) { return std::wcstoul(env(server, L"_PORT").c_str(), nullptr, 10); }
+
+    // The reports a server stored, oldest first: each a JSON file of the path, the headers and
+    // the decoded fields.
+    static std::vector<std::filesystem::path> reports(const wchar_t* server) {
+        std::vector<std::filesystem::path> names;
+        for (const auto& entry : std::filesystem::directory_iterator(env(server, L"_OUT")))
+            if (entry.path().extension() == ".json") names.push_back(entry.path());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    // The program's settings pointed at a server, and the report window opened with a message.
+    void openWindow(W& window, const wchar_t* server, unsigned waitSeconds, const wchar_t* from, const wchar_t* message) {
+        Trf_WriteUserProfile(kFeedbackServerKey, L"localhost");
+        Trf_WriteUserProfile(kFeedbackPortKey, std::to_wstring(port(server)));
+        Trf_WriteUserProfile(kFeedbackWaitKey, std::to_wstring(waitSeconds));
+        ASSERT_TRUE(window.createModeless(nullptr, SW_SHOWNOACTIVATE));
+        SetWindowTextW(window.control(W::kFrom), from);
+        SetWindowTextW(window.control(W::kTicket), L"7");
+        SetWindowTextW(window.control(W::kMessage), message);
+    }
+
+    test::ScopedProgramFolder program_{L"feedback"};
+};
+
+TEST_F(FeedbackServer, TheWindowSendsTheWholeReportAndSaysSo) {
     test::WriteBytes(program_.common(L"Log_trace.txt"), "Information : shipped master.bak\r\n");
     W window({});
-    ASSERT_TRUE(window.createModeless(nullptr, SW_SHOWNOACTIVATE));
-    fill(window, {L" me@x.example ", L"7", L"first\r\nsecond"});
+    openWindow(window, L"TRUSTED", 20, L" me@x.example ", L"first\r\nzweite \u00e9");
     test::SendAltKey(window.hwnd(), 'S');
     EXPECT_EQ(WindowText(window.control(W::kProgress)), L"Feedback report has been sent successfully.");
-    const std::string json = lastReport(L"TRUSTED").json;
-    for (const char* part : {"\"SUBJECT\": \"Tessaron Ticket : 7\"", "\"user_email\": \"me@x.example\"",
+    const auto names = reports(L"TRUSTED");
+    ASSERT_FALSE(names.empty());
+    const std::string json = test::ReadBytes(names.back().wstring());
+    for (const char* part : {"\"path\": \"/cgi-bin/Notify_unicode\"", "\"HTTP/1.0\"",
+                             "application/x-www-form-urlencoded; charset=utf-8",
+                             "\"SUBJECT\": \"Tessaron Ticket : 7\"", "\"user_email\": \"me@x.example\"",
                              "\"CONTENT\": \"<<< USER FEEDBACK FROM TESSARON version >>>Version: ",
                              "User's e-mail address:  me@x.example \\r\\n",
-                             "suggestions:\\r\\n\\r\\n\\r\\nfirst\\nsecond\\n\\r\\n\\r\\n----------Log_trace-------------"
+                             "suggestions:\\r\\n\\r\\n\\r\\nfirst\\nzweite \xC3\xA9\\n\\r\\n\\r\\n----------Log_trace-------------"
                              "\\r\\nInformation : shipped master.bak\\n\\n",
-                             "Language for non-Unicode programs:\\r\\nLocale ID: ", "\\r\\n\\r\\nRelease date : 05/26/2011\""}) {
+                             "\\r\\n\\r\\nRelease date : 05/26/2011\""}) {
         EXPECT_NE(json.find(part), std::string::npos) << part;
     }
 }
 
-TEST_F(FeedbackServerWindow, ASilentServerFailsAtTheTimeLimitWhileTheWindowKeepsPainting) {
-    writeSettings(L"SILENT", 2);
+TEST_F(FeedbackServer, UntrustedCertificateIsRefusedUnlessTheSettingAllowsARelaxedRetry) {
+    const auto form = BuildNotificationForm(L"s@ostrova.example", L"S", L"body", L"");
+    NotificationSettings s;
+    s.port = port(L"UNTRUSTED");
+    s.timeoutMs = 20000;
+    const size_t before = reports(L"UNTRUSTED").size();
+    PostResult result = PostNotification(s, form, nullptr);
+    EXPECT_EQ(result.outcome, PostOutcome::kFailed);
+    EXPECT_FALSE(result.relaxedRetry);
+    EXPECT_EQ(reports(L"UNTRUSTED").size(), before);
+
+    s.allowUntrusted = true;
+    result = PostNotification(s, form, nullptr);
+    EXPECT_EQ(result.outcome, PostOutcome::kSent) << result.lastError;
+    EXPECT_TRUE(result.relaxedRetry);
+    EXPECT_EQ(reports(L"UNTRUSTED").size(), before + 1);
+    EXPECT_NE(test::ReadBytes(program_.common(L"TraceFile.txt")).find("relaxed certificate checks"), std::string::npos);
+}
+
+TEST_F(FeedbackServer, ASilentServerFailsAtTheTimeLimitWhileTheWindowKeepsPainting) {
     W window({});
-    ASSERT_TRUE(window.createModeless(nullptr, SW_SHOWNOACTIVATE));
-    fill(window, {L"me@x.example", L"", L"hello"});
+    openWindow(window, L"SILENT", 2, L"me@x.example", L"hello");
     gLastTurn = gLongestGap = 0;
     SetPumpTurnHook(&noteTurn);
     const auto start = std::chrono::steady_clock::now();
@@ -129,3 +155,5 @@ TEST_F(FeedbackServerWindow, ASilentServerFailsAtTheTimeLimitWhileTheWindowKeeps
     EXPECT_NE(test::ReadBytes(program_.common(L"VXWLogFile.txt")).find("did not answer within 2 seconds"),
               std::string::npos);
 }
+
+}  // namespace

@@ -1,12 +1,19 @@
+// The report as values: the encoders, the form, the system facts, the fields' rules, and the
+// logs' tails and sections appended to it.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
+#include "common/Files.h"
 #include "common/OsVersion.h"
-#include "common/Version.h"
+#include "common/Text.h"
+#include "feedback/FrmErrorReport1.h"
+#include "feedback/LogBundle.h"
 #include "feedback/ReportText.h"
+#include "support/TestSupport.h"
+#include "ui/MessageBox.h"
 
 using namespace tess;
 using namespace tess::feedback;
@@ -40,7 +47,6 @@ TEST(ReportText, MessageLinesGetALineFeedOnlyWhenThereAreSeveral) {
         {L"first\r\nsecond", L"first\nsecond\n"},
         {L"ends\r\n", L"ends\n\n"},
         {L"a\r\n\r\nb c", L"a\n\nb%20c\n"},
-        {L"lone\nfeed", L"lone%Afeed"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.message));
@@ -61,16 +67,18 @@ TEST(ReportText, FormBodyByteForByteOnBothPaths) {
                          L"\r\n&user_email=me%40y%2Eexample");
 }
 
-TEST(ReportText, SystemHeaderFromTheRegistryOfBothPlatforms) {
+// The header's facts, read from the registry as each platform keeps them.
+TEST(ReportText, SystemFactsFromTheRegistryOfBothPlatforms) {
+    const wchar_t nt[] = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", win[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
     struct Value {
         HKEY root;
         const wchar_t *path, *name;
         std::wstring text;  // empty: the number 1
     } values[] = {
-        {HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", L"ProductName", L"Windows Test Server"},
-        {HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", L"CurrentVersion", L"6.3"},
-        {HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion", L"ProductName", L"Windows 98"},
-        {HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion", L"VersionNumber", L"4.10.1998"},
+        {HKEY_LOCAL_MACHINE, nt, L"ProductName", L"Windows Test Server"},
+        {HKEY_LOCAL_MACHINE, nt, L"CurrentVersion", L"6.3"},
+        {HKEY_LOCAL_MACHINE, win, L"ProductName", L"Windows 98"},
+        {HKEY_LOCAL_MACHINE, win, L"VersionNumber", L"4.10.1998"},
         {HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Internet Explorer", L"Version", L"9.11.1"},
         {HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings", L"ProxyEnable", L""},
     };
@@ -87,15 +95,14 @@ TEST(ReportText, SystemHeaderFromTheRegistryOfBothPlatforms) {
         else
             RegSetKeyValueW(v.root, v.path, v.name, REG_SZ, v.text.c_str(), static_cast<DWORD>((v.text.size() + 1) * 2));
     }
-    const std::wstring first = L"<<< USER FEEDBACK FROM TESSARON version >>>Version: " + ProgramVersion() + L"\r\n";
-    const std::wstring tail = L"User's Browser: Internet Explorer version  9.11.1\r\n"
-                              L"Does the user connect through a proxy server? Connected via Proxy server\r\n"
-                              L"User's e-mail address: me@x.example\r\nUser's Contact Phone Number:+1 555\r\n"
-                              L"User's technical issues/comments/suggestions:\r\n\r\n";
-    const std::wstring nt = GetSystemSettings(L"me@x.example", L"+1 555");
+    const auto facts = [] {
+        const SystemFacts f = ReadSystemFacts();
+        return f.osName + L"|" + f.osVersion + L"|" + f.browserVersion + (f.proxy ? L"|proxy" : L"|direct");
+    };
+    const std::wstring ntFacts = facts();
     const OsVersionOverride win98{4, 10, 1};
     SetOsVersionForTesting(&win98);
-    const std::wstring consumer = GetSystemSettings(L"me@x.example", L"+1 555");
+    const std::wstring consumerFacts = facts();
     SetOsVersionForTesting(nullptr);
     for (size_t i = 0; i < saved.size(); ++i) {
         if (saved[i].first == REG_NONE)
@@ -104,6 +111,116 @@ TEST(ReportText, SystemHeaderFromTheRegistryOfBothPlatforms) {
             RegSetKeyValueW(values[i].root, values[i].path, values[i].name, saved[i].first, saved[i].second.data(),
                             static_cast<DWORD>(saved[i].second.size()));
     }
-    EXPECT_EQ(nt, first + L"User's Operating System:  Windows Test Server\r\nOS Version: 6.3\r\n" + tail);
-    EXPECT_EQ(consumer, first + L"User's Operating System:  Windows 98\r\nOS Version: 4.10.1998\r\n" + tail);
+    EXPECT_EQ(ntFacts, L"Windows Test Server|6.3|9.11.1|proxy");
+    EXPECT_EQ(consumerFacts, L"Windows 98|4.10.1998|9.11.1|proxy");
+}
+
+TEST(ReportFields, RulesBeforeASend) {
+    struct Case {
+        const wchar_t *from, *message;
+        int code, icon;
+        bool focusMessage;
+    } cases[] = {
+        {L"", L"", 12, kIconInformation, false},  // the address first, even with no message
+        {L" \t", L"hello", 12, kIconInformation, false},
+        {L"me@x.example", L"", 14, kIconInformation, true},
+        {L"me@x", L"hello", 500, kIconError, false},
+        {L"me@x.example", L"hello", 0, 0, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(c.from)));
+        const Validation v = ValidateFields(c.from, c.message);
+        EXPECT_EQ(v.message, c.code);
+        EXPECT_EQ(v.icon, c.icon);
+        EXPECT_EQ(v.focusMessage, c.focusMessage);
+    }
+}
+
+namespace {
+
+// A log of numbered lines "line NNNNNN <padding>" CR LF, `bytes` long at least.
+std::string numberedLog(size_t bytes, size_t lineLength = 50) {
+    std::string log;
+    for (int n = 0; log.size() < bytes; ++n) {
+        std::string line = "line " + std::to_string(n) + " ";
+        line.resize(lineLength, 'x');
+        log += line + "\r\n";
+    }
+    return log;
+}
+
+}  // namespace
+
+TEST(LogBundle, TailRule) {
+    struct Case {
+        const char* name;
+        std::string log;
+        std::wstring tail;
+    } cases[] = {
+        {"no CR LF at all", "one unterminated line", L""},
+        {"one line ending in CR LF", "only line\r\n", L"only%20line\n\n"},
+        {"blank lines dropped", "a\r\n\r\n  \t\r\nb\r\n", L"a\nb\n\n"},
+        {"unterminated last line kept", "a\r\nlast", L"a\nlast\n\n"},
+        {"cut at a lone CR and at NUL", std::string("x\ry\r\nz\0w\r\n", 11), L"x\nz\n\n"},
+        {"lone line feed stays inside a line", "a\nb\r\n", L"a%Ab\n\n"},
+    };
+    test::TempDir dir;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::WriteBytes(dir.file(L"log.txt"), c.log);
+        EXPECT_EQ(TailOfLogFile(dir.file(L"log.txt")), c.tail);
+    }
+    EXPECT_EQ(TailOfLogFile(dir.file(L"missing.txt")), L"");
+}
+
+TEST(LogBundle, ALargeLogGivesOnlyItsLastLinesUpToTheLimit) {
+    // 52-byte lines: the 385th line taken brings the count to 20020 bytes, the first at or above 20000.
+    const std::string log = numberedLog(100000);
+    const auto tail = CollectTail(log, true);
+    ASSERT_TRUE(tail.has_value());
+    EXPECT_EQ(tail->size(), 385u * 52u);
+    EXPECT_EQ(*tail, log.substr(log.size() - tail->size()));
+
+    // Reading from the end gives what reading the whole log gives, also when the first window
+    // ends inside a line or holds one line longer than the window.
+    test::TempDir dir;
+    struct Case {
+        const char* name;
+        std::string log;
+    } cases[] = {
+        {"many short lines", numberedLog(300000, 37)},
+        {"lines longer than the first window", numberedLog(600000, 100000)},
+        {"one huge line then short ones", std::string(200000, 'h') + "\r\n" + numberedLog(5000)},
+        {"huge unterminated log", std::string(300000, 'u')},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::WriteBytes(dir.file(L"big.txt"), c.log);
+        const auto whole = CollectTail(c.log, true);
+        ASSERT_TRUE(whole.has_value());
+        EXPECT_EQ(TailOfLogFile(dir.file(L"big.txt")), EncodeLines(FromAnsi(*whole)));
+    }
+    EXPECT_FALSE(CollectTail("end of a line\r\nlast", false).has_value());
+}
+
+TEST(LogBundle, SectionsInOrderThenTheRegionalSettings) {
+    test::ScopedProgramFolder program;
+    CreateDirectoryW((program.path() + L"\\VXCOMMON").c_str(), nullptr);
+    test::WriteBytes(program.common(L"VXShpTrace.txt"), "sharepoint\r\n");
+    test::WriteBytes(program.common(L"Log_trace.txt"), "run\r\n");
+    test::WriteBytes(program.common(L"ExchBackupTrace.txt"), "no line end");
+    test::WriteBytes(program.common(L"TmpLogAttach.txt"), "stale");
+
+    const std::wstring text = AppendLogBundle(L"REPORT");
+    const std::wstring expectedStart = L"REPORT"
+                                       L"\r\n\r\n----------Log_trace-------------\r\nrun\n\n"
+                                       L"\r\n\r\n----------- ExchBackupTrace ------------\r\n"
+                                       L"\r\n\r\n----------- SharePointBackupTrace ------------\r\nsharepoint\n\n"
+                                       L"\r\nSystem language details: \r\n\r\nStandards and format details:\r\nLocale ID: ";
+    EXPECT_EQ(text.substr(0, expectedStart.size()), expectedStart);
+    const size_t nonUnicode = text.find(L"\r\n\r\nLanguage for non-Unicode programs:\r\nLocale ID: ");
+    ASSERT_NE(nonUnicode, std::wstring::npos);
+    EXPECT_EQ(text.find(L"\r\n", nonUnicode + 40), std::wstring::npos) << "only the first line of the code page";
+    EXPECT_NE(text.find(L"\r\nShort Date: "), std::wstring::npos);
+    EXPECT_FALSE(FileExists(program.common(L"TmpLogAttach.txt")));
 }

@@ -3,6 +3,7 @@
 #include <shellapi.h>
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <atomic>
 
 #include "common/Files.h"
@@ -10,17 +11,6 @@
 #include "common/Text.h"
 
 namespace tess::test {
-namespace {
-
-// Paths baked in by CMake are Unix paths; Wine maps them through drive Z:.
-std::wstring unixToWindows(const char* unixPath) {
-    std::wstring p = L"Z:" + FromAnsi(unixPath);
-    for (auto& c : p)
-        if (c == L'/') c = L'\\';
-    return p;
-}
-
-}  // namespace
 
 TempDir::TempDir(const std::wstring& tag) {
     static std::atomic<unsigned> counter{0};
@@ -57,12 +47,10 @@ bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs) {
     }
 }
 
-std::wstring BuildBinFolder() { return unixToWindows(TESS_BIN_DIR); }
-
-std::wstring SourcePath(const std::wstring& relative) {
-    std::wstring p = unixToWindows(TESS_SOURCE_DIR) + L"\\" + relative;
-    for (auto& c : p)
-        if (c == L'/') c = L'\\';
+// The path baked in by CMake is a Unix path; Wine maps it through drive Z:.
+std::wstring BuildBinFolder() {
+    std::wstring p = L"Z:" + FromAnsi(TESS_BIN_DIR);
+    std::replace(p.begin(), p.end(), L'/', L'\\');
     return p;
 }
 

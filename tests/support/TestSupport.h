@@ -64,8 +64,6 @@ void PumpMessages();
 
 // The program folder of the build (Tessaron.exe, the companion tools).
 std::wstring BuildBinFolder();
-// A file of the source tree (tests/fixtures and the like), as a Windows path.
-std::wstring SourcePath(const std::wstring& relative);
 
 // The arguments a program started with this command line receives (CommandLineToArgvW), its
 // own name first.

@@ -10,21 +10,6 @@ const LPARAM kInside = MAKELPARAM(4, 4);
 // WM_SYSKEYDOWN's lParam for a first press with Alt held: repeat count 1, context bit 29.
 const LPARAM kAltDown = 0x20000001;
 
-struct TopSearch {
-    DWORD pid;
-    const wchar_t* name;
-    HWND found;
-};
-
-BOOL CALLBACK matchTop(HWND hwnd, LPARAM lp) {
-    auto* s = reinterpret_cast<TopSearch*>(lp);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(hwnd, &owner);
-    if (owner != s->pid || !IsWindowVisible(hwnd) || GetAutomationId(hwnd) != s->name) return TRUE;
-    s->found = hwnd;
-    return FALSE;
-}
-
 }  // namespace
 
 StartedProgram::StartedProgram(const std::wstring& exe, const std::wstring& arguments) {
@@ -66,10 +51,22 @@ void SendAltKey(HWND window, UINT vk) { SendMessageW(window, WM_SYSKEYDOWN, vk, 
 
 void PostAltKey(HWND window, UINT vk) { PostMessageW(window, WM_SYSKEYDOWN, vk, kAltDown); }
 
+void PumpThroughPreTranslate() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (PreTranslateWindowMessage(msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
 HWND FindTopWindow(DWORD pid, const wchar_t* name) {
-    TopSearch search{pid, name, nullptr};
-    EnumWindows(matchTop, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(w, &owner);
+        if (owner == pid && IsWindowVisible(w) && GetAutomationId(w) == name) return w;
+    }
+    return nullptr;
 }
 
 HWND WaitForTopWindow(DWORD pid, const wchar_t* name, DWORD timeoutMs) {
@@ -78,11 +75,7 @@ HWND WaitForTopWindow(DWORD pid, const wchar_t* name, DWORD timeoutMs) {
         if (HWND found = FindTopWindow(pid, name)) return found;
         if (GetTickCount64() >= deadline) return nullptr;
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
+        PumpThroughPreTranslate();
     }
 }
 

@@ -45,6 +45,9 @@ void PostClick(HWND control);
 void SendAltKey(HWND window, UINT vk);
 // Posted, so that it passes the message loop's pre-translate step as a typed key does.
 void PostAltKey(HWND window, UINT vk);
+// Pumps this thread's pending messages as the program's loop does: keys pass the window
+// framework's pre-translate step (Alt-letter tables) before the focused control sees them.
+void PumpThroughPreTranslate();
 
 // A visible top-level window of process `pid` whose AutomationId is `name`, or null.
 HWND FindTopWindow(DWORD pid, const wchar_t* name);

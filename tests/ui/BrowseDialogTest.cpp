@@ -1,9 +1,11 @@
-// The folder browse dialog and the folder chooser: their decisions as values, the trial write on
-// real folders, the real dialog driven with messages, and the chooser's openings played by a
-// script.
+// The folder browse dialog and the folder chooser: their decisions and the local file tree's as
+// values, the real dialog (with the tree it fills) driven with messages, and the chooser's
+// openings played by a script.
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <map>
+#include <set>
 #include <tuple>
 
 #include "common/Files.h"
@@ -40,19 +42,18 @@ protected:
         SetMessageHookForTesting(nullptr);
         SetBrowseScriptForTesting(nullptr);
     }
-    // The codes of the texts shown. 180 and 181 share one text, as do 182 and 183: the lower
-    // code stands for both (the decision tests tell them apart).
+    // The codes of the texts shown; 181 shares 180's text and 183 shares 182's (the decision
+    // tests tell them apart).
     std::vector<int> messageCodes() const {
         std::vector<int> codes;
         for (const auto& m : messages) {
             int code = 0;
             for (int c : {15, 58, 180, 182})
-                if (m.text == GetMessageText(c) && !code) code = c;
+                if (!code && m.text == GetMessageText(c)) code = c;
             codes.push_back(code);
         }
         return codes;
     }
-    HWND named(const Window& dialog, const wchar_t* name) { return FindByAutomationId(dialog.hwnd(), name); }
 
     test::ScopedProgramFolder program_;
     std::vector<MessageCall> messages;
@@ -69,13 +70,10 @@ TEST(BrowseDecisions, CmdOk) {
         cases[] = {
             {kNone, folder, L"C:\\x\\", true, 0, true, {}, L""},  // no purpose: just closes
             {dest, TreeViewControl::iconIndex(L"mycomp"), L"", true, 58, false, {}, L""},
-            {dest, TreeViewControl::iconIndex(L"mydesktop"), L"", true, 58, false, {}, L""},
             {dest, std::nullopt, L"", true, 58, false, {}, L""},  // nothing selected
-            {dest, folder, L" C:\\Data\\Sub\\ ", true, 0, true, L"C:\\Data\\Sub\\", L"C:\\"},
+            {dest, folder, L" C:\\Data\\\\Sub\\\\ ", true, 0, true, L"C:\\Data\\Sub\\", L"C:\\"},
             {dest, drive, L"E:\\", false, 15, false, L"E:\\", L"E:\\"},
-            {dest, folder, L"C:\\Data\\\\Sub\\\\", true, 0, true, L"C:\\Data\\Sub\\", L"C:\\"},
             {dest, folder, L"\\\\srv\\share\\a\\", true, 0, true, L"\\\\srv\\share\\a\\", L"\\\\srv\\share\\"},
-            {dest, folder, L"", true, 0, true, {}, L""},  // a node without a path
         };
     for (const auto& [purpose, image, path, ready, code, close, selected, rootAsked] : cases) {
         SCOPED_TRACE(testing::Message() << "path [" << path << "] image " << image.value_or(-1));
@@ -84,44 +82,21 @@ TEST(BrowseDecisions, CmdOk) {
             asked = root;
             return ready;
         });
-        EXPECT_EQ(d.messageCode, code);
-        EXPECT_EQ(d.close, close);
-        EXPECT_EQ(d.selectedPath, selected);
-        EXPECT_EQ(asked, rootAsked);
+        EXPECT_EQ(std::tie(d.messageCode, d.close, d.selectedPath, asked), std::tie(code, close, selected, rootAsked));
     }
 }
 
-TEST(BrowseDecisions, UnloadKeepsTheSeparatorOnlyForTheExchangeTemporaryFolder) {
-    struct Case {
-        BrowsePurpose purpose;
-        std::wstring selected, expected;
-    };
-    const Case cases[] = {
-        {kDestination, L"E:\\", L"E:"},          {kSqlTemp, L"C:\\Temp\\", L"C:\\Temp"},
-        {kExchangeTemp, L"C:\\Temp\\", L"C:\\Temp\\"}, {kDestination, L"", L""},
-        {kNone, L"C:\\Temp\\", L"C:\\Temp\\"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.selected);
-        EXPECT_EQ(PathOnUnload(c.selected, c.purpose), c.expected);
-    }
+TEST(BrowseDecisions, UnloadRules) {
+    // The separator comes off except for the Exchange temporary folder.
+    const std::tuple<BrowsePurpose, std::wstring, std::wstring> unload[] = {
+        {kDestination, L"E:\\", L"E:"}, {kSqlTemp, L"C:\\T\\", L"C:\\T"}, {kExchangeTemp, L"C:\\T\\", L"C:\\T\\"}};
+    for (const auto& [purpose, selected, expected] : unload) EXPECT_EQ(PathOnUnload(selected, purpose), expected);
     BrowsePurpose after = FlagsOnUnload({true, true, true});
-    EXPECT_TRUE(after.exchangeTemp && after.sqlTemp);
-    EXPECT_FALSE(after.transferDestination);
+    EXPECT_TRUE(after.exchangeTemp && after.sqlTemp && !after.transferDestination);
+
 }
 
-TEST(BrowseDecisions, DriveRoots) {
-    const std::pair<std::wstring, std::wstring> cases[] = {
-        {L"C:\\Data\\x", L"C:\\"}, {L"d:", L"d:\\"},   {L"\\\\srv\\share\\a", L"\\\\srv\\share\\"},
-        {L"\\\\srv\\share", L"\\\\srv\\share\\"},       {L"\\\\srv", L""}, {L"relative\\x", L""}, {L"", L""},
-    };
-    for (const auto& [path, root] : cases) {
-        SCOPED_TRACE(testing::Message() << path);
-        EXPECT_EQ(DriveRootOf(path), root);
-    }
-}
-
-TEST(BrowseDecisions, ChosenFolderScreening) {
+TEST(BrowseDecisions, ChosenFolderScreeningAndTheTrialWritesOutcome) {
     using A = FolderChoice;
     // chosen, destination, drive type; action, message, reset to SQLTEMP, folder
     const std::tuple<std::wstring, bool, UINT, A::Action, int, bool, std::wstring> cases[] = {
@@ -137,13 +112,9 @@ TEST(BrowseDecisions, ChosenFolderScreening) {
     for (const auto& [chosen, destination, driveType, action, code, reset, folder] : cases) {
         SCOPED_TRACE(testing::Message() << chosen << " destination " << destination);
         FolderChoice f = ScreenChosenFolder(chosen, destination, driveType);
-        EXPECT_EQ(f.action, action);
-        EXPECT_EQ(f.messageCode, code);
-        EXPECT_EQ(f.resetToSqlTemp, reset);
-        EXPECT_EQ(f.folder, folder);
+        EXPECT_EQ(std::tie(f.action, f.messageCode, f.resetToSqlTemp, f.folder), std::tie(action, code, reset, folder));
     }
-    EXPECT_EQ(TrialWriteFile(L"E:"), L"E:\\Dummy.txt");
-    EXPECT_EQ(TrialWriteFile(L"C:\\Temp\\"), L"C:\\Temp\\Dummy.txt");
+    EXPECT_EQ(TrialWriteFile(L"E:"), L"E:\\Dummy.txt");  // not "E:Dummy.txt", relative to E:'s current folder
 
     const std::tuple<DWORD, A::Action, int> judged[] = {{ERROR_SUCCESS, A::kAccept, 0},
                                                         {ERROR_WRITE_PROTECT, A::kReopen, 182},
@@ -152,122 +123,197 @@ TEST(BrowseDecisions, ChosenFolderScreening) {
     for (const auto& [error, action, code] : judged) {
         SCOPED_TRACE(testing::Message() << "error " << error);
         FolderChoice f = JudgeTrialWrite(L"C:\\T", error);
-        EXPECT_EQ(f.action, action);
-        EXPECT_EQ(f.messageCode, code);
+        EXPECT_EQ(std::tie(f.action, f.messageCode), std::tie(action, code));
         EXPECT_EQ(f.setDestinationFlag, code != 0);
     }
 }
 
-// ---- The trial write on real folders ----
+// ---- The local file tree's values ----
 
-TEST(BrowseTrialWrite, LeavesNothingAndNeverTouchesAnExistingDummy) {
-    TempDir dir(L"trial");
-    EXPECT_EQ(TrialWrite(dir.path()), static_cast<DWORD>(ERROR_SUCCESS));
-    EXPECT_FALSE(PathExists(dir.file(L"Dummy.txt")));
+TEST(FileTreeRecord, FieldsAndPaths) {
+    EntryRecord file{L"7", L"12/6/2026 1:02:03 AM", L"5368709120", L"C:\\Data\\big.bak"};
+    EntryRecord back = ParseEntryRecord(MakeEntryRecord(file));
+    EXPECT_EQ(std::tie(back.number, back.date, back.size, back.path), std::tie(file.number, file.date, file.size, file.path));
+    EXPECT_EQ(ParseEntryRecord(L"C:\\Data\\").path, L"C:\\Data\\");  // a bare path is all path
 
-    test::WriteBytes(dir.file(L"Dummy.txt"), "the user's own notes");
-    EXPECT_EQ(TrialWrite(dir.path() + L"\\"), static_cast<DWORD>(ERROR_SUCCESS));
-    EXPECT_EQ(test::ReadBytes(dir.file(L"Dummy.txt")), "the user's own notes");
+    const std::tuple<const wchar_t*, const wchar_t*, bool, const wchar_t*> cases[] = {
+        {L"C:\\Data\\", L"a b.txt", false, L"C:\\Data\\a b.txt"},
+        {L"C:\\Data", L"Sub", true, L"C:\\Data\\Sub\\"},
+        {L"\\\\srv\\share\\", L"x", true, L"\\\\srv\\share\\x\\"}};
+    for (const auto& [parent, name, folder, expected] : cases) EXPECT_EQ(EntryPath(parent, name, folder), expected);
+}
 
-    // The name taken by a folder: the file cannot be written (the tests run as an administrator,
-    // for whom a read-only attribute is no obstacle under Wine).
-    CreateDirectoryW(dir.file(L"sub").c_str(), nullptr);
-    CreateDirectoryW(dir.file(L"sub\\Dummy.txt").c_str(), nullptr);
-    EXPECT_EQ(TrialWrite(dir.file(L"sub")), static_cast<DWORD>(ERROR_ACCESS_DENIED));
-    EXPECT_TRUE(FolderExists(dir.file(L"sub\\Dummy.txt")));
+TEST(FileTreeDrives, OnlyFixedAndNetworkDrivesAreListed) {
+    const std::vector<std::wstring> list = {L"a:\\", L"c:", L"D:\\", L"e:\\", L"f:\\", L"g:\\", L"h:\\", L"x"};
+    const std::map<wchar_t, UINT> types = {{L'A', DRIVE_REMOVABLE}, {L'C', DRIVE_FIXED},   {L'D', DRIVE_CDROM},
+                                           {L'E', DRIVE_REMOTE},    {L'F', DRIVE_RAMDISK}, {L'G', DRIVE_UNKNOWN},
+                                           {L'H', DRIVE_NO_ROOT_DIR}};
+    auto listed = ListedDrives(list, [&](const std::wstring& root) {
+        EXPECT_EQ(root.size(), 3u);
+        return types.at(root[0]);
+    });
+    EXPECT_EQ(listed, (std::vector<std::wstring>{L"C:", L"E:"}));
+}
 
-    EXPECT_EQ(TrialWrite(dir.file(L"gone")), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
+TEST(FileTreeSpecialFolders, OrderFallbacksAndMissingValuesFromARegistryKey) {
+    // Newer Windows names three of the values differently; a missing or blank value leaves its
+    // folder out.
+    const std::wstring key = L"Software\\TessaronTest\\ShellFolders-" + std::to_wstring(GetCurrentProcessId());
+    HKEY h = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &h, nullptr), 0);
+    const std::pair<const wchar_t*, std::wstring> values[] = {
+        {L"Desktop", L"C:\\Desk"}, {L"Personal", L"\\\\srv\\Dokumente Ü\\"}, {L"Music", L"C:\\M"},
+        {L"My Pictures", L"C:\\P"}, {L"Pictures", L"C:\\Wrong"}, {L"Favorites", L"  "}};
+    for (const auto& [name, value] : values)
+        RegSetValueExW(h, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                       static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(h);
+    auto folders = ReadSpecialFolders(HKEY_CURRENT_USER, key);
+    RegDeleteKeyW(HKEY_CURRENT_USER, key.c_str());
+    std::vector<std::wstring> seen;
+    for (const auto& f : folders) seen.push_back(f.text + L"=" + f.folder);
+    EXPECT_EQ(seen, (std::vector<std::wstring>{L"My Desktop=C:\\Desk", L"My Documents=\\\\srv\\Dokumente Ü",
+                                               L"My Music=C:\\M", L"My Pictures=C:\\P"}));
+}
+
+TEST(FileTreeTimeStamp, SplitsAtBackspaceOrFallsBackToPacificTime) {
+    const std::tuple<std::wstring, std::wstring, std::wstring> cases[] = {
+        {L"   ", L"PST", L"-0800"}, {L" CET\b+0100 ", L"CET", L"+0100"}, {L"UTC", L"UTC", L""}};
+    for (const auto& [value, name, offset] : cases) {
+        TimeZoneLabel label = ParseTimeStampSetting(value);
+        EXPECT_EQ(std::tie(label.name, label.offset), std::tie(name, offset)) << "value [" << value << "]";
+    }
+}
+
+TEST(FileTreeListing, RecordsOfARealFolder) {
+    test::ScopedProgramFolder program;
+    TempDir dir(L"list");
+    CreateDirectoryW(dir.file(L"b folder").c_str(), nullptr);
+    CreateDirectoryW(dir.file(L"Ärchiv").c_str(), nullptr);
+    test::WriteBytes(dir.file(L"a.txt"), "abc");
+    HANDLE big = CreateFileW(dir.file(L"C big.bak").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(big, INVALID_HANDLE_VALUE);
+    LARGE_INTEGER end;
+    end.QuadPart = 5ll << 30;
+    SetFilePointerEx(big, end, nullptr, FILE_BEGIN);
+    SetEndOfFile(big);  // the host file system keeps it sparse: no real 5 GiB written
+    CloseHandle(big);
+
+    std::vector<EntryRecord> e;
+    for (const auto& r : LocalTreeFiller().GetLocalFolderContents(dir.path())) e.push_back(ParseEntryRecord(r));
+    ASSERT_EQ(e.size(), 4u);
+    // Names in the user's sort order (case and accents aside), whatever order the file system
+    // gave them.
+    EXPECT_EQ(e[0].path, dir.file(L"a.txt"));
+    EXPECT_EQ(e[1].path, dir.file(L"Ärchiv\\"));
+    EXPECT_EQ(e[2].path, dir.file(L"b folder\\"));
+    EXPECT_EQ(e[3].path, dir.file(L"C big.bak"));
+    EXPECT_EQ(e[1].size, L"");
+    EXPECT_EQ(e[3].size, L"5368709120");
+    std::set<std::wstring> numbers;
+    for (const auto& r : e) numbers.insert(r.number);
+    EXPECT_EQ(numbers.size(), 4u) << "every entry read gets its own number";
+
+    EXPECT_EQ(LocalTreeFiller().GetLocalFolderContents(dir.path() + L"\\", true).size(), 2u);
+    EXPECT_TRUE(LocalTreeFiller().GetLocalFolderContents(dir.file(L"missing")).empty());
 }
 
 // ---- The window ----
 
-TEST_F(BrowseTest, APurposeChoosesTheLineAndSwitchesOffCheckBoxes) {
-    for (const BrowsePurpose& purpose : {kNone, kSqlTemp}) {
-        SCOPED_TRACE(testing::Message() << "purpose " << purpose.any());
-        frmLocalFileBrowse dialog(purpose);
-        ASSERT_TRUE(dialog.createModeless(nullptr));
-        EXPECT_EQ(WindowText(named(dialog, L"Label1")), InstructionLine(purpose));
-        EXPECT_EQ((GetWindowLongW(dialog.tree(), GWL_STYLE) & TVS_CHECKBOXES) != 0, !purpose.any());
-        DestroyWindow(dialog.hwnd());
-    }
-}
-
-TEST_F(BrowseTest, TemporaryFoldersWithNonAsciiNamesAndTheirSeparators) {
-    TempDir dir(L"tmpsel");
-    CreateDirectoryW(dir.file(L"Deep Folder").c_str(), nullptr);
-    CreateDirectoryW(dir.file(L"Deep Folder\\Ünter").c_str(), nullptr);
-    const std::wstring target = dir.file(L"Deep Folder\\Ünter");
-    for (const auto& [purpose, expected] : {std::pair{kSqlTemp, target}, std::pair{kExchangeTemp, target + L"\\"}}) {
-        SCOPED_TRACE(testing::Message() << expected);
-        frmLocalFileBrowse dialog(purpose);
-        ASSERT_TRUE(dialog.createModeless(nullptr));
-        ASSERT_NE(dialog.selectFolder(target), nullptr);
-        test::Click(named(dialog, L"cmdOK"));
-        EXPECT_EQ(dialog.hwnd(), nullptr);
-        EXPECT_EQ(dialog.selectedPath(), expected);
-    }
-}
-
-TEST_F(BrowseTest, OkRefusesTheRootsAndADriveUnpluggedWhileOpenAndCloseReturnsNothing) {
+TEST_F(BrowseTest, OnlyFixedAndNetworkDrivesAreShownAndOkRefusesADriveUnpluggedWhileOpen) {
     if (!test::WineDrives::available()) GTEST_SKIP() << "drive letters are made through Wine's mount manager";
     TempDir dir(L"notready");
-    CreateDirectoryW(dir.file(L"medium").c_str(), nullptr);
+    for (const wchar_t* sub : {L"medium", L"usb", L"share"}) CreateDirectoryW(dir.file(sub).c_str(), nullptr);
     test::WineDrives drives;
-    std::wstring drive = drives.define(DRIVE_FIXED, dir.file(L"medium"));
-    ASSERT_FALSE(drive.empty());
+    const std::wstring fixed = drives.define(DRIVE_FIXED, dir.file(L"medium"));
+    const std::wstring removable = drives.define(DRIVE_REMOVABLE, dir.file(L"usb"));
+    const std::wstring network = drives.define(DRIVE_REMOTE, dir.file(L"share"));
+    ASSERT_FALSE(fixed.empty() || removable.empty() || network.empty());
 
     frmLocalFileBrowse dialog(kDestination);
     ASSERT_TRUE(dialog.createModeless(nullptr));
+    EXPECT_EQ(dialog.selectFolder(removable), nullptr);
+    EXPECT_NE(dialog.selectFolder(network), nullptr);
     ASSERT_NE(dialog.selectRoot(true), nullptr);
     test::SendAltKey(dialog.hwnd(), 'O');
-    ASSERT_NE(dialog.selectFolder(drive), nullptr);
+    ASSERT_NE(dialog.selectFolder(fixed), nullptr);
     // The drive goes away while the dialog is open (a disk unplugged, a medium taken out): its
     // letter stays in the tree, its volume can no longer be read.
     ASSERT_TRUE(RemoveDirectoryW(dir.file(L"medium").c_str()));
-    ASSERT_FALSE(IsDriveReady(drive + L"\\"));
+    ASSERT_FALSE(IsDriveReady(fixed + L"\\"));
     test::SendAltKey(dialog.hwnd(), 'O');
     ASSERT_NE(dialog.hwnd(), nullptr) << "the dialog stays open";
     EXPECT_EQ(messageCodes(), (std::vector<int>{58, 15}));
-
-    // "Close" after that: the dialog hands back nothing.
-    test::Click(named(dialog, L"CmdCancel"));
-    EXPECT_EQ(dialog.hwnd(), nullptr);
-    EXPECT_TRUE(dialog.selectedPath().empty());
 }
 
-TEST_F(BrowseTest, EveryWayOfClosingAfterASelectionReturnsNothing) {
+// "OK" hands back the selected folder as the unload rules leave it; every way of closing hands
+// back nothing.
+TEST_F(BrowseTest, OkReturnsANonAsciiFolderAndEveryWayOfClosingReturnsNothing) {
     TempDir dir(L"close");
-    for (int way = 0; way < 3; ++way) {
+    CreateDirectoryW(dir.file(L"Deep Folder").c_str(), nullptr);
+    CreateDirectoryW(dir.file(L"Deep Folder\\Ünter").c_str(), nullptr);
+    const std::wstring target = dir.file(L"Deep Folder\\Ünter");
+    for (int way = 0; way < 4; ++way) {
         SCOPED_TRACE(testing::Message() << "way " << way);
-        frmLocalFileBrowse dialog(kSqlTemp);
+        frmLocalFileBrowse dialog(kExchangeTemp);
         ASSERT_TRUE(dialog.createModeless(nullptr));
-        ASSERT_NE(dialog.selectFolder(dir.path()), nullptr);
-        if (way == 0) test::SendAltKey(dialog.hwnd(), 'C');
-        if (way == 1) test::Click(named(dialog, L"lblClose"));
-        if (way == 2) SendMessageW(dialog.hwnd(), WM_KEYDOWN, VK_ESCAPE, 1);
+        EXPECT_FALSE(GetWindowLongW(dialog.tree(), GWL_STYLE) & TVS_CHECKBOXES) << "a purpose switches the ticks off";
+        ASSERT_NE(dialog.selectFolder(target), nullptr);
+        const wchar_t* button = way == 0 ? L"cmdOK" : way == 1 ? L"lblClose" : L"CmdCancel";
+        if (way < 3) test::Click(FindByAutomationId(dialog.hwnd(), button));
+        if (way == 3) SendMessageW(dialog.hwnd(), WM_KEYDOWN, VK_ESCAPE, 1);
         EXPECT_EQ(dialog.hwnd(), nullptr);
-        EXPECT_TRUE(dialog.selectedPath().empty());
+        EXPECT_EQ(dialog.selectedPath(), way == 0 ? target + L"\\" : L"");
     }
 }
 
-TEST_F(BrowseTest, TickingADeepFolderTicksItsAncestors) {
+// Without a purpose the tree has ticks. A tick (the space bar, as the tree gets it) gives its
+// state to every ancestor and to every descendant read so far; unticking copies too.
+TEST_F(BrowseTest, TheTreeReadsFoldersOnExpandAndTicksFollowUpAndDown) {
     TempDir dir(L"tick");
-    CreateDirectoryW(dir.file(L"a").c_str(), nullptr);
-    CreateDirectoryW(dir.file(L"a\\b").c_str(), nullptr);
-    frmLocalFileBrowse dialog;  // no purpose: check boxes on
+    for (const wchar_t* sub : {L"a", L"a\\b", L"c", L"empty"}) CreateDirectoryW(dir.file(sub).c_str(), nullptr);
+    test::WriteBytes(dir.file(L"file.txt"), "x");
+    frmLocalFileBrowse dialog;
     ASSERT_TRUE(dialog.createModeless(nullptr));
     HWND tree = dialog.tree();
-    HTREEITEM deep = dialog.selectFolder(dir.file(L"a\\b"));
-    ASSERT_NE(deep, nullptr);
-    SetFocus(tree);
-    SendMessageW(tree, WM_KEYDOWN, VK_SPACE, 0);  // the tree flips the box; the dialog follows up
-    SendMessageW(tree, WM_KEYUP, VK_SPACE, 0);
-    ASSERT_TRUE(test::WaitFor([&] { return NodeCheckState(tree, TreeView_GetParent(tree, deep)) == kChecked; }, 5000));
-    for (HTREEITEM n = deep; n; n = TreeView_GetParent(tree, n)) {
-        SCOPED_TRACE(testing::Message() << NodeText(tree, n));
-        EXPECT_EQ(NodeCheckState(tree, n), kChecked);
-    }
-    DestroyWindow(dialog.hwnd());
+    HTREEITEM top = dialog.selectFolder(dir.path());
+    ASSERT_NE(top, nullptr);
+    EXPECT_EQ(TreeView_GetChild(tree, top), nullptr) << "nothing is read before the node opens";
+    TreeView_Expand(tree, top, TVE_EXPAND);
+    const auto children = ChildNodes(tree, top);
+    std::vector<std::wstring> texts;
+    for (HTREEITEM c : children) texts.push_back(NodeText(tree, c));
+    EXPECT_EQ(texts, (std::vector<std::wstring>{L"a", L"c", L"empty"}));  // folders only
+
+    // Read once: a folder made later does not appear after the user closes and opens the node.
+    CreateDirectoryW(dir.file(L"later").c_str(), nullptr);
+    TreeView_SelectItem(tree, top);
+    SendMessageW(tree, WM_KEYDOWN, VK_LEFT, 0);  // a programmatic collapse tells the window nothing
+    TreeView_Expand(tree, top, TVE_EXPAND);
+    EXPECT_EQ(ChildNodes(tree, top).size(), 3u);
+    // An empty folder loses its expand button instead of opening to nothing.
+    TreeView_Expand(tree, children[2], TVE_EXPAND);
+    TVITEMW item{};
+    item.mask = TVIF_HANDLE | TVIF_CHILDREN;
+    item.hItem = children[2];
+    TreeView_GetItem(tree, &item);
+    EXPECT_EQ(item.cChildren, 0);
+
+    auto toggle = [&](HTREEITEM node, int expected) {
+        TreeView_SelectItem(tree, node);
+        SetFocus(tree);
+        SendMessageW(tree, WM_KEYDOWN, VK_SPACE, 0);  // the tree flips the box; the dialog follows up
+        SendMessageW(tree, WM_KEYUP, VK_SPACE, 0);
+        return test::WaitFor([&] { return NodeCheckState(tree, TreeView_GetParent(tree, node)) == expected; }, 5000);
+    };
+    HTREEITEM a = children[0], c = children[1], b = dialog.selectFolder(dir.file(L"a\\b"));
+    ASSERT_TRUE(toggle(b, kChecked));
+    for (HTREEITEM n = b; n; n = TreeView_GetParent(tree, n)) EXPECT_EQ(NodeCheckState(tree, n), kChecked);
+    EXPECT_EQ(NodeCheckState(tree, c), kUnchecked) << "only the ancestors change";
+    ASSERT_TRUE(toggle(c, kChecked));
+    ASSERT_TRUE(toggle(a, kUnchecked)) << "the ancestors are not computed from their other (ticked) children";
+    EXPECT_EQ(NodeCheckState(tree, b), kUnchecked);
+    EXPECT_EQ(NodeCheckState(tree, c), kChecked);
 }
 
 // ---- ChooseTransferFolder, with the dialog played by a script ----
@@ -276,25 +322,24 @@ class ChooserTest : public BrowseTest {
 protected:
     // Each opening takes the next answer and records the flags it was opened with.
     void script(std::deque<std::optional<std::wstring>> answers) {
-        answers_ = std::move(answers);
         openings.clear();
-        SetBrowseScriptForTesting([this](const BrowsePurpose& purpose) {
+        SetBrowseScriptForTesting([this, answers](const BrowsePurpose& purpose) mutable {
             openings.push_back(purpose);
-            if (answers_.empty()) return std::optional<std::wstring>();
-            auto answer = answers_.front();
-            answers_.pop_front();
+            std::optional<std::wstring> answer = answers.empty() ? std::nullopt : answers.front();
+            if (!answers.empty()) answers.pop_front();
             return answer;
         });
     }
 
-    std::deque<std::optional<std::wstring>> answers_;
     std::vector<BrowsePurpose> openings;
 };
 
-TEST_F(ChooserTest, AWritableOrNotYetMadeFolderIsAcceptedAsItIs) {
+TEST_F(ChooserTest, AWritableOrNotYetMadeFolderIsAcceptedAsItIsAndTheUsersDummyStays) {
     TempDir dir(L"dest");
-    const std::wstring later = dir.file(L"made by the run");
-    for (const auto& folder : {dir.path(), later}) {
+    test::WriteBytes(dir.file(L"Dummy.txt"), "the user's own notes");
+    const std::wstring clean = dir.file(L"clean"), later = dir.file(L"made by the run");
+    CreateDirectoryW(clean.c_str(), nullptr);
+    for (const auto& folder : {dir.path(), clean, later}) {
         SCOPED_TRACE(testing::Message() << folder);
         script({folder + L"\\"});
         // Opened without a purpose: the chooser sets the one for its choice.
@@ -305,7 +350,8 @@ TEST_F(ChooserTest, AWritableOrNotYetMadeFolderIsAcceptedAsItIs) {
         EXPECT_TRUE(openings[0].sqlTemp);
         EXPECT_TRUE(chosen.purposeAfter.sqlTemp) << "the temporary flag stays for the next browse";
     }
-    EXPECT_FALSE(PathExists(dir.file(L"Dummy.txt")));
+    EXPECT_EQ(test::ReadBytes(dir.file(L"Dummy.txt")), "the user's own notes") << "the trial write only opens it";
+    EXPECT_FALSE(PathExists(clean + L"\\Dummy.txt")) << "the trial write leaves nothing";
     EXPECT_FALSE(PathExists(later));
     EXPECT_TRUE(messages.empty());
 }

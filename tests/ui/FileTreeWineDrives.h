@@ -29,30 +29,22 @@ public:
     // over an existing Windows folder, or over a missing one (a drive that is not ready).
     // Returns "X:", or "" when it failed.
     std::wstring define(UINT type, const std::wstring& windowsFolder) {
-        std::string unixPath = unixPathOf(windowsFolder);
-        if (unixPath.empty()) return {};
-        DWORD used = GetLogicalDrives();
-        for (wchar_t letter = L'y'; letter >= L'k'; --letter) {
-            if (used & (1u << (letter - L'a'))) continue;
-            if (!request(letter, type, unixPath)) return {};
-            defined_.push_back(letter);
-            return std::wstring(1, static_cast<wchar_t>(letter - L'a' + L'A')) + L":";
-        }
-        return {};
+        const std::string unixPath = unixPathOf(windowsFolder);
+        wchar_t letter = L'y';
+        while (letter >= L'k' && (GetLogicalDrives() & (1u << (letter - L'a')))) --letter;
+        if (unixPath.empty() || letter < L'k' || !request(letter, type, unixPath)) return {};
+        defined_.push_back(letter);
+        return std::wstring(1, static_cast<wchar_t>(letter - L'a' + L'A')) + L":";
     }
 
 private:
     // The mount manager's request layout (Wine's include/ddk/mountmgr.h, a Wine extension).
     struct UnixDrive {
-        ULONG size;
-        ULONG type;
-        ULONG fsType;
+        ULONG size, type, fsType;
         DWORD serial;
         ULONGLONG unixDevice;
         WCHAR letter;
-        USHORT mountPointOffset;
-        USHORT deviceOffset;
-        USHORT labelOffset;
+        USHORT mountPointOffset, deviceOffset, labelOffset;
     };
 
     static std::string unixPathOf(const std::wstring& windowsPath) {
@@ -61,9 +53,8 @@ private:
             reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
         if (!toUnix) return {};
         char* p = toUnix(windowsPath.c_str());
-        if (!p) return {};
-        std::string path = p;
-        HeapFree(GetProcessHeap(), 0, p);
+        std::string path = p ? p : "";
+        if (p) HeapFree(GetProcessHeap(), 0, p);
         return path;
     }
 
@@ -73,19 +64,17 @@ private:
         d->size = static_cast<ULONG>(buffer.size());
         d->type = type;
         d->letter = letter;
-        if (!unixPath.empty()) {
-            d->mountPointOffset = sizeof(UnixDrive);
-            unixPath.copy(buffer.data() + sizeof(UnixDrive), unixPath.size());
-        }
+        if (!unixPath.empty()) d->mountPointOffset = sizeof(UnixDrive);
+        unixPath.copy(buffer.data() + sizeof(UnixDrive), unixPath.size());
         HANDLE mgr = CreateFileW(L"\\\\.\\MountPointManager", GENERIC_READ | GENERIC_WRITE,
                                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
         if (mgr == INVALID_HANDLE_VALUE) return false;
         DWORD returned = 0;
         const DWORD code = CTL_CODE('m', 32, METHOD_BUFFERED, FILE_READ_ACCESS | FILE_WRITE_ACCESS);
-        BOOL ok = DeviceIoControl(mgr, code, buffer.data(), static_cast<DWORD>(buffer.size()), nullptr, 0, &returned,
-                                  nullptr);
+        const BOOL ok = DeviceIoControl(mgr, code, buffer.data(), static_cast<DWORD>(buffer.size()), nullptr, 0,
+                                        &returned, nullptr);
         CloseHandle(mgr);
-        return ok != FALSE;
+        return ok;
     }
 
     std::vector<wchar_t> defined_;

@@ -1,31 +1,36 @@
-// The window base: the Alt-key table before the focused control, Tab between tab stops, the
-// control colours, AutomationIds.
+// The window base with its skinned controls, in one small window: the Alt-key table before the
+// focused control, Tab between tab stops, the control colours, AutomationIds, the image button's
+// faces (as values, then on the button) and its click, and a density change.
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <vector>
 
 #include "support/TestSupport.h"
 #include "support/WindowDriving.h"
+#include "ui/ImageButton.h"
+#include "ui/Skin.h"
 #include "ui/Window.h"
 
 namespace tess {
 namespace {
 
-class TwoEdits : public Window {
+class TestWindow : public Window {
 public:
-    enum { kFirst = 1, kSecond, kNote };
-    TwoEdits() : Window(L"frmTwoEdits", {0, 0, 240, 120}) {}
+    enum { kGo = 1, kFirst, kSecond, kNote };
+    TestWindow() : Window(L"frmTest", {0, 0, 240, 140}) {}
     std::vector<int> commands;
 
 protected:
     bool onCreate() override {
         static const ControlSpec layout[] = {
+            {L"cmdGo", kGo, ControlKind::ImageButton, {10, 100, 100, 25}, L"Go"},
             {L"txtFirst", kFirst, ControlKind::Native, {10, 10, 200, 22}, L"", L"EDIT", WS_VISIBLE | WS_TABSTOP},
             {L"txtSecond", kSecond, ControlKind::Native, {10, 40, 200, 22}, L"", L"EDIT", WS_VISIBLE | WS_TABSTOP},
             {L"lblNote", kNote, ControlKind::Label, {10, 70, 200, 20}, L"note"},
         };
         addControls(layout);
-        setAltKeys({{'S', kSecond}});
+        setAltKeys({{'G', kGo}});
         return true;
     }
     void onCommand(int id, int code, HWND) override {
@@ -37,59 +42,49 @@ protected:
     }
 };
 
-void pumpThroughPreTranslate() {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (PreTranslateWindowMessage(msg)) continue;
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-}
-
-// Sets or clears the thread's own record of a held key, which GetKeyState reads.
-void holdKey(int vk, bool down) {
+// Sets or clears the thread's own record of Ctrl held, which GetKeyState reads.
+void holdControl(bool down) {
     BYTE state[256] = {};
     GetKeyboardState(state);
-    state[vk] = down ? 0x80 : 0;
+    state[VK_CONTROL] = down ? 0x80 : 0;
     SetKeyboardState(state);
 }
 
 TEST(WindowBase, AltKeysActBeforeTheFocusedControlOnlyWithAltAloneAndTabMovesOn) {
-    TwoEdits w;
+    TestWindow w;
     ASSERT_TRUE(w.createModeless(nullptr));
-    HWND first = w.control(TwoEdits::kFirst), second = w.control(TwoEdits::kSecond);
+    HWND first = w.control(TestWindow::kFirst), second = w.control(TestWindow::kSecond);
     SetForegroundWindow(w.hwnd());
     SetFocus(first);
     ASSERT_EQ(GetFocus(), first);
 
-    // Alt+S typed into an edit box: the window clicks its command, the edit box never sees it.
-    test::PostAltKey(first, 'S');
-    pumpThroughPreTranslate();
-    EXPECT_EQ(w.commands, std::vector<int>{TwoEdits::kSecond});
+    // Alt+G typed into an edit box: the window clicks its command, the edit box never sees it.
+    test::PostAltKey(first, 'G');
+    test::PumpThroughPreTranslate();
+    EXPECT_EQ(w.commands, std::vector<int>{TestWindow::kGo});
     // AltGr is Ctrl+Alt and types a character on many keyboards: it clicks nothing; nor does a
     // letter outside the table.
-    holdKey(VK_CONTROL, true);
-    test::PostAltKey(first, 'S');
-    pumpThroughPreTranslate();
-    holdKey(VK_CONTROL, false);
+    holdControl(true);
+    test::PostAltKey(first, 'G');
+    test::PumpThroughPreTranslate();
+    holdControl(false);
     test::PostAltKey(first, 'Q');
-    pumpThroughPreTranslate();
+    test::PumpThroughPreTranslate();
     EXPECT_EQ(w.commands.size(), 1u);
 
-    PostMessageW(first, WM_KEYDOWN, VK_TAB, 1);
-    pumpThroughPreTranslate();
-    EXPECT_EQ(GetFocus(), second);
-    PostMessageW(second, WM_KEYDOWN, VK_TAB, 1);
-    pumpThroughPreTranslate();
-    EXPECT_EQ(GetFocus(), first);  // and round again; the label is no tab stop
+    for (HWND expected : {second, first}) {  // and round again; the label is no tab stop
+        PostMessageW(GetFocus(), WM_KEYDOWN, VK_TAB, 1);
+        test::PumpThroughPreTranslate();
+        EXPECT_EQ(GetFocus(), expected);
+    }
 }
 
-TEST(WindowBase, ControlColoursComeWithTheWindowsOwnBrush) {
-    TwoEdits w;
+TEST(WindowBase, ControlColoursComeWithTheWindowsOwnBrushAndNamesWithTheirAtoms) {
+    TestWindow w;
     ASSERT_TRUE(w.create(nullptr));
     HDC dc = GetDC(w.hwnd());
     auto edit = SendMessageW(w.hwnd(), WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc),
-                             reinterpret_cast<LPARAM>(w.control(TwoEdits::kFirst)));
+                             reinterpret_cast<LPARAM>(w.control(TestWindow::kFirst)));
     EXPECT_EQ(GetBkColor(dc), RGB(1, 2, 3));
     LOGBRUSH brush{};
     ASSERT_NE(GetObjectW(reinterpret_cast<HBRUSH>(edit), sizeof brush, &brush), 0);
@@ -97,23 +92,88 @@ TEST(WindowBase, ControlColoursComeWithTheWindowsOwnBrush) {
     // Asked again: the same brush, not a new one per paint.
     EXPECT_EQ(SendMessageW(w.hwnd(), WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc), 0), edit);
     ReleaseDC(w.hwnd(), dc);
-}
 
-TEST(WindowBase, EveryControlAndTheWindowCarryTheirDesignNames) {
-    TwoEdits w;
-    ASSERT_TRUE(w.create(nullptr));
-    EXPECT_EQ(FindByAutomationId(nullptr, L"frmTwoEdits"), w.hwnd());
-    for (auto [id, name] : {std::pair{1, L"txtFirst"}, std::pair{3, L"lblNote"}}) {
-        SCOPED_TRACE(testing::Message() << name);
-        EXPECT_EQ(FindByAutomationId(w.hwnd(), name), w.control(id));
-    }
+    EXPECT_EQ(FindByAutomationId(nullptr, L"frmTest"), w.hwnd());
+    EXPECT_EQ(FindByAutomationId(w.hwnd(), L"lblNote"), w.control(TestWindow::kNote));
     // The atoms go with the window: a window made a thousand times must not exhaust them.
-    ATOM atom = static_cast<ATOM>(reinterpret_cast<ULONG_PTR>(GetPropW(w.control(3), L"AutomationId")));
+    ATOM atom = static_cast<ATOM>(reinterpret_cast<ULONG_PTR>(GetPropW(w.control(TestWindow::kNote), L"AutomationId")));
     ASSERT_NE(atom, 0);
     w.endModal();
     EXPECT_EQ(w.hwnd(), nullptr);
     wchar_t name[64];
     EXPECT_EQ(GlobalGetAtomNameW(atom, name, 64), 0u);
+}
+
+TEST(ButtonFace, StatesKeysColoursAndTheInProgressFlag) {
+    const COLORREF gray = RGB(109, 109, 109), white = RGB(255, 255, 255);
+    const ButtonFace start{L"button_enb", RGB(0, 0, 0), true};
+    // state, key, face enabled, in progress; image, caption colour, caption enabled
+    const std::tuple<int, const wchar_t*, bool, bool, ButtonFace> cases[] = {
+        {1, L"", true, false, {L"button_ovr", white, true}},
+        {2, L"", true, false, {L"button_enb", gray, false}},
+        {1, L"buttondata_ovr", true, false, {L"buttondata_ovr", white, true}},
+        // A disabled face keeps its own grey whatever is asked.
+        {1, L"", false, false, {L"button_ovr", kDisabledCaptionColor, true}},
+        {2, L"", false, false, {L"button_enb", kDisabledCaptionColor, false}},
+        // While a transfer ships nothing changes.
+        {1, L"", true, true, start},
+        {2, L"", false, true, start},
+    };
+    for (const auto& [state, key, enabled, inProgress, expected] : cases) {
+        SCOPED_TRACE(testing::Message() << "state " << state << " key " << key << " enabled " << enabled
+                                        << " in progress " << inProgress);
+        ButtonFace got = DecideButtonFace(start, state, key, enabled, inProgress, gray);
+        EXPECT_EQ(std::tie(got.imageKey, got.captionColor, got.captionEnabled),
+                  std::tie(expected.imageKey, expected.captionColor, expected.captionEnabled));
+    }
+}
+
+// Which face each state gives is DecideButtonFace's table; here, that the button asks it.
+TEST(ImageButtonWindow, HoverFacesAndActingOnReleaseInsideOnly) {
+    TestWindow w;
+    ASSERT_TRUE(w.create(nullptr));
+    ImageButton* b = w.button(TestWindow::kGo);
+    HWND h = b->hwnd();
+    SendMessageW(h, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+    EXPECT_EQ(b->face().imageKey, L"button_ovr");
+    // The pointer over a label is over the background: the button goes back to normal.
+    SendMessageW(w.control(TestWindow::kNote), WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+    EXPECT_EQ(b->face().imageKey, L"button_enb");
+
+    SendMessageW(h, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));  // a release without a press
+    SendMessageW(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    EXPECT_TRUE(w.commands.empty()) << "nothing on the press";
+    SendMessageW(h, WM_LBUTTONUP, 0, MAKELPARAM(500, 5));  // released elsewhere
+    EXPECT_TRUE(w.commands.empty());
+    test::Click(h);
+    EXPECT_EQ(w.commands.size(), 1u);
+    b->setEnabled(false);
+    test::Click(h);
+    EXPECT_EQ(w.commands.size(), 1u) << "a disabled button does not act";
+}
+
+TEST(WindowDensity, ADensityChangeScalesTheControlsAndTheRoundedRegion) {
+    TestWindow w;
+    ASSERT_TRUE(w.create(nullptr));
+    const int dpi = w.dpi();
+    RoundedBorder(w.hwnd(), w.name());
+    RECT before, after, window;
+    GetWindowRect(w.control(TestWindow::kGo), &before);
+    RECT suggested{0, 0, 300, 150};
+    SendMessageW(w.hwnd(), 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(dpi * 2, dpi * 2), reinterpret_cast<LPARAM>(&suggested));
+    GetWindowRect(w.control(TestWindow::kGo), &after);
+    GetWindowRect(w.hwnd(), &window);
+    EXPECT_EQ(after.right - after.left, 2 * (before.right - before.left));
+    EXPECT_EQ(after.bottom - after.top, 2 * (before.bottom - before.top));
+    // The rounded region follows the new size instead of clipping the window to the old one
+    // (a rounded-rectangle region stops a pixel short of its right and bottom edges).
+    HRGN rgn = CreateRectRgn(0, 0, 0, 0);
+    ASSERT_NE(GetWindowRgn(w.hwnd(), rgn), ERROR);
+    RECT box{};
+    GetRgnBox(rgn, &box);
+    DeleteObject(rgn);
+    EXPECT_GE(box.right, window.right - window.left - 1);
+    EXPECT_GE(box.bottom, window.bottom - window.top - 1);
 }
 
 }  // namespace

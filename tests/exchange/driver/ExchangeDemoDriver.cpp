@@ -13,141 +13,94 @@
 #include <cstdio>
 #include <string>
 
+#include "common/Text.h"
+#include "support/TestSupport.h"
 #include "support/WindowDriving.h"
 #include "ui/Window.h"
 
 namespace {
 
 using namespace tess::test;
+using tess::FindByAutomationId;
 
 DWORD gPid = 0;
 
-void say(const std::wstring& text) {
-    const int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string utf8(n > 0 ? n - 1 : 0, '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, utf8.data(), n, nullptr, nullptr);
-    std::printf("  %s\n", utf8.c_str());
+int say(const std::wstring& text, int status = 1) {
+    std::printf("  %s\n", tess::ToUTF8(text).c_str());
     std::fflush(stdout);
+    return status;
 }
 
-int fail(const std::wstring& what) {
-    say(L"demo driver: " + what);
-    return 1;
-}
-
-HWND child(HWND parent, const wchar_t* name) { return tess::FindByAutomationId(parent, name); }
-
-std::wstring trimmed(std::wstring text) {
-    text.erase(0, text.find_first_not_of(L"\r\n "));
-    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ')) text.pop_back();
-    return text;
-}
-
-// Answers one message box with No or OK; its text.
-std::wstring answer(HWND box) {
-    HWND label = child(box, L"lblText");
-    if (!label || !IsWindowVisible(label)) label = child(box, L"lblSmallText");
-    const std::wstring text = trimmed(RemoteText(label));
+// The open message box answered with No or OK; its text, or nothing when none is open.
+std::wstring answerMessage() {
+    HWND box = FindTopWindow(gPid, L"MesgBox");
+    if (!box) return L"";
+    const std::wstring text = MessageBoxText(box);
     say(L"message: " + text);
-    for (const wchar_t* name : {L"cmdButton0", L"cmdButton1", L"cmdButton2"}) {
-        HWND b = child(box, name);
-        if (b && IsWindowVisible(b) && (RemoteText(b) == L"No" || RemoteText(b) == L"OK")) {
-            PostClick(b);
-            break;
-        }
-    }
-    for (int i = 0; i < 100 && IsWindow(box) && IsWindowVisible(box); ++i) Sleep(100);
+    PostClick(NoOrOkButton(box));
+    WaitFor([&] { return !IsWindow(box) || !IsWindowVisible(box); });
     return text;
-}
-
-// The wizard, or the message that refused it.
-HWND openWizard(HWND main, bool& refused) {
-    say(L"main window: pressing \"Exchange Server Data Transfer\"");
-    PostClick(child(main, L"CmdExchangeServerBackup"));
-    for (ULONGLONG deadline = GetTickCount64() + 300000; GetTickCount64() < deadline; Sleep(100)) {
-        if (HWND wizard = FindTopWindow(gPid, L"frmExchange")) return wizard;
-        if (HWND box = FindTopWindow(gPid, L"MesgBox")) {
-            answer(box);
-            refused = true;
-            return nullptr;
-        }
-    }
-    return nullptr;
 }
 
 // Waits until the load has filled the tree or the list; ticks the list's databases.
 bool awaitStores(HWND wizard) {
-    HWND tree = child(wizard, L"tvDatabase");
-    HWND list = child(wizard, L"LstExch");
-    for (ULONGLONG deadline = GetTickCount64() + 300000; GetTickCount64() < deadline; Sleep(200)) {
-        if (HWND box = FindTopWindow(gPid, L"MesgBox")) answer(box);
-        const bool listShown = list && IsWindowVisible(list);
-        const LRESULT count = listShown ? SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) : SendMessageW(tree, TVM_GETCOUNT, 0, 0);
-        if (count <= (listShown ? 0 : 2)) continue;
-        if (!listShown) {
-            say(L"storage tree: " + std::to_wstring(count) + L" nodes, every storage group ticked");
-            return true;
-        }
-        say(RemoteText(child(wizard, L"lblExchServer")) + L": ticking " + std::to_wstring(count) + L" databases");
-        PostMessageW(list, WM_KEYDOWN, VK_HOME, 0);
-        for (LRESULT i = 0; i < count; ++i) {
-            PostMessageW(list, WM_KEYDOWN, VK_SPACE, 0);
-            PostMessageW(list, WM_KEYUP, VK_SPACE, 0);
-            PostMessageW(list, WM_KEYDOWN, VK_DOWN, 0);
-        }
-        Sleep(500);
+    HWND tree = FindByAutomationId(wizard, L"tvDatabase"), list = FindByAutomationId(wizard, L"LstExch");
+    LRESULT count = 0;
+    const auto loaded = [&] {
+        answerMessage();
+        count = IsWindowVisible(list) ? SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) : SendMessageW(tree, TVM_GETCOUNT, 0, 0) - 2;
+        return count > 0;
+    };
+    if (!WaitFor(loaded, 300000)) return false;
+    if (!IsWindowVisible(list)) {
+        say(L"storage tree: every storage group ticked");
         return true;
     }
-    return false;
+    say(RemoteText(FindByAutomationId(wizard, L"lblExchServer")) + L": ticking " + std::to_wstring(count) + L" databases");
+    PostMessageW(list, WM_KEYDOWN, VK_HOME, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        PostMessageW(list, WM_KEYDOWN, VK_SPACE, 0);
+        PostMessageW(list, WM_KEYUP, VK_SPACE, 0);
+        PostMessageW(list, WM_KEYDOWN, VK_DOWN, 0);
+    }
+    return WaitFor([&] { return ListView_GetCheckState(list, count - 1) != 0; }, 5000);
 }
 
-int drive(const wchar_t* temporary, const wchar_t* destination) {
-    HWND main = WaitForTopWindow(gPid, L"FrmAdvancedBackup", 60000);
-    if (!main) return fail(L"the main window did not appear");
-    bool refused = false;
-    HWND wizard = openWizard(main, refused);
-    if (refused) return 3;
-    if (!wizard) return fail(L"the Exchange wizard did not appear");
-    if (!awaitStores(wizard)) return fail(L"the wizard did not show the stores");
-    SetRemoteText(child(wizard, L"Tempfolder_txt"), temporary);
-    SetRemoteText(child(wizard, L"txtDestination"), destination);
+int drive(HWND main, const wchar_t* temporary, const wchar_t* destination) {
+    say(L"main window: pressing \"Exchange Server Data Transfer\"");
+    PostClick(FindByAutomationId(main, L"CmdExchangeServerBackup"));
+    HWND wizard = nullptr;
+    if (!WaitFor([&] { return (wizard = FindTopWindow(gPid, L"frmExchange")) || !answerMessage().empty(); }, 300000))
+        return say(L"the Exchange wizard did not appear");
+    if (!wizard) return 3;
+    if (!awaitStores(wizard)) return say(L"the wizard did not show the stores");
+    SetRemoteText(FindByAutomationId(wizard, L"Tempfolder_txt"), temporary);
+    SetRemoteText(FindByAutomationId(wizard, L"txtDestination"), destination);
     say(std::wstring(L"temporary path ") + temporary + L", destination " + destination + L": pressing \"Transfer data\"");
-    HWND transfer = child(wizard, L"CmdNext");
+    HWND transfer = FindByAutomationId(wizard, L"CmdNext");
     PostClick(transfer);
-    bool started = false;
-    for (ULONGLONG deadline = GetTickCount64() + 1800000; GetTickCount64() < deadline; Sleep(100)) {
-        if (HWND box = FindTopWindow(gPid, L"MesgBox")) {
-            if (answer(box).rfind(L"Do you want to view the logs", 0) == 0) return 0;
-            continue;
-        }
-        // The run disables the button while it works and enables it again when it ends.
-        if (!IsWindowEnabled(transfer)) started = true;
-        else if (started) {
-            say(L"the run ended without the question about the logs");
-            return 2;
-        }
-    }
-    return fail(L"the transfer did not end");
+    // The run disables the button while it works and enables it again when it ends.
+    bool started = false, asked = false;
+    const auto ended = [&] {
+        asked = answerMessage().rfind(L"Do you want to view the logs", 0) == 0;
+        started = started || !IsWindowEnabled(transfer);
+        return asked || (started && IsWindowEnabled(transfer) && !FindTopWindow(gPid, L"MesgBox"));
+    };
+    if (!WaitFor(ended, 1800000)) return say(L"the transfer did not end");
+    return asked ? 0 : say(L"the run ended without the question about the logs", 2);
 }
 
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc < 4) return fail(L"usage: exchange_demo_driver <program folder> <temporary folder> <destination>");
-    const std::wstring program = argv[1];
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    std::wstring line = L"\"" + program + L"\\Tessaron.exe\"";
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, program.c_str(), &si, &pi))
-        return fail(L"Tessaron.exe could not be started");
-    gPid = pi.dwProcessId;
-    const int result = drive(argv[2], argv[3]);
-    if (HWND w = FindTopWindow(gPid, L"frmExchange")) PostClick(child(w, L"CmdCancel"));
-    Sleep(500);
-    if (HWND m = FindTopWindow(gPid, L"FrmAdvancedBackup")) PostClick(child(m, L"picClose"));
-    if (WaitForSingleObject(pi.hProcess, 15000) != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 0);
-    CloseHandle(pi.hProcess);
-    CloseHandle(pi.hThread);
+    if (argc < 4) return say(L"usage: exchange_demo_driver <program folder> <temporary folder> <destination>");
+    StartedProgram tessaron(std::wstring(argv[1]) + L"\\Tessaron.exe");
+    gPid = tessaron.pid();
+    HWND main = WaitForTopWindow(gPid, L"FrmAdvancedBackup", 60000);
+    const int result = main ? drive(main, argv[2], argv[3]) : say(L"the main window did not appear");
+    if (HWND wizard = FindTopWindow(gPid, L"frmExchange")) PostClick(FindByAutomationId(wizard, L"CmdCancel"));
+    WaitFor([&] { return !FindTopWindow(gPid, L"frmExchange"); }, 2000);
+    if (main) PostClick(FindByAutomationId(main, L"picClose"));
+    WaitFor([&] { return tessaron.ended(); }, 15000);
     return result;
 }

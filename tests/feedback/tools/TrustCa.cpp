@@ -5,41 +5,33 @@
 #include <wincrypt.h>
 
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc != 3) {
-        fwprintf(stderr, L"usage: feedback_trust_ca add|remove CA.der\n");
+    std::ifstream in(argc == 3 ? argv[2] : L"", std::ios::binary);
+    const std::vector<BYTE> der{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (der.empty()) {
+        fwprintf(stderr, L"usage: feedback_trust_ca add|remove CA.der (a readable certificate)\n");
         return 2;
     }
     const std::wstring verb = argv[1];
-    FILE* f = _wfopen(argv[2], L"rb");
-    if (!f) {
-        fwprintf(stderr, L"cannot read %ls\n", argv[2]);
-        return 1;
-    }
-    std::vector<BYTE> der(1 << 16);
-    der.resize(fread(der.data(), 1, der.size(), f));
-    fclose(f);
+    const DWORD size = static_cast<DWORD>(der.size());
     HCERTSTORE store = CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, L"Root");
-    if (!store) {
-        fwprintf(stderr, L"cannot open the root store: %lu\n", GetLastError());
-        return 1;
-    }
     BOOL ok = FALSE;
-    if (verb == L"add") {
-        ok = CertAddEncodedCertificateToStore(store, X509_ASN_ENCODING, der.data(), static_cast<DWORD>(der.size()),
-                                              CERT_STORE_ADD_REPLACE_EXISTING, nullptr);
-    } else {
-        PCCERT_CONTEXT wanted = CertCreateCertificateContext(X509_ASN_ENCODING, der.data(), static_cast<DWORD>(der.size()));
-        PCCERT_CONTEXT found = wanted ? CertFindCertificateInStore(store, X509_ASN_ENCODING, 0, CERT_FIND_EXISTING,
-                                                                   wanted, nullptr)
-                                      : nullptr;
+    if (store && verb == L"add") {
+        ok = CertAddEncodedCertificateToStore(store, X509_ASN_ENCODING, der.data(), size, CERT_STORE_ADD_REPLACE_EXISTING,
+                                              nullptr);
+    } else if (store) {
+        PCCERT_CONTEXT wanted = CertCreateCertificateContext(X509_ASN_ENCODING, der.data(), size);
+        PCCERT_CONTEXT found =
+            wanted ? CertFindCertificateInStore(store, X509_ASN_ENCODING, 0, CERT_FIND_EXISTING, wanted, nullptr) : nullptr;
         ok = !found || CertDeleteCertificateFromStore(found);  // deleting frees the found context
         if (wanted) CertFreeCertificateContext(wanted);
     }
     if (!ok) fwprintf(stderr, L"%ls failed: %lu\n", verb.c_str(), GetLastError());
-    CertCloseStore(store, 0);
+    if (store) CertCloseStore(store, 0);
     return ok ? 0 : 1;
 }
