@@ -75,6 +75,19 @@ void WriteLogTo(std::wstring_view message, const std::wstring& filePath) noexcep
     appendLine([&] { return std::pair(filePath, FormatLogLine(kLogInformation, message, CurrentTimeStamp())); });
 }
 
+void WriteLogLinesTo(const std::vector<std::wstring>& messages, const std::wstring& filePath) noexcept {
+    if (messages.empty()) return;
+    appendLine([&] {
+        const std::wstring stamp = CurrentTimeStamp();
+        std::wstring lines;
+        for (const auto& message : messages) {
+            if (!lines.empty()) lines += L"\r\n";
+            lines += FormatLogLine(kLogInformation, message, stamp);
+        }
+        return std::pair(filePath, lines);
+    });
+}
+
 void ClearLogs() noexcept {
     try {
         for (const wchar_t* name : {L"VXWLogFile.txt", L"VXWServiceLog.txt", L"SerTraceFile.txt", L"TraceFile.txt"})

@@ -5,6 +5,7 @@
 // fail towards the caller.
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tess {
 
@@ -25,6 +26,8 @@ std::wstring CurrentTimeStamp();
 void WriteTrace(std::wstring_view text) noexcept;
 void WriteLog(std::wstring_view message, short level) noexcept;
 void WriteLogTo(std::wstring_view message, const std::wstring& filePath) noexcept;
+// Several report lines in one open-append-close, each with its own level word and time stamp.
+void WriteLogLinesTo(const std::vector<std::wstring>& messages, const std::wstring& filePath) noexcept;
 // Deletes VXWLogFile.txt, VXWServiceLog.txt, SerTraceFile.txt and TraceFile.txt; Log_trace.txt stays.
 void ClearLogs() noexcept;
 

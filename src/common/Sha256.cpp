@@ -2,9 +2,35 @@
 
 #include <bcrypt.h>
 
-namespace tess {
+#include <algorithm>
+#include <cstring>
 
-Sha256::Sha256() {
+#include "common/Sha256Ni.h"
+
+namespace tess {
+namespace {
+
+std::string HexOf(const unsigned char* digest, size_t byteCount) {
+    static const char kHex[] = "0123456789abcdef";
+    std::string hex;
+    for (size_t i = 0; i < byteCount; ++i) {
+        hex += kHex[digest[i] >> 4];
+        hex += kHex[digest[i] & 15];
+    }
+    return hex;
+}
+
+}  // namespace
+
+Sha256::Sha256(Engine engine) {
+    // Wine's CNG digests at about 290 MB/s, a fifth of a copy's speed; the extensions do 1 GB/s and more.
+    if (engine == Engine::kFastest && Sha256ExtensionsAvailable()) {
+        static const uint32_t kInitial[8] = {0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a,
+                                             0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19};
+        std::memcpy(state_, kInitial, sizeof state_);
+        own_ = true;
+        return;
+    }
     BCRYPT_ALG_HANDLE algorithm = nullptr;
     if (BCryptOpenAlgorithmProvider(&algorithm, BCRYPT_SHA256_ALGORITHM, nullptr, 0) < 0) return;
     algorithm_ = algorithm;
@@ -19,6 +45,7 @@ Sha256::~Sha256() {
 }
 
 void Sha256::add(const void* data, size_t byteCount) {
+    if (own_) return addOwn(static_cast<const unsigned char*>(data), byteCount);
     auto* bytes = static_cast<PUCHAR>(const_cast<void*>(data));
     // BCryptHashData takes a 32-bit length.
     while (hash_ && !failed_ && byteCount > 0) {
@@ -29,21 +56,53 @@ void Sha256::add(const void* data, size_t byteCount) {
     }
 }
 
+void Sha256::addOwn(const unsigned char* bytes, size_t byteCount) {
+    totalBytes_ += byteCount;
+    if (pendingBytes_ > 0) {
+        const size_t part = std::min(byteCount, sizeof pending_ - pendingBytes_);
+        std::memcpy(pending_ + pendingBytes_, bytes, part);
+        pendingBytes_ += part;
+        bytes += part;
+        byteCount -= part;
+        if (pendingBytes_ < sizeof pending_) return;
+        Sha256ExtensionsBlocks(state_, pending_, 1);
+        pendingBytes_ = 0;
+    }
+    const size_t blocks = byteCount / 64;
+    Sha256ExtensionsBlocks(state_, bytes, blocks);
+    pendingBytes_ = byteCount - blocks * 64;
+    std::memcpy(pending_, bytes + blocks * 64, pendingBytes_);
+}
+
+// The padding: a 1 bit, zeros up to 8 bytes before a block's end, then the length in bits.
+std::string Sha256::finishOwn() {
+    unsigned char tail[128] = {};
+    std::memcpy(tail, pending_, pendingBytes_);
+    tail[pendingBytes_] = 0x80;
+    const size_t tailBytes = pendingBytes_ + 9 <= 64 ? 64 : 128;
+    const uint64_t bits = totalBytes_ * 8;
+    for (int i = 0; i < 8; ++i) tail[tailBytes - 1 - i] = static_cast<unsigned char>(bits >> (8 * i));
+    Sha256ExtensionsBlocks(state_, tail, tailBytes / 64);
+    unsigned char digest[32];
+    for (int i = 0; i < 8; ++i)
+        for (int j = 0; j < 4; ++j) digest[4 * i + j] = static_cast<unsigned char>(state_[i] >> (24 - 8 * j));
+    own_ = false;  // spent, as the CNG object is
+    return HexOf(digest, sizeof digest);
+}
+
 std::string Sha256::finish() {
+    if (own_) return finishOwn();
     UCHAR digest[32];
     if (!hash_ || failed_ || BCryptFinishHash(static_cast<BCRYPT_HASH_HANDLE>(hash_), digest, sizeof digest, 0) < 0)
         return {};
-    static const char kHex[] = "0123456789abcdef";
-    std::string hex;
-    for (UCHAR byte : digest) {
-        hex += kHex[byte >> 4];
-        hex += kHex[byte & 15];
-    }
-    return hex;
+    return HexOf(digest, sizeof digest);
 }
 
-BackgroundSha256::BackgroundSha256()
-    : work_(CreateEventW(nullptr, FALSE, FALSE, nullptr)), idle_(CreateEventW(nullptr, FALSE, TRUE, nullptr)) {
+BackgroundSha256::BackgroundSha256() = default;
+
+void BackgroundSha256::start() {
+    work_ = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    idle_ = CreateEventW(nullptr, FALSE, TRUE, nullptr);
     if (work_ && idle_ && hash_.ok()) thread_ = CreateThread(nullptr, 0, run, this, 0, nullptr);
 }
 
@@ -72,6 +131,17 @@ DWORD WINAPI BackgroundSha256::run(void* self) {
 }
 
 void BackgroundSha256::add(const void* data, size_t byteCount) {
+    if (!firstData_ && !work_) {
+        firstData_ = data;
+        firstByteCount_ = byteCount;
+        return;
+    }
+    if (!work_) {
+        start();
+        const void* first = firstData_;
+        firstData_ = nullptr;
+        add(first, firstByteCount_);
+    }
     if (!thread_) return hash_.add(data, byteCount);
     WaitForSingleObject(idle_, INFINITE);
     data_ = data;
@@ -80,6 +150,10 @@ void BackgroundSha256::add(const void* data, size_t byteCount) {
 }
 
 std::string BackgroundSha256::finish() {
+    if (firstData_) {
+        hash_.add(firstData_, firstByteCount_);
+        firstData_ = nullptr;
+    }
     if (thread_) {
         WaitForSingleObject(idle_, INFINITE);
         SetEvent(idle_);  // the destructor waits for it again

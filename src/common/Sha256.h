@@ -1,9 +1,11 @@
 #pragma once
-// SHA-256 through the system's cryptography (CNG), and a hasher that works on a second thread so
+// SHA-256 on the processor's SHA extensions where it has them, else through the system's
+// cryptography (CNG); and a hasher that works on a second thread so
 // that a copy or a read does not wait for the digest of the block it just handed over.
 #include <windows.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -11,20 +13,31 @@ namespace tess {
 
 class Sha256 {
 public:
-    Sha256();
+    enum class Engine { kFastest, kSystem };
+    // kSystem always uses CNG (tests compare the two engines).
+    explicit Sha256(Engine engine = Engine::kFastest);
     ~Sha256();
     Sha256(const Sha256&) = delete;
     Sha256& operator=(const Sha256&) = delete;
 
-    bool ok() const { return hash_ != nullptr; }
+    bool ok() const { return own_ || hash_ != nullptr; }
     void add(const void* data, size_t byteCount);
     // The lower-case hex digest; the object is spent afterwards. Empty when CNG failed.
     std::string finish();
 
 private:
+    void addOwn(const unsigned char* bytes, size_t byteCount);
+    std::string finishOwn();
+
     void* algorithm_ = nullptr;
     void* hash_ = nullptr;
     bool failed_ = false;
+    // The processor's extensions: the working state and the part of a 64-byte block not yet digested.
+    bool own_ = false;
+    uint32_t state_[8] = {};
+    unsigned char pending_[64] = {};
+    size_t pendingBytes_ = 0;
+    uint64_t totalBytes_ = 0;
 };
 
 // Hashes the blocks it is handed on its own thread, one block at a time: add() returns as soon as
@@ -43,6 +56,7 @@ public:
 
 private:
     static DWORD WINAPI run(void* self);
+    void start();
     Sha256 hash_;
     HANDLE work_ = nullptr;  // a block is waiting
     HANDLE idle_ = nullptr;  // the last block is digested
@@ -50,6 +64,10 @@ private:
     const void* data_ = nullptr;
     size_t byteCount_ = 0;
     bool stop_ = false;
+    // The first block waits here: a file of one block is digested on the caller's thread at
+    // finish(), and only a longer one pays for starting the thread.
+    const void* firstData_ = nullptr;
+    size_t firstByteCount_ = 0;
 };
 
 }  // namespace tess

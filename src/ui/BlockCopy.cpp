@@ -64,6 +64,9 @@ bool roomFor(const std::wstring& destination, uint64_t bytes) {
     return true;
 }
 
+// When the window was last served by a copy; shared by the copies of one shipping.
+ULONGLONG gLastServedMs = 0;
+
 // One copy in progress: the source, the file under its temporary name, and where it goes.
 struct OpenCopy {
     std::wstring source;
@@ -141,7 +144,6 @@ int copyBlocks(OpenCopy& copy, HWND cancelWindow, std::string* sha256) {
     int result = kCopyDone;
     uint64_t remaining = copy.size;
     uint64_t unreported = 0;
-    ULONGLONG lastServed = GetTickCount64();
     while (result == kCopyDone && remaining > 0) {
         const DWORD want = remaining < kCopyBlockBytes ? static_cast<DWORD>(remaining) : kCopyBlockBytes;
         DWORD put = 0;
@@ -150,9 +152,13 @@ int copyBlocks(OpenCopy& copy, HWND cancelWindow, std::string* sha256) {
         remaining -= put;
         unreported += put;
         if (result == kCopyDone) chunks.took(put, remaining == 0);
+        // Served by time across files, not at each file's end: a set of thousands of small files
+        // would otherwise spend a sixth of its time serving the window. A key already waiting at a
+        // file's end (Esc) is still seen before the file counts as shipped.
         const ULONGLONG now = GetTickCount64();
-        if (result == kCopyDone && (remaining == 0 || now - lastServed >= kServeEveryMs)) {
-            lastServed = now;
+        const bool due = now - gLastServedMs >= kServeEveryMs;
+        if (result == kCopyDone && (due || (remaining == 0 && HIWORD(GetQueueStatus(QS_KEY | QS_POSTMESSAGE))))) {
+            gLastServedMs = now;
             advanceTotals(unreported);
             unreported = 0;
             if (PumpPaintMessages(cancelWindow)) result = kCopyCancelled;
