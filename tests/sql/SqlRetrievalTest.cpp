@@ -1,7 +1,8 @@
-// The database list through the real stand-in tool and library, in a program folder of its own.
+// The database list through the stand-in tool and library, in a program folder of its own.
 #include "common/Files.h"
 #include "common/OsVersion.h"
 #include "common/Process.h"
+#include "common/Text.h"
 #include "sql/DatabaseListRetrieval.h"
 #include "sql/SqlState.h"
 #include "sql/SqlToolFixture.h"
@@ -10,41 +11,31 @@ namespace tess::test {
 namespace {
 
 using sql::ListOutcome;
-using sql::ListRequest;
 
 class SqlRetrieval : public SqlToolFixture {};
-
-ListRequest request(const wchar_t* user = L"", const wchar_t* password = L"") {
-    ListRequest r;
-    r.server = L"(local)";
-    r.user = user;
-    r.password = password;
-    return r;
-}
 
 TEST_F(SqlRetrieval, EachWayTheToolEndsGivesItsOutcomeAndNeverAStaleList) {
     setLimitSeconds(sql::kListWaitKey, 2);
     struct Case {
-        const char *script, *list;
+        const char* demo;
         ListOutcome outcome;
-        const wchar_t* reason;  // from the first line of SQLError.txt
+        const wchar_t* reason;  // from SQLError.txt
     } cases[] = {
-        {"list=fail:Login failed for user 'sa'. ", "", ListOutcome::kFailed, L"Login failed for user 'sa'."},
-        {"list=crash", "", ListOutcome::kToolFailed, L""},
-        {"list=hang", "", ListOutcome::kTimedOut, L""},
-        {"", "", ListOutcome::kFailed, L""},
-        {"", " \r\n\r\n", ListOutcome::kFailed, L""},
-        {"", "tempdb\r\n8\r\n", ListOutcome::kSuccess, L""},
+        {"[Faults]\r\nvxsqldblist_tessaron=fail:Login failed for user 'sa'.", ListOutcome::kFailed,
+         L"Login failed for user 'sa'."},
+        {"[Faults]\r\nvxsqldblist_tessaron=crash", ListOutcome::kToolFailed, L""},
+        {"[Faults]\r\nvxsqldblist_tessaron=hang", ListOutcome::kTimedOut, L""},
+        {"", ListOutcome::kFailed, L""},  // an instance without databases
+        {"[Database:tempdb]\r\nSize=8 KB", ListOutcome::kSuccess, L""},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.script) + c.list);
-        script(c.script);
-        listFile(c.list);
+        SCOPED_TRACE(c.demo);
+        demo(c.demo);
         WriteBytes(common(L"SQLSrvdbList.txt"), "stale\r\n1\r\n");
-        // What the case before left; the real tool rewrites both files on every run.
+        // What the case before left: a crashing or hung tool never gets to rewrite them.
         DeleteFileW(common(L"SQLError.txt").c_str());
         DeleteFileW(common(L"SQLDBStatus.txt").c_str());
-        const auto result = sql::RetrieveDatabaseList(request(L"sa", L"x"));
+        const auto result = sql::RetrieveDatabaseList({L"(local)", L"sa", L"S3cret"});
         EXPECT_EQ(result.outcome, c.outcome);
         EXPECT_EQ(result.reason, c.reason);
         EXPECT_NE(ReadBytes(common(L"SQLSrvdbList.txt")), "stale\r\n1\r\n");
@@ -52,59 +43,31 @@ TEST_F(SqlRetrieval, EachWayTheToolEndsGivesItsOutcomeAndNeverAStaleList) {
     }
 }
 
-TEST_F(SqlRetrieval, EscapeInTheOwnerCancelsTheWait) {
-    script("list=hang");
-    HWND owner = CreateWindowW(L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
-    // The tool is started by then; Esc arrives while the program waits for it.
-    SetTimer(owner, 1, 300, [](HWND hwnd, UINT, UINT_PTR id, DWORD) {
-        KillTimer(hwnd, id);
-        PostMessageW(hwnd, WM_KEYDOWN, VK_ESCAPE, 0);
-    });
-    ListRequest r = request();
-    r.owner = owner;
-    EXPECT_EQ(sql::RetrieveDatabaseList(r).outcome, ListOutcome::kCancelled);
-    EXPECT_FALSE(FindProcess(sql::kListToolName, false, 6));
-    DestroyWindow(owner);
-}
-
-class OlderWindows : public SqlRetrieval {
-protected:
-    void SetUp() override {
-        SqlRetrieval::SetUp();
-        static const OsVersionOverride xp{5, 1, 2};
-        SetOsVersionForTesting(&xp);
-    }
-    void TearDown() override {
-        SetOsVersionForTesting(nullptr);
-        SqlRetrieval::TearDown();
-    }
-};
-
-TEST_F(OlderWindows, LibraryIsCalledWithTheEightArgumentsAndItsReasonOrHangIsReported) {
-    listFile("Sales\r\n64\r\n");
-    const char* const kFiles = "|\\VXCOMMON\\SQLSrvdbList.txt|VXWSchErrorLogFile.txt|SerTraceFile.txt\n";
+TEST_F(SqlRetrieval, OnOlderWindowsTheLibraryIsCalledWithTheEightArgumentsAndItsReasonOrHangIsReported) {
+    const std::string files = "\t\t" + ToUTF8(programFolder()) + "\t\\VXCOMMON\\SQLSrvdbList.txt\tVXWSchErrorLogFile.txt\tSerTraceFile.txt\r\n";
     struct Case {
         const wchar_t *user, *password;
-        const char *script, *arguments;
+        const char *faults, *arguments;
         ListOutcome outcome;
         const wchar_t* reason;
     } cases[] = {
-        {L"sa", L"", "", "(local)|||", ListOutcome::kSuccess, L""},  // SQL authentication needs both
-        {L"sa", L"pw", "", "(local)|sa|pw|", ListOutcome::kSuccess, L""},
-        {L"", L"", "list=fail:Server not found", "(local)|||", ListOutcome::kFailed, L"Server not found"},
-        {L"", L"", "list=hang", "(local)|||", ListOutcome::kTimedOut, L""},
+        {L"sa", L"", "", "(local)\t\t", ListOutcome::kSuccess, L""},  // SQL authentication needs both
+        {L"sa", L"S3cret", "", "(local)\tsa\tS3cret", ListOutcome::kSuccess, L""},
+        {L"", L"", "fail:Server not found", "", ListOutcome::kFailed, L"Server not found"},
+        {L"", L"", "hang", "", ListOutcome::kTimedOut, L""},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.arguments + std::string(c.script));
-        script(c.script);
-        WriteBytes(JoinPath(programFolder(), L"journal.txt"), "");
-        ListRequest r = request(c.user, c.password);
-        r.timeoutMs = 1500;
-        const auto result = sql::RetrieveDatabaseList(r);
+        SCOPED_TRACE(c.arguments + std::string(c.faults));
+        demo("[Database:Sales]\r\nSize=64 KB\r\n" + std::string(*c.faults ? "[Faults]\r\nSQLSrvBackup=" : "") + c.faults);
+        DeleteFileW(JoinPath(programFolder(), L"demo\\journal.txt").c_str());
+        static const OsVersionOverride xp{5, 1, 2};
+        SetOsVersionForTesting(&xp);
+        const auto result = sql::RetrieveDatabaseList({L"(local)", c.user, c.password, nullptr, 1500});
+        SetOsVersionForTesting(nullptr);
         EXPECT_EQ(result.outcome, c.outcome);
         EXPECT_EQ(result.reason, c.reason);
         if (c.outcome == ListOutcome::kSuccess) {
-            EXPECT_EQ(journal(), std::string("GetDatabaseList|") + c.arguments + kFiles);
+            EXPECT_NE(journal().find(std::string("\tcall\tGetDatabaseList\t") + c.arguments + files), std::string::npos) << journal();
             EXPECT_EQ(ReadBytes(common(L"SQLSrvdbList.txt")), "Sales\r\n64\r\n");
         }
     }

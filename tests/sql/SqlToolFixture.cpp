@@ -17,13 +17,9 @@ std::wstring gOpenedReport;  // the opener is a plain function
 const std::wstring& SqlToolFixture::openedReport() const { return gOpenedReport; }
 
 void SqlToolFixture::SetUp() {
-    std::wstring fakes = L"Z:" + FromAnsi(TESS_SQL_FAKES_DIR);
-    for (auto& c : fakes)
-        if (c == L'/') c = L'\\';
-    for (const wchar_t* tool : {L"vxsqldblist_tessaron.exe", L"ostrova_sqlbackup_tessaron.exe"})
-        ASSERT_TRUE(CopyFileW((fakes + L"\\sql_fake_tool.exe").c_str(), JoinPath(program_.path(), tool).c_str(), FALSE));
-    ASSERT_TRUE(CopyFileW((fakes + L"\\SQLSrvBackup.dll").c_str(), JoinPath(program_.path(), L"SQLSrvBackup.dll").c_str(),
-                          FALSE));
+    for (const wchar_t* tool : {L"vxsqldblist_tessaron.exe", L"ostrova_sqlbackup_tessaron.exe", L"SQLSrvBackup.dll"})
+        ASSERT_TRUE(CopyFileW(JoinPath(BuildBinFolder(), tool).c_str(), JoinPath(program_.path(), tool).c_str(), FALSE));
+    CreateDirectoryW(JoinPath(program_.path(), L"demo").c_str(), nullptr);
     EnsureCommonDataFolder();
     TransferFileList().clear();
     SetMessageHookForTesting([this](const MessageCall& call) {
@@ -41,9 +37,10 @@ void SqlToolFixture::TearDown() {
         WaitFor([&] { return !FindProcess(tool, true, 6) || !FindProcess(tool, false, 6); }, 5000);
 }
 
-void SqlToolFixture::script(const std::string& lines) { WriteBytes(JoinPath(program_.path(), L"fake_script.txt"), lines); }
-void SqlToolFixture::listFile(const std::string& content) { WriteBytes(JoinPath(program_.path(), L"fake_list.txt"), content); }
-std::string SqlToolFixture::journal() const { return ReadBytes(JoinPath(program_.path(), L"journal.txt")); }
+void SqlToolFixture::demo(const std::string& sections) {
+    WriteBytes(JoinPath(program_.path(), L"demo\\demo.ini"), "[Instance:MSSQLSERVER]\r\nLogin.sa=S3cret\r\n" + sections);
+}
+std::string SqlToolFixture::journal() const { return ReadBytes(JoinPath(program_.path(), L"demo\\journal.txt")); }
 void SqlToolFixture::setLimitSeconds(const wchar_t* key, int seconds) { Trf_WriteUserProfile(key, std::to_wstring(seconds)); }
 
 std::vector<int> SqlToolFixture::codes() const {

@@ -1,6 +1,7 @@
 #pragma once
-// A program folder of its own with the scriptable SQL tool stand-ins in it, the message box
-// answered by the test, the run's report recorded instead of opened, and no tool left running.
+// A program folder of its own with the companion stand-ins of the build and a demo server
+// description, the message box answered by the test, the run's report recorded instead of
+// opened, and no tool left running.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -18,9 +19,10 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // fake_script.txt lines: "list=ok", "<database>=fail:<reason>", ...
-    void script(const std::string& lines);
-    void listFile(const std::string& content);
+    // The demo description: the local default instance (login sa / S3cret) and `sections`
+    // ("[Database:x]", "[Faults]", ... as companions/README.md describes them).
+    void demo(const std::string& sections);
+    // The stand-ins' journal (UTF-8, one TAB-separated record a line).
     std::string journal() const;
     std::wstring common(const std::wstring& name) const { return program_.common(name); }
     const std::wstring& programFolder() const { return program_.path(); }
@@ -36,6 +38,7 @@ protected:
 
 private:
     ScopedProgramFolder program_{L"sql"};
+    ScopedEnvironment demoPath_{L"TESSARON_DEMO", nullptr};
 };
 
 }  // namespace tess::test

@@ -1,18 +1,6 @@
-# Scriptable stand-ins for the SQL companion tools, used by test_sql (copied into each test's
-# program folder under the tools' names).
-set(TESS_SQL_FAKES_DIR ${TESS_TEST_DIR}/sqlfakes)
-add_executable(sql_fake_tool WIN32 ${CMAKE_CURRENT_SOURCE_DIR}/sql/fakes/FakeSqlTool.cpp)
-set_target_properties(sql_fake_tool PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${TESS_SQL_FAKES_DIR})
-target_link_options(sql_fake_tool PRIVATE -municode)
-target_link_libraries(sql_fake_tool PRIVATE shell32)
-
-add_library(sql_fake_library SHARED ${CMAKE_CURRENT_SOURCE_DIR}/sql/fakes/FakeSqlLibrary.cpp)
-set_target_properties(sql_fake_library PROPERTIES PREFIX "" OUTPUT_NAME SQLSrvBackup
-                      RUNTIME_OUTPUT_DIRECTORY ${TESS_SQL_FAKES_DIR} LIBRARY_OUTPUT_DIRECTORY ${TESS_SQL_FAKES_DIR})
-
+# The in-process SQL tests start the companion stand-ins of the build's program folder.
 if(TARGET test_sql)
-  add_dependencies(test_sql sql_fake_tool sql_fake_library)
-  target_compile_definitions(test_sql PRIVATE TESS_SQL_FAKES_DIR="${TESS_SQL_FAKES_DIR}")
+  add_dependencies(test_sql tess_companions)
 endif()
 
 # The SQL end-to-end tests need a demo machine (removable drives); this entry prepares one in its
