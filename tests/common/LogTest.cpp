@@ -15,8 +15,6 @@ TEST(LogFormat, EveryLevelHasItsWordAndCutsAtTheFirstCrOrNul) {
         {0, L"started", L"Information : 12/04/2026 22:31:05 : started"},
         {1, L"done", L"Success     : 12/04/2026 22:31:05 : done"},
         {2, L"abc\r\ndef", L"Error       : 12/04/2026 22:31:05 : abc"},  // cut as TrimAtLineEnd cuts
-        {3, L"x", L"Debug       : 12/04/2026 22:31:05 : x"},
-        {0, L"", L"Information : 12/04/2026 22:31:05 : "},
         {4, L"abc\r\ndef", L"\r\nInformation : 12/04/2026 22:31:05 : abc\r\ndef"},
     };
     for (const auto& c : cases) {

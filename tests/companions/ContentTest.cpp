@@ -34,25 +34,6 @@ TEST(Pattern, AnySliceMatchesTheWholeAndOffsetsBeyondFourGiBAreDistinct) {
     EXPECT_NE(whole, beyond);
 }
 
-TEST(WriteContent, WritesTheWholeSizeWithProgressAndLeavesNoTemporaryFile) {
-    test::TempDir dir;
-    ContentSpec spec{3 * 1048576 + 17, 9, L""};
-    const std::wstring path = dir.file(L"[Sales 2024].dmp");
-    uint64_t lastProgress = 0;
-    WriteOptions options;
-    options.progress = [&](uint64_t done, uint64_t total) {
-        EXPECT_EQ(total, spec.sizeBytes);
-        lastProgress = done;
-    };
-    WriteResult r = WriteContent(spec, path, options);
-    ASSERT_TRUE(r.ok) << r.bytesWritten;
-    EXPECT_EQ(lastProgress, spec.sizeBytes);
-    EXPECT_EQ(FileSize(path), spec.sizeBytes);  // the pattern itself: the SQL backup tool's test
-    // Nothing else is left in the folder: a run gathers every file there.
-    WIN32_FIND_DATAW fd;
-    EXPECT_EQ(FindFirstFileW((dir.path() + L"\\*.tmp*").c_str(), &fd), INVALID_HANDLE_VALUE);
-}
-
 // A copy that fails half way must not leave a file that looks finished.
 TEST(WriteContent, AFailureOrCancelLeavesNothingAtTheFinalName) {
     test::TempDir dir;

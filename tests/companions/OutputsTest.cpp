@@ -28,33 +28,6 @@ TEST(DatabaseList, PairsNameAndKilobytesRoundedUp) {
               L"master\r\n4096\r\nSales 2024\r\n1\r\nempty\r\n0\r\nbig\r\n5242880\r\n");
 }
 
-// Read back the way the program reads it: the private-profile functions on the ANSI file.
-TEST(ExchangeTreeInfo, OlderServersListGroupsAndTheirStores) {
-    tess::test::TempDir dir;
-    const std::wstring ini = dir.file(L"ExchTreeInfo.ini");
-    tess::test::WriteBytes(ini, ToAnsi(ExchangeTreeInfoText(exchangeDemo().exchange, 2003)));
-    EXPECT_EQ(ProfileValue(ini, "VXEXCHINFO", "EXCHANGE"), "1");
-    EXPECT_EQ(ProfileValue(ini, "VXEXCHINFO", "EXCHServer"), "EXCH1");
-    EXPECT_EQ(ProfileValue(ini, "VXEXCHINFO", "EXCHAnnotName"), "First Administrative Group#");
-    EXPECT_EQ(ProfileValue(ini, "VXEXCHINFO", "EXCHInstanceNames"), "First Storage Group#Second Storage Group#");
-    EXPECT_EQ(ProfileValue(ini, "First Storage Group", "EXCHDatabaseNames"), "Mailbox Store (EXCH1)#Public Folder Store (EXCH1)#");
-    EXPECT_EQ(ProfileValue(ini, "Second Storage Group", "EXCHDatabaseNames"), "Archive #2#");
-    EXPECT_EQ(ProfileValue(ini, "VXEXCHINFO", "EXCHDatabaseNames"), "");
-}
-
-TEST(ExchangeTreeInfo, NewerServersListEveryStoreSeparatedByCode8) {
-    tess::test::TempDir dir;
-    const std::wstring ini = dir.file(L"ExchTreeInfo.ini");
-    for (int generation : {2010, 2013}) {
-        SCOPED_TRACE(generation);
-        tess::test::WriteBytes(ini, ToAnsi(ExchangeTreeInfoText(exchangeDemo().exchange, generation)));
-        EXPECT_EQ(ProfileValue(ini, "VXEXCHINFO", "EXCHANGE"), "1");
-        EXPECT_EQ(ProfileValue(ini, "VXEXCHINFO", "EXCHDatabaseNames"),
-                  "Mailbox Store (EXCH1)\bPublic Folder Store (EXCH1)\bArchive #2\bMailbox Database 0815");
-        EXPECT_EQ(ProfileValue(ini, "VXEXCHINFO", "EXCHInstanceNames"), "");
-    }
-}
-
 TEST(JobList, GroupAndStoreLinesSelectStores) {
     DemoConfig c = exchangeDemo();
     const std::wstring prefix = L"EXCH1\\First Administrative Group\\";
@@ -77,15 +50,6 @@ TEST(JobList, GroupAndStoreLinesSelectStores) {
     EXPECT_EQ(ProfileValue(ini, "BACKEDUP STORAGE GROUPS", "SG2"), "First Storage Group");
     EXPECT_EQ(ProfileValue(ini, "BKP INFO OF->First Storage Group", "NODB"), "1");
     EXPECT_EQ(ProfileValue(ini, "BKP INFO OF->First Storage Group", "DB1"), "Public Folder Store (EXCH1)");
-}
-
-TEST(JobList, NewerServersTakeOneLineOfCode8SeparatedNames) {
-    DemoConfig c = exchangeDemo();
-    ExchangeSelection s = SelectStores(c.exchange, L"\bMailbox Database 0815\bArchive #2\bNo such\r\n", 2010);
-    ASSERT_EQ(s.databases.size(), 2u);
-    EXPECT_EQ(s.databases[0]->name, L"Mailbox Database 0815");
-    EXPECT_EQ(s.databases[1]->name, L"Archive #2");  // '#' is part of a 2010 name
-    EXPECT_EQ(s.unknown, std::vector<std::wstring>{L"No such"});
 }
 
 TEST(FileNames, ReservedCharactersBecomeUnderscores) {

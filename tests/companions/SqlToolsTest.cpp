@@ -23,7 +23,7 @@ namespace {
 
 const char kDemo[] =
     "[Demo]\r\nComputerName=DEMOSRV\r\n"
-    "[Instance:MSSQLSERVER]\r\nLogin.sa=Secret#1\r\nLogin.locked=x\r\nRefuse.locked=Login failed: the account is locked.\r\n"
+    "[Instance:MSSQLSERVER]\r\nLogin.sa=Secret#1\r\n"
     "[Instance:SALES]\r\n"
     "[Database:master]\r\nName=master\r\nSize=4 MB\r\n"
     "[Database:sales]\r\nName=Sales 2024\r\nSize=1500000\r\n"
@@ -58,7 +58,6 @@ TEST(DatabaseListTool, EachOutcomeIsWrittenWithTheStatusLast) {
         // Sizes in kilobytes rounded up, names in the ANSI code page.
         {"", L"(local)", L"SA", L"Secret#1", 0, "master\r\n4096\r\nSales 2024\r\n1465\r\nVentes \xE9t\xE9\r\n10\r\n", "", "2\r\n"},
         {"", L"DEMOSRV\\SALES", L"", L"", 0, "Orders\r\n2\r\n", "", "2\r\n"},
-        {"", L"(local)", L"locked", L"x", 1, "", "Login failed: the account is locked.", "2\r\n"},
         {"crash", L"(local)", L"", L"", 0xC0000005u, "", "", ""},
         {"slow:1, fail:Server is paused.", L"(local)", L"", L"", 1, "", "Server is paused.", "2\r\n"},
     };
@@ -139,7 +138,6 @@ TEST(BackupTool, WritesTheDumpOrTheReasonAndTheStatusForEitherForm) {
         std::string error;  // or a part of the reason
     } cases[] = {
         {false, L"Ventes \u00e9t\u00e9", L"sa", L"Secret#1", 0, 10240, ""},
-        {false, L"master", L"sa", L"nope", 1, 0, "Login failed for user 'sa'."},
         {true, L"master", L"", L"", 0, 4u << 20, ""},
         // A quote is valid in a database name but not in a file name.
         {false, L"Say \"Hi\"", L"", L"", 1, 0, "Database 'Say \"Hi\"' does not exist"},
