@@ -13,11 +13,7 @@ using namespace tess;
 
 TEST(ProperSize, ThresholdsAreStrictAndTheFormatIsTheLocales) {
     const double GiB = 1073741824.0;
-    struct Case {
-        double bytes;
-        const wchar_t* enUS;
-        const wchar_t* deDE;
-    } cases[] = {
+    const std::tuple<double, const wchar_t*, const wchar_t*> cases[] = {  // bytes, en-US, de-DE
         {0, L"0.00 B", L"0,00 B"},
         {1024, L"1,024.00 B", L"1.024,00 B"},
         {1025, L"1.00 KB", L"1,00 KB"},
@@ -27,10 +23,10 @@ TEST(ProperSize, ThresholdsAreStrictAndTheFormatIsTheLocales) {
         {1.5 * GiB + 0.006 * GiB, L"1.51 GB", L"1,51 GB"},
         {std::numeric_limits<double>::quiet_NaN(), L"0 KB", L"0 KB"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.bytes);
-        EXPECT_EQ(GetProperSizeValue(c.bytes, L"en-US"), c.enUS);
-        EXPECT_EQ(GetProperSizeValue(c.bytes, L"de-DE"), c.deDE);
+    for (const auto& [bytes, enUS, deDE] : cases) {
+        SCOPED_TRACE(bytes);
+        EXPECT_EQ(GetProperSizeValue(bytes, L"en-US"), enUS);
+        EXPECT_EQ(GetProperSizeValue(bytes, L"de-DE"), deDE);
     }
 }
 

@@ -38,11 +38,7 @@ struct Cleanup {
 }  // namespace
 
 TEST(ProcessMatch, LastComponentWithoutCaseOrTheStemAgainstTheWantedNamesStart) {
-    struct Case {
-        const wchar_t* reported;
-        const wchar_t* wanted;
-        bool matches;
-    } cases[] = {
+    const std::tuple<const wchar_t*, const wchar_t*, bool> cases[] = {  // reported, wanted, matches
         {L"OstrovaSharepoint.exe", L"ostrovasharepoint.exe", true},
         {L"C:\\Program Files\\Tess\\OstrovaSharepoint.exe", L"OstrovaSharepoint.exe", true},
         {L"vxsqldblist_tessaron.exe", L"vxsqldblist_tessaron", true},      // without extension
@@ -53,29 +49,24 @@ TEST(ProcessMatch, LastComponentWithoutCaseOrTheStemAgainstTheWantedNamesStart) 
         {L"a.ex", L"anything.exe", false},  // no stem: the extension rule does not apply
         {L"C:\\Tools\\", L"tool.exe", false},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::PrintToString(std::wstring(c.reported)) + " / " +
-                     testing::PrintToString(std::wstring(c.wanted)));
-        EXPECT_EQ(ProcessNameMatches(c.reported, c.wanted), c.matches);
+    for (const auto& [reported, wanted, matches] : cases) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(reported)) + " / " + testing::PrintToString(std::wstring(wanted)));
+        EXPECT_EQ(ProcessNameMatches(reported, wanted), matches);
     }
 }
 
 TEST(ProcessMatch, MethodFollowsTheWindowsVersionBeforeTheHint) {
     using M = EnumerationMethod;
-    struct Case {
-        int hint;
-        unsigned long major, minor, platform;
-        M expected;
-    } cases[] = {
+    const std::tuple<int, unsigned long, unsigned long, unsigned long, M> cases[] = {  // hint, major, minor, platform
         {0, 6, 1, 2, M::kSnapshot},        // Vista and later: the hint is ignored
         {6, 5, 0, 2, M::kProcessStatus},   // Windows 2000: whatever the hint
         {6, 5, 1, 2, M::kSnapshot},        // XP: the hint decides
         {0, 5, 1, 2, M::kProcessStatus},
         {0, 4, 10, 1, M::kSnapshot},       // the old consumer family
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.hint << " on " << c.major << "." << c.minor);
-        EXPECT_EQ(ChooseEnumerationMethod(c.hint, c.major, c.minor, c.platform), c.expected);
+    for (const auto& [hint, major, minor, platform, expected] : cases) {
+        SCOPED_TRACE(testing::Message() << hint << " on " << major << "." << minor);
+        EXPECT_EQ(ChooseEnumerationMethod(hint, major, minor, platform), expected);
     }
 }
 

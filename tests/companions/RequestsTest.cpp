@@ -111,14 +111,10 @@ TEST(ExchangeRequest, ReadsBothDialectsAndRefusesMalformedLines) {
         ExchangeOperation op;
         std::wstring work, job, output;
     } cases[] = {
-        {2003, L"3", ExchangeOperation::Presence, L"", L"", L""},
         {2003, L"1C:\\TEMP~1\\", ExchangeOperation::Backup, L"C:\\TEMP~1\\", L"", L""},
         {2007, L"1\"C:\\Exch Temp\\\\\"", ExchangeOperation::Backup, L"C:\\Exch Temp\\", L"", L""},
         {2010, L"1 \"C:\\\\P F\\\\VXCOMMON\\\\\\\\Tmp.txt\" \"\\\\\\\\server\\\\share\\\\OstrovaExchBackupset\\\\\\\\\"",
          ExchangeOperation::Backup, L"", L"C:\\P F\\VXCOMMON\\\\Tmp.txt", L"\\\\server\\share\\OstrovaExchBackupset\\"},
-        {2013,
-         L"1 \"C:\\\\Program Files\\\\Tess\\\\VXCOMMON\\\\TmpExchangeBackupSet.txt\" \"C:\\\\TEMP~1\\\\OstrovaExchBackupset\\\\\"",
-         ExchangeOperation::Backup, L"", L"C:\\Program Files\\Tess\\VXCOMMON\\TmpExchangeBackupSet.txt", L"C:\\TEMP~1\\OstrovaExchBackupset\\"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(ToUTF8(c.text));
