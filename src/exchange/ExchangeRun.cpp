@@ -99,6 +99,7 @@ void ship(const std::wstring& temporary, const std::wstring& destination, Exchan
     view.setProgress(0);
     view.setProgressText(L"Shipping data to '" + DisplayDestination(destination) + L"'", true);
     request.onProgress = [&view](double percent) { view.setProgress(percent); };
+    request.onFigures = [&view](const std::wstring& text) { view.setProgressFigures(text); };
     const ShippingOutcome shipped = ShipSetFiles(request);
     view.setProgressText(L"", false);
     result.shipped = shipped.shipped;

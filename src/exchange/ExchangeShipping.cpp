@@ -94,6 +94,8 @@ ShippingOutcome ShipSetFiles(const ShippingRequest& request) {
     };
     ship.cancelWindow = request.cancelWindow;
     ship.onProgress = request.onProgress;
+    ship.onFigures = request.onFigures;
+    ship.manifestFolder = request.destination;
     const ShipOutcome shipped = ShipFiles(ship);
     ShippingOutcome outcome;
     outcome.shipped = shipped.shipped;

@@ -15,6 +15,7 @@ struct ShippingRequest {
     std::vector<std::wstring> files;  // below some ...\OstrovaExchBackupset\ folder
     HWND cancelWindow = nullptr;      // Esc here cancels
     std::function<void(double percent)> onProgress;
+    std::function<void(const std::wstring& text)> onFigures;  // beside the bar
 };
 
 struct ShippingOutcome {

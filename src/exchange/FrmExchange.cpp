@@ -47,6 +47,7 @@ const ControlSpec kLayout[] = {
     {L"Label1", F::kLabel1, K::Label, {20, 414, 440, 18}, L"(Location on external device shipped by Ostrova)"},
     {L"lblRestoreProgress", F::kProgressText, K::Label, {20, 440, 560, 18}},
     {L"ProgressBar1", F::kProgress, K::Native, {20, 462, 560, 16}, L"", PROGRESS_CLASSW, WS_CHILD | PBS_SMOOTH},
+    {L"lblProgressFigures", F::kProgressFigures, K::Label, {20, 480, 560, 16}},
     {L"lblCancelHint", F::kCancelHint, K::Label, {20, 502, 220, 18}, L"Press Esc to cancel."},
     {L"CmdBack", F::kBack, K::ImageButton, {230, 496, 110, 30}, L"< Back"},
     {L"CmdNext", F::kTransfer, K::ImageButton, {350, 496, 110, 30}, L"Transfer data"},
@@ -118,7 +119,7 @@ bool FrmExchange::onCreate() {
     resetButtonFaces();
     // Nothing to go back to on the only page this wizard has.
     showControl(kBack, false);
-    for (int id : {kServer, kProgressText, kCancelHint}) showControl(id, false);
+    for (int id : {kServer, kProgressText, kProgressFigures, kCancelHint}) showControl(id, false);
     RoundedBorder(hwnd(), name());
     // The helper's information run may take minutes: it runs once the window is on screen.
     PostMessageW(hwnd(), kMsgLoad, 0, 0);
@@ -351,6 +352,11 @@ void FrmExchange::setProgressText(const std::wstring& text, bool visible) {
     if (auto* l = label(kProgressText)) l->setText(text);
     showControl(kProgressText, visible);
     UpdateWindow(hwnd());
+}
+
+void FrmExchange::setProgressFigures(const std::wstring& text) {
+    if (auto* l = label(kProgressFigures)) l->setText(text);
+    showControl(kProgressFigures, !text.empty());
 }
 
 void FrmExchange::setProgressBarVisible(bool visible) { showControl(kProgress, visible); }

@@ -25,7 +25,7 @@ public:
         kTransfer, kCancel, kSchList, kSchLabel,
         // The restore page the window carries; nothing shows it.
         kLabel7, kLabel8, kRestoreFile, kRestoreTemp, kRestoreBrowse, kRestoreTempBrowse, kRestore, kRestoreCancel,
-        kRestoreTree,
+        kRestoreTree, kProgressFigures,
     };
 
     FrmExchange();
@@ -52,6 +52,7 @@ public:
     void setProgressText(const std::wstring& text, bool visible) override;
     void setProgressBarVisible(bool visible) override;
     void setProgress(double percent) override;
+    void setProgressFigures(const std::wstring& text) override;
     void focusTemporaryBrowse() override;
     HWND window() const override { return hwnd(); }
 

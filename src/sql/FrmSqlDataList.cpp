@@ -47,6 +47,7 @@ const ControlSpec kLayout[] = {
     {L"Label6", F::kLabel6, K::Label, {20, 428, 440, 18}, L"(Location on external device shipped by Ostrova)"},
     {L"lblMsgProgres", F::kProgressText, K::Label, {20, 454, 560, 18}},
     {L"ProgressBar1", F::kProgress, K::Native, {20, 476, 560, 16}, L"", PROGRESS_CLASSW, WS_CHILD | PBS_SMOOTH},
+    {L"lblProgressFigures", F::kProgressFigures, K::Label, {20, 494, 320, 18}},
     {L"lblCancelHint", F::kCancelHint, K::Label, {20, 516, 300, 18}, L"Press Esc to cancel the transfer."},
     {L"CmdSQLNext", F::kTransfer, K::ImageButton, {350, 510, 110, 30}, L"Transfer data"},
     {L"cmdCancel", F::kCancel, K::ImageButton, {470, 510, 110, 30}, L"Close"},
@@ -81,6 +82,7 @@ bool FrmSQLDataList::onCreate() {
     loadFolders();
     LoadLstSQLServerDB();
     showControl(kProgressText, false);
+    showControl(kProgressFigures, false);
     return true;
 }
 
@@ -190,6 +192,11 @@ void FrmSQLDataList::setRunning(bool running) {
 void FrmSQLDataList::setProgressText(const std::wstring& text, bool visible) {
     if (auto* l = label(kProgressText)) l->setText(text);
     showControl(kProgressText, visible);
+}
+
+void FrmSQLDataList::setProgressFigures(const std::wstring& text) {
+    if (auto* l = label(kProgressFigures)) l->setText(text);
+    showControl(kProgressFigures, !text.empty());
 }
 
 void FrmSQLDataList::setProgressBarVisible(bool visible) { showControl(kProgress, visible); }

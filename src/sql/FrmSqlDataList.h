@@ -25,7 +25,7 @@ public:
     enum Id {
         kCapbar = 200, kTitleImage, kTitleText, kHelp, kClose, kLabel5, kLabel2, kList, kLabel1, kTotal, kRecalculate,
         kLabel4, kTemp, kTempBrowse, kLabel3, kDestination, kDestinationBrowse, kLabel6, kProgressText, kProgress,
-        kCancelHint, kTransfer, kCancel, kSchList, kSchLabel, kSchCombo,
+        kCancelHint, kTransfer, kCancel, kSchList, kSchLabel, kSchCombo, kProgressFigures,
     };
 
     explicit FrmSQLDataList(DataListArgs args);
@@ -42,6 +42,7 @@ public:
     void setProgressText(const std::wstring& text, bool visible) override;
     void setProgressBarVisible(bool visible) override;
     void setProgress(double percent) override;
+    void setProgressFigures(const std::wstring& text) override;
     void focusTemporaryBrowse() override;
     HWND window() const override { return hwnd(); }
 

@@ -179,6 +179,8 @@ bool ship(Run& run, std::wstring& failedFiles) {
     request.onProgress = [&view](double percent) { view.setProgress(percent); };
     const std::wstring caption = L"Shipping  SQL Server data to '" + ShortDestinationCaption(run.destination) + L"'";
     request.onFileStart = [&view, caption](const ShipItem&) { view.setProgressText(caption, true); };
+    request.onFigures = [&view](const std::wstring& text) { view.setProgressFigures(text); };
+    request.manifestFolder = run.destination;
     const ShipOutcome outcome = ShipFiles(request);
     run.report.shipped = outcome.shipped;
     run.report.failedCopies = outcome.failed;

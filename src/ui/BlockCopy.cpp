@@ -5,6 +5,7 @@
 #include "common/Files.h"
 #include "common/Helpers.h"
 #include "common/Log.h"
+#include "common/Sha256.h"
 #include "common/TransferState.h"
 #include "platform/Handle.h"
 #include "ui/PumpWait.h"
@@ -106,9 +107,37 @@ int copyBlock(OpenCopy& copy, void* buffer, DWORD want, DWORD& put) {
     return kCopyDone;
 }
 
-int copyBlocks(OpenCopy& copy, HWND cancelWindow) {
-    std::unique_ptr<void, VirtualFreer> buffer(VirtualAlloc(nullptr, kCopyBlockBytes, MEM_COMMIT, PAGE_READWRITE));
+// The digest is taken of what was read, a chunk of blocks at a time on the hasher's thread while
+// the next chunk is read and written: two chunks used in turn, each left alone until its digest
+// is done. A chunk spans many blocks so the hand-over costs little beside the I/O.
+constexpr DWORD kHashChunkBytes = 16 * kCopyBlockBytes;
+
+struct ChunkedHash {
+    BackgroundSha256* hasher = nullptr;
+    char* chunks = nullptr;  // two of kHashChunkBytes
+    int current = 0;
+    DWORD filled = 0;
+
+    char* next() { return chunks + current * kHashChunkBytes + filled; }
+    // The block just read at next() joins its chunk; a full chunk goes to the hasher.
+    void took(DWORD bytes, bool last) {
+        if (!hasher) return;  // no digest: every block reuses the start of the buffer
+        filled += bytes;
+        if (filled < kHashChunkBytes && !last) return;
+        hasher->add(chunks + current * kHashChunkBytes, filled);
+        current ^= 1;
+        filled = 0;
+    }
+    void flush() { took(0, true); }
+};
+
+int copyBlocks(OpenCopy& copy, HWND cancelWindow, std::string* sha256) {
+    std::unique_ptr<void, VirtualFreer> buffer(VirtualAlloc(nullptr, 2 * kHashChunkBytes, MEM_COMMIT, PAGE_READWRITE));
     if (!buffer) return kCopyFailed;
+    // Declared after the buffer: its thread is done with the chunks before they are freed.
+    std::unique_ptr<BackgroundSha256> hasher;
+    if (sha256) hasher = std::make_unique<BackgroundSha256>();
+    ChunkedHash chunks{hasher.get(), static_cast<char*>(buffer.get())};
     int result = kCopyDone;
     uint64_t remaining = copy.size;
     uint64_t unreported = 0;
@@ -116,9 +145,11 @@ int copyBlocks(OpenCopy& copy, HWND cancelWindow) {
     while (result == kCopyDone && remaining > 0) {
         const DWORD want = remaining < kCopyBlockBytes ? static_cast<DWORD>(remaining) : kCopyBlockBytes;
         DWORD put = 0;
-        result = copyBlock(copy, buffer.get(), want, put);
+        char* block = chunks.next();
+        result = copyBlock(copy, block, want, put);
         remaining -= put;
         unreported += put;
+        if (result == kCopyDone) chunks.took(put, remaining == 0);
         const ULONGLONG now = GetTickCount64();
         if (result == kCopyDone && (remaining == 0 || now - lastServed >= kServeEveryMs)) {
             lastServed = now;
@@ -128,6 +159,11 @@ int copyBlocks(OpenCopy& copy, HWND cancelWindow) {
         }
     }
     if (unreported) advanceTotals(unreported);
+    if (result == kCopyDone && hasher) {
+        chunks.flush();
+        *sha256 = hasher->finish();
+        if (sha256->empty()) result = fail(kCopyFailed, L"cannot take the digest of", copy.source, ERROR_INVALID_FUNCTION);
+    }
     return result;
 }
 
@@ -161,7 +197,8 @@ std::wstring SpaceRootOf(const std::wstring& path) {
     return parent.empty() ? path : parent + L"\\";
 }
 
-int CopyFileBlocks(const std::wstring& source, const std::wstring& destination, HWND cancelWindow) {
+int CopyFileBlocks(const std::wstring& source, const std::wstring& destination, HWND cancelWindow,
+                   std::string* sha256) {
     const auto size = FileExists(source) ? FileSize(source) : std::nullopt;
     if (!size) return kCopyNoSource;
     OpenCopy copy;
@@ -170,7 +207,7 @@ int CopyFileBlocks(const std::wstring& source, const std::wstring& destination, 
     copy.partial = destination + kPartialSuffix;
     copy.size = *size;
     int result = openCopy(copy);
-    if (result == kCopyDone) result = copyBlocks(copy, cancelWindow);
+    if (result == kCopyDone) result = copyBlocks(copy, cancelWindow, sha256);
     return finishCopy(copy, result);
 }
 

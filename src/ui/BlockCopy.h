@@ -16,6 +16,7 @@ enum CopyResult : int {
     kCopyNoSpace = -2,    // the destination drive has less room than the file, or a short write
     kCopyCancelled = -3,  // the user cancelled (Esc) while it copied
     kCopyNoSource = -4,   // the source does not exist
+    kCopyNotVerified = -5,  // read back from the destination, the copy differed or could not be read
 };
 
 // Small enough that each block is still in the processor's cache when it is written out again
@@ -27,8 +28,10 @@ constexpr DWORD kCopyBlockBytes = 64u << 10;
 extern const wchar_t kPartialSuffix[];
 
 // Advances Totals() (shippedBytes, percentShipped, onProgress) by what it writes. Esc in
-// cancelWindow cancels.
-int CopyFileBlocks(const std::wstring& source, const std::wstring& destination, HWND cancelWindow = nullptr);
+// cancelWindow cancels. With `sha256`, a copy that is done puts there the lower-case hex SHA-256 of
+// the bytes it read from the source.
+int CopyFileBlocks(const std::wstring& source, const std::wstring& destination, HWND cancelWindow = nullptr,
+                   std::string* sha256 = nullptr);
 
 // The folder whose free space decides whether a file fits: the drive root for a drive path,
 // the parent folder otherwise (a UNC path).

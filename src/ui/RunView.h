@@ -17,6 +17,8 @@ public:
     virtual void setProgressText(const std::wstring& text, bool visible) = 0;
     virtual void setProgressBarVisible(bool visible) = 0;
     virtual void setProgress(double percent) = 0;
+    // The figures beside the bar (bytes done, throughput, time left); an empty text hides them.
+    virtual void setProgressFigures(const std::wstring& text) { (void)text; }
     virtual void focusTemporaryBrowse() = 0;
     // The window keeps painting during the waits, Esc in it cancels them and the copy, and the
     // messages are owned by it.

@@ -1,7 +1,9 @@
 #pragma once
 // The shipping steps of a transfer run, shared by the SQL Server and the Exchange runs: the room
 // check on the destination, then the block copy of a list of files, each to its own target, with
-// the run's totals and progress, Esc to cancel, and the report lines the caller words.
+// the run's totals and progress, Esc to cancel, and the report lines the caller words; then every
+// copy read back from the drive and its SHA-256 compared with the source's, and the verified
+// files recorded in the checksum manifest of the destination folder.
 #include <windows.h>
 
 #include <cstdint>
@@ -32,11 +34,18 @@ struct ShipRequest {
     HWND cancelWindow = nullptr;                      // Esc there cancels the copy
     std::function<void(double percent)> onProgress;   // the window's bar
     std::function<void(const ShipItem&)> onFileStart;  // the window's caption for this file
+    // The figures beside the bar (bytes done, throughput, time left); empty text hides them.
+    std::function<void(const std::wstring& text)> onFigures;
+    // Where the manifest goes; the targets' paths in it are relative to this folder. Empty: no
+    // manifest.
+    std::wstring manifestFolder;
 };
 
 struct ShippedFile {
     ShipItem item;
-    int result = 0;  // a CopyResult
+    int result = 0;       // a CopyResult
+    std::string sha256;   // of the source's bytes, when copied
+    bool verified = false;
 };
 
 struct ShipOutcome {
@@ -44,6 +53,7 @@ struct ShipOutcome {
     int shipped = 0;
     int failed = 0;
     bool cancelled = false;
+    std::wstring manifest;  // its full path when written
 };
 
 // What the items whose source exists weigh together.
@@ -55,9 +65,15 @@ enum class RoomCheck { kFits, kUnreachable, kNoRoom };
 // tells whether `bytes` fit on its drive: a run that cannot finish ships nothing.
 RoomCheck CheckDestinationRoom(const std::wstring& destinationFolder, uint64_t bytes);
 
+// The vxwin.ini key that turns the read-back off ("0", "No", "False" or "Off"); on otherwise.
+extern const wchar_t kVerifySettingKey[];
+bool ShippingVerificationOn();
+
 // Copies every item in order (the transfer totals cover all of them), stopping at a cancel (Esc,
 // or a cancel request the run has not cleared: ResetWaitCancel when the run starts); a failed file
-// is reported and the next one goes on.
+// is reported and the next one goes on. Then each copy is read back: a copy whose digest differs is
+// removed and counts as failed (kCopyNotVerified). The report gets "Verified" or the reason per
+// file, and at the end the manifest, the bytes, the time taken and the average throughput.
 ShipOutcome ShipFiles(const ShipRequest& request);
 
 }  // namespace tess

@@ -1,0 +1,30 @@
+#pragma once
+// The read-back of a shipped file: its bytes read again from the destination, past the system's
+// cache where the platform allows, and their SHA-256 taken, so what is compared is what the drive
+// holds rather than what the cache remembers of the write.
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace tess {
+
+enum class ReadBackStatus { kDone, kFailed, kCancelled };
+
+struct ReadBackResult {
+    ReadBackStatus status = ReadBackStatus::kFailed;
+    std::string sha256;  // lower-case hex when done
+    std::wstring reason;  // why it failed, for the report
+};
+
+// Esc in cancelWindow cancels; onBytes gets the bytes read since its last call, every few
+// dozen milliseconds (the window is served at the same time).
+ReadBackResult ReadBackSha256(const std::wstring& path, HWND cancelWindow,
+                              const std::function<void(uint64_t bytes)>& onBytes = nullptr);
+
+// Seam: called with the file's path just before it is read back (a test alters the file there).
+using ReadBackHook = void (*)(const std::wstring& path);
+void SetReadBackHookForTesting(ReadBackHook hook);
+
+}  // namespace tess

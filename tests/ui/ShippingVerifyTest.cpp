@@ -1,0 +1,219 @@
+// Shipping that proves itself: what is read back from the drive decides what the manifest holds,
+// the manifest is the format sha256sum reads, and the progress figures are honest.
+#include <windows.h>
+
+#include <shlobj.h>
+
+#include <algorithm>
+
+#include <gtest/gtest.h>
+
+#include "common/Files.h"
+#include "common/Manifest.h"
+#include "common/Progress.h"
+#include "common/Settings.h"
+#include "common/Text.h"
+#include "common/TransferState.h"
+#include "support/TestSupport.h"
+#include "ui/BlockCopy.h"
+#include "ui/PumpWait.h"
+#include "ui/ReadBack.h"
+#include "ui/Shipping.h"
+
+namespace tess::test {
+namespace {
+
+std::wstring environment(const wchar_t* name) {
+    wchar_t value[MAX_PATH] = {};
+    const DWORD n = GetEnvironmentVariableW(name, value, MAX_PATH);
+    return n && n < MAX_PATH ? value : L"";
+}
+
+std::wstring gAlter;  // the file the read-back hook corrupts
+int gReadBacks = 0;
+
+void alterOnReadBack(const std::wstring& path) {
+    ++gReadBacks;
+    if (path == gAlter) WriteBytes(path, "tampered on the drive");
+}
+
+class ShippingVerify : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Totals() = TransferTotals{};
+        ResetWaitCancel();
+        gAlter.clear();
+        gReadBacks = 0;
+        SetReadBackHookForTesting(alterOnReadBack);
+    }
+    void TearDown() override { SetReadBackHookForTesting(nullptr); }
+
+    ShipOutcome ship(const std::vector<std::pair<std::wstring, std::string>>& files) {
+        ShipRequest request;
+        for (const auto& [name, content] : files) {
+            WriteBytes(source_.file(name), content);
+            request.items.push_back({source_.file(name), drive_.file(name), name});
+        }
+        request.report.reportFile = drive_.file(L"..\\report-" + std::to_wstring(++runs_) + L".txt");
+        request.manifestFolder = drive_.path();
+        const ShipOutcome outcome = ShipFiles(request);
+        report_ = ReadBytes(request.report.reportFile);
+        return outcome;
+    }
+    std::vector<ManifestEntry> manifest() const {
+        return ParseManifest(ReadBytes(drive_.file(kManifestName)));
+    }
+
+    ScopedProgramFolder program_;
+    TempDir source_{L"src"};
+    TempDir drive_{L"drive"};
+    std::string report_;
+    int runs_ = 0;
+};
+
+const std::string kDigestOfAbc = "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad";
+
+TEST_F(ShippingVerify, ACopyAlteredOnTheDriveIsRemovedReportedAndLeftOutOfTheManifest) {
+    gAlter = drive_.file(L"b.dmp");
+    const ShipOutcome outcome = ship({{L"a.dmp", "abc"}, {L"b.dmp", std::string(300000, 'b')}, {L"c.dmp", "c"}});
+    EXPECT_EQ(gReadBacks, 3);
+    EXPECT_EQ(outcome.shipped, 2);
+    EXPECT_EQ(outcome.failed, 1);
+    EXPECT_EQ(outcome.files[1].result, kCopyNotVerified);
+    EXPECT_FALSE(FileExists(drive_.file(L"b.dmp")));
+    const auto entries = manifest();
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0].sha256, kDigestOfAbc);
+    EXPECT_EQ(entries[0].path, L"a.dmp");
+    EXPECT_EQ(entries[1].path, L"c.dmp");
+    EXPECT_NE(report_.find("Verified " + ToAnsi(drive_.file(L"a.dmp"))), std::string::npos) << report_;
+    EXPECT_NE(report_.find("Not verified " + ToAnsi(drive_.file(L"b.dmp")) + ": the copy on the drive differs"),
+              std::string::npos) << report_;
+    EXPECT_NE(report_.find("checksum manifest " + ToAnsi(drive_.file(kManifestName))), std::string::npos) << report_;
+    EXPECT_FALSE(FileExists(drive_.file(kManifestName) + L".partial"));
+
+    // A second run to the same drive keeps the first run's entries and replaces what it ships again.
+    gAlter.clear();
+    ship({{L"A.DMP", "changed"}, {L"b.dmp", "b"}});
+    const auto merged = manifest();
+    ASSERT_EQ(merged.size(), 3u);
+    EXPECT_EQ(merged[0].path, L"A.DMP");
+    EXPECT_NE(merged[0].sha256, kDigestOfAbc);
+    EXPECT_EQ(merged[1].path, L"c.dmp");
+    EXPECT_EQ(merged[2].path, L"b.dmp");
+}
+
+TEST_F(ShippingVerify, WithVerificationOffTheManifestHoldsTheCopyTimeDigestsAndTheReportSaysSo) {
+    Trf_WriteUserProfile(kVerifySettingKey, L"0");
+    const ShipOutcome outcome = ship({{L"a.dmp", "abc"}});
+    EXPECT_EQ(gReadBacks, 0);
+    EXPECT_EQ(outcome.shipped, 1);
+    const auto entries = manifest();
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].sha256, kDigestOfAbc);
+    EXPECT_NE(report_.find("verification is off"), std::string::npos) << report_;
+}
+
+// The shipping of names sha256sum finds hard, into a folder that tests/ui/manifest-check.sh then
+// checks with `sha256sum -c` on the host; skipped when it does not run this test.
+TEST(ShippingManifest, ForSha256sum) {
+    const std::wstring folder = environment(L"TESS_MANIFEST_CHECK_DIR");
+    if (folder.empty()) GTEST_SKIP() << "run by tests/ui/manifest-check.sh";
+    ScopedProgramFolder program;
+    TempDir source(L"src");
+    ShipRequest request;
+    const std::vector<std::wstring> names = {L"with blanks  in it.bak", L"Zürich Ærø\\Størage Grüppe\\mailbox ß.edb",
+                                             L"OstrovaExchBackupset\\First Storage Group\\E00.log"};
+    for (size_t i = 0; i < names.size(); ++i) {
+        const std::wstring file = source.file(std::to_wstring(i));
+        WriteBytes(file, std::string(100000 + i, static_cast<char>('a' + i)));
+        const std::wstring target = JoinPath(folder, names[i]);
+        SHCreateDirectoryExW(nullptr, ParentFolder(target).c_str(), nullptr);
+        request.items.push_back({file, target, names[i]});
+    }
+    request.manifestFolder = folder;
+    EXPECT_EQ(ShipFiles(request).shipped, 3);
+
+    // A file above 4 GiB, sparse so that no 4 GiB are written: read back like a copy and added.
+    const std::wstring big = JoinPath(folder, L"big.bak");
+    HANDLE h = CreateFileW(big.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    LARGE_INTEGER end;
+    end.QuadPart = (4ll << 30) + 4097;
+    SetFilePointerEx(h, end, nullptr, FILE_BEGIN);
+    DWORD put = 0;
+    WriteFile(h, "end", 3, &put, nullptr);
+    CloseHandle(h);
+    const ReadBackResult read = ReadBackSha256(big, nullptr);
+    ASSERT_EQ(read.status, ReadBackStatus::kDone);
+    ASSERT_TRUE(UpdateManifest(folder, {{read.sha256, L"big.bak"}}));
+}
+
+TEST(Manifest, RelativePathsAndLinesOfOtherTools) {
+    EXPECT_EQ(ManifestRelativePath(L"E:\\Ostrova\\", L"e:\\ostrova\\Set\\Grüppe\\x.edb"), L"Set/Grüppe/x.edb");
+    EXPECT_FALSE(ManifestRelativePath(L"E:\\Ostrova", L"E:\\Ostrova2\\x"));  // a sibling, not below it
+
+    // CR LF and binary-mode lines as other tools write them; a line that is not one is dropped.
+    const auto entries = ParseManifest(std::string(64, 'a') + "  Set/Gr\xC3\xBCppe/x.edb\r\nnot a line\n" +
+                                       std::string(64, 'B') + " *b.bak\n");
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0].path, L"Set/Grüppe/x.edb");
+    EXPECT_EQ(entries[1].sha256, std::string(64, 'b'));
+    EXPECT_EQ(FormatManifest({entries[0]}), std::string(64, 'a') + "  Set/Gr\xC3\xBCppe/x.edb\n");
+}
+
+// Drives a meter through a run: `rate(ms)` bytes per second, sampled every 100 ms.
+template <typename Rate>
+std::vector<ProgressMeter> runMeter(uint64_t total, uint64_t untilMs, Rate rate) {
+    std::vector<ProgressMeter> steps;
+    ProgressMeter meter = StartMeter(total);
+    uint64_t done = 0;
+    for (uint64_t ms = 0; ms <= untilMs && done < total; ms += 100) {
+        done = std::min<uint64_t>(total, done + rate(ms) / 10);
+        meter = AdvanceMeter(meter, 1000000 + ms, done);
+        steps.push_back(meter);
+    }
+    return steps;
+}
+
+TEST(ShippingProgress, FiguresWaitForEnoughDataAndNeverGoBack) {
+    const uint64_t mb = 1000000;
+    struct Case {
+        const char* what;
+        uint64_t total;
+        uint64_t (*rate)(uint64_t ms);
+        uint64_t firstFigureMs;  // when the figures may first appear
+    } cases[] = {
+        {"steady", 1000 * mb, [](uint64_t) { return 50 * mb; }, 2000},
+        {"bursty", 1000 * mb, [](uint64_t ms) { return ms / 100 % 3 ? 10 * mb : 120 * mb; }, 2000},
+        {"slow start, 1 % late", 1000 * mb, [](uint64_t ms) { return ms < 4000 ? mb : 80 * mb; }, 4000},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const auto steps = runMeter(c.total, 60000, c.rate);
+        std::optional<uint64_t> lastLeft;
+        uint64_t lastDone = 0;
+        for (size_t i = 0; i < steps.size(); ++i) {
+            const ProgressMeter& m = steps[i];
+            const uint64_t ms = i * 100;
+            if (ms < c.firstFigureMs) {
+                EXPECT_TRUE(ProgressFiguresText(m).empty()) << ms;
+            }
+            EXPECT_GE(m.doneBytes, lastDone);
+            lastDone = m.doneBytes;
+            if (lastLeft && m.secondsLeft) {
+                EXPECT_LE(*m.secondsLeft, *lastLeft) << ms;
+            }
+            if (m.secondsLeft) lastLeft = m.secondsLeft;
+        }
+        EXPECT_FALSE(ProgressFiguresText(steps.back()).empty());
+    }
+    // A steady pace is reported as it is, and the time left follows from it.
+    const auto steady = runMeter(1000 * mb, 6000, [](uint64_t) { return 50 * mb; });
+    EXPECT_NEAR(*steady.back().bytesPerSecond, 50.0 * mb, 1.0 * mb);
+    EXPECT_NEAR(static_cast<double>(*steady.back().secondsLeft), (1000.0 - 6.0 * 50 - 5) / 50, 1.5);
+    EXPECT_EQ(ProgressFiguresText(steady.back()).substr(0, 17), L"305 MB of 1.00 GB");
+}
+
+}  // namespace
+}  // namespace tess::test

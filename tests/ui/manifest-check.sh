@@ -1,0 +1,18 @@
+#!/bin/sh
+# The checksum manifest against the real `sha256sum -c` of the host: test_ui ships names with
+# blanks, non-ASCII letters and subfolders, and a file above 4 GiB (sparse), into a folder of this
+# script, which then checks the manifest from that folder. Runs inside the test session.
+# Usage: manifest-check.sh TEST_DIR
+set -e
+tests=$1
+work=$(mktemp -d "${TMPDIR:-/tmp}/tess-manifest.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+export TESS_MANIFEST_CHECK_DIR="$(printf 'Z:%s' "$work" | tr '/' '\\')"
+cd "$tests"
+wine ./test_ui.exe --gtest_filter=ShippingManifest.ForSha256sum --gtest_also_run_disabled_tests
+cd "$work"
+test "$(wc -l < Tessaron-SHA256SUMS.txt)" -eq 4
+if head -c 3 Tessaron-SHA256SUMS.txt | grep -q "$(printf '\357\273\277')"; then
+  echo "the manifest starts with a byte-order mark" >&2; exit 1
+fi
+sha256sum -c --strict Tessaron-SHA256SUMS.txt
