@@ -17,18 +17,3 @@ TEST(Text, TrimAtLineEndCutsAtTheFirstCrThenTheFirstNul) {
         EXPECT_EQ(TrimAtLineEnd(text), expected);
     }
 }
-
-TEST(Text, Utf8RoundTripsEveryPlaneWithoutATerminatingZero) {
-    const std::pair<std::wstring, std::string> cases[] = {
-        {L"", ""},
-        {L"plain", "plain"},
-        {L"caf\u00e9", "caf\xC3\xA9"},
-        {L"\u65e5\u672c", "\xE6\x97\xA5\xE6\x9C\xAC"},
-        {L"\U0001F600", "\xF0\x9F\x98\x80"},  // a surrogate pair
-    };
-    for (const auto& [text, utf8] : cases) {
-        SCOPED_TRACE(utf8);
-        EXPECT_EQ(ToUTF8(text), utf8);
-        EXPECT_EQ(FromUTF8(utf8), text);
-    }
-}

@@ -29,9 +29,18 @@ std::wstring Sandbox::install(const std::wstring& file) const {
     return target;
 }
 
+// Under load Wine now and then refuses the first start of a freshly copied program with
+// ERROR_INTERNAL_ERROR; a start that fails so is tried again for a few seconds, any other
+// failure is the test's.
 UniqueHandle Sandbox::start(const std::wstring& commandLine) const {
-    UniqueHandle process = RunHiddenProcess(commandLine, program_, SW_SHOWNORMAL);
-    if (!process) ADD_FAILURE() << "cannot start (" << GetLastError() << "): " << ToUTF8(commandLine);
+    UniqueHandle process;
+    DWORD error = 0;
+    WaitFor([&] {
+        process = RunHiddenProcess(commandLine, program_, SW_SHOWNORMAL);
+        error = process ? 0 : GetLastError();
+        return error != ERROR_INTERNAL_ERROR;
+    }, 5000);
+    if (!process) ADD_FAILURE() << "cannot start (" << error << "): " << ToUTF8(commandLine);
     return process;
 }
 

@@ -27,53 +27,46 @@ const wchar_t* const kHelpers[] = {L"ostrovaExchBkp_tessaron.exe", L"ostrova64Ex
 }  // namespace
 
 // Each helper answers the line the program asks with (presence "3" before 2010, information "0"
-// with the line's backslashes doubled from 2010 on) and writes the file the program reads.
-TEST(ExchangeHelpers, EachHelperAnswersItsLineAndWritesTheTreeInfo) {
-    for (int i = 0; i < 4; ++i) {
-        SCOPED_TRACE(ToUTF8(kHelpers[i]));
-        Sandbox box(kDemo);
-        const std::wstring exe = box.install(kHelpers[i]);
-        WriteBytes(box.common(L"Exchtreestatus.txt"), "1\r\n");
-        const std::wstring line = i < 2 ? Quoted(exe) + L" 3" : ReplaceAll(Quoted(exe) + L" 0", L"\\", L"\\\\");
-        EXPECT_EQ(box.run(line), 0u);
-        EXPECT_NE(box.journal().find(L"\tcmd\t" + line + L"\r\n"), std::wstring::npos) << ToUTF8(box.journal());
-        EXPECT_EQ(ReadBytes(box.common(L"Exchtreestatus.txt")), "2\r\n");
-        const std::wstring ini = box.program() + L"\\ExchTreeInfo.ini";
-        EXPECT_EQ(ProfileValue(ini, "VXEXCHINFO", "EXCHANGE"), "1");
-        EXPECT_FALSE(ProfileValue(ini, "VXEXCHINFO", i < 2 ? "EXCHInstanceNames" : "EXCHDatabaseNames").empty());
-    }
-}
-
-// Whatever goes wrong is explained in ExchBkpError.txt; an information run that finds nothing
-// still answers, so that no older answer is left standing.
-TEST(ExchangeHelpers, NoExchangeAFailureOrAMalformedLineIsExplained) {
+// with the line's backslashes doubled from 2010 on) in ExchTreeInfo.ini; whatever goes wrong is
+// explained in ExchBkpError.txt, and an information run that finds nothing still answers, so that
+// no older answer is left standing.
+TEST(ExchangeHelpers, EachHelperAnswersItsLineOrExplainsWhy) {
     const std::string failing = std::string(kDemo) + "[Faults]\r\nostrova64ExchBkp_tessaron=fail:Information store not running.\r\n";
     struct Case {
         std::string ini;
         int helper;
         std::wstring args;
         DWORD exitCode;
-        std::string error;
+        std::string error, exchange;  // the answer: "1", "0", or none to check
     } cases[] = {
-        {"[Demo]\r\nComputerName=X\r\n", 1, L"3", 1, "no [Exchange] section"},
-        {failing, 1, L"3", 1, "Information store not running."},
-        {std::string(kDemo).replace(0, 11, "[Exchange]\r\nPresent=0\r\n"), 1, L"3", 0, ""},
-        {kDemo, 1, L"7", 2, "unknown operation '7'"},
-        {kDemo, 2, L"1 \"only-a-job.txt\"", 2, "Invalid request"},
-        {kDemo, 0, L"1C:\\nowhere\\", 1, "Cannot read the job list"},
+        {kDemo, 0, L"3", 0, "", "1"},
+        {kDemo, 1, L"3", 0, "", "1"},
+        {kDemo, 2, L"0", 0, "", "1"},
+        {kDemo, 3, L"0", 0, "", "1"},
+        {"[Demo]\r\nComputerName=X\r\n", 1, L"3", 1, "no [Exchange] section", "0"},
+        {failing, 1, L"3", 1, "Information store not running.", "0"},
+        {std::string(kDemo).replace(0, 11, "[Exchange]\r\nPresent=0\r\n"), 1, L"3", 0, "", "0"},
+        {kDemo, 1, L"7", 2, "unknown operation '7'", ""},
+        {kDemo, 0, L"1C:\\nowhere\\", 1, "Cannot read the job list", ""},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(ToUTF8(c.args) + " " + c.error);
+        SCOPED_TRACE(ToUTF8(kHelpers[c.helper]) + " " + ToUTF8(c.args) + " " + c.error);
         Sandbox box(c.ini);
         const std::wstring exe = box.install(kHelpers[c.helper]);
-        WriteBytes(box.program() + L"\\ExchTreeInfo.ini", "[VXEXCHINFO]\r\nEXCHANGE=1\r\n");
-        EXPECT_EQ(box.run(Quoted(exe) + L" " + c.args), c.exitCode);
+        const std::wstring ini = box.program() + L"\\ExchTreeInfo.ini";
+        WriteBytes(ini, std::string("[VXEXCHINFO]\r\nEXCHANGE=") + (c.exchange == "1" ? "0" : "1") + "\r\n");
+        WriteBytes(box.common(L"Exchtreestatus.txt"), "1\r\n");
+        std::wstring line = Quoted(exe) + L" " + c.args;
+        if (c.helper >= 2) line = ReplaceAll(line, L"\\", L"\\\\");
+        EXPECT_EQ(box.run(line), c.exitCode);
+        EXPECT_NE(box.journal().find(L"\tcmd\t" + line + L"\r\n"), std::wstring::npos) << ToUTF8(box.journal());
         const std::string error = ReadBytes(box.common(L"ExchBkpError.txt"));
         EXPECT_NE(error.find(c.error), std::string::npos) << error;
         EXPECT_EQ(error.empty(), c.error.empty());
-        if (c.args == L"3") {
-            EXPECT_EQ(ProfileValue(box.program() + L"\\ExchTreeInfo.ini", "VXEXCHINFO", "EXCHANGE"), "0");
-            EXPECT_EQ(ReadBytes(box.common(L"Exchtreestatus.txt")), "2\r\n");
-        }
+        if (c.exchange.empty()) continue;
+        EXPECT_EQ(ProfileValue(ini, "VXEXCHINFO", "EXCHANGE"), c.exchange);
+        EXPECT_EQ(ReadBytes(box.common(L"Exchtreestatus.txt")), "2\r\n");
+        const char* names = c.helper < 2 ? "EXCHInstanceNames" : "EXCHDatabaseNames";
+        EXPECT_EQ(ProfileValue(ini, "VXEXCHINFO", names).empty(), c.exchange == "0");
     }
 }

@@ -1,9 +1,14 @@
 #include <windows.h>
 
+// What the tools write: the database list, the Exchange job inventory, and the dumps.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "CompanionHarness.h"
+#include "common/Files.h"
 #include "common/Text.h"
+#include "lib/Content.h"
 #include "lib/Outputs.h"
 
 using namespace tess;
@@ -26,33 +31,6 @@ DemoConfig exchangeDemo() {
 TEST(DatabaseList, PairsNameAndKilobytesRoundedUp) {
     EXPECT_EQ(DatabaseListText({{L"master", 4u << 20}, {L"Sales 2024", 1}, {L"empty", 0}, {L"big", 5ull << 30}}),
               L"master\r\n4096\r\nSales 2024\r\n1\r\nempty\r\n0\r\nbig\r\n5242880\r\n");
-}
-
-// Read back the way the program reads it: the private-profile functions on the ANSI file.
-TEST(ExchangeTreeInfo, OlderServersListGroupsAndTheirStores) {
-    tess::test::TempDir dir;
-    const std::wstring ini = dir.file(L"ExchTreeInfo.ini");
-    tess::test::WriteBytes(ini, ToAnsi(ExchangeTreeInfoText(exchangeDemo().exchange, 2003)));
-    EXPECT_EQ(ProfileValue(ini, "VXEXCHINFO", "EXCHANGE"), "1");
-    EXPECT_EQ(ProfileValue(ini, "VXEXCHINFO", "EXCHServer"), "EXCH1");
-    EXPECT_EQ(ProfileValue(ini, "VXEXCHINFO", "EXCHAnnotName"), "First Administrative Group#");
-    EXPECT_EQ(ProfileValue(ini, "VXEXCHINFO", "EXCHInstanceNames"), "First Storage Group#Second Storage Group#");
-    EXPECT_EQ(ProfileValue(ini, "First Storage Group", "EXCHDatabaseNames"), "Mailbox Store (EXCH1)#Public Folder Store (EXCH1)#");
-    EXPECT_EQ(ProfileValue(ini, "Second Storage Group", "EXCHDatabaseNames"), "Archive #2#");
-    EXPECT_EQ(ProfileValue(ini, "VXEXCHINFO", "EXCHDatabaseNames"), "");
-}
-
-TEST(ExchangeTreeInfo, NewerServersListEveryStoreSeparatedByCode8) {
-    tess::test::TempDir dir;
-    const std::wstring ini = dir.file(L"ExchTreeInfo.ini");
-    for (int generation : {2010, 2013}) {
-        SCOPED_TRACE(generation);
-        tess::test::WriteBytes(ini, ToAnsi(ExchangeTreeInfoText(exchangeDemo().exchange, generation)));
-        EXPECT_EQ(ProfileValue(ini, "VXEXCHINFO", "EXCHANGE"), "1");
-        EXPECT_EQ(ProfileValue(ini, "VXEXCHINFO", "EXCHDatabaseNames"),
-                  "Mailbox Store (EXCH1)\bPublic Folder Store (EXCH1)\bArchive #2\bMailbox Database 0815");
-        EXPECT_EQ(ProfileValue(ini, "VXEXCHINFO", "EXCHInstanceNames"), "");
-    }
 }
 
 TEST(JobList, GroupAndStoreLinesSelectStores) {
@@ -79,17 +57,49 @@ TEST(JobList, GroupAndStoreLinesSelectStores) {
     EXPECT_EQ(ProfileValue(ini, "BKP INFO OF->First Storage Group", "DB1"), "Public Folder Store (EXCH1)");
 }
 
-TEST(JobList, NewerServersTakeOneLineOfCode8SeparatedNames) {
-    DemoConfig c = exchangeDemo();
-    ExchangeSelection s = SelectStores(c.exchange, L"\bMailbox Database 0815\bArchive #2\bNo such\r\n", 2010);
-    ASSERT_EQ(s.databases.size(), 2u);
-    EXPECT_EQ(s.databases[0]->name, L"Mailbox Database 0815");
-    EXPECT_EQ(s.databases[1]->name, L"Archive #2");  // '#' is part of a 2010 name
-    EXPECT_EQ(s.unknown, std::vector<std::wstring>{L"No such"});
-}
-
 TEST(FileNames, ReservedCharactersBecomeUnderscores) {
     EXPECT_EQ(FileNameOf(L"Mailbox Store (EXCH1)"), L"Mailbox Store (EXCH1)");
     EXPECT_EQ(FileNameOf(L"a/b\\c:d*e?f\"g<h>i|j"), L"a_b_c_d_e_f_g_h_i_j");
     EXPECT_EQ(FileNameOf(L"ends."), L"ends_");
+}
+
+// A reader recomputes any slice of a dump from its seed and offset: the slices must agree with
+// the whole whatever their alignment.
+TEST(Pattern, AnySliceMatchesTheWholeAndOffsetsBeyondFourGiBAreDistinct) {
+    std::vector<uint8_t> whole(4096);
+    FillPattern(42, 0, whole.data(), whole.size());
+    const std::pair<uint64_t, size_t> cases[] = {{0, 1}, {1, 7}, {3, 64}, {8, 8}, {4095, 1}, {1000, 3000}};  // offset, count
+    for (const auto& [offset, count] : cases) {
+        SCOPED_TRACE(offset);
+        std::vector<uint8_t> slice(count);
+        FillPattern(42, offset, slice.data(), count);
+        EXPECT_TRUE(std::equal(slice.begin(), slice.end(), whole.begin() + offset));
+    }
+    std::vector<uint8_t> other(4096);
+    FillPattern(43, 0, other.data(), other.size());
+    EXPECT_NE(whole, other);
+    std::vector<uint8_t> beyond(4096);
+    FillPattern(42, 1ull << 32, beyond.data(), beyond.size());
+    EXPECT_NE(whole, beyond);
+}
+
+// A copy that fails half way must not leave a file that looks finished.
+TEST(WriteContent, AFailureOrCancelLeavesNothingAtTheFinalName) {
+    test::TempDir dir;
+    test::WriteBytes(dir.file(L"short.bak"), std::string(1000, 'x'));
+    ContentSpec tooLong{5000, 0, dir.file(L"short.bak")};  // the stated size is more than the file holds
+    WriteResult r = WriteContent(tooLong, dir.file(L"a.dmp"));
+    EXPECT_FALSE(r.ok);
+    EXPECT_NE(r.error.find(L"ended early"), std::wstring::npos);
+    EXPECT_FALSE(FileExists(dir.file(L"a.dmp")));
+
+    std::atomic<bool> cancel{true};
+    WriteOptions options;
+    options.cancel = &cancel;
+    EXPECT_FALSE(WriteContent(ContentSpec{1 << 20, 1, L""}, dir.file(L"b.dmp"), options).ok);
+    EXPECT_FALSE(FileExists(dir.file(L"b.dmp")));
+
+    EXPECT_FALSE(WriteContent(ContentSpec{10, 1, L""}, dir.file(L"missing\\c.dmp")).ok);
+    EXPECT_FALSE(WriteContent(ContentSpec{0, 0, dir.file(L"nope.bak")}, dir.file(L"d.dmp")).ok);
+    EXPECT_FALSE(FileExists(dir.file(L"d.dmp")));
 }

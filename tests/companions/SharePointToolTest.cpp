@@ -22,14 +22,6 @@ std::wstring lineFor(const Sandbox& box) {
            Quoted(L"DisplayTessaron/" + box.program() + L"\\VXCOMMON\\VXSharpointBkupSet.ini");
 }
 
-// The tool's window (the sandbox runs one tool at a time).
-HWND toolWindow(const UniqueHandle& process) {
-    HWND window = FindWindowW(nullptr, L"SharePoint Server");
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    return pid == GetProcessId(process.get()) && IsWindowVisible(window) ? window : nullptr;
-}
-
 }  // namespace
 
 TEST(SharePointTool, ShowsItsWindowAndNamesTheDefaultFolderWithoutAJobFile) {
@@ -38,7 +30,11 @@ TEST(SharePointTool, ShowsItsWindowAndNamesTheDefaultFolderWithoutAJobFile) {
     UniqueHandle process = box.start(lineFor(box));
     ASSERT_TRUE(process);
     HWND window = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (window = toolWindow(process)) != nullptr; }));
+    ASSERT_TRUE(WaitFor([&] {  // the tool's window, not one of another test's tool
+        DWORD pid = 0;
+        GetWindowThreadProcessId(window = FindWindowW(nullptr, L"SharePoint Server"), &pid);
+        return pid == GetProcessId(process.get()) && IsWindowVisible(window);
+    }));
     wchar_t text[512] = {};
     GetDlgItemTextW(window, 100, text, 512);
     EXPECT_NE(std::wstring(text).find(L"default folder " + box.program() + L"\\SharePointBackup"), std::wstring::npos)
