@@ -82,9 +82,15 @@ int openCopy(OpenCopy& copy) {
                               FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!copy.in) return fail(kCopyFailed, L"cannot open", copy.source, GetLastError());
 
-    // A file of the same name that this copy replaces frees its room.
-    const uint64_t replaced = FileExists(copy.destination) ? FileSize(copy.destination).value_or(0) : 0;
-    if (!roomFor(copy.destination, copy.size > replaced ? copy.size - replaced : 0)) {
+    // A file of the same name that this copy replaces frees its room. Asked only when the copy does
+    // not fit otherwise: under Wine looking up a name that does not exist reads the whole folder,
+    // which a set of thousands of files in one folder would pay for every file.
+    bool fits = roomFor(copy.destination, copy.size);
+    if (!fits && FileExists(copy.destination)) {
+        const uint64_t replaced = FileSize(copy.destination).value_or(0);
+        fits = roomFor(copy.destination, copy.size > replaced ? copy.size - replaced : 0);
+    }
+    if (!fits) {
         TraceError(L"CopyFileBlocks", L" Reason: not enough free space for '" + copy.destination + L"'");
         return kCopyNoSpace;
     }
