@@ -88,6 +88,8 @@ TEST_F(ExchangeEndToEnd, EachVersionShipsTheHelpersSetByteForByte) {
     } cases[] = {
         {2003, L"ostrovaExchBkp_tessaron.exe",
          {L"First Storage Group\\Mailbox Store.edb", L"First Storage Group\\Public Store.edb", L"Second Group\\Archive.edb"}},
+        {2007, L"ostrova64ExchBkp_tessaron.exe",
+         {L"First Storage Group\\Mailbox Store.edb", L"First Storage Group\\Public Store.edb", L"Second Group\\Archive.edb"}},
         {2010, L"ostrova2010ExchBkp_tessaron.exe",
          {L"Mailbox Store\\Mailbox Store.edb", L"Archive\\Archive.edb"}},
     };
