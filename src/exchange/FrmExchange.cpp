@@ -108,7 +108,9 @@ int imageOf(NodeKind kind) {
 
 }  // namespace
 
-FrmExchange::FrmExchange() : Window(L"frmExchange", {0, 0, 600, 540}) {}
+FrmExchange::FrmExchange()
+    : Window(L"frmExchange", {0, 0, 600, 540}),
+      WindowRunView(*this, {kProgressText, kProgressFigures, kProgress, kTempBrowse}) {}
 
 FrmExchange::~FrmExchange() = default;
 
@@ -346,27 +348,6 @@ void FrmExchange::setRunning(bool running) {
     showControl(kCancelHint, running);
     if (running) SetFocus(hwnd());  // Esc must reach this window while its buttons are disabled
     UpdateWindow(hwnd());
-}
-
-void FrmExchange::setProgressText(const std::wstring& text, bool visible) {
-    if (auto* l = label(kProgressText)) l->setText(text);
-    showControl(kProgressText, visible);
-    UpdateWindow(hwnd());
-}
-
-void FrmExchange::setProgressFigures(const std::wstring& text) {
-    if (auto* l = label(kProgressFigures)) l->setText(text);
-    showControl(kProgressFigures, !text.empty());
-}
-
-void FrmExchange::setProgressBarVisible(bool visible) { showControl(kProgress, visible); }
-
-void FrmExchange::setProgress(double percent) {
-    setProgressPercent(kProgress, percent);
-}
-
-void FrmExchange::focusTemporaryBrowse() {
-    if (auto* b = button(kTempBrowse)) SetFocus(b->hwnd());
 }
 
 void FrmExchange::onClose() {

@@ -14,10 +14,11 @@
 #include "exchange/StorageTree.h"
 #include "ui/BrowseDialog.h"
 #include "ui/Window.h"
+#include "ui/WindowRunView.h"
 
 namespace tess::exchange {
 
-class FrmExchange : public Window, public RunView {
+class FrmExchange : public Window, public WindowRunView {
 public:
     enum Id {
         kCapbar = 200, kTitleImage, kTitle, kHelp, kClose, kInfoImage, kInfo, kServer, kTree, kList, kLabel2, kTemp,
@@ -49,12 +50,6 @@ public:
 
     // RunView
     void setRunning(bool running) override;
-    void setProgressText(const std::wstring& text, bool visible) override;
-    void setProgressBarVisible(bool visible) override;
-    void setProgress(double percent) override;
-    void setProgressFigures(const std::wstring& text) override;
-    void focusTemporaryBrowse() override;
-    HWND window() const override { return hwnd(); }
 
 protected:
     bool onCreate() override;

@@ -71,6 +71,7 @@ void addColumn(HWND list, int index, const wchar_t* caption, int width, int form
 
 FrmSQLDataList::FrmSQLDataList(DataListArgs args)
     : SqlWindow(L"frmSQLDataList", {0, 0, 600, 556}, true),
+      WindowRunView(*this, {kProgressText, kProgressFigures, kProgress, kTempBrowse}),
       server_(std::move(args.server)),
       rows_(std::move(args.databases)) {}
 
@@ -187,26 +188,6 @@ void FrmSQLDataList::setRunning(bool running) {
     showControl(kCancelHint, running);
     if (running) SetFocus(hwnd());  // Esc must reach this window while its buttons are disabled
     UpdateWindow(hwnd());
-}
-
-void FrmSQLDataList::setProgressText(const std::wstring& text, bool visible) {
-    if (auto* l = label(kProgressText)) l->setText(text);
-    showControl(kProgressText, visible);
-}
-
-void FrmSQLDataList::setProgressFigures(const std::wstring& text) {
-    if (auto* l = label(kProgressFigures)) l->setText(text);
-    showControl(kProgressFigures, !text.empty());
-}
-
-void FrmSQLDataList::setProgressBarVisible(bool visible) { showControl(kProgress, visible); }
-
-void FrmSQLDataList::setProgress(double percent) {
-    setProgressPercent(kProgress, percent);
-}
-
-void FrmSQLDataList::focusTemporaryBrowse() {
-    if (auto* b = button(kTempBrowse)) SetFocus(b->hwnd());
 }
 
 void FrmSQLDataList::onClose() {

@@ -12,6 +12,7 @@
 #include "sql/SqlTransferRun.h"
 #include "sql/SqlWindow.h"
 #include "ui/BrowseDialog.h"
+#include "ui/WindowRunView.h"
 
 namespace tess::sql {
 
@@ -20,7 +21,7 @@ struct DataListArgs {
     std::vector<DatabaseRow> databases;  // the login's list
 };
 
-class FrmSQLDataList : public SqlWindow, public RunView {
+class FrmSQLDataList : public SqlWindow, public WindowRunView {
 public:
     enum Id {
         kCapbar = 200, kTitleImage, kTitleText, kHelp, kClose, kLabel5, kLabel2, kList, kLabel1, kTotal, kRecalculate,
@@ -39,12 +40,6 @@ public:
 
     // RunView
     void setRunning(bool running) override;
-    void setProgressText(const std::wstring& text, bool visible) override;
-    void setProgressBarVisible(bool visible) override;
-    void setProgress(double percent) override;
-    void setProgressFigures(const std::wstring& text) override;
-    void focusTemporaryBrowse() override;
-    HWND window() const override { return hwnd(); }
 
 protected:
     bool onCreate() override;
