@@ -1,5 +1,5 @@
-// The SharePoint contract that needs no tool: detection from the environment and the files
-// present, and the tool's command line. The run itself: tests/e2e/SharePointE2ETest.cpp.
+// SharePoint detection from the environment and the files present. The tool's command line and
+// the run itself: tests/e2e/SharePointE2ETest.cpp.
 #include <windows.h>
 #include <shlobj.h>
 
@@ -43,13 +43,6 @@ TEST(SharePointDetection, ChecksBothVersionsInTheCommonFilesFolderTheEnvironment
         DeleteFolderTree(common64);
         DeleteFolderTree(common32);
     }
-}
-
-TEST(SharePointTool, CommandLineQuotesAProgramFolderWithBlanks) {
-    const std::wstring line = SharePointToolCommandLine(L"C:\\Program Files\\Tessaron");
-    EXPECT_EQ(line, L"\"C:\\Program Files\\Tessaron\\OstrovaSharepoint.exe\" "
-                    L"\"DisplayTessaron/C:\\Program Files\\Tessaron\\VXCOMMON\\VXSharpointBkupSet.ini\"");
-    EXPECT_EQ(test::SplitCommandLine(line).size(), 2u);
 }
 
 }  // namespace

@@ -6,20 +6,6 @@
 
 using namespace tess;
 
-TEST(LogFormat, EveryLevelHasItsWordAndCutsAtTheFirstCrOrNul) {
-    const std::wstring stamp = L"12/04/2026 22:31:05";
-    const std::tuple<short, std::wstring, std::wstring> cases[] = {  // level, message, line
-        {0, L"started", L"Information : 12/04/2026 22:31:05 : started"},
-        {1, L"done", L"Success     : 12/04/2026 22:31:05 : done"},
-        {2, L"abc\r\ndef", L"Error       : 12/04/2026 22:31:05 : abc"},  // cut as TrimAtLineEnd cuts
-        {4, L"abc\r\ndef", L"\r\nInformation : 12/04/2026 22:31:05 : abc\r\ndef"},
-    };
-    for (const auto& [level, message, expected] : cases) {
-        SCOPED_TRACE(level);
-        EXPECT_EQ(FormatLogLine(level, message, stamp), expected);
-    }
-}
-
 TEST(LogFormat, TimeStampTakesTheSystemSeparators) {
     LogClock clock{2026, 4, 7, 9, 5, 3};
     EXPECT_EQ(FormatTimeStamp(clock, L"/", L":"), L"04/07/2026 09:05:03");

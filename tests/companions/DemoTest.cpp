@@ -81,19 +81,6 @@ TEST(Sizes, AcceptBinaryUnitsBeyondFourGiB) {
     }
 }
 
-TEST(ServerNames, LocalAliasesReachTheirInstance) {
-    const std::vector<std::wstring> local = {L"DEMOSRV", L"WINEHOST"};
-    const std::pair<std::wstring, std::optional<std::wstring>> cases[] = {
-        {L"(local)", L"MSSQLSERVER"}, {L"(LOCAL)", L"MSSQLSERVER"}, {L".", L"MSSQLSERVER"},
-        {L"demosrv", L"MSSQLSERVER"}, {L"WINEHOST\\SALES", L"SALES"}, {L"(local)\\SALES", L"SALES"},
-        {L"OTHERBOX", std::nullopt}, {L"OTHERBOX\\SALES", std::nullopt},
-    };
-    for (const auto& [server, instance] : cases) {
-        SCOPED_TRACE(ToUTF8(server));
-        EXPECT_EQ(InstanceNameOf(server, local), instance);
-    }
-}
-
 TEST(Logins, AcceptOnlyKnownUsersWithTheirPassword) {
     DemoConfig c = ParseDemo(kDemo).config;
     const std::tuple<int, std::wstring, std::wstring, std::optional<std::wstring>> cases[] = {

@@ -28,11 +28,6 @@ DemoConfig exchangeDemo() {
 
 }  // namespace
 
-TEST(DatabaseList, PairsNameAndKilobytesRoundedUp) {
-    EXPECT_EQ(DatabaseListText({{L"master", 4u << 20}, {L"Sales 2024", 1}, {L"empty", 0}, {L"big", 5ull << 30}}),
-              L"master\r\n4096\r\nSales 2024\r\n1\r\nempty\r\n0\r\nbig\r\n5242880\r\n");
-}
-
 TEST(JobList, GroupAndStoreLinesSelectStores) {
     DemoConfig c = exchangeDemo();
     const std::wstring prefix = L"EXCH1\\First Administrative Group\\";

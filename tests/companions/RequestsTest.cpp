@@ -71,23 +71,11 @@ std::wstring backupItems(const std::wstring& db, const std::wstring& user = L"",
 
 }  // namespace
 
-TEST(SqlBackupRequest, ReadsBackWhatTheProgramSendsAndRefusesMalformedLines) {
-    const std::wstring cases[][3] = {
-        {L"Sales 2024", L"", L""},
-        {L"O'Brien \"Q\" DB\\", L"sa", L"Secret#1"},
-        {L"Ventes \u00e9t\u00e9", L"", L""},
-    };
-    for (const auto& [db, user, password] : cases) {
-        SCOPED_TRACE(ToUTF8(db));
-        auto r = ParseSqlBackupRequest(backupItems(db, user, password));
-        ASSERT_TRUE(r.value) << ToUTF8(r.error);
-        const SqlBackupRequest& v = *r.value;
-        EXPECT_EQ(std::vector<std::wstring>({v.server, v.database, v.user, v.password, v.dumpFolder, v.commonFolder,
-                                             v.errorFile, v.traceFile}),
-                  std::vector<std::wstring>({L"DEMOSRV\\SALES", db, user, password, L"C:\\TEMP~1\\OSTROV~1",
-                                             L"C:\\PROG~1\\VXCOMMON", L"SQLErrorBackupFile.txt", L"SQLBackupTraceFile.txt"}));
-    }
+// The program's own lines, hostile names included, are read back by the tool's contract test
+// (SqlToolsTest); here, the lines it must refuse.
+TEST(SqlBackupRequest, RefusesMalformedLines) {
     const std::wstring good = backupItems(L"db");
+    ASSERT_TRUE(ParseSqlBackupRequest(good).value);
     const std::wstring bad[] = {
         L"",
         ReplaceAll(backupItems(L"db", L"sa", L"pw"), L" pw ", L" two words "),  // an unquoted blank shifts the items

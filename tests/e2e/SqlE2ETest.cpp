@@ -1,7 +1,7 @@
 // The SQL Server transfer end to end: the real Tessaron.exe and the stand-in companion tools in a
 // program folder of the test's own, driven through their windows by the demo driver, checked by
-// the files they leave, the tools' journal and the messages shown. The run's decisions have their
-// tables in the in-process tests (tests/sql); here each way the flow ends is walked once.
+// the files they leave and the messages shown. The run's decisions have their tables in the
+// in-process tests (tests/sql); here the flow is walked once to its end and once to a full drive.
 //
 // They run in a demo machine (the ctest entry test_e2e_sql_demo_machine prepares one): the
 // destination is its removable drive E:, the full-destination case uses its small drive F:.
@@ -37,26 +37,17 @@ protected:
     std::wstring program_ = dir_.path() + L"\\Tess Prog", temporary_ = dir_.path() + L"\\SQL Temp", destination_;
 };
 
-TEST_F(SqlEndToEnd, DumpedDatabasesArriveWholeAndAFailedOneIsOnlyLogged) {
+// The failing, crashing and skipped databases are the in-process run's (tests/sql/SqlRunTest.cpp).
+TEST_F(SqlEndToEnd, ADumpedDatabaseArrivesWhole) {
     std::string source(3 * 1024 * 1024 + 17, '\0');
     for (size_t i = 0; i < source.size(); ++i) source[i] = static_cast<char>((i * 2654435761u) >> 13);
     WriteBytes(dir_.path() + L"\\north.bak", source);
-    const DriverRun run = transferTo(
-        RemovableDrive(false), "[Database:master]\r\nSize=5 MB\r\n\r\n[Database:bad]\r\nSize=1 MB\r\n"
-                               "Fault=fail:Backup failed: the database is offline.\r\n\r\n[Database:north]\r\n"
-                               "Name=North Wind\r\nSource=file:" + ToAnsi(dir_.path()) + "\\north.bak\r\n\r\n"
-                               "[Database:tempdb]\r\nSize=1 MB\r\n");
+    const DriverRun run = transferTo(RemovableDrive(false), "[Database:north]\r\nName=North Wind\r\nSource=file:" +
+                                                                ToAnsi(dir_.path()) + "\\north.bak\r\n");
     EXPECT_EQ(run.exitCode, 0) << run.output;
-    EXPECT_EQ(run.output.find("message: ", run.output.find("message: ") + 1), std::string::npos) << run.output;
-
     EXPECT_EQ(ReadBytes(shipped(L"North Wind")), source);
-    EXPECT_EQ(FileSize(shipped(L"master")), 5u << 20);
-    EXPECT_FALSE(FileExists(shipped(L"bad")));
-    EXPECT_FALSE(FileExists(shipped(L"tempdb")));
-
     const std::string trace = ReadBytes(program_ + L"\\VXCOMMON\\Log_trace.txt");
-    EXPECT_NE(trace.find("Backup failed: the database is offline."), std::string::npos) << trace;
-    EXPECT_NE(trace.find("Completed shipping database 'North Wind' to " + ToAnsi(destination_)), std::string::npos);
+    EXPECT_NE(trace.find("Completed shipping database 'North Wind' to " + ToAnsi(destination_)), std::string::npos) << trace;
 }
 
 TEST_F(SqlEndToEnd, FullDestinationGives574AndShipsNothing) {

@@ -83,13 +83,6 @@ TEST(ExchangeLogic, SetLogRewrittenForTheReport) {
     EXPECT_EQ(RewriteSetLog(""), "");
 }
 
-TEST(ExchangeLogic, ShippingTexts) {
-    EXPECT_EQ(DisplayDestination(L"E:\\123456789012345678901234567"), L"E:\\1234567890123456789012...");
-    EXPECT_EQ(DisplayDestination(L"E:\\2345678901234567890123"), L"E:\\2345678901234567890123");
-    EXPECT_EQ(ShippedPart(L"D:\\Tmp\\ostrovaexchbackupset\\SG 1\\a.edb"), L"ostrovaexchbackupset\\SG 1\\a.edb");
-    EXPECT_EQ(ShippedPart(L"D:\\Tmp\\other\\a.edb"), L"");
-}
-
 // The inventory lookup behind the file tree's grey entries, read from a real INI file.
 TEST(ExchangeLogic, BackupSetInventory) {
     test::TempDir set(L"set");

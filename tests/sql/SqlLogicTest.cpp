@@ -125,13 +125,9 @@ TEST(SqlRunLogic, DumpFolderForATemporaryPath) {
     }
 }
 
-TEST(SqlRunLogic, DumpFileNamesAndCaptions) {
+TEST(SqlRunLogic, DumpFileNames) {
     EXPECT_EQ(DatabaseOfDumpFile(DumpFileName(L"Sales")), L"Sales");
     EXPECT_EQ(DatabaseOfDumpFile(DumpFileName(L"a]b[c")), L"abc");
-    EXPECT_EQ(ShortDatabaseCaption(std::wstring(45, L'x')), std::wstring(45, L'x'));
-    EXPECT_EQ(ShortDatabaseCaption(std::wstring(46, L'x')), std::wstring(35, L'x') + L"...");
-    EXPECT_EQ(ShortDestinationCaption(L"E:\\Ostrova\\Ship"), L"E:\\Ostrova\\Ship");
-    EXPECT_EQ(ShortDestinationCaption(L"E:\\Ostrova\\Shipping"), L"E:\\Ostrova\\Ship...");
 }
 
 BackupToolInput ordinaryInput() {

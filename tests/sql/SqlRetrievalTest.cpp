@@ -14,19 +14,24 @@ using sql::ListOutcome;
 
 class SqlRetrieval : public SqlToolFixture {};
 
+// The program reads the list once the status says 2: the status is the last file the tool writes,
+// and a tool that crashes or hangs never writes one.
 TEST_F(SqlRetrieval, EachWayTheToolEndsGivesItsOutcomeAndNeverAStaleList) {
     setLimitSeconds(sql::kListWaitKey, 2);
     struct Case {
         const char* demo;
         ListOutcome outcome;
         const wchar_t* reason;  // from SQLError.txt
+        const char* list;       // the list written, when there is one
     } cases[] = {
         {"[Faults]\r\nvxsqldblist_tessaron=fail:Login failed for user 'sa'.", ListOutcome::kFailed,
-         L"Login failed for user 'sa'."},
-        {"[Faults]\r\nvxsqldblist_tessaron=crash", ListOutcome::kToolFailed, L""},
-        {"[Faults]\r\nvxsqldblist_tessaron=hang", ListOutcome::kTimedOut, L""},
-        {"", ListOutcome::kFailed, L""},  // an instance without databases
-        {"[Database:tempdb]\r\nSize=8 KB", ListOutcome::kSuccess, L""},
+         L"Login failed for user 'sa'.", nullptr},
+        {"[Faults]\r\nvxsqldblist_tessaron=crash", ListOutcome::kToolFailed, L"", nullptr},
+        {"[Faults]\r\nvxsqldblist_tessaron=hang", ListOutcome::kTimedOut, L"", nullptr},
+        {"", ListOutcome::kFailed, L"", nullptr},  // an instance without databases
+        // Sizes in kilobytes rounded up, names in the ANSI code page.
+        {"[Database:fr]\r\nName=Ventes \xC3\xA9t\xC3\xA9\r\nSize=1500000", ListOutcome::kSuccess, L"",
+         "Ventes \xE9t\xE9\r\n1465\r\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.demo);
@@ -40,6 +45,11 @@ TEST_F(SqlRetrieval, EachWayTheToolEndsGivesItsOutcomeAndNeverAStaleList) {
         EXPECT_EQ(result.reason, c.reason);
         EXPECT_NE(ReadBytes(common(L"SQLSrvdbList.txt")), "stale\r\n1\r\n");
         EXPECT_FALSE(FindProcess(sql::kListToolName, false, 6));
+        if (!c.list) continue;
+        EXPECT_EQ(ReadBytes(common(L"SQLSrvdbList.txt")), c.list);
+        const std::string j = journal();
+        ASSERT_NE(j.rfind("\twrote\t"), std::string::npos) << j;
+        EXPECT_EQ(j.rfind("\twrote\t" + ToUTF8(common(L"SQLDBStatus.txt"))), j.rfind("\twrote\t")) << j;
     }
 }
 
@@ -71,6 +81,9 @@ TEST_F(SqlRetrieval, OnOlderWindowsTheLibraryIsCalledWithTheEightArgumentsAndIts
             EXPECT_EQ(ReadBytes(common(L"SQLSrvdbList.txt")), "Sales\r\n64\r\n");
         }
     }
+    const std::string trace = ReadBytes(common(L"SerTraceFile.txt"));
+    EXPECT_NE(trace.find("user 'sa'"), std::string::npos) << trace;
+    EXPECT_EQ(trace.find("S3cret"), std::string::npos);
 }
 
 }  // namespace

@@ -130,19 +130,6 @@ TEST(BrowseDecisions, ChosenFolderScreeningAndTheTrialWritesOutcome) {
 
 // ---- The local file tree's values ----
 
-TEST(FileTreeRecord, FieldsAndPaths) {
-    EntryRecord file{L"7", L"12/6/2026 1:02:03 AM", L"5368709120", L"C:\\Data\\big.bak"};
-    EntryRecord back = ParseEntryRecord(MakeEntryRecord(file));
-    EXPECT_EQ(std::tie(back.number, back.date, back.size, back.path), std::tie(file.number, file.date, file.size, file.path));
-    EXPECT_EQ(ParseEntryRecord(L"C:\\Data\\").path, L"C:\\Data\\");  // a bare path is all path
-
-    const std::tuple<const wchar_t*, const wchar_t*, bool, const wchar_t*> cases[] = {
-        {L"C:\\Data\\", L"a b.txt", false, L"C:\\Data\\a b.txt"},
-        {L"C:\\Data", L"Sub", true, L"C:\\Data\\Sub\\"},
-        {L"\\\\srv\\share\\", L"x", true, L"\\\\srv\\share\\x\\"}};
-    for (const auto& [parent, name, folder, expected] : cases) EXPECT_EQ(EntryPath(parent, name, folder), expected);
-}
-
 TEST(FileTreeDrives, OnlyFixedAndNetworkDrivesAreListed) {
     const std::vector<std::wstring> list = {L"a:\\", L"c:", L"D:\\", L"e:\\", L"f:\\", L"g:\\", L"h:\\", L"x"};
     const std::map<wchar_t, UINT> types = {{L'A', DRIVE_REMOVABLE}, {L'C', DRIVE_FIXED},   {L'D', DRIVE_CDROM},

@@ -102,14 +102,6 @@ TEST_F(MainWindowTest, ARightClickShowsTheTipAndDoesNotActALeftClickHidesItAndAc
     EXPECT_EQ(main_.calls, std::vector<std::string>{"sql"});
 }
 
-
-TEST(TipText, LooksUpWindowAndButtonWithoutRegardToCase) {
-    const std::wstring tip = TipText(L"frmLocalFileBrowse.CmdOk");
-    EXPECT_FALSE(tip.empty());
-    EXPECT_EQ(TipText(L"FRMLOCALFILEBROWSE.CMDOK"), tip);
-    for (const wchar_t* missing : {L"frmLocalFileBrowse.CmdNope", L"CmdOk", L""}) EXPECT_EQ(TipText(missing), L"");
-}
-
 TEST(TipMarkup, BreaksBoldAndLoneAngleBrackets) {
     // Each line as its runs, bold ones in brackets.
     std::vector<std::wstring> lines;

@@ -7,30 +7,10 @@
 #include "support/WindowDriving.h"
 #include "ui/MessageBox.h"
 #include "ui/MessageBoxWindow.h"
-#include "ui/MessageLayout.h"
 #include "ui/SkinLabel.h"
 
 namespace tess {
 namespace {
-
-TEST(MessageTextPlan, ChoosesTheLabelAndTheLineEstimate) {
-    // text; lines, label height, leading breaks (a short text has no plan: lines -1)
-    const std::tuple<std::wstring, int, int, const wchar_t*> cases[] = {
-        {std::wstring(60, L'a'), -1, 0, L""},
-        {std::wstring(61, L'a'), 1, 900, L"\r\n\r\n"},
-        {L"two\r\nlines", 1, 900, L"\r\n\r\n"},
-        {std::wstring(150, L'a'), 2, 1150, L"\r\n"},  // 2.5 rounds to even
-        {std::wstring(210, L'a'), 4, 1230, L"\r\n"},  // 3.5 rounds to even
-        {std::wstring(40, L' ') + std::wstring(29, L'a') + std::wstring(10, L' '), 0, 1000, L"\r\n\r\n"},
-    };
-    for (const auto& [text, lines, height, prefix] : cases) {
-        SCOPED_TRACE(testing::Message() << "length " << text.size());
-        MessageTextPlan plan = PlanMessageText(text);
-        EXPECT_EQ(plan.shortText, lines < 0);
-        EXPECT_EQ(plan.labelText, prefix + text);
-        EXPECT_EQ(std::tie(plan.lineEstimate, plan.labelHeightTwips), std::make_tuple(lines < 0 ? 0 : lines, height));
-    }
-}
 
 TEST(MessageKeys, AltLettersAndEnterPerSet) {
     // set, key, Alt held; code (-1: the key does nothing)
@@ -48,22 +28,6 @@ TEST(MessageCloseBox, NoOrCancelWinsOtherwiseThree) {
     EXPECT_EQ(ResultForCloseBox({L"OK"}), 3);
     EXPECT_EQ(ResultForCloseBox({L"Yes", L"No"}), 7);
     EXPECT_EQ(ResultForCloseBox({L"Ok", L" Cancel ", L"Retry"}), 2);
-}
-
-TEST(MessageLayout, ButtonRowsAreCentredInsideTheStrip) {
-    using namespace mesgbox;
-    for (int count = 1; count <= 3; ++count) {
-        SCOPED_TRACE(count);
-        MessageLayout l = LayoutMessageBox({100, 300, count});
-        int first = l.buttonLeft[0];
-        int last = l.buttonLeft[count - 1] + kFaceWidth;
-        EXPECT_GE(first, kButtonGap - 1);
-        EXPECT_LE(last, l.stripWidth - kButtonGap + 1);
-        EXPECT_NEAR(first, l.stripWidth - last, 1);
-        for (int i = 1; i < count; ++i) EXPECT_EQ(l.buttonLeft[i], l.buttonLeft[i - 1] + kFaceWidth + kButtonGap);
-    }
-    // A tiny text still gives a window one face wide.
-    EXPECT_EQ(LayoutMessageBox({150, 300, 1}).textWidth, kFaceWidth);
 }
 
 // The real window, created modeless and driven the way a user would. Left hidden: it works the
