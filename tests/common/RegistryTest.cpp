@@ -9,28 +9,8 @@ using namespace tess;
 
 namespace {
 
-// A key of the test's own under the given root, deleted with everything in it at the end.
-struct ScopedTestKey {
-    ScopedTestKey(HKEY r, const std::wstring& name) : root(r), path(L"Software\\TessaronTest\\" + name) { clear(); }
-    ~ScopedTestKey() { clear(); }
-    void clear() const { RegDeleteTreeW(root, path.c_str()); }
-    // Creates the key with its first value.
-    void set(const wchar_t* name, DWORD type, const std::string& bytes) const {
-        RegSetKeyValueW(root, path.c_str(), name, type, bytes.data(), static_cast<DWORD>(bytes.size()));
-    }
-    HKEY root;
-    std::wstring path;
-};
-
-// The bytes of a text or a number as the registry stores them.
-std::string bytesOf(const std::wstring& chars) {
-    return std::string(reinterpret_cast<const char*>(chars.data()), chars.size() * sizeof(wchar_t));
-}
-template <typename T>
-std::string bytesOf(T number) {
-    return std::string(reinterpret_cast<const char*>(&number), sizeof number);
-}
-
+using test::RegBytes;
+using test::ScopedTestKey;
 using List = std::vector<std::wstring>;
 
 }  // namespace
@@ -39,14 +19,14 @@ TEST(Registry, MultiStringDropsBlankEntriesAndNeedsNoFinalDoubleNul) {
     test::ScopedProgramFolder program;
     ScopedTestKey key(HKEY_LOCAL_MACHINE, L"MultiString");
     const std::tuple<const wchar_t*, DWORD, std::string, List> cases[] = {  // value, type, bytes, entries
-        {L"Proper", REG_MULTI_SZ, bytesOf(std::wstring(L"MSSQLSERVER\0SALES\0\0", 19)), {L"MSSQLSERVER", L"SALES"}},
-        {L"BlankBetween", REG_MULTI_SZ, bytesOf(std::wstring(L"A\0\0B\0\0", 6)), {L"A", L"B"}},
-        {L"BlanksOnly", REG_MULTI_SZ, bytesOf(std::wstring(L"  \0A\0 \0\0", 8)), {L"A"}},
-        {L"NoFinalNuls", REG_MULTI_SZ, bytesOf(std::wstring(L"A\0B", 3)), {L"A", L"B"}},
+        {L"Proper", REG_MULTI_SZ, RegBytes(std::wstring(L"MSSQLSERVER\0SALES\0\0", 19)), {L"MSSQLSERVER", L"SALES"}},
+        {L"BlankBetween", REG_MULTI_SZ, RegBytes(std::wstring(L"A\0\0B\0\0", 6)), {L"A", L"B"}},
+        {L"BlanksOnly", REG_MULTI_SZ, RegBytes(std::wstring(L"  \0A\0 \0\0", 8)), {L"A"}},
+        {L"NoFinalNuls", REG_MULTI_SZ, RegBytes(std::wstring(L"A\0B", 3)), {L"A", L"B"}},
         {L"Odd", REG_MULTI_SZ, std::string("A\0\0\0B\0C", 7), {L"A", L"B"}},  // the half character is none
         {L"Empty", REG_MULTI_SZ, "", {}},
-        {L"PlainString", REG_SZ, bytesOf(std::wstring(L"MSSQLSERVER\0", 12)), {L"MSSQLSERVER"}},
-        {L"Number", REG_DWORD, bytesOf(DWORD{1433}), {}},
+        {L"PlainString", REG_SZ, RegBytes(std::wstring(L"MSSQLSERVER\0", 12)), {L"MSSQLSERVER"}},
+        {L"Number", REG_DWORD, RegBytes(1433), {}},
     };
     for (const auto& [value, type, bytes, entries] : cases) {
         SCOPED_TRACE(testing::PrintToString(std::wstring(value)));
@@ -63,14 +43,14 @@ TEST(Registry, StringAndTypedValueAreCutAtTheFirstNul) {
     ScopedTestKey key(HKEY_CURRENT_USER, L"Value");
     using V = RegValue;
     const std::tuple<const wchar_t*, DWORD, std::string, std::wstring, V> cases[] = {  // value, type, bytes, text, typed
-        {L"Desktop", REG_SZ, bytesOf(std::wstring(L"  C:\\Users\\me  \0", 16)), L"C:\\Users\\me", V(std::wstring(L"  C:\\Users\\me  "))},
-        {L"Cut", REG_SZ, bytesOf(std::wstring(L"8.0\0junk\0", 9)), L"8.0", V(std::wstring(L"8.0"))},
-        {L"Unterminated", REG_SZ, bytesOf(std::wstring(L"xyz")), L"xyz", V(std::wstring(L"xyz"))},
-        {L"Expand", REG_EXPAND_SZ, bytesOf(std::wstring(L"%USERPROFILE%\\Music\0", 20)), L"%USERPROFILE%\\Music",
+        {L"Desktop", REG_SZ, RegBytes(std::wstring(L"  C:\\Users\\me  \0", 16)), L"C:\\Users\\me", V(std::wstring(L"  C:\\Users\\me  "))},
+        {L"Cut", REG_SZ, RegBytes(std::wstring(L"8.0\0junk\0", 9)), L"8.0", V(std::wstring(L"8.0"))},
+        {L"Unterminated", REG_SZ, RegBytes(std::wstring(L"xyz")), L"xyz", V(std::wstring(L"xyz"))},
+        {L"Expand", REG_EXPAND_SZ, RegBytes(std::wstring(L"%USERPROFILE%\\Music\0", 20)), L"%USERPROFILE%\\Music",
          V(std::wstring(L"%USERPROFILE%\\Music"))},
         {L"EmptyText", REG_SZ, "", L"", V()},
         {L"Binary", REG_BINARY, "\x07\x08\x09", L"", V(7ul)},
-        {L"Number", REG_DWORD, bytesOf(DWORD{0x80000001}), L"", V(0x80000001ul)},
+        {L"Number", REG_DWORD, RegBytes(0x80000001), L"", V(0x80000001ul)},
     };
     for (const auto& [name, type, bytes, text, typed] : cases) {
         SCOPED_TRACE(testing::PrintToString(std::wstring(name)));
@@ -85,6 +65,6 @@ TEST(Registry, StringAndTypedValueAreCutAtTheFirstNul) {
 
     // No root given: the classes root.
     ScopedTestKey classes(HKEY_CLASSES_ROOT, L"Classes");
-    classes.set(L"Name", REG_SZ, bytesOf(std::wstring(L"from HKCR\0", 10)));
+    classes.set(L"Name", REG_SZ, RegBytes(std::wstring(L"from HKCR\0", 10)));
     EXPECT_EQ(ReadRegString(nullptr, classes.path, L"Name"), L"from HKCR");
 }

@@ -3,13 +3,12 @@
 // The helpers' real runs are the end-to-end tests' (tests/e2e/ExchangeE2ETest.cpp).
 #include <gtest/gtest.h>
 
-
 #include "common/Files.h"
 #include "exchange/ExchangeDetection.h"
 #include "exchange/ExchangeLogic.h"
 #include "exchange/ExchangeRun.h"
+#include "support/Recorders.h"
 #include "support/TestSupport.h"
-#include "ui/MessageBox.h"
 
 namespace tess::exchange {
 namespace {
@@ -107,24 +106,10 @@ TEST(ExchangeLogic, BackupSetInventory) {
     EXPECT_FALSE(OutsideExchangeBackupSet(set.path(), L"Other", L""));  // no NOSG: nothing is marked
 }
 
-class NoView : public ExchangeRunView {
-public:
-    void setRunning(bool) override {}
-    void setProgressText(const std::wstring&, bool) override {}
-    void setProgressBarVisible(bool) override {}
-    void setProgress(double) override {}
-    void focusTemporaryBrowse() override {}
-    HWND window() const override { return nullptr; }
-};
-
 TEST(ExchangeRun, InputChecksStopBeforeAnythingRuns) {
     test::ScopedProgramFolder program(L"exch");
-    std::vector<std::wstring> shown;
-    SetMessageHookForTesting([&](const MessageCall& call) {
-        shown.push_back(call.text);
-        return kResultOk;
-    });
-    NoView view;
+    test::RecordedMessages shown;
+    test::RecordingRunView view;
     struct Case {
         const wchar_t *temporary, *destination;
         std::vector<std::wstring> selection;
@@ -142,9 +127,8 @@ TEST(ExchangeRun, InputChecksStopBeforeAnythingRuns) {
     ExchangeRunResult result;
     EXPECT_FALSE(DoExchangeBackup({2007, {L"x"}, L" ", L"E:\\x", &view}, &result));  // Enter with no temporary path
     EXPECT_EQ(result.messageCode, 19);
-    EXPECT_EQ(shown.size(), 5u);
+    EXPECT_EQ(shown.calls.size(), 5u);
     EXPECT_FALSE(FileExists(program.common(L"TmpExchangeBackupSet.txt")));
-    SetMessageHookForTesting(nullptr);
 }
 
 }  // namespace

@@ -13,9 +13,9 @@
 #include "common/Settings.h"
 #include "exchange/ExchangeLogic.h"
 #include "exchange/FrmExchange.h"
+#include "support/Recorders.h"
 #include "support/TestSupport.h"
 #include "ui/FileTree.h"
-#include "ui/MessageBox.h"
 
 namespace tess::test {
 namespace {
@@ -36,13 +36,8 @@ protected:
         EnsureCommonDataFolder();
         CreateDirectoryW(JoinPath(program_.path(), L"demo").c_str(), nullptr);
         WriteBytes(JoinPath(program_.path(), L"demo\\demo.ini"), kDemo);
-        SetMessageHookForTesting([this](const MessageCall& call) {
-            messages_.push_back(call.text);
-            return call.buttons == kButtonsYesNo ? kResultNo : kResultOk;
-        });
     }
     void TearDown() override {
-        SetMessageHookForTesting(nullptr);
         if (!helper_.empty()) WaitFor([&] { return !FindProcess(helper_, true, 6) || !FindProcess(helper_, false, 6); });
     }
 
@@ -73,7 +68,7 @@ protected:
 
     ScopedProgramFolder program_{L"exch"};
     std::wstring helper_;
-    std::vector<std::wstring> messages_;
+    RecordedMessages messages_;
 };
 
 // The tick rules are StorageTreeTest's; here the window applies them to the control and shows
@@ -83,8 +78,8 @@ TEST_F(ExchangeWindow, TreeRefusesTheServerAndSpreadsAStoresTick) {
     open(window, L"2003");
     EXPECT_EQ(treeStates(window), L"..xxxxx");  // server, level, SG1, Mailbox, Public, SG2, Archive
     toggle(window, 0);
-    ASSERT_TRUE(WaitFor([&] { return messages_.size() == 1 && treeStates(window) == L"..xxxxx"; }, 5000));
-    EXPECT_EQ(messages_[0], GetMessageText(23) + L"DEMOSRV" + GetMessageText(24));
+    ASSERT_TRUE(WaitFor([&] { return messages_.calls.size() == 1 && treeStates(window) == L"..xxxxx"; }, 5000));
+    EXPECT_EQ(messages_.calls[0].text, GetMessageText(23) + L"DEMOSRV" + GetMessageText(24));
     toggle(window, 3);
     EXPECT_TRUE(WaitFor([&] { return treeStates(window) == L"....xxx"; }, 5000)) << treeStates(window);
 }
@@ -105,7 +100,7 @@ TEST_F(ExchangeWindow, EnterRunsTheLocalBackupAlone) {
     EXPECT_NE(journal.find("\" 1"), std::string::npos) << journal;  // the helper's backup ran
     EXPECT_TRUE(FolderExists(JoinPath(work.path(), L"OstrovaExchBackupset")));
     EXPECT_FALSE(PathExists(JoinPath(destination.path(), L"OstrovaExchBackupset")));  // nothing shipped
-    EXPECT_TRUE(messages_.empty());  // no report question
+    EXPECT_TRUE(messages_.calls.empty());  // no report question
 }
 
 }  // namespace

@@ -10,14 +10,13 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "common/MessageCatalog.h"
 #include "common/ProgramPaths.h"
 #include "common/Settings.h"
 #include "feedback/FrmErrorReport1.h"
 #include "feedback/NotificationClient.h"
+#include "support/Recorders.h"
 #include "support/TestSupport.h"
 #include "support/WindowDriving.h"
-#include "ui/MessageBox.h"
 #include "ui/PumpWait.h"
 
 using namespace tess;
@@ -42,11 +41,7 @@ void noteTurn() {
 // the user has to act, and sends nothing.
 TEST(FrmErrorReport1, ARefusedOrOfflineSendShowsWhyAndSendsNothing) {
     test::ScopedProgramFolder program;
-    std::vector<std::wstring> shown;
-    SetMessageHookForTesting([&](const MessageCall& call) {
-        shown.push_back(std::to_wstring(call.icon) + L" " + call.text);
-        return kResultOk;
-    });
+    test::RecordedMessages shown;
     SetConnectedStateForTesting([] { return false; });
     W window({});
     ASSERT_TRUE(window.createModeless(nullptr, SW_SHOWNOACTIVATE));
@@ -57,13 +52,12 @@ TEST(FrmErrorReport1, ARefusedOrOfflineSendShowsWhyAndSendsNothing) {
     EXPECT_EQ(GetFocus(), window.control(W::kFrom));
     SetWindowTextW(window.control(W::kFrom), L" me@x.example ");
     test::SendAltKey(window.hwnd(), 'S');
-    const std::wstring error = std::to_wstring(kIconError) + L" ";
-    EXPECT_EQ(shown, (std::vector<std::wstring>{error + GetMessageText(500), error + GetMessageText(575)}));
+    EXPECT_EQ(shown.codes(), (std::vector<int>{500, 575}));
+    for (const auto& call : shown.calls) EXPECT_EQ(call.icon, kIconError);
     EXPECT_FALSE(window.isControlShown(W::kProgress)) << "nothing was sent";
     SetWindowTextW(window.control(W::kTicket), L" 42 ");
     EXPECT_EQ(WindowText(window.control(W::kSubject)), L"Tessaron Ticket : 42");
     SetConnectedStateForTesting(nullptr);
-    SetMessageHookForTesting(nullptr);
 }
 
 class FeedbackServer : public testing::Test {

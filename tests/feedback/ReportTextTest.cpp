@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <deque>
 #include <vector>
 
 #include "common/Files.h"
@@ -70,49 +71,26 @@ TEST(ReportText, FormBodyByteForByteOnBothPaths) {
 // The header's facts, read from the registry as each platform keeps them.
 TEST(ReportText, SystemFactsFromTheRegistryOfBothPlatforms) {
     const wchar_t nt[] = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", win[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
-    struct Value {
-        HKEY root;
-        const wchar_t *path, *name;
-        std::wstring text;  // empty: the number 1
-    } values[] = {
-        {HKEY_LOCAL_MACHINE, nt, L"ProductName", L"Windows Test Server"},
-        {HKEY_LOCAL_MACHINE, nt, L"CurrentVersion", L"6.3"},
-        {HKEY_LOCAL_MACHINE, win, L"ProductName", L"Windows 98"},
-        {HKEY_LOCAL_MACHINE, win, L"VersionNumber", L"4.10.1998"},
-        {HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Internet Explorer", L"Version", L"9.11.1"},
-        {HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings", L"ProxyEnable", L""},
+    std::deque<test::ScopedRegValue> values;  // the prefix's own values come back afterwards
+    const auto text = [&](HKEY root, const wchar_t* path, const wchar_t* name, const std::wstring& value) {
+        values.emplace_back(root, path, name, REG_SZ, test::RegBytes(value + L'\0'));
     };
-    // The prefix's own values go back afterwards.
-    std::vector<std::pair<DWORD, std::vector<BYTE>>> saved;
-    for (const auto& v : values) {
-        DWORD type = 0, size = 1024;
-        std::vector<BYTE> old(size);
-        if (RegGetValueW(v.root, v.path, v.name, RRF_RT_ANY, &type, old.data(), &size) != ERROR_SUCCESS) type = REG_NONE;
-        saved.emplace_back(type, std::vector<BYTE>(old.begin(), old.begin() + (type == REG_NONE ? 0 : size)));
-        const DWORD one = 1;
-        if (v.text.empty())
-            RegSetKeyValueW(v.root, v.path, v.name, REG_DWORD, &one, sizeof one);
-        else
-            RegSetKeyValueW(v.root, v.path, v.name, REG_SZ, v.text.c_str(), static_cast<DWORD>((v.text.size() + 1) * 2));
-    }
+    text(HKEY_LOCAL_MACHINE, nt, L"ProductName", L"Windows Test Server");
+    text(HKEY_LOCAL_MACHINE, nt, L"CurrentVersion", L"6.3");
+    text(HKEY_LOCAL_MACHINE, win, L"ProductName", L"Windows 98");
+    text(HKEY_LOCAL_MACHINE, win, L"VersionNumber", L"4.10.1998");
+    text(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Internet Explorer", L"Version", L"9.11.1");
+    values.emplace_back(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings",
+                        L"ProxyEnable", REG_DWORD, test::RegBytes(1));
     const auto facts = [] {
         const SystemFacts f = ReadSystemFacts();
         return f.osName + L"|" + f.osVersion + L"|" + f.browserVersion + (f.proxy ? L"|proxy" : L"|direct");
     };
-    const std::wstring ntFacts = facts();
+    EXPECT_EQ(facts(), L"Windows Test Server|6.3|9.11.1|proxy");
     const OsVersionOverride win98{4, 10, 1};
     SetOsVersionForTesting(&win98);
-    const std::wstring consumerFacts = facts();
+    EXPECT_EQ(facts(), L"Windows 98|4.10.1998|9.11.1|proxy");
     SetOsVersionForTesting(nullptr);
-    for (size_t i = 0; i < saved.size(); ++i) {
-        if (saved[i].first == REG_NONE)
-            RegDeleteKeyValueW(values[i].root, values[i].path, values[i].name);
-        else
-            RegSetKeyValueW(values[i].root, values[i].path, values[i].name, saved[i].first, saved[i].second.data(),
-                            static_cast<DWORD>(saved[i].second.size()));
-    }
-    EXPECT_EQ(ntFacts, L"Windows Test Server|6.3|9.11.1|proxy");
-    EXPECT_EQ(consumerFacts, L"Windows 98|4.10.1998|9.11.1|proxy");
 }
 
 TEST(ReportFields, RulesBeforeASend) {

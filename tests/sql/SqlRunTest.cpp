@@ -3,7 +3,6 @@
 #include "common/BackupSets.h"
 #include "common/Files.h"
 #include "common/Helpers.h"
-#include "common/MessageCatalog.h"
 #include "common/OsVersion.h"
 #include "common/Process.h"
 #include "common/ProgramPaths.h"
@@ -18,30 +17,6 @@
 namespace tess::test {
 namespace {
 
-class RecordingView : public sql::RunView {
-public:
-    RecordingView() {
-        window_ = CreateWindowW(L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
-    }
-    ~RecordingView() override { DestroyWindow(window_); }
-    void setRunning(bool running) override { runningChanges.push_back(running); }
-    void setProgressText(const std::wstring&, bool) override {}
-    void setProgressBarVisible(bool) override {}
-    void setProgress(double percent) override {
-        EXPECT_GE(percent, lastPercent);
-        lastPercent = percent;
-    }
-    void focusTemporaryBrowse() override { focusedBrowse = true; }
-    HWND window() const override { return window_; }
-
-    std::vector<bool> runningChanges;
-    double lastPercent = 0;
-    bool focusedBrowse = false;
-
-private:
-    HWND window_;
-};
-
 class SqlRun : public SqlToolFixture {
 protected:
     sql::RunInput input(std::vector<std::wstring> databases) {
@@ -52,7 +27,7 @@ protected:
 
     TempDir temp_{L"sqltemp"};
     TempDir destination_{L"sqldest"};
-    RecordingView view_;
+    RecordingRunView view_;
 };
 
 TEST_F(SqlRun, InputChecksEndTheRunBeforeAnythingStarts) {
@@ -62,10 +37,10 @@ TEST_F(SqlRun, InputChecksEndTheRunBeforeAnythingStarts) {
     } cases[] = {{L"", L"E:\\", 184}, {L"D:\\t", L"  ", 184}, {L"D:\\Temp", L"d:\\temp\\", 572}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.code);
-        messages_.clear();
+        messages_.calls.clear();
         const auto report = sql::CmdNext(sql::RunInput{c.temporary, c.destination, {L"a"}, L"(local)"}, view_);
         EXPECT_EQ(report.messageCode, c.code);
-        EXPECT_EQ(codes(), std::vector<int>{c.code});
+        EXPECT_EQ(messages_.codes(), std::vector<int>{c.code});
     }
     EXPECT_TRUE(view_.runningChanges.empty());
     EXPECT_TRUE(view_.focusedBrowse);
@@ -76,16 +51,16 @@ TEST_F(SqlRun, BackupToolThatCannotStartIsNamedWithItsReasonNot568) {
     // 568 is for an empty selection only.
     EXPECT_EQ(sql::CmdNext(input({}), view_).messageCode, 568);
     EXPECT_EQ(view_.runningChanges, (std::vector<bool>{true, false}));
-    messages_.clear();
+    messages_.calls.clear();
     view_.runningChanges.clear();
 
     ASSERT_TRUE(DeleteFileW(JoinPath(programFolder(), sql::kBackupToolName).c_str()));
     const auto report = sql::CmdNext(input({L"Sales", L"HR"}), view_);
     EXPECT_EQ(report.messageCode, 0);
     EXPECT_EQ(report.notStarted, (std::vector<std::wstring>{L"Sales", L"HR"}));
-    EXPECT_EQ(codes(), std::vector<int>{570});
-    ASSERT_EQ(messages_.size(), 2u);
-    EXPECT_NE(messages_[0].text.find(L"Sales\r\nHR"), std::wstring::npos) << messages_[0].text;
+    EXPECT_EQ(messages_.codes(), std::vector<int>{570});
+    ASSERT_EQ(messages_.calls.size(), 2u);
+    EXPECT_NE(messages_.calls[0].text.find(L"Sales\r\nHR"), std::wstring::npos) << messages_.calls[0].text;
     const std::string trace = ReadBytes(common(L"Log_trace.txt"));
     EXPECT_NE(trace.find("'HR': the backup tool could not be started ("), std::string::npos) << trace;
     EXPECT_EQ(view_.runningChanges, (std::vector<bool>{true, false}));
@@ -94,7 +69,7 @@ TEST_F(SqlRun, BackupToolThatCannotStartIsNamedWithItsReasonNot568) {
 TEST_F(SqlRun, DatabasesAreDumpedInTurnAndWhatWasDumpedShipsWhole) {
     demo("[Database:master]\r\nSize=100 KB\r\n[Database:bad]\r\nFault=fail:Cannot open database \"bad\"\r\n"
          "[Database:empty]\r\nFault=crash\r\n[Database:Sales]\r\nSize=3000000\r\n");
-    answerToQuestions_ = kResultYes;
+    messages_.answer = kResultYes;
     WriteBytes(common(L"VXWLogFile.txt"), "Information : old : scheduled leftovers\r\n");
     const auto report = sql::CmdNext(input({L"master", L"bad", L"empty", L"Sales"}), view_);
 
@@ -111,7 +86,7 @@ TEST_F(SqlRun, DatabasesAreDumpedInTurnAndWhatWasDumpedShipsWhole) {
     EXPECT_EQ(trace.find("shipping database 'bad'"), std::string::npos);
     EXPECT_NE(trace.find("Completed shipping database 'Sales' to " + ToAnsi(destination_.path())), std::string::npos);
     EXPECT_FALSE(FileExists(common(L"VXWLogFile.txt")));  // cleared at the end
-    EXPECT_EQ(codes(), std::vector<int>{570});
+    EXPECT_EQ(messages_.codes(), std::vector<int>{570});
     EXPECT_EQ(openedReport(), common(L"Log_trace.txt"));
     EXPECT_DOUBLE_EQ(view_.lastPercent, 100.0);
     EXPECT_EQ(view_.runningChanges, (std::vector<bool>{true, false}));
@@ -126,8 +101,8 @@ TEST_F(SqlRun, HangingBackupIsEndedAtTheLimitAndTheRunGoesOn) {
     EXPECT_EQ(report.shipped, 1);
     EXPECT_TRUE(FileExists(shipped(L"after")));
     EXPECT_FALSE(FileExists(shipped(L"stuck")));
-    ASSERT_GE(messages_.size(), 2u);
-    EXPECT_NE(messages_[0].text.find(L"'stuck' did not finish within 2 seconds"), std::wstring::npos) << messages_[0].text;
+    ASSERT_GE(messages_.calls.size(), 2u);
+    EXPECT_NE(messages_.calls[0].text.find(L"'stuck' did not finish within 2 seconds"), std::wstring::npos) << messages_.calls[0].text;
     EXPECT_NE(ReadBytes(common(L"Log_trace.txt")).find("did not finish within the time limit"), std::string::npos);
     EXPECT_EQ(view_.runningChanges.back(), false);
 }
@@ -144,7 +119,7 @@ TEST_F(SqlRun, EscapeDuringABackupCancelsTheRunAndShipsNothing) {
     EXPECT_EQ(report.shipped, 0);
     EXPECT_FALSE(FindProcess(sql::kBackupToolName, false, 6));
     EXPECT_EQ(journal().find("[never]"), std::string::npos);
-    EXPECT_TRUE(messages_.size() == 1 && messages_[0].text.find(L"cancelled") != std::wstring::npos);
+    EXPECT_TRUE(messages_.calls.size() == 1 && messages_.calls[0].text.find(L"cancelled") != std::wstring::npos);
     EXPECT_EQ(view_.runningChanges, (std::vector<bool>{true, false}));
 }
 
@@ -158,7 +133,7 @@ TEST_F(SqlRun, UnreachableDestinationShipsNothingAndSaysSo) {
     const auto report = sql::CmdNext(in, view_);
     EXPECT_EQ(report.messageCode, 15);
     EXPECT_EQ(report.shipped, 0);
-    EXPECT_EQ(messages_.size(), 1u);
+    EXPECT_EQ(messages_.calls.size(), 1u);
     EXPECT_EQ(view_.runningChanges.back(), false);
 }
 

@@ -2,7 +2,6 @@
 
 #include "common/BackupSets.h"
 #include "common/Files.h"
-#include "common/MessageCatalog.h"
 #include "common/Process.h"
 #include "common/ProgramPaths.h"
 #include "common/Settings.h"
@@ -22,16 +21,11 @@ void SqlToolFixture::SetUp() {
     CreateDirectoryW(JoinPath(program_.path(), L"demo").c_str(), nullptr);
     EnsureCommonDataFolder();
     TransferFileList().clear();
-    SetMessageHookForTesting([this](const MessageCall& call) {
-        messages_.push_back(call);
-        return call.buttons == kButtonsYesNo ? answerToQuestions_ : kResultOk;
-    });
     gOpenedReport.clear();
     sql::SetReportOpenerForTesting([](const std::wstring& path) { gOpenedReport = path; });
 }
 
 void SqlToolFixture::TearDown() {
-    SetMessageHookForTesting(nullptr);
     sql::SetReportOpenerForTesting(nullptr);
     for (const wchar_t* tool : {L"ostrova_sqlbackup_tessaron.exe", L"vxsqldblist_tessaron.exe"})
         WaitFor([&] { return !FindProcess(tool, true, 6) || !FindProcess(tool, false, 6); }, 5000);
@@ -42,13 +36,5 @@ void SqlToolFixture::demo(const std::string& sections) {
 }
 std::string SqlToolFixture::journal() const { return ReadBytes(JoinPath(program_.path(), L"demo\\journal.txt")); }
 void SqlToolFixture::setLimitSeconds(const wchar_t* key, int seconds) { Trf_WriteUserProfile(key, std::to_wstring(seconds)); }
-
-std::vector<int> SqlToolFixture::codes() const {
-    std::vector<int> out;
-    for (const auto& m : messages_)
-        for (int code : {15, 179, 184, 196, 568, 570, 572, 574})
-            if (m.text == GetMessageText(code)) out.push_back(code);
-    return out;
-}
 
 }  // namespace tess::test

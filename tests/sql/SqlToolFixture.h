@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "support/Recorders.h"
 #include "support/TestSupport.h"
-#include "ui/MessageBox.h"
 
 namespace tess::test {
 
@@ -27,14 +27,11 @@ protected:
     std::wstring common(const std::wstring& name) const { return program_.common(name); }
     const std::wstring& programFolder() const { return program_.path(); }
     void setLimitSeconds(const wchar_t* key, int seconds);
-    // The catalog codes of the messages shown, in order (other texts left out).
-    std::vector<int> codes() const;
     // The report the run would have opened for the user.
     const std::wstring& openedReport() const;
 
-    // The messages shown, in order; questions get answerToQuestions_.
-    std::vector<MessageCall> messages_;
-    int answerToQuestions_ = kResultNo;
+    // The messages shown, in order; questions get No unless the test says otherwise.
+    RecordedMessages messages_;
 
 private:
     ScopedProgramFolder program_{L"sql"};

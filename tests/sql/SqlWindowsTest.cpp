@@ -4,9 +4,10 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <memory>
+
 #include "common/BackupSets.h"
 #include "common/Files.h"
-#include "common/MessageCatalog.h"
 #include "common/Settings.h"
 #include "sql/FrmSqlDataList.h"
 #include "sql/FrmSqlSvrLogin.h"
@@ -76,11 +77,8 @@ TEST_F(SqlWindows, AuthenticationSwitchEnablesTheBoxesAndWindowsClearsThem) {
 }
 
 TEST_F(SqlWindows, RefreshListsTheRegisteredInstances) {
-    HKEY key = nullptr;
-    RegCreateKeyExW(HKEY_LOCAL_MACHINE, sql::kSqlServerKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
-    const std::wstring multi(L"SALES\0MSSQLSERVER\0\0", 20);
-    RegSetValueExW(key, sql::kInstalledInstances, 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(multi.data()),
-                   static_cast<DWORD>(multi.size() * sizeof(wchar_t)));
+    auto instances = std::make_unique<ScopedRegValue>(HKEY_LOCAL_MACHINE, sql::kSqlServerKey, sql::kInstalledInstances,
+                                                      REG_MULTI_SZ, RegBytes(std::wstring(L"SALES\0MSSQLSERVER\0\0", 20)));
     FrmSQLSvrLogin login;
     ASSERT_TRUE(login.createModeless(nullptr));
     HWND combo = login.control(FrmSQLSvrLogin::kServer);
@@ -88,8 +86,7 @@ TEST_F(SqlWindows, RefreshListsTheRegisteredInstances) {
     EXPECT_EQ(SendMessageW(combo, CB_GETCOUNT, 0, 0), 2);
     EXPECT_EQ(WindowText(combo), computer + L"\\SALES");  // the first entry, in the registry's order
 
-    RegDeleteValueW(key, sql::kInstalledInstances);
-    RegCloseKey(key);
+    instances.reset();
     SendAltKey(login.hwnd(), 'R');
     EXPECT_EQ(SendMessageW(combo, CB_GETCOUNT, 0, 0), 0);
     EXPECT_EQ(WindowText(combo), computer);  // nothing installed: the default instance of this computer
@@ -115,7 +112,7 @@ TEST_F(SqlWindows, DatabaseWindowListsTheLoginsRowsAndTheirTotal) {
     ListView_SetCheckState(rowsView, 1, FALSE);
     EXPECT_EQ(WindowText(window.control(FrmSQLDataList::kTotal)), L"");
     Click(clickTarget(window, FrmSQLDataList::kRecalculate));
-    EXPECT_EQ(codes(), (std::vector<int>{179, 179}));
+    EXPECT_EQ(messages_.codes(), (std::vector<int>{179, 179}));
 }
 
 TEST_F(SqlWindows, BrowseButtonsFillTheirFolderForTheirPurpose) {

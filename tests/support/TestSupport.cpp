@@ -76,6 +76,39 @@ ScopedEnvironment::ScopedEnvironment(const wchar_t* name, const wchar_t* value) 
 
 ScopedEnvironment::~ScopedEnvironment() { SetEnvironmentVariableW(name_.c_str(), had_ ? old_.c_str() : nullptr); }
 
+ScopedTestKey::ScopedTestKey(HKEY r, const std::wstring& name) : root(r), path(L"Software\\TessaronTest\\" + name) {
+    RegDeleteTreeW(root, path.c_str());
+}
+ScopedTestKey::~ScopedTestKey() { RegDeleteTreeW(root, path.c_str()); }
+void ScopedTestKey::set(const wchar_t* value, DWORD type, const std::string& bytes) const {
+    RegSetKeyValueW(root, path.c_str(), value, type, bytes.data(), static_cast<DWORD>(bytes.size()));
+}
+
+ScopedRegValue::ScopedRegValue(HKEY root, std::wstring path, std::wstring name, DWORD type, const std::string& bytes)
+    : root_(root), path_(std::move(path)), name_(std::move(name)) {
+    DWORD size = 0;
+    if (RegGetValueW(root_, path_.c_str(), name_.c_str(), RRF_RT_ANY | RRF_NOEXPAND, &oldType_, nullptr, &size) == ERROR_SUCCESS) {
+        old_.resize(size);
+        RegGetValueW(root_, path_.c_str(), name_.c_str(), RRF_RT_ANY | RRF_NOEXPAND, nullptr, old_.data(), &size);
+        old_.resize(size);
+    } else {
+        oldType_ = REG_NONE;
+    }
+    RegSetKeyValueW(root_, path_.c_str(), name_.c_str(), type, bytes.data(), static_cast<DWORD>(bytes.size()));
+}
+
+ScopedRegValue::~ScopedRegValue() {
+    if (oldType_ == REG_NONE)
+        RegDeleteKeyValueW(root_, path_.c_str(), name_.c_str());
+    else
+        RegSetKeyValueW(root_, path_.c_str(), name_.c_str(), oldType_, old_.data(), static_cast<DWORD>(old_.size()));
+}
+
+std::string RegBytes(const std::wstring& chars) {
+    return std::string(reinterpret_cast<const char*>(chars.data()), chars.size() * sizeof(wchar_t));
+}
+std::string RegBytes(DWORD number) { return std::string(reinterpret_cast<const char*>(&number), sizeof number); }
+
 namespace {
 
 // The processes of that executable, opened to end them or wait for them.

@@ -50,6 +50,37 @@ private:
     bool had_ = false;
 };
 
+// A key of the test's own, HKEY root\Software\TessaronTest\<name>, deleted with everything in it
+// at the start and at the end of the scope.
+struct ScopedTestKey {
+    ScopedTestKey(HKEY root, const std::wstring& name);
+    ~ScopedTestKey();
+    // Creates the key with the value if needed.
+    void set(const wchar_t* value, DWORD type, const std::string& bytes) const;
+    HKEY root;
+    std::wstring path;
+};
+
+// A registry value of the prefix set for the scope (the key made if needed); the value it
+// replaced, or none, comes back at the end.
+class ScopedRegValue {
+public:
+    ScopedRegValue(HKEY root, std::wstring path, std::wstring name, DWORD type, const std::string& bytes);
+    ~ScopedRegValue();
+    ScopedRegValue(const ScopedRegValue&) = delete;
+    ScopedRegValue& operator=(const ScopedRegValue&) = delete;
+
+private:
+    HKEY root_;
+    std::wstring path_, name_;
+    DWORD oldType_ = REG_NONE;
+    std::string old_;
+};
+
+// The bytes of a text as the registry stores it (a REG_SZ with its NUL: text + L'\0'), of a number.
+std::string RegBytes(const std::wstring& chars);
+std::string RegBytes(DWORD number);
+
 // How many processes of this executable name run in this prefix; ending them all (a companion
 // tool a test left behind).
 size_t CountProcesses(const wchar_t* exeName);

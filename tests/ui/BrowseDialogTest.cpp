@@ -9,14 +9,13 @@
 #include <tuple>
 
 #include "common/Files.h"
-#include "common/MessageCatalog.h"
 #include "common/ProgramPaths.h"
+#include "support/Recorders.h"
 #include "support/TestSupport.h"
 #include "support/WindowDriving.h"
 #include "ui/BrowseDialog.h"
 #include "ui/FileTree.h"
 #include "ui/FileTreeWineDrives.h"
-#include "ui/MessageBox.h"
 #include "ui/Window.h"
 
 namespace tess {
@@ -32,31 +31,10 @@ constexpr BrowsePurpose kDestination{false, false, true};
 // Every test answers the message box itself and records what was shown.
 class BrowseTest : public testing::Test {
 protected:
-    void SetUp() override {
-        SetMessageHookForTesting([this](const MessageCall& call) {
-            messages.push_back(call);
-            return static_cast<int>(kResultOk);
-        });
-    }
-    void TearDown() override {
-        SetMessageHookForTesting(nullptr);
-        SetBrowseScriptForTesting(nullptr);
-    }
-    // The codes of the texts shown; 181 shares 180's text and 183 shares 182's (the decision
-    // tests tell them apart).
-    std::vector<int> messageCodes() const {
-        std::vector<int> codes;
-        for (const auto& m : messages) {
-            int code = 0;
-            for (int c : {15, 58, 180, 182})
-                if (!code && m.text == GetMessageText(c)) code = c;
-            codes.push_back(code);
-        }
-        return codes;
-    }
+    void TearDown() override { SetBrowseScriptForTesting(nullptr); }
 
     test::ScopedProgramFolder program_;
-    std::vector<MessageCall> messages;
+    test::RecordedMessages messages;
 };
 
 // ---- Decisions ----
@@ -145,18 +123,12 @@ TEST(FileTreeDrives, OnlyFixedAndNetworkDrivesAreListed) {
 TEST(FileTreeSpecialFolders, OrderFallbacksAndMissingValuesFromARegistryKey) {
     // Newer Windows names three of the values differently; a missing or blank value leaves its
     // folder out.
-    const std::wstring key = L"Software\\TessaronTest\\ShellFolders-" + std::to_wstring(GetCurrentProcessId());
-    HKEY h = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &h, nullptr), 0);
+    const test::ScopedTestKey key(HKEY_CURRENT_USER, L"ShellFolders");
     const std::pair<const wchar_t*, std::wstring> values[] = {
         {L"Desktop", L"C:\\Desk"}, {L"Personal", L"\\\\srv\\Dokumente Ü\\"}, {L"Music", L"C:\\M"},
         {L"My Pictures", L"C:\\P"}, {L"Pictures", L"C:\\Wrong"}, {L"Favorites", L"  "}};
-    for (const auto& [name, value] : values)
-        RegSetValueExW(h, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                       static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-    RegCloseKey(h);
-    auto folders = ReadSpecialFolders(HKEY_CURRENT_USER, key);
-    RegDeleteKeyW(HKEY_CURRENT_USER, key.c_str());
+    for (const auto& [name, value] : values) key.set(name, REG_SZ, test::RegBytes(value + L'\0'));
+    auto folders = ReadSpecialFolders(HKEY_CURRENT_USER, key.path);
     std::vector<std::wstring> seen;
     for (const auto& f : folders) seen.push_back(f.text + L"=" + f.folder);
     EXPECT_EQ(seen, (std::vector<std::wstring>{L"My Desktop=C:\\Desk", L"My Documents=\\\\srv\\Dokumente Ü",
@@ -230,7 +202,7 @@ TEST_F(BrowseTest, OnlyFixedAndNetworkDrivesAreShownAndOkRefusesADriveUnpluggedW
     ASSERT_FALSE(IsDriveReady(fixed + L"\\"));
     test::SendAltKey(dialog.hwnd(), 'O');
     ASSERT_NE(dialog.hwnd(), nullptr) << "the dialog stays open";
-    EXPECT_EQ(messageCodes(), (std::vector<int>{58, 15}));
+    EXPECT_EQ(messages.codes(), (std::vector<int>{58, 15}));
 }
 
 // "OK" hands back the selected folder as the unload rules leave it; every way of closing hands
@@ -340,7 +312,7 @@ TEST_F(ChooserTest, AWritableOrNotYetMadeFolderIsAcceptedAsItIsAndTheUsersDummyS
     EXPECT_EQ(test::ReadBytes(dir.file(L"Dummy.txt")), "the user's own notes") << "the trial write only opens it";
     EXPECT_FALSE(PathExists(clean + L"\\Dummy.txt")) << "the trial write leaves nothing";
     EXPECT_FALSE(PathExists(later));
-    EXPECT_TRUE(messages.empty());
+    EXPECT_TRUE(messages.calls.empty());
 }
 
 TEST_F(ChooserTest, RefusedFoldersReopenTheDialogUntilClosed) {
@@ -358,8 +330,8 @@ TEST_F(ChooserTest, RefusedFoldersReopenTheDialogUntilClosed) {
     const ChosenFolder chosen = ChooseTransferFolder(nullptr, {false, kSqlTemp});
     EXPECT_FALSE(chosen.accepted);
     EXPECT_EQ(chosen.refusals, (std::vector<int>{181, 180, 182}));
-    EXPECT_EQ(messageCodes(), (std::vector<int>{180, 180, 182}));  // 181 shares 180's text
-    EXPECT_EQ(messages[0].icon, kIconWarning);
+    EXPECT_EQ(messages.codes(), (std::vector<int>{180, 180, 17}));  // 181 shows 180's text, 182 17's
+    EXPECT_EQ(messages.calls[0].icon, kIconWarning);
     // After the trial write failed the dialog opened as a destination browse.
     ASSERT_EQ(openings.size(), 4u);
     EXPECT_FALSE(openings[2].transferDestination);

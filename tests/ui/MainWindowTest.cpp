@@ -9,9 +9,9 @@
 #include "app/MainWindow.h"
 #include "common/Helpers.h"
 #include "common/ProgramPaths.h"
+#include "support/Recorders.h"
 #include "support/TestSupport.h"
 #include "support/WindowDriving.h"
-#include "ui/MessageBox.h"
 #include "ui/Tips.h"
 
 namespace tess {
@@ -36,12 +36,10 @@ protected:
     void SetUp() override {
         for (auto list : {ExchangeComponentFiles(), SqlComponentFiles()})
             for (auto name = list; *name; ++name) test::WriteBytes(folder_.path() + L"\\" + *name, "stand-in");
-        SetMessageHookForTesting([](const MessageCall&) { return kResultOk; });  // 399: no Exchange here
         SetHelpHookForTesting([this](HWND, const std::wstring& topic) { topics_.push_back(topic); });
         ASSERT_TRUE(main_.create(nullptr));
     }
     void TearDown() override {
-        SetMessageHookForTesting(nullptr);
         SetHelpHookForTesting(nullptr);
         HideTip();
         SetProgramTitle(L"");
@@ -52,6 +50,7 @@ protected:
     }
 
     test::ScopedProgramFolder folder_{L"main"};
+    test::RecordedMessages messages_;  // 399: no Exchange here
     std::vector<std::wstring> topics_;
     RecordingMain main_;
 };

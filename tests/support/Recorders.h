@@ -1,0 +1,72 @@
+#pragma once
+// What the window tests put in place of the user: the message box answered and recorded, and a
+// run's wizard window recorded instead of shown. For the test executables that link the windows.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "common/MessageCatalog.h"
+#include "ui/MessageBox.h"
+#include "ui/RunView.h"
+
+namespace tess::test {
+
+// For its scope every message is recorded instead of shown; a question (Yes/No) gets `answer`,
+// any other message OK.
+class RecordedMessages {
+public:
+    explicit RecordedMessages(int answerToQuestions = kResultNo) : answer(answerToQuestions) {
+        SetMessageHookForTesting([this](const MessageCall& call) {
+            calls.push_back(call);
+            return call.buttons == kButtonsYesNo ? answer : kResultOk;
+        });
+    }
+    ~RecordedMessages() { SetMessageHookForTesting(nullptr); }
+    RecordedMessages(const RecordedMessages&) = delete;
+    RecordedMessages& operator=(const RecordedMessages&) = delete;
+
+    // The catalog code of each message shown as the catalog has it (the lowest code of that
+    // text); composed texts (a name or a reason added) are left out.
+    std::vector<int> codes() const {
+        std::vector<int> out;
+        for (const auto& call : calls)
+            for (long code = 1; code <= 1011; ++code)
+                if (call.text == GetMessageText(code)) {
+                    out.push_back(static_cast<int>(code));
+                    break;
+                }
+        return out;
+    }
+
+    std::vector<MessageCall> calls;
+    int answer;
+};
+
+// A run's view over a hidden window of its own (the waits pump it, Esc posted to it cancels):
+// records the running changes and fails the test when the progress goes back.
+class RecordingRunView : public RunView {
+public:
+    RecordingRunView() : window_(CreateWindowW(L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr)) {}
+    ~RecordingRunView() override { DestroyWindow(window_); }
+    void setRunning(bool running) override { runningChanges.push_back(running); }
+    void setProgressText(const std::wstring&, bool) override {}
+    void setProgressBarVisible(bool) override {}
+    void setProgress(double percent) override {
+        EXPECT_GE(percent, lastPercent);
+        lastPercent = percent;
+    }
+    void focusTemporaryBrowse() override { focusedBrowse = true; }
+    HWND window() const override { return window_; }
+
+    std::vector<bool> runningChanges;
+    double lastPercent = 0;
+    bool focusedBrowse = false;
+
+private:
+    HWND window_;
+};
+
+}  // namespace tess::test
