@@ -6,30 +6,15 @@
 
 using namespace tess;
 
-TEST(Scramble, DoublesEveryCodeAndRefusesWhatDoesNotFitInEightBits) {
-    const std::pair<std::wstring, std::optional<std::string>> cases[] = {
-        {L"C:\\", "\x86t\xb8"},
-        {L"\x7f", "\xfe"},            // the last code that fits
-        {L"\x80", std::nullopt},       // the first that does not
-    };
-    for (const auto& [plain, scrambled] : cases) {
-        SCOPED_TRACE(testing::PrintToString(plain));
-        EXPECT_EQ(TryScrambleText(plain), scrambled);
-    }
-}
-
-TEST(Scramble, UnscrambleHalvesRoundingHalvesToEven) {
-    const std::pair<std::string, std::wstring> cases[] = {
-        {"\x82", L"A"},
-        {"\x03", L"\x02"},  // 1.5 -> 2
-        {"\x05", L"\x02"},  // 2.5 -> 2
-        {"\xff", L"\x80"},  // 127.5 -> 128
-        {"   ", L""},       // blank stored text reads as empty
-    };
-    for (const auto& [scrambled, plain] : cases) {
-        SCOPED_TRACE(testing::PrintToString(scrambled));
-        EXPECT_EQ(UnscrambleText(scrambled), plain);
-    }
+// Each code doubled: what fits in eight bits, read back halved with halves rounded to even (as
+// files written elsewhere may hold odd bytes); blank stored text reads as empty.
+TEST(Scramble, DoublesEveryCodeThatFitsAndHalvesRoundingToEven) {
+    const std::pair<std::wstring, std::optional<std::string>> scrambled[] = {
+        {L"C:\\", "\x86t\xb8"}, {L"\x7f", "\xfe"}, {L"\x80", std::nullopt}};
+    for (const auto& [plain, bytes] : scrambled) EXPECT_EQ(TryScrambleText(plain), bytes) << testing::PrintToString(plain);
+    const std::pair<std::string, std::wstring> read[] = {
+        {"\x82", L"A"}, {"\x03", L"\x02"}, {"\x05", L"\x02"}, {"\xff", L"\x80"}, {"   ", L""}};
+    for (const auto& [bytes, plain] : read) EXPECT_EQ(UnscrambleText(bytes), plain) << testing::PrintToString(bytes);
 }
 
 TEST(UserProfile, RoundTripThroughTheIniKeepsKeyAndValueUnreadable) {

@@ -34,20 +34,6 @@ TEST(DemoDescription, ReadsWhatTheToolsCannotShow) {
     EXPECT_EQ(listFaults.slowSeconds, 2u);
 }
 
-TEST(DemoDescription, NamesTheSectionAndKeyOfEachMistake) {
-    const std::pair<std::wstring, std::wstring> cases[] = {
-        {L"[Instance:X]\n[Database:a]\nInstance=X\nSize=lots\n", L"[Database:a] Size"},
-        {L"[Database:a]\nInstance=NOPE\n", L"[Instance:NOPE]"},
-        {L"[Demo\nkey=value\n", L"line 1"},
-    };
-    for (const auto& [ini, mentions] : cases) {
-        SCOPED_TRACE(ToUTF8(ini));
-        DemoParse p = ParseDemo(ini);
-        ASSERT_FALSE(p.errors.empty());
-        EXPECT_NE(p.errors.front().find(mentions), std::wstring::npos) << ToUTF8(p.errors.front());
-    }
-}
-
 TEST(Faults, CombineWordsAndKeepTheFailureTextWhole) {
     auto fields = [](const FaultSet& f) { return std::make_tuple(f.hang, f.crash, f.slowSeconds, f.failure, f.partialPercent); };
     const std::optional<std::wstring> none;

@@ -69,14 +69,9 @@ protected:
 
     std::vector<std::wstring> toolCommandLines() const { return JournalRecords(program_, L"OstrovaSharepoint", L"cmd"); }
 
-    // Reads the message box that comes up and answers it; its text.
+    // Answers the message box that comes up; its text.
     std::wstring answerMessage() {
-        HWND box = WaitForTopWindow(pid_, L"MesgBox", kWindowTimeoutMs);
-        if (!box) return L"(no message)";
-        const std::wstring text = MessageBoxText(box);
-        PostClick(NoOrOkButton(box));
-        WaitFor([&] { return !IsWindow(box); }, 10000);
-        return text;
+        return WaitForTopWindow(pid_, L"MesgBox", kWindowTimeoutMs) ? AnswerMessage(pid_) : L"(no message)";
     }
 
     // Starts the program and presses "SharePoint Server Data Transfer"; the main window.

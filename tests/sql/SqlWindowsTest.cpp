@@ -40,14 +40,25 @@ protected:
     }
 };
 
-TEST_F(SqlWindows, LoginReturnsTheServerAndItsDatabases) {
+// The SQL Server option enables the two boxes, the Windows option empties and disables them.
+TEST_F(SqlWindows, LoginWithTheAuthenticationChosenReturnsTheServerAndItsDatabases) {
     demo("[Database:master]\r\nSize=100 KB\r\n[Database:Sales]\r\nSize=2 KB\r\n");
     FrmSQLSvrLogin login;
     ASSERT_TRUE(login.createModeless(nullptr));
+    HWND user = login.control(FrmSQLSvrLogin::kUser), password = login.control(FrmSQLSvrLogin::kPassword);
+    HWND optSql = login.control(FrmSQLSvrLogin::kOptSql);
+    EXPECT_FALSE(IsWindowEnabled(user));
+    SendMessageW(optSql, BM_CLICK, 0, 0);
+    SetWindowTextW(user, L"guest");
+    SendMessageW(login.control(FrmSQLSvrLogin::kOptWin), BM_CLICK, 0, 0);
+    EXPECT_FALSE(IsWindowEnabled(user) || IsWindowEnabled(password));
+    EXPECT_EQ(WindowText(user), L"");
+
     SetWindowTextW(login.control(FrmSQLSvrLogin::kServer), L"(LOCAL)");
-    SendMessageW(login.control(FrmSQLSvrLogin::kOptSql), BM_CLICK, 0, 0);
-    SetWindowTextW(login.control(FrmSQLSvrLogin::kUser), L"sa");
-    SetWindowTextW(login.control(FrmSQLSvrLogin::kPassword), L" S3cret ");
+    SendMessageW(optSql, BM_CLICK, 0, 0);
+    EXPECT_TRUE(IsWindowEnabled(user) && IsWindowEnabled(password));
+    SetWindowTextW(user, L"sa");
+    SetWindowTextW(password, L" S3cret ");
     SendAltKey(login.hwnd(), 'L');
     EXPECT_FALSE(IsWindow(login.hwnd()));
     EXPECT_NE(journal().find(" 1(LOCAL)<<sa<<S3cret"), std::string::npos) << journal();
@@ -56,24 +67,6 @@ TEST_F(SqlWindows, LoginReturnsTheServerAndItsDatabases) {
     ASSERT_EQ(login.result()->databases.size(), 2u);
     EXPECT_EQ(login.result()->databases[1].name, L"Sales");
     EXPECT_EQ(login.result()->databases[1].sizeBytes, 2048u);
-}
-
-TEST_F(SqlWindows, AuthenticationSwitchEnablesTheBoxesAndWindowsClearsThem) {
-    FrmSQLSvrLogin login;
-    ASSERT_TRUE(login.createModeless(nullptr));
-    HWND user = login.control(FrmSQLSvrLogin::kUser), password = login.control(FrmSQLSvrLogin::kPassword);
-    HWND optWin = login.control(FrmSQLSvrLogin::kOptWin), optSql = login.control(FrmSQLSvrLogin::kOptSql);
-    EXPECT_FALSE(IsWindowEnabled(user));
-
-    SendMessageW(optSql, BM_CLICK, 0, 0);
-    EXPECT_TRUE(IsWindowEnabled(user) && IsWindowEnabled(password));
-    SetWindowTextW(user, L"sa");
-    SendMessageW(optSql, BM_CLICK, 0, 0);  // clicking the set option again keeps the text
-    EXPECT_EQ(WindowText(user), L"sa");
-
-    SendMessageW(optWin, BM_CLICK, 0, 0);
-    EXPECT_FALSE(IsWindowEnabled(user) || IsWindowEnabled(password));
-    EXPECT_EQ(WindowText(user), L"");
 }
 
 TEST_F(SqlWindows, RefreshListsTheRegisteredInstances) {

@@ -1,5 +1,8 @@
 #include "support/WindowDriving.h"
 
+#include <cstdio>
+
+#include "common/Text.h"
 #include "ui/Window.h"
 
 namespace tess::test {
@@ -111,6 +114,39 @@ HWND NoOrOkButton(HWND box) {
         if (b && IsWindowVisible(b) && (RemoteText(b) == L"No" || RemoteText(b) == L"OK")) return b;
     }
     return nullptr;
+}
+
+void Say(const std::wstring& text) {
+    std::printf("  %s\n", ToUTF8(text).c_str());
+    std::fflush(stdout);
+}
+
+std::wstring AnswerMessage(DWORD pid) {
+    HWND box = FindTopWindow(pid, L"MesgBox");
+    if (!box) return L"";
+    const std::wstring text = MessageBoxText(box);
+    Say(L"message: " + text);
+    PostClick(NoOrOkButton(box));
+    for (const ULONGLONG deadline = GetTickCount64() + 10000; IsWindowVisible(box) && GetTickCount64() < deadline;)
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+    return text;
+}
+
+int AnswerUntilTheRunEnds(DWORD pid, HWND transfer) {
+    bool started = false;
+    for (const ULONGLONG deadline = GetTickCount64() + 1800000; GetTickCount64() < deadline;) {
+        const std::wstring text = AnswerMessage(pid);
+        if (text.rfind(L"Do you want to view the logs", 0) == 0) return 0;
+        if (!text.empty() || !IsWindowEnabled(transfer)) {
+            started = true;
+        } else if (started && !FindTopWindow(pid, L"MesgBox")) {
+            Say(L"the run ended without the question about the logs");
+            return 2;
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
+    }
+    Say(L"the transfer did not end");
+    return 1;
 }
 
 }  // namespace tess::test

@@ -67,4 +67,13 @@ void SetRemoteText(HWND hwnd, const std::wstring& text);
 std::wstring MessageBoxText(HWND box);
 HWND NoOrOkButton(HWND box);
 
+// What the demo drivers share: a line of what the driver sees on its output, the message box of
+// process `pid` answered with No or OK (its text, printed as "message: <text>", once it is gone;
+// empty when none is open), and the answers of a run started by the `transfer` button: 0 when it
+// reached the question about the logs, 2 when it ended without it (the button enabled again and
+// no message open), 1 when it did not end within half an hour.
+void Say(const std::wstring& text);
+std::wstring AnswerMessage(DWORD pid);
+int AnswerUntilTheRunEnds(DWORD pid, HWND transfer);
+
 }  // namespace tess::test

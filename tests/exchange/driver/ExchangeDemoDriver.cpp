@@ -10,10 +10,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include <cstdio>
 #include <string>
 
-#include "common/Text.h"
 #include "support/TestSupport.h"
 #include "support/WindowDriving.h"
 #include "ui/Window.h"
@@ -26,20 +24,8 @@ using tess::FindByAutomationId;
 DWORD gPid = 0;
 
 int say(const std::wstring& text, int status = 1) {
-    std::printf("  %s\n", tess::ToUTF8(text).c_str());
-    std::fflush(stdout);
+    Say(text);
     return status;
-}
-
-// The open message box answered with No or OK; its text, or nothing when none is open.
-std::wstring answerMessage() {
-    HWND box = FindTopWindow(gPid, L"MesgBox");
-    if (!box) return L"";
-    const std::wstring text = MessageBoxText(box);
-    say(L"message: " + text);
-    PostClick(NoOrOkButton(box));
-    WaitFor([&] { return !IsWindow(box) || !IsWindowVisible(box); });
-    return text;
 }
 
 // Waits until the load has filled the tree or the list; ticks the list's databases.
@@ -47,7 +33,7 @@ bool awaitStores(HWND wizard) {
     HWND tree = FindByAutomationId(wizard, L"tvDatabase"), list = FindByAutomationId(wizard, L"LstExch");
     LRESULT count = 0;
     const auto loaded = [&] {
-        answerMessage();
+        AnswerMessage(gPid);
         count = IsWindowVisible(list) ? SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) : SendMessageW(tree, TVM_GETCOUNT, 0, 0) - 2;
         return count > 0;
     };
@@ -70,7 +56,7 @@ int drive(HWND main, const wchar_t* temporary, const wchar_t* destination) {
     say(L"main window: pressing \"Exchange Server Data Transfer\"");
     PostClick(FindByAutomationId(main, L"CmdExchangeServerBackup"));
     HWND wizard = nullptr;
-    if (!WaitFor([&] { return (wizard = FindTopWindow(gPid, L"frmExchange")) || !answerMessage().empty(); }, 300000))
+    if (!WaitFor([&] { return (wizard = FindTopWindow(gPid, L"frmExchange")) || !AnswerMessage(gPid).empty(); }, 300000))
         return say(L"the Exchange wizard did not appear");
     if (!wizard) return 3;
     if (!awaitStores(wizard)) return say(L"the wizard did not show the stores");
@@ -79,15 +65,7 @@ int drive(HWND main, const wchar_t* temporary, const wchar_t* destination) {
     say(std::wstring(L"temporary path ") + temporary + L", destination " + destination + L": pressing \"Transfer data\"");
     HWND transfer = FindByAutomationId(wizard, L"CmdNext");
     PostClick(transfer);
-    // The run disables the button while it works and enables it again when it ends.
-    bool started = false, asked = false;
-    const auto ended = [&] {
-        asked = answerMessage().rfind(L"Do you want to view the logs", 0) == 0;
-        started = started || !IsWindowEnabled(transfer);
-        return asked || (started && IsWindowEnabled(transfer) && !FindTopWindow(gPid, L"MesgBox"));
-    };
-    if (!WaitFor(ended, 1800000)) return say(L"the transfer did not end");
-    return asked ? 0 : say(L"the run ended without the question about the logs", 2);
+    return AnswerUntilTheRunEnds(gPid, transfer);
 }
 
 }  // namespace

@@ -22,11 +22,6 @@ namespace {
 using namespace tess::test;
 using tess::FindByAutomationId;
 
-void say(const std::wstring& text) {
-    wprintf(L"   %ls\n", text.c_str());
-    fflush(stdout);
-}
-
 void writeSettings(const std::wstring& programFolder, const std::wstring& port) {
     tess::SetProgramFolderForTesting(programFolder);
     tess::EnsureCommonDataFolder();
@@ -45,8 +40,8 @@ std::wstring sendReport(HWND report) {
         {L"txtMsg", L"The SQL Server transfer to E:\\Ostrova went well.\r\n"
                     L"Please confirm that the drive can be shipped on Monday."}};
     for (const auto& [name, text] : fields) SetRemoteText(FindByAutomationId(report, name), text);
-    say(L"subject: " + RemoteText(FindByAutomationId(report, L"txtSubject")));
-    say(L"pressing Send");
+    Say(L"subject: " + RemoteText(FindByAutomationId(report, L"txtSubject")));
+    Say(L"pressing Send");
     PostClick(FindByAutomationId(report, L"cmdSend"));
     std::wstring outcome;
     WaitFor([&] {
@@ -69,19 +64,19 @@ int wmain(int argc, wchar_t** argv) {
 
     StartedProgram tessaron(folder + L"\\Tessaron.exe");
     HWND main = WaitForTopWindow(tessaron.pid(), L"FrmAdvancedBackup", 60000);
-    if (!main) return say(L"the main window did not open"), 1;
-    say(L"main window: help menu, \"Send Error Report\"");
+    if (!main) return Say(L"the main window did not open"), 1;
+    Say(L"main window: help menu, \"Send Error Report\"");
     // What choosing the menu item delivers to the window.
     PostMessageW(main, WM_COMMAND, MAKEWPARAM(tess::FrmAdvancedBackup::kIdMenuSendErrorReport, 0), 0);
     int status = 1;
     if (HWND report = WaitForTopWindow(tessaron.pid(), L"frmErrorReport1", 30000)) {
-        say(L"window: " + RemoteText(FindByAutomationId(report, L"lblTitle")));
+        Say(L"window: " + RemoteText(FindByAutomationId(report, L"lblTitle")));
         const std::wstring outcome = sendReport(report);
-        say(L"lblProgress: " + outcome);
+        Say(L"lblProgress: " + outcome);
         if (outcome == L"Feedback report has been sent successfully.") status = 0;
         PostClick(FindByAutomationId(report, L"cmdExit"));
     } else {
-        say(L"the report window did not open");
+        Say(L"the report window did not open");
     }
     WaitFor([&] { return !FindTopWindow(tessaron.pid(), L"frmErrorReport1"); });
     PostClick(FindByAutomationId(main, L"picClose"));

@@ -6,7 +6,6 @@
 // Usage: sharepoint_demo_driver.exe <program folder>
 #include <windows.h>
 
-#include <cstdio>
 #include <string>
 
 #include "common/Text.h"
@@ -18,21 +17,16 @@ namespace {
 
 using namespace tess::test;
 
-void say(const std::wstring& text) {
-    std::printf("  %s\n", tess::ToUTF8(text).c_str());
-    std::fflush(stdout);
-}
-
 // Where the tool's window appears against the centre of the main window.
 void watchTheToolWindow(HWND main) {
     HWND tool = nullptr;
     if (!WaitFor([&] { return (tool = FindWindowW(nullptr, L"SharePoint Server")) && IsWindowVisible(tool); }, 30000))
-        return say(L"the tool's window did not appear");
+        return Say(L"the tool's window did not appear");
     const bool onTop = WaitFor([&] { return (GetWindowLongW(tool, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }, 2000);
     RECT m{}, t{};
     GetWindowRect(main, &m);
     GetWindowRect(tool, &t);
-    say(L"the tool's window \"SharePoint Server\" appeared: centre offset (" +
+    Say(L"the tool's window \"SharePoint Server\" appeared: centre offset (" +
         std::to_wstring((t.left + t.right - m.left - m.right) / 2) + L", " +
         std::to_wstring((t.top + t.bottom - m.top - m.bottom) / 2) + L") px, " + (onTop ? L"on top" : L"not on top"));
 }
@@ -40,13 +34,13 @@ void watchTheToolWindow(HWND main) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc < 2) return say(L"usage: sharepoint_demo_driver <program folder>"), 2;
+    if (argc < 2) return Say(L"usage: sharepoint_demo_driver <program folder>"), 2;
     const std::wstring program = argv[1], trace = program + L"\\VXCOMMON\\TraceFile.txt";
     DeleteFileW(trace.c_str());
     StartedProgram tessaron(program + L"\\Tessaron.exe");
     HWND main = WaitForTopWindow(tessaron.pid(), L"FrmAdvancedBackup", 60000);
-    if (!main) return say(L"the main window did not appear"), 1;
-    say(L"main window: pressing \"SharePoint Server Data Transfer\"");
+    if (!main) return Say(L"the main window did not appear"), 1;
+    Say(L"main window: pressing \"SharePoint Server Data Transfer\"");
     const ULONGLONG start = GetTickCount64();
     PostClick(tess::FindByAutomationId(main, L"CmdSharePointServerBackup"));
     watchTheToolWindow(main);
@@ -54,7 +48,7 @@ int wmain(int argc, wchar_t** argv) {
     const bool ended = WaitFor([&] { return ReadBytes(trace).find("Exit RunSharePointTransfer") != std::string::npos; },
                                600000);
     const std::string status = ReadBytes(program + L"\\VXSharepointstatus.txt");
-    say(ended ? L"the tool ended, and Tessaron's wait with it, after " + std::to_wstring((GetTickCount64() - start) / 1000) +
+    Say(ended ? L"the tool ended, and Tessaron's wait with it, after " + std::to_wstring((GetTickCount64() - start) / 1000) +
                     L" s; the tool reported \"" + tess::FromAnsi(status.substr(0, status.find('\r'))) + L"\""
               : L"Tessaron was still waiting after 10 minutes");
     PostClick(tess::FindByAutomationId(main, L"picClose"));

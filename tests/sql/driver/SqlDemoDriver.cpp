@@ -6,10 +6,8 @@
 // Usage: sql_demo_driver.exe <program folder> <temporary folder> <destination folder>
 #include <windows.h>
 
-#include <cstdio>
 #include <string>
 
-#include "common/Text.h"
 #include "support/WindowDriving.h"
 #include "ui/Window.h"
 
@@ -21,46 +19,19 @@ DWORD gPid = 0;
 
 HWND control(HWND window, const wchar_t* name) { return tess::FindByAutomationId(window, name); }
 
-void say(const std::wstring& text) {
-    std::printf("  %s\n", tess::ToUTF8(text).c_str());
-    std::fflush(stdout);
-}
-
 // From the main window through the login to the database window.
 HWND openDatabaseWindow() {
     HWND main = WaitForTopWindow(gPid, L"FrmAdvancedBackup", 60000);
     if (!main) return nullptr;
-    say(L"main window: pressing \"SQL Server Data Transfer\"");
+    Say(L"main window: pressing \"SQL Server Data Transfer\"");
     PostClick(control(main, L"CmdSQLServerBackup"));
     HWND login = WaitForTopWindow(gPid, L"frmSQLSvrLogin", 30000);
     if (!login) return nullptr;
     HWND server = control(login, L"TxtSQLSrvrName");
-    say(L"login: instance \"" + RemoteText(server) + L"\" offered; using (local), Windows authentication");
+    Say(L"login: instance \"" + RemoteText(server) + L"\" offered; using (local), Windows authentication");
     SetRemoteText(server, L"(local)");
     PostClick(control(login, L"CmdSQLLogin"));
     return WaitForTopWindow(gPid, L"frmSQLDataList", 120000);
-}
-
-// Answers the messages until the question that ends the run (0) or until the run ends without it
-// (2): the run disables "Transfer data" while it works and enables it again at its end.
-int answerUntilTheRunEnds(HWND transfer) {
-    bool started = false;
-    for (ULONGLONG deadline = GetTickCount64() + 1800000; GetTickCount64() < deadline; Sleep(100)) {
-        if (HWND box = FindTopWindow(gPid, L"MesgBox")) {
-            const std::wstring text = MessageBoxText(box);
-            say(L"message: " + text);
-            if (HWND answer = NoOrOkButton(box)) PostClick(answer);
-            for (int i = 0; i < 100 && IsWindow(box) && IsWindowVisible(box); ++i) Sleep(100);
-            if (text.rfind(L"Do you want to view the logs", 0) == 0) return 0;
-            started = true;
-        } else if (!IsWindowEnabled(transfer)) {
-            started = true;
-        } else if (started) {
-            say(L"the run ended without the question about the logs");
-            return 2;
-        }
-    }
-    return 1;
 }
 
 }  // namespace
@@ -71,15 +42,15 @@ int wmain(int argc, wchar_t** argv) {
     gPid = program.pid();
     HWND list = program.started() ? openDatabaseWindow() : nullptr;
     if (!list) {
-        say(L"demo driver: the SQL Server windows did not open");
+        Say(L"demo driver: the SQL Server windows did not open");
         return 1;
     }
-    say(L"database window: backup size " + RemoteText(control(list, L"Totalbksetsize")));
+    Say(L"database window: backup size " + RemoteText(control(list, L"Totalbksetsize")));
     SetRemoteText(control(list, L"Tempfolder_txt"), argv[2]);
     SetRemoteText(control(list, L"txtDestination"), argv[3]);
-    say(std::wstring(L"temporary path ") + argv[2] + L", destination " + argv[3] + L": pressing \"Transfer data\"");
+    Say(std::wstring(L"temporary path ") + argv[2] + L", destination " + argv[3] + L": pressing \"Transfer data\"");
     PostClick(control(list, L"CmdSQLNext"));
-    const int ending = answerUntilTheRunEnds(control(list, L"CmdSQLNext"));
+    const int ending = AnswerUntilTheRunEnds(gPid, control(list, L"CmdSQLNext"));
 
     PostClick(control(list, L"cmdCancel"));
     for (int i = 0; i < 50 && FindTopWindow(gPid, L"frmSQLDataList"); ++i) Sleep(100);
