@@ -15,10 +15,4 @@ if(TARGET test_feedback)
 endif()
 
 # The user that the feedback demo plays: drives the real windows of Tessaron.exe.
-add_executable(feedback_demo_driver ${CMAKE_CURRENT_SOURCE_DIR}/feedback/driver/FeedbackDemoDriver.cpp
-                                    ${CMAKE_CURRENT_SOURCE_DIR}/support/TestSupport.cpp)
-target_compile_definitions(feedback_demo_driver PRIVATE TESS_BIN_DIR="${TESS_BIN_DIR}" TESS_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
-target_link_options(feedback_demo_driver PRIVATE -municode)
-target_include_directories(feedback_demo_driver PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
-target_link_libraries(feedback_demo_driver PRIVATE tess_test_windows tess_feedback)
-set_target_properties(feedback_demo_driver PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${TESS_TEST_DIR})
+tess_demo_driver(feedback_demo_driver ${CMAKE_CURRENT_SOURCE_DIR}/feedback/driver/FeedbackDemoDriver.cpp tess_feedback)
