@@ -1,4 +1,5 @@
-// The SharePoint tool: its window, its job file and its end.
+// The SharePoint tool: its job file and its end. Its window beside the program is the SharePoint
+// end-to-end test's.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -23,31 +24,6 @@ std::wstring lineFor(const Sandbox& box) {
 }
 
 }  // namespace
-
-TEST(SharePointTool, ShowsItsWindowAndNamesTheDefaultFolderWithoutAJobFile) {
-    Sandbox box(std::string(kDemo) + "[Faults]\r\nOstrovaSharepoint=slow:30\r\n");
-    box.install(L"OstrovaSharepoint.exe");
-    UniqueHandle process = box.start(lineFor(box));
-    ASSERT_TRUE(process);
-    HWND window = nullptr;
-    ASSERT_TRUE(WaitFor([&] {  // the tool's window, not one of another test's tool
-        DWORD pid = 0;
-        GetWindowThreadProcessId(window = FindWindowW(nullptr, L"SharePoint Server"), &pid);
-        return pid == GetProcessId(process.get()) && IsWindowVisible(window);
-    }));
-    wchar_t text[512] = {};
-    GetDlgItemTextW(window, 100, text, 512);
-    EXPECT_NE(std::wstring(text).find(L"default folder " + box.program() + L"\\SharePointBackup"), std::wstring::npos)
-        << ToUTF8(text);
-    // Closing the window while it works cancels: nothing half-written stays behind.
-    PostMessageW(window, WM_CLOSE, 0, 0);
-    ASSERT_EQ(WaitForSingleObject(process.get(), 10000), static_cast<DWORD>(WAIT_OBJECT_0));
-    DWORD code = 0;
-    GetExitCodeProcess(process.get(), &code);
-    EXPECT_EQ(code, 5u);
-    EXPECT_EQ(ReadBytes(box.program() + L"\\VXSharepointstatus.txt"), "Cancelled\r\n");
-    EXPECT_FALSE(FileExists(box.program() + L"\\SharePointBackup\\WSS_Content.bak"));
-}
 
 // The program reads the result in the program folder once VXShpstatus.txt says 2.
 TEST(SharePointTool, BacksUpToTheJobFilesFolderOrReportsWhyAndEnds) {

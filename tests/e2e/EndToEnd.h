@@ -3,7 +3,6 @@
 // demo machine's removable drives, the stand-ins' journal, and the demo drivers (the user that
 // scripts/demo plays) run as child processes.
 #include <windows.h>
-#include <tlhelp32.h>
 
 #include <functional>
 #include <string>
@@ -57,18 +56,6 @@ inline std::vector<std::wstring> JournalRecords(const std::wstring& program, con
         if (fields.size() >= 5 && fields[1] == tool && fields[3] == kind) out.push_back(fields[4]);
     }
     return out;
-}
-
-// The id of a running process with that file name, or 0.
-inline DWORD ProcessIdOf(const wchar_t* exe) {
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    PROCESSENTRY32W entry{};
-    entry.dwSize = sizeof entry;
-    DWORD pid = 0;
-    for (BOOL more = Process32FirstW(snapshot, &entry); more && !pid; more = Process32NextW(snapshot, &entry))
-        if (_wcsicmp(entry.szExeFile, exe) == 0) pid = entry.th32ProcessID;
-    CloseHandle(snapshot);
-    return pid;
 }
 
 struct DriverRun {

@@ -49,21 +49,17 @@ protected:
     static void installExchange(int version) {
         wchar_t system[MAX_PATH] = {};
         GetSystemDirectoryW(system, MAX_PATH);
-        const std::wstring exifs = std::wstring(system) + L"\\drivers\\exifs.sys";
-        const std::wstring standins = BuildBinFolder() + L"\\..\\standins\\";
-        DeleteFileW(exifs.c_str());
-        HKEY key = nullptr;
-        RegCreateKeyExW(HKEY_LOCAL_MACHINE, kDllPaths, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr);
-        RegDeleteValueW(key, L"esebcli2");
+        const std::wstring drivers = std::wstring(system) + L"\\drivers", standins = BuildBinFolder() + L"\\..\\standins\\";
+        const std::wstring v = std::to_wstring(version);
+        DeleteFileW((drivers + L"\\exifs.sys").c_str());
+        RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kDllPaths, L"esebcli2");
         if (version == 2000 || version == 2003) {
-            CreateDirectoryW((std::wstring(system) + L"\\drivers").c_str(), nullptr);
-            CopyFileW((standins + L"exifs-" + std::to_wstring(version) + L".sys").c_str(), exifs.c_str(), FALSE);
+            CreateDirectoryW(drivers.c_str(), nullptr);
+            CopyFileW((standins + L"exifs-" + v + L".sys").c_str(), (drivers + L"\\exifs.sys").c_str(), FALSE);
         } else if (version) {
-            const std::wstring library = standins + L"esebcli2-" + std::to_wstring(version) + L".dll";
-            RegSetValueExW(key, L"esebcli2", 0, REG_SZ, reinterpret_cast<const BYTE*>(library.c_str()),
-                           static_cast<DWORD>((library.size() + 1) * sizeof(wchar_t)));
+            const std::string library = RegBytes(standins + L"esebcli2-" + v + L".dll" + L'\0');
+            RegSetKeyValueW(HKEY_LOCAL_MACHINE, kDllPaths, L"esebcli2", REG_SZ, library.data(), static_cast<DWORD>(library.size()));
         }
-        RegCloseKey(key);
     }
 
     DriverRun drive(const std::wstring& destination, const std::function<bool()>& during = nullptr) {
@@ -131,8 +127,8 @@ TEST_F(ExchangeEndToEnd, HangingHelperIsEndedByItsLimitAndByEsc) {
         Trf_WriteUserProfile(L"ExchBackupWaitSeconds", byEsc ? L"600" : L"3");
         const DriverRun run = drive(destination_, [&] {
             if (!byEsc || journal().find(L"\tfault\thang") == std::wstring::npos) return false;
-            const DWORD pid = ProcessIdOf(L"Tessaron.exe");
-            HWND wizard = pid ? FindTopWindow(pid, L"frmExchange") : nullptr;
+            const auto pids = ProcessIds(L"Tessaron.exe");
+            HWND wizard = pids.empty() ? nullptr : FindTopWindow(pids[0], L"frmExchange");
             if (wizard) PostMessageW(wizard, WM_KEYDOWN, VK_ESCAPE, 0);
             return wizard != nullptr;
         });

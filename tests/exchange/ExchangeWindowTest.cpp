@@ -15,6 +15,7 @@
 #include "exchange/FrmExchange.h"
 #include "support/Recorders.h"
 #include "support/TestSupport.h"
+#include "support/WindowDriving.h"
 #include "ui/FileTree.h"
 
 namespace tess::test {
@@ -50,14 +51,7 @@ protected:
         ASSERT_TRUE(WaitFor([&] { return window.loaded(); }, 30000));
     }
 
-    // The user ticks or unticks a node's box with the space bar; the window follows up.
-    void toggle(FrmExchange& window, size_t node) {
-        HWND tree = window.control(FrmExchange::kTree);
-        TreeView_SelectItem(tree, window.treeItem(node));
-        SetFocus(tree);
-        SendMessageW(tree, WM_KEYDOWN, VK_SPACE, 0);
-        SendMessageW(tree, WM_KEYUP, VK_SPACE, 0);
-    }
+    void toggle(FrmExchange& window, size_t node) { ToggleTreeItem(window.control(FrmExchange::kTree), window.treeItem(node)); }
 
     std::wstring treeStates(FrmExchange& window) {
         std::wstring out;

@@ -109,35 +109,26 @@ std::string RegBytes(const std::wstring& chars) {
 }
 std::string RegBytes(DWORD number) { return std::string(reinterpret_cast<const char*>(&number), sizeof number); }
 
-namespace {
-
-// The processes of that executable, opened to end them or wait for them.
-std::vector<HANDLE> openProcesses(const wchar_t* exeName) {
-    std::vector<HANDLE> found;
+std::vector<DWORD> ProcessIds(const wchar_t* exeName) {
+    std::vector<DWORD> ids;
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
     PROCESSENTRY32W entry{};
     entry.dwSize = sizeof entry;
     for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
-        if (_wcsicmp(entry.szExeFile, exeName) == 0)
-            if (HANDLE h = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID)) found.push_back(h);
+        if (_wcsicmp(entry.szExeFile, exeName) == 0) ids.push_back(entry.th32ProcessID);
     CloseHandle(snapshot);
-    return found;
+    return ids;
 }
 
-}  // namespace
-
-size_t CountProcesses(const wchar_t* exeName) {
-    const auto processes = openProcesses(exeName);
-    for (HANDLE h : processes) CloseHandle(h);
-    return processes.size();
-}
+size_t CountProcesses(const wchar_t* exeName) { return ProcessIds(exeName).size(); }
 
 void EndProcesses(const wchar_t* exeName) {
-    for (HANDLE h : openProcesses(exeName)) {
-        TerminateProcess(h, 1);
-        WaitForSingleObject(h, 5000);
-        CloseHandle(h);
-    }
+    for (DWORD id : ProcessIds(exeName))
+        if (HANDLE h = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id)) {
+            TerminateProcess(h, 1);
+            WaitForSingleObject(h, 5000);
+            CloseHandle(h);
+        }
 }
 
 }  // namespace tess::test

@@ -81,8 +81,9 @@ private:
 std::string RegBytes(const std::wstring& chars);
 std::string RegBytes(DWORD number);
 
-// How many processes of this executable name run in this prefix; ending them all (a companion
-// tool a test left behind).
+// The processes of this executable name that run in this prefix: their ids, how many, ending them
+// all (a companion tool a test left behind).
+std::vector<DWORD> ProcessIds(const wchar_t* exeName);
 size_t CountProcesses(const wchar_t* exeName);
 void EndProcesses(const wchar_t* exeName);
 

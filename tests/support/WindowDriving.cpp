@@ -54,6 +54,13 @@ void SendAltKey(HWND window, UINT vk) { SendMessageW(window, WM_SYSKEYDOWN, vk, 
 
 void PostAltKey(HWND window, UINT vk) { PostMessageW(window, WM_SYSKEYDOWN, vk, kAltDown); }
 
+void ToggleTreeItem(HWND tree, HTREEITEM item) {
+    TreeView_SelectItem(tree, item);
+    SetFocus(tree);
+    SendMessageW(tree, WM_KEYDOWN, VK_SPACE, 0);
+    SendMessageW(tree, WM_KEYUP, VK_SPACE, 0);
+}
+
 void PumpThroughPreTranslate() {
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {

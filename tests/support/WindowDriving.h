@@ -8,6 +8,7 @@
 //
 // Pure Win32 and the window framework, no GoogleTest: the demo driver links it too.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <string>
 
@@ -48,6 +49,10 @@ void PostAltKey(HWND window, UINT vk);
 // Pumps this thread's pending messages as the program's loop does: keys pass the window
 // framework's pre-translate step (Alt-letter tables) before the focused control sees them.
 void PumpThroughPreTranslate();
+
+// Ticks or unticks a tree view item as the space bar does (the tree flips the box, its window
+// follows up). Sent: the tree has flipped it when this returns.
+void ToggleTreeItem(HWND tree, HTREEITEM item);
 
 // A visible top-level window of process `pid` whose AutomationId is `name`, or null.
 HWND FindTopWindow(DWORD pid, const wchar_t* name);

@@ -242,10 +242,7 @@ TEST_F(BrowseTest, TheTreeReadsFoldersOnExpandAndTicksFollowUpAndDown) {
     for (HTREEITEM c : children) texts.push_back(NodeText(tree, c));
     ASSERT_EQ(texts, (std::vector<std::wstring>{L"a", L"c"}));  // folders only
     auto toggle = [&](HTREEITEM node, int expected) {
-        TreeView_SelectItem(tree, node);
-        SetFocus(tree);
-        SendMessageW(tree, WM_KEYDOWN, VK_SPACE, 0);  // the tree flips the box; the dialog follows up
-        SendMessageW(tree, WM_KEYUP, VK_SPACE, 0);
+        test::ToggleTreeItem(tree, node);
         return test::WaitFor([&] { return NodeCheckState(tree, TreeView_GetParent(tree, node)) == expected; }, 5000);
     };
     HTREEITEM a = children[0], c = children[1], b = dialog.selectFolder(dir.file(L"a\\b"));
