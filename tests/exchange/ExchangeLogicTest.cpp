@@ -3,6 +3,8 @@
 // The helpers' real runs are the end-to-end tests' (tests/e2e/ExchangeE2ETest.cpp).
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "common/Files.h"
 #include "exchange/ExchangeDetection.h"
 #include "exchange/ExchangeLogic.h"
@@ -15,11 +17,7 @@ namespace {
 
 TEST(ExchangeLogic, VersionFromTheInstalledFiles) {
     using V = std::optional<std::wstring>;
-    struct Case {
-        V exifs, esebcli2;
-        const wchar_t* version;
-        const wchar_t* spNo;
-    } cases[] = {
+    const std::tuple<V, V, const wchar_t*, const wchar_t*> cases[] = {  // exifs.sys, esebcli2; version, service pack
         {L"6.0.6249.0", {}, L"2000", L"6249.0"},
         {L"6.5.7638.1", L"14.3.123.4", L"2003", L"7638.1"},  // exifs.sys wins
         {{}, L"14.3.123.4", L"2010", L""},
@@ -29,11 +27,10 @@ TEST(ExchangeLogic, VersionFromTheInstalledFiles) {
         {L"", {}, L"0", L""},  // a file without a version resource
         {{}, L"7.0.1.1", L"0", L""},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.exifs.value_or(L"-") + L" / " + c.esebcli2.value_or(L"-"));
-        const ExchangeVersionInfo info = VersionFromFileVersions(c.exifs, c.esebcli2);
-        EXPECT_EQ(info.exchVersion, c.version);
-        EXPECT_EQ(info.exchSpNo, c.spNo);
+    for (const auto& [exifs, esebcli2, version, spNo] : cases) {
+        SCOPED_TRACE(exifs.value_or(L"-") + L" / " + esebcli2.value_or(L"-"));
+        const ExchangeVersionInfo info = VersionFromFileVersions(exifs, esebcli2);
+        EXPECT_EQ(std::tie(info.exchVersion, info.exchSpNo), std::make_tuple(std::wstring(version), std::wstring(spNo)));
     }
 }
 
@@ -42,10 +39,7 @@ TEST(ExchangeLogic, BackupCommandLinesByVersion) {
     input.programFolderShort = L"C:\\PROGRA~1\\TESSARON\\";
     input.programFolderLong = L"C:\\Program Files\\Tessaron";
     input.workFolder = L"D:\\EXCHTE~1\\";
-    struct Case {
-        int version;
-        const wchar_t* line;
-    } cases[] = {
+    const std::pair<int, const wchar_t*> cases[] = {
         {2003, L"\"C:\\PROGRA~1\\TESSARON\\ostrovaExchBkp_tessaron.exe\" 1D:\\EXCHTE~1\\"},
         {2007, L"\"C:\\PROGRA~1\\TESSARON\\ostrova64ExchBkp_tessaron.exe\" 1D:\\EXCHTE~1\\"},
         // Every backslash doubled; the builder's escaping of the output folder's trailing
@@ -57,10 +51,10 @@ TEST(ExchangeLogic, BackupCommandLinesByVersion) {
                L"\"C:\\\\Program Files\\\\Tessaron\\\\VXCOMMON\\\\TmpExchangeBackupSet.txt\" "
                L"\"D:\\\\EXCHTE~1\\\\OstrovaExchBackupset\\\\\\\\\""},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.version);
-        input.exchVersion = c.version;
-        EXPECT_EQ(BackupCommandLine(input), c.line);
+    for (const auto& [version, line] : cases) {
+        SCOPED_TRACE(version);
+        input.exchVersion = version;
+        EXPECT_EQ(BackupCommandLine(input), line);
     }
 }
 
@@ -88,19 +82,16 @@ TEST(ExchangeLogic, BackupSetInventory) {
     test::WriteBytes(set.file(L"ExchBackupINI.ini"),
                      "[BACKEDUP STORAGE GROUPS]\r\nNOSG=2\r\nSG1=First Group \r\nSG2=Second\r\n"
                      "[BKP INFO OF->First Group]\r\nNODB=1\r\nDB1=Mailbox Store\r\n");
-    struct Case {
-        const wchar_t *group, *database;
-        bool outside;
-    } cases[] = {
+    const std::tuple<const wchar_t*, const wchar_t*, bool> cases[] = {  // group, database; outside the set
         {L"FIRST GROUP", L"", false},  // groups ignore case
         {L"Third", L"", true},
         {L"First Group", L"MAILBOX STORE", false},
         {L"first group", L"Mailbox Store", true},  // a database's group must match exactly
         {L"Second", L"Mailbox Store", true},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::wstring(c.group) + L"/" + c.database);
-        EXPECT_EQ(OutsideExchangeBackupSet(set.path(), c.group, c.database), c.outside);
+    for (const auto& [group, database, outside] : cases) {
+        SCOPED_TRACE(std::wstring(group) + L"/" + database);
+        EXPECT_EQ(OutsideExchangeBackupSet(set.path(), group, database), outside);
     }
     test::WriteBytes(set.file(L"ExchBackupINI.ini"), "[BACKEDUP STORAGE GROUPS]\r\nSG1=First Group\r\n");
     EXPECT_FALSE(OutsideExchangeBackupSet(set.path(), L"Other", L""));  // no NOSG: nothing is marked
@@ -110,19 +101,16 @@ TEST(ExchangeRun, InputChecksStopBeforeAnythingRuns) {
     test::ScopedProgramFolder program(L"exch");
     test::RecordedMessages shown;
     test::RecordingRunView view;
-    struct Case {
-        const wchar_t *temporary, *destination;
-        std::vector<std::wstring> selection;
-        int message;
-    } cases[] = {
+    // temporary path, destination, selection; message
+    const std::tuple<std::wstring, const wchar_t*, std::vector<std::wstring>, int> cases[] = {
         {L"E:\\x\\", L"E:\\x", {L"x"}, 571},
         {L"", L"E:\\x", {L"x"}, 573},
         {L"C:\\t", L"", {L"x"}, 573},
-        {program.path().c_str(), L"E:\\x", {}, 20},
+        {program.path(), L"E:\\x", {}, 20},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.message);
-        EXPECT_EQ(CmdNext({2007, c.selection, c.temporary, c.destination, &view}).messageCode, c.message);
+    for (const auto& [temporary, destination, selection, message] : cases) {
+        SCOPED_TRACE(message);
+        EXPECT_EQ(CmdNext({2007, selection, temporary, destination, &view}).messageCode, message);
     }
     ExchangeRunResult result;
     EXPECT_FALSE(DoExchangeBackup({2007, {L"x"}, L" ", L"E:\\x", &view}, &result));  // Enter with no temporary path

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <tuple>
 #include <utility>
 
 #include "exchange/StorageTree.h"
@@ -40,20 +41,16 @@ std::wstring states(const StorageModel& model) {
 }
 
 TEST(StorageInfoFile, ListsSplitTrimAndCut) {
-    struct Case {
-        const wchar_t* value;
-        wchar_t separator;
-        Keys entries;
-    } cases[] = {
+    const std::tuple<const wchar_t*, wchar_t, Keys> cases[] = {  // value, separator; entries
         {L"SG1#SG2#", L'#', {L"SG1", L"SG2"}},             // the trailing "#"
         {L"SG1##SG2", L'#', {L"SG1", L"SG2"}},             // an empty entry between two names
         {L" SG 1 # #SG2", L'#', {L" SG 1 ", L"SG2"}},      // kept as written: it names a section
         {L"", L'#', {}},
         {L"\bMail#1\b \bPublic", L'\b', {L"Mail#1", L"Public"}},  // 2010: "#" belongs to the name
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.value);
-        EXPECT_EQ(SplitStorageEntries(c.value, c.separator), c.entries);
+    for (const auto& [value, separator, entries] : cases) {
+        SCOPED_TRACE(value);
+        EXPECT_EQ(SplitStorageEntries(value, separator), entries);
     }
     EXPECT_EQ(AnnotationName(L"Org##"), L"Org#");  // only one "#" goes
     EXPECT_EQ(AnnotationName(L"Org"), L"Org");
@@ -72,42 +69,36 @@ TEST(StorageInfoFile, ListsSplitTrimAndCut) {
 }
 
 TEST(StorageChecks, RulesOfATick) {
-    struct Case {
-        int node;
-        int newState;
-        const wchar_t* refusal;  // null: accepted
-        const wchar_t* after;    // SRV, Org, SG1, Mailbox, Public, SG2, Archive
-    } cases[] = {  // the model starts with every group and store ticked
+    // The model starts with every group and store ticked. Node, new state; the refusal (null:
+    // accepted), the ticks after it (SRV, Org, SG1, Mailbox, Public, SG2, Archive).
+    const std::tuple<int, int, const wchar_t*, const wchar_t*> cases[] = {
         {0, kStateChecked, L"Checking 'SRV' is not allowed.", L"..xxxxx"},
         {1, kStateChecked, L"Checking 'SRV\\First Organization' is not allowed.", L"..xxxxx"},
         {3, kStateUnchecked, nullptr, L"....xxx"},  // the group goes with it, its sibling stays
         {2, kStateUnchecked, nullptr, L".....xx"},  // the group's stores follow it
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.node);
+    for (const auto& [node, newState, refused, after] : cases) {
+        SCOPED_TRACE(node);
         StorageModel model = sampleModel();
-        const auto refusal = ApplyNodeCheck(model, c.node, c.newState, catalog);
-        EXPECT_EQ(refusal.value_or(L"<none>"), c.refusal ? c.refusal : L"<none>");
-        EXPECT_EQ(states(model), c.after);
+        const auto refusal = ApplyNodeCheck(model, node, newState, catalog);
+        EXPECT_EQ(refusal.value_or(L"<none>"), refused ? refused : L"<none>");
+        EXPECT_EQ(states(model), after);
     }
 }
 
 TEST(StorageSelection, TickedGroupTakenOnceAndStoresOfOthersOneByOne) {
     const std::wstring org = L"SRV\\First Organization\\";
-    struct Case {
-        std::vector<std::pair<int, int>> toggles;  // node, new state
-        Keys chosen;
-    } cases[] = {
+    const std::pair<std::vector<std::pair<int, int>>, Keys> cases[] = {  // (node, new state)...; chosen
         {{}, {org + L"SG1\\", org + L"SG2\\"}},
         {{{3, kStateUnchecked}}, {org + L"SG1\\Public", org + L"SG2\\"}},
         {{{2, kStateUnchecked}, {5, kStateUnchecked}, {6, kStateChecked}}, {org + L"SG2\\Archive"}},
         {{{2, kStateUnchecked}, {5, kStateUnchecked}}, {}},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.chosen.size());
+    for (const auto& [toggles, chosen] : cases) {
+        SCOPED_TRACE(chosen.size());
         StorageModel model = sampleModel();
-        for (const auto& [node, state] : c.toggles) ApplyNodeCheck(model, node, state, catalog);
-        EXPECT_EQ(Trf_TraverseTree(model), c.chosen);
+        for (const auto& [node, state] : toggles) ApplyNodeCheck(model, node, state, catalog);
+        EXPECT_EQ(Trf_TraverseTree(model), chosen);
     }
 }
 

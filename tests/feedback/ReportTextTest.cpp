@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <tuple>
 #include <vector>
 
 #include "common/Files.h"
@@ -20,9 +21,7 @@ using namespace tess;
 using namespace tess::feedback;
 
 TEST(ReportText, EncodersPadKeepAndSplitAsTheServerExpects) {
-    struct Case {
-        std::wstring text, form, utf8;
-    } cases[] = {
+    const std::tuple<std::wstring, std::wstring, std::wstring> cases[] = {  // text; form-encoded, UTF-8 encoded
         {L"abcXYZ019", L"abcXYZ019", L"abcXYZ019"},
         {L"  a b  ", L"a%20b", L"%20%20a%20b%20%20"},  // only the form encoder trims
         {L"a\tb", L"a%09b", L"a%9b"},
@@ -33,25 +32,23 @@ TEST(ReportText, EncodersPadKeepAndSplitAsTheServerExpects) {
         {L"a;b@c", L"a%3Bb%40c", L"a%3Bb%40c"},
         {L"   ", L"", L""},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::PrintToString(c.text));
-        EXPECT_EQ(URLEncode(c.text), c.form);
-        EXPECT_EQ(URLEncodeWebd(c.text), c.utf8);
+    for (const auto& [text, form, utf8] : cases) {
+        SCOPED_TRACE(testing::PrintToString(text));
+        EXPECT_EQ(URLEncode(text), form);
+        EXPECT_EQ(URLEncodeWebd(text), utf8);
     }
 }
 
 TEST(ReportText, MessageLinesGetALineFeedOnlyWhenThereAreSeveral) {
-    struct Case {
-        std::wstring message, encoded;
-    } cases[] = {
+    const std::pair<std::wstring, std::wstring> cases[] = {
         {L"one line", L"one%20line"},
         {L"first\r\nsecond", L"first\nsecond\n"},
         {L"ends\r\n", L"ends\n\n"},
         {L"a\r\n\r\nb c", L"a\n\nb%20c\n"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::PrintToString(c.message));
-        EXPECT_EQ(EncodeLines(c.message), c.encoded);
+    for (const auto& [message, encoded] : cases) {
+        SCOPED_TRACE(testing::PrintToString(message));
+        EXPECT_EQ(EncodeLines(message), encoded);
     }
 }
 
@@ -94,23 +91,17 @@ TEST(ReportText, SystemFactsFromTheRegistryOfBothPlatforms) {
 }
 
 TEST(ReportFields, RulesBeforeASend) {
-    struct Case {
-        const wchar_t *from, *message;
-        int code, icon;
-        bool focusMessage;
-    } cases[] = {
+    const std::tuple<const wchar_t*, const wchar_t*, int, int, bool> cases[] = {  // from, message; code, icon, focus
         {L"", L"", 12, kIconInformation, false},  // the address first, even with no message
         {L" \t", L"hello", 12, kIconInformation, false},
         {L"me@x.example", L"", 14, kIconInformation, true},
         {L"me@x", L"hello", 500, kIconError, false},
         {L"me@x.example", L"hello", 0, 0, false},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::PrintToString(std::wstring(c.from)));
-        const Validation v = ValidateFields(c.from, c.message);
-        EXPECT_EQ(v.message, c.code);
-        EXPECT_EQ(v.icon, c.icon);
-        EXPECT_EQ(v.focusMessage, c.focusMessage);
+    for (const auto& [from, message, code, icon, focusMessage] : cases) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(from)));
+        const Validation v = ValidateFields(from, message);
+        EXPECT_EQ(std::tie(v.message, v.icon, v.focusMessage), std::tie(code, icon, focusMessage));
     }
 }
 
@@ -130,11 +121,7 @@ std::string numberedLog(size_t bytes, size_t lineLength = 50) {
 }  // namespace
 
 TEST(LogBundle, TailRule) {
-    struct Case {
-        const char* name;
-        std::string log;
-        std::wstring tail;
-    } cases[] = {
+    const std::tuple<const char*, std::string, std::wstring> cases[] = {  // what, log; tail
         {"no CR LF at all", "one unterminated line", L""},
         {"one line ending in CR LF", "only line\r\n", L"only%20line\n\n"},
         {"blank lines dropped", "a\r\n\r\n  \t\r\nb\r\n", L"a\nb\n\n"},
@@ -143,38 +130,35 @@ TEST(LogBundle, TailRule) {
         {"lone line feed stays inside a line", "a\nb\r\n", L"a%Ab\n\n"},
     };
     test::TempDir dir;
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        test::WriteBytes(dir.file(L"log.txt"), c.log);
-        EXPECT_EQ(TailOfLogFile(dir.file(L"log.txt")), c.tail);
+    for (const auto& [name, log, tail] : cases) {
+        SCOPED_TRACE(name);
+        test::WriteBytes(dir.file(L"log.txt"), log);
+        EXPECT_EQ(TailOfLogFile(dir.file(L"log.txt")), tail);
     }
     EXPECT_EQ(TailOfLogFile(dir.file(L"missing.txt")), L"");
 }
 
 TEST(LogBundle, ALargeLogGivesOnlyItsLastLinesUpToTheLimit) {
     // 52-byte lines: the 385th line taken brings the count to 20020 bytes, the first at or above 20000.
-    const std::string log = numberedLog(100000);
-    const auto tail = CollectTail(log, true);
+    const std::string large = numberedLog(100000);
+    const auto tail = CollectTail(large, true);
     ASSERT_TRUE(tail.has_value());
     EXPECT_EQ(tail->size(), 385u * 52u);
-    EXPECT_EQ(*tail, log.substr(log.size() - tail->size()));
+    EXPECT_EQ(*tail, large.substr(large.size() - tail->size()));
 
     // Reading from the end gives what reading the whole log gives, also when the first window
     // ends inside a line or holds one line longer than the window.
     test::TempDir dir;
-    struct Case {
-        const char* name;
-        std::string log;
-    } cases[] = {
+    const std::pair<const char*, std::string> cases[] = {
         {"many short lines", numberedLog(300000, 37)},
         {"lines longer than the first window", numberedLog(600000, 100000)},
         {"one huge line then short ones", std::string(200000, 'h') + "\r\n" + numberedLog(5000)},
         {"huge unterminated log", std::string(300000, 'u')},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        test::WriteBytes(dir.file(L"big.txt"), c.log);
-        const auto whole = CollectTail(c.log, true);
+    for (const auto& [name, log] : cases) {
+        SCOPED_TRACE(name);
+        test::WriteBytes(dir.file(L"big.txt"), log);
+        const auto whole = CollectTail(log, true);
         ASSERT_TRUE(whole.has_value());
         EXPECT_EQ(TailOfLogFile(dir.file(L"big.txt")), EncodeLines(FromAnsi(*whole)));
     }

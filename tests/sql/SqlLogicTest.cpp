@@ -1,6 +1,8 @@
 // The SQL Server transfer's decisions, as values: no windows, no files.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "sql/FrmSqlSvrLogin.h"
 #include "sql/SqlLogic.h"
 #include "support/TestSupport.h"
@@ -15,49 +17,38 @@ TEST(SqlLogin, InstanceEntriesNameTheDefaultInstanceByTheComputerAlone) {
 }
 
 TEST(SqlLogin, LoginClickRefusesAnotherComputerElseAsksForTheNormalisedServer) {
-    const struct {
-        const wchar_t* server;
-        int code;
-        const wchar_t* asked;
-    } cases[] = {
-        {L"", 0, L"(local)"},
-        {L"  ", 0, L"(local)"},
-        {L" Local ", 0, L"(local)"},
-        {L"local", 0, L"(local)"},
-        {L"(LOCAL)", 0, L"(LOCAL)"},
-        {L"SRV1", 0, L"SRV1"},
-        {L" SRV1\\SALES ", 0, L"SRV1\\SALES"},
-        {L"srv1\\SALES", 196, L""},       // the computer-name search is case-sensitive
-        {L"OTHER", 196, L""},
-        {L"localhost", 196, L""},
+    const std::tuple<const wchar_t*, int, const wchar_t*> cases[] = {  // server; message, server asked
+        {L"", 0, L"(local)"},    {L"  ", 0, L"(local)"},   {L" Local ", 0, L"(local)"}, {L"local", 0, L"(local)"},
+        {L"(LOCAL)", 0, L"(LOCAL)"}, {L"SRV1", 0, L"SRV1"}, {L" SRV1\\SALES ", 0, L"SRV1\\SALES"},
+        {L"srv1\\SALES", 196, L""},  // the computer-name search is case-sensitive
+        {L"OTHER", 196, L""},    {L"localhost", 196, L""},
         {L"OTHERSRV1\\SALES", 197, L""},  // contains SRV1, but names another computer
         {L"SRV1X\\SALES", 197, L""},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.server);
-        const auto check = CheckLoginClick({c.server, L" sa ", L" S3cret "}, L"SRV1");
-        EXPECT_EQ(check.messageCode, c.code);
-        ASSERT_EQ(check.request.has_value(), c.code == 0);
+    for (const auto& [server, code, asked] : cases) {
+        SCOPED_TRACE(server);
+        const auto check = CheckLoginClick({server, L" sa ", L" S3cret "}, L"SRV1");
+        EXPECT_EQ(check.messageCode, code);
+        ASSERT_EQ(check.request.has_value(), code == 0);
         if (!check.request) continue;
-        EXPECT_EQ(check.request->server, c.asked);
+        EXPECT_EQ(check.request->server, asked);
         EXPECT_EQ(check.request->user + L"/" + check.request->password, L"sa/S3cret");
     }
 }
 
 TEST(SqlLogin, ListToolArgumentFollowsTheAuthenticationTheBoxesImply) {
-    struct Case {
-        const wchar_t *user, *password, *argument, *masked;
-    } cases[] = {
+    // user, password; argument, its logged form
+    const std::tuple<const wchar_t*, const wchar_t*, const wchar_t*, const wchar_t*> cases[] = {
         {L"", L"", L"2(local)<<<<", L"2(local)<<<<"},
         {L"sa", L"", L"2(local)<<<<", L"2(local)<<<<"},  // SQL authentication without a password
         {L"", L"pw", L"2(local)<<<<", L"2(local)<<<<"},
         {L"sa", L"S3cret", L"1(local)<<sa<<S3cret", L"1(local)<<sa<<********"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::wstring(c.user) + L"/" + c.password);
-        const AuthMode mode = ChooseAuthMode(c.user, c.password);
-        EXPECT_EQ(DbListToolArgument(mode, L"(local)", c.user, c.password), c.argument);
-        EXPECT_EQ(MaskedDbListToolArgument(mode, L"(local)", c.user, c.password), c.masked);
+    for (const auto& [user, password, argument, masked] : cases) {
+        SCOPED_TRACE(std::wstring(user) + L"/" + password);
+        const AuthMode mode = ChooseAuthMode(user, password);
+        EXPECT_EQ(DbListToolArgument(mode, L"(local)", user, password), argument);
+        EXPECT_EQ(MaskedDbListToolArgument(mode, L"(local)", user, password), masked);
     }
 }
 
@@ -162,25 +153,23 @@ TEST(SqlRunLogic, BackupCommandLineCredentialsAndServer) {
 }
 
 TEST(SqlRunLogic, HostileValuesCannotSplitOrAddArguments) {
-    struct Case {
-        const wchar_t *database, *password, *dumpFolder;
-    } cases[] = {
+    const std::tuple<const wchar_t*, const wchar_t*, const wchar_t*> cases[] = {  // database, password, dump folder
         {L"x\" \"/evil", L"p w\"d", L"D:\\dumps\\"},
         {L"trailing\\", L"pass\\", L"D:\\a b\\c\\"},
         {L"Ventes été", L"\"", L"D:\\\"q"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.database);
+    for (const auto& [database, password, dumpFolder] : cases) {
+        SCOPED_TRACE(database);
         BackupToolInput in = ordinaryInput();
-        in.database = c.database;
+        in.database = database;
         in.user = L"sa";
-        in.password = c.password;
-        in.dumpFolderShort = c.dumpFolder;
+        in.password = password;
+        in.dumpFolderShort = dumpFolder;
         const auto args = test::SplitCommandLine(L"tool.exe " + BuildBackupToolCommand(in).parameters.str());
         ASSERT_EQ(args.size(), 15u);
-        EXPECT_EQ(args[3], std::wstring(L"[") + c.database + L"]");
-        EXPECT_EQ(args[5], c.password);
-        EXPECT_EQ(args[6], c.dumpFolder);
+        EXPECT_EQ(args[3], std::wstring(L"[") + database + L"]");
+        EXPECT_EQ(args[5], password);
+        EXPECT_EQ(args[6], dumpFolder);
         EXPECT_EQ(args[8], L"SQLBackupLog.txt");
     }
 }
