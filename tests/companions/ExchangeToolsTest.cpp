@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "CompanionHarness.h"
 #include "common/CommandLine.h"
 #include "common/Files.h"
@@ -32,37 +34,33 @@ const wchar_t* const kHelpers[] = {L"ostrovaExchBkp_tessaron.exe", L"ostrova64Ex
 // no older answer is left standing.
 TEST(ExchangeHelpers, EachHelperAnswersItsLineOrExplainsWhy) {
     const std::string failing = std::string(kDemo) + "[Faults]\r\nostrova64ExchBkp_tessaron=fail:Information store not running.\r\n";
-    struct Case {
-        std::string ini;
-        int helper;
-        std::wstring args;
-        DWORD exitCode;
-        std::string error, exchange;  // the answer: "1", "0", or none to check
-    } cases[] = {
+    // demo description, helper, arguments; exit code, a part of the reason, the answer ("1", "0", or
+    // none to check)
+    const std::tuple<std::string, int, std::wstring, DWORD, std::string, std::string> cases[] = {
         {kDemo, 3, L"0", 0, "", "1"},
         {"[Demo]\r\nComputerName=X\r\n", 1, L"3", 1, "no [Exchange] section", "0"},
         {failing, 1, L"3", 1, "Information store not running.", "0"},
         {kDemo, 1, L"7", 2, "unknown operation '7'", ""},
         {kDemo, 0, L"1C:\\nowhere\\", 1, "Cannot read the job list", ""},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(ToUTF8(kHelpers[c.helper]) + " " + ToUTF8(c.args) + " " + c.error);
-        Sandbox box(c.ini);
-        const std::wstring exe = box.install(kHelpers[c.helper]);
-        const std::wstring ini = box.program() + L"\\ExchTreeInfo.ini";
-        WriteBytes(ini, std::string("[VXEXCHINFO]\r\nEXCHANGE=") + (c.exchange == "1" ? "0" : "1") + "\r\n");
+    for (const auto& [ini, helper, args, exitCode, reason, exchange] : cases) {
+        SCOPED_TRACE(ToUTF8(kHelpers[helper]) + " " + ToUTF8(args) + " " + reason);
+        Sandbox box(ini);
+        const std::wstring exe = box.install(kHelpers[helper]);
+        const std::wstring info = box.program() + L"\\ExchTreeInfo.ini";
+        WriteBytes(info, std::string("[VXEXCHINFO]\r\nEXCHANGE=") + (exchange == "1" ? "0" : "1") + "\r\n");
         WriteBytes(box.common(L"Exchtreestatus.txt"), "1\r\n");
-        std::wstring line = Quoted(exe) + L" " + c.args;
-        if (c.helper >= 2) line = ReplaceAll(line, L"\\", L"\\\\");
-        EXPECT_EQ(box.run(line), c.exitCode);
+        std::wstring line = Quoted(exe) + L" " + args;
+        if (helper >= 2) line = ReplaceAll(line, L"\\", L"\\\\");
+        EXPECT_EQ(box.run(line), exitCode);
         EXPECT_NE(box.journal().find(L"\tcmd\t" + line + L"\r\n"), std::wstring::npos) << ToUTF8(box.journal());
         const std::string error = ReadBytes(box.common(L"ExchBkpError.txt"));
-        EXPECT_NE(error.find(c.error), std::string::npos) << error;
-        EXPECT_EQ(error.empty(), c.error.empty());
-        if (c.exchange.empty()) continue;
-        EXPECT_EQ(ProfileValue(ini, "VXEXCHINFO", "EXCHANGE"), c.exchange);
+        EXPECT_NE(error.find(reason), std::string::npos) << error;
+        EXPECT_EQ(error.empty(), reason.empty());
+        if (exchange.empty()) continue;
+        EXPECT_EQ(ProfileValue(info, "VXEXCHINFO", "EXCHANGE"), exchange);
         EXPECT_EQ(ReadBytes(box.common(L"Exchtreestatus.txt")), "2\r\n");
-        const char* names = c.helper < 2 ? "EXCHInstanceNames" : "EXCHDatabaseNames";
-        EXPECT_EQ(ProfileValue(ini, "VXEXCHINFO", names).empty(), c.exchange == "0");
+        const char* names = helper < 2 ? "EXCHInstanceNames" : "EXCHDatabaseNames";
+        EXPECT_EQ(ProfileValue(info, "VXEXCHINFO", names).empty(), exchange == "0");
     }
 }

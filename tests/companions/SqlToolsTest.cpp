@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <vector>
 
 #include "CompanionHarness.h"
@@ -43,29 +44,25 @@ TEST(BackupTool, WritesTheDumpOrTheReasonAndTheStatus) {
     const std::wstring exe = box.install(L"ostrova_sqlbackup_tessaron.exe");
     const std::wstring dump = box.folder(L"Temp Dir") + L"\\OSTROVASQLTEMP";
     CreateDirectoryW(dump.c_str(), nullptr);
-    struct Case {
-        std::wstring db, user, password;
-        DWORD exitCode;
-        uint64_t size;      // of the dump left at its final name
-        std::string error;  // or a part of the reason
-    } cases[] = {
+    // database, user, password; exit code, size of the dump left at its final name, a part of the reason
+    const std::tuple<std::wstring, std::wstring, std::wstring, DWORD, uint64_t, std::string> cases[] = {
         {L"Ventes \u00e9t\u00e9", L"sa", L"Secret#1", 0, 10240, ""},
         // A quote is valid in a database name but not in a file name.
         {L"Say \"Hi\"", L"", L"", 1, 0, "Database 'Say \"Hi\"' does not exist"},
         {L"Half", L"", L"", 4, 200000, "stopped after 200000 bytes"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(ToUTF8(c.db));
+    for (const auto& [db, user, password, exitCode, size, reason] : cases) {
+        SCOPED_TRACE(ToUTF8(db));
         DeleteFileW(box.common(L"SQLErrorBackupFile.txt").c_str());
-        sql::BackupToolInput in{L"(local)", c.db, c.user, c.password, ShortPath(dump),
+        sql::BackupToolInput in{L"(local)", db, user, password, ShortPath(dump),
                                 ShortPath(box.program() + L"\\VXCOMMON"), ShortPath(box.program())};
-        EXPECT_EQ(box.run(sql::BuildBackupToolCommand(in).line.str()), c.exitCode);
-        const std::wstring file = dump + L"\\[" + c.db + L"].dmp";
-        EXPECT_TRUE(c.size ? holdsPattern(file, c.db, c.size) : !FileExists(file));
+        EXPECT_EQ(box.run(sql::BuildBackupToolCommand(in).line.str()), exitCode);
+        const std::wstring file = dump + L"\\[" + db + L"].dmp";
+        EXPECT_TRUE(size ? holdsPattern(file, db, size) : !FileExists(file));
         const std::string error = ReadBytes(box.common(L"SQLErrorBackupFile.txt"));
-        EXPECT_NE(error.find(c.error), std::string::npos);
-        EXPECT_EQ(error.empty(), c.error.empty());
-        EXPECT_EQ(ReadBytes(box.common(L"sqlserverstatus.txt")), c.exitCode ? "Failed\r\n" : "Completed\r\n");
+        EXPECT_NE(error.find(reason), std::string::npos);
+        EXPECT_EQ(error.empty(), reason.empty());
+        EXPECT_EQ(ReadBytes(box.common(L"sqlserverstatus.txt")), exitCode ? "Failed\r\n" : "Completed\r\n");
     }
     // The trace keeps the request without the password.
     std::string trace = ReadBytes(box.common(L"SQLBackupTraceFile.txt"));

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <tuple>
 
 #include "sql/InstanceDiscovery.h"
 #include "sql/SqlLogic.h"
@@ -32,13 +33,9 @@ public:
 using Names = std::vector<std::wstring>;
 
 TEST(InstanceDiscovery, WmiReaderListsThe32BitViewFirstThenThe64BitView) {
-    struct Case {
-        const char* what;
-        std::optional<Names> view32, view64;
-        std::optional<long> architecture;
-        Names expected;
-        std::vector<bool> asked;
-    } cases[] = {
+    // what; the 32-bit view, the 64-bit view, the processor; the names, the views asked (true: 32-bit)
+    using View = std::optional<Names>;
+    const std::tuple<const char*, View, View, std::optional<long>, Names, std::vector<bool>> cases[] = {
         {"both views, a name in both is listed twice", Names{L"SALES", L"MSSQLSERVER"}, Names{L"MSSQLSERVER"}, 9,
          {L"SALES", L"MSSQLSERVER", L"MSSQLSERVER"}, {true, false}},
         {"x86 processor: the 64-bit view is not asked", Names{L"A"}, Names{L"B"}, 0, {L"A"}, {true}},
@@ -49,15 +46,13 @@ TEST(InstanceDiscovery, WmiReaderListsThe32BitViewFirstThenThe64BitView) {
         {"blank entries and text after a line end are dropped", Names{L"  ", L"", L"A\r\njunk"}, Names{}, 9, {L"A"},
          {true, false}},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
+    for (const auto& [what, view32, view64, architecture, expected, asked] : cases) {
+        SCOPED_TRACE(what);
         ScriptedWmi wmi;
-        wmi.view32 = c.view32;
-        wmi.view64 = c.view64;
-        wmi.architecture = c.architecture;
-        EXPECT_EQ(ReadInstancesThroughWmi(wmi), c.expected);
-        EXPECT_EQ(wmi.asked, c.asked);
-        EXPECT_EQ(DiscoverInstanceNames(true, &wmi), c.expected);
+        std::tie(wmi.view32, wmi.view64, wmi.architecture) = std::tie(view32, view64, architecture);
+        EXPECT_EQ(ReadInstancesThroughWmi(wmi), expected);
+        EXPECT_EQ(wmi.asked, asked);
+        EXPECT_EQ(DiscoverInstanceNames(true, &wmi), expected);
     }
 }
 

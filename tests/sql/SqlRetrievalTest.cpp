@@ -1,4 +1,6 @@
 // The database list through the stand-in tool and library, in a program folder of its own.
+#include <tuple>
+
 #include "common/Files.h"
 #include "common/OsVersion.h"
 #include "common/Process.h"
@@ -18,12 +20,8 @@ class SqlRetrieval : public SqlToolFixture {};
 // and a tool that crashes or hangs never writes one.
 TEST_F(SqlRetrieval, EachWayTheToolEndsGivesItsOutcomeAndNeverAStaleList) {
     setLimitSeconds(sql::kListWaitKey, 2);
-    struct Case {
-        const char* demo;
-        ListOutcome outcome;
-        const wchar_t* reason;  // from SQLError.txt
-        const char* list;       // the list written, when there is one
-    } cases[] = {
+    // demo description; outcome, reason (from SQLError.txt), the list written when there is one
+    const std::tuple<const char*, ListOutcome, const wchar_t*, const char*> cases[] = {
         {"[Faults]\r\nvxsqldblist_tessaron=fail:Login failed for user 'sa'.", ListOutcome::kFailed,
          L"Login failed for user 'sa'.", nullptr},
         {"[Faults]\r\nvxsqldblist_tessaron=crash", ListOutcome::kToolFailed, L"", nullptr},
@@ -33,20 +31,20 @@ TEST_F(SqlRetrieval, EachWayTheToolEndsGivesItsOutcomeAndNeverAStaleList) {
         {"[Database:fr]\r\nName=Ventes \xC3\xA9t\xC3\xA9\r\nSize=1500000", ListOutcome::kSuccess, L"",
          "Ventes \xE9t\xE9\r\n1465\r\n"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.demo);
-        demo(c.demo);
+    for (const auto& [description, outcome, reason, list] : cases) {
+        SCOPED_TRACE(description);
+        demo(description);
         WriteBytes(common(L"SQLSrvdbList.txt"), "stale\r\n1\r\n");
         // What the case before left: a crashing or hung tool never gets to rewrite them.
         DeleteFileW(common(L"SQLError.txt").c_str());
         DeleteFileW(common(L"SQLDBStatus.txt").c_str());
         const auto result = sql::RetrieveDatabaseList({L"(local)", L"sa", L"S3cret"});
-        EXPECT_EQ(result.outcome, c.outcome);
-        EXPECT_EQ(result.reason, c.reason);
+        EXPECT_EQ(result.outcome, outcome);
+        EXPECT_EQ(result.reason, reason);
         EXPECT_NE(ReadBytes(common(L"SQLSrvdbList.txt")), "stale\r\n1\r\n");
         EXPECT_FALSE(FindProcess(sql::kListToolName, false, 6));
-        if (!c.list) continue;
-        EXPECT_EQ(ReadBytes(common(L"SQLSrvdbList.txt")), c.list);
+        if (!list) continue;
+        EXPECT_EQ(ReadBytes(common(L"SQLSrvdbList.txt")), list);
         const std::string j = journal();
         ASSERT_NE(j.rfind("\twrote\t"), std::string::npos) << j;
         EXPECT_EQ(j.rfind("\twrote\t" + ToUTF8(common(L"SQLDBStatus.txt"))), j.rfind("\twrote\t")) << j;
@@ -55,29 +53,24 @@ TEST_F(SqlRetrieval, EachWayTheToolEndsGivesItsOutcomeAndNeverAStaleList) {
 
 TEST_F(SqlRetrieval, OnOlderWindowsTheLibraryIsCalledWithTheEightArgumentsAndItsReasonOrHangIsReported) {
     const std::string files = "\t\t" + ToUTF8(programFolder()) + "\t\\VXCOMMON\\SQLSrvdbList.txt\tVXWSchErrorLogFile.txt\tSerTraceFile.txt\r\n";
-    struct Case {
-        const wchar_t *user, *password;
-        const char *faults, *arguments;
-        ListOutcome outcome;
-        const wchar_t* reason;
-    } cases[] = {
-        {L"sa", L"", "", "(local)\t\t", ListOutcome::kSuccess, L""},  // SQL authentication needs both
+    // user, password, the library's fault; the arguments it gets, outcome, reason
+    const std::tuple<const wchar_t*, const wchar_t*, const char*, const char*, ListOutcome, const wchar_t*> cases[] = {
         {L"sa", L"S3cret", "", "(local)\tsa\tS3cret", ListOutcome::kSuccess, L""},
         {L"", L"", "fail:Server not found", "", ListOutcome::kFailed, L"Server not found"},
         {L"", L"", "hang", "", ListOutcome::kTimedOut, L""},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.arguments + std::string(c.faults));
-        demo("[Database:Sales]\r\nSize=64 KB\r\n" + std::string(*c.faults ? "[Faults]\r\nSQLSrvBackup=" : "") + c.faults);
+    for (const auto& [user, password, faults, arguments, outcome, reason] : cases) {
+        SCOPED_TRACE(faults);
+        demo("[Database:Sales]\r\nSize=64 KB\r\n" + std::string(*faults ? "[Faults]\r\nSQLSrvBackup=" : "") + faults);
         DeleteFileW(JoinPath(programFolder(), L"demo\\journal.txt").c_str());
         static const OsVersionOverride xp{5, 1, 2};
         SetOsVersionForTesting(&xp);
-        const auto result = sql::RetrieveDatabaseList({L"(local)", c.user, c.password, nullptr, 1500});
+        const auto result = sql::RetrieveDatabaseList({L"(local)", user, password, nullptr, 1500});
         SetOsVersionForTesting(nullptr);
-        EXPECT_EQ(result.outcome, c.outcome);
-        EXPECT_EQ(result.reason, c.reason);
-        if (c.outcome == ListOutcome::kSuccess) {
-            EXPECT_NE(journal().find(std::string("\tcall\tGetDatabaseList\t") + c.arguments + files), std::string::npos) << journal();
+        EXPECT_EQ(result.outcome, outcome);
+        EXPECT_EQ(result.reason, reason);
+        if (outcome == ListOutcome::kSuccess) {
+            EXPECT_NE(journal().find(std::string("\tcall\tGetDatabaseList\t") + arguments + files), std::string::npos) << journal();
             EXPECT_EQ(ReadBytes(common(L"SQLSrvdbList.txt")), "Sales\r\n64\r\n");
         }
     }

@@ -31,16 +31,14 @@ protected:
 };
 
 TEST_F(SqlRun, InputChecksEndTheRunBeforeAnythingStarts) {
-    struct Case {
-        const wchar_t *temporary, *destination;
-        int code;
-    } cases[] = {{L"", L"E:\\", 184}, {L"D:\\t", L"  ", 184}, {L"D:\\Temp", L"d:\\temp\\", 572}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.code);
+    const std::tuple<const wchar_t*, const wchar_t*, int> cases[] = {  // temporary path, destination; message
+        {L"", L"E:\\", 184}, {L"D:\\t", L"  ", 184}, {L"D:\\Temp", L"d:\\temp\\", 572}};
+    for (const auto& [temporary, destination, code] : cases) {
+        SCOPED_TRACE(code);
         messages_.calls.clear();
-        const auto report = sql::CmdNext(sql::RunInput{c.temporary, c.destination, {L"a"}, L"(local)"}, view_);
-        EXPECT_EQ(report.messageCode, c.code);
-        EXPECT_EQ(messages_.codes(), std::vector<int>{c.code});
+        const auto report = sql::CmdNext(sql::RunInput{temporary, destination, {L"a"}, L"(local)"}, view_);
+        EXPECT_EQ(report.messageCode, code);
+        EXPECT_EQ(messages_.codes(), std::vector<int>{code});
     }
     EXPECT_TRUE(view_.runningChanges.empty());
     EXPECT_TRUE(view_.focusedBrowse);
