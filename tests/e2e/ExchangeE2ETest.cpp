@@ -7,6 +7,8 @@
 // Each test installs the Exchange version it needs (exifs.sys or the esebcli2 library).
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "common/Helpers.h"
 #include "common/Settings.h"
 #include "e2e/EndToEnd.h"
@@ -77,11 +79,7 @@ protected:
 // byte for byte, and the store that fails is reported while the others still ship.
 TEST_F(ExchangeEndToEnd, EachVersionShipsTheHelpersSetByteForByte) {
     const std::wstring set = L"\\OstrovaExchBackupset\\";
-    struct Case {
-        int version;
-        const wchar_t* helper;
-        std::vector<const wchar_t*> files;
-    } cases[] = {
+    const std::tuple<int, const wchar_t*, std::vector<const wchar_t*>> cases[] = {  // version, helper, files of the set
         {2003, L"ostrovaExchBkp_tessaron.exe",
          {L"First Storage Group\\Mailbox Store.edb", L"First Storage Group\\Public Store.edb", L"Second Group\\Archive.edb"}},
         {2007, L"ostrova64ExchBkp_tessaron.exe",
@@ -89,25 +87,25 @@ TEST_F(ExchangeEndToEnd, EachVersionShipsTheHelpersSetByteForByte) {
         {2010, L"ostrova2010ExchBkp_tessaron.exe",
          {L"Mailbox Store\\Mailbox Store.edb", L"Archive\\Archive.edb"}},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.version);
-        installExchange(c.version);
+    for (const auto& [version, helper, files] : cases) {
+        SCOPED_TRACE(version);
+        installExchange(version);
         DeleteFileW((program_ + L"\\demo\\journal.txt").c_str());
         DeleteFolderTree(temporary_);
         DeleteFolderTree(destination_);
         const DriverRun run = drive(destination_);
         EXPECT_EQ(run.exitCode, 0) << run.output;
-        for (const wchar_t* file : c.files) {
+        for (const wchar_t* file : files) {
             SCOPED_TRACE(file);
             const std::string sent = ReadBytes(temporary_ + set + file);
             EXPECT_GT(sent.size(), 1000u);
             EXPECT_EQ(ReadBytes(destination_ + set + file), sent);
         }
         EXPECT_EQ(ReadBytes(destination_ + set + L"ExchBackupINI.ini"), ReadBytes(temporary_ + set + L"ExchBackupINI.ini"));
-        EXPECT_EQ(Trf_ReadUserProfile(L"ExchVersion"), std::to_wstring(c.version));
+        EXPECT_EQ(Trf_ReadUserProfile(L"ExchVersion"), std::to_wstring(version));
 
         // The helper of the version ran; its lines' layout is the logic test's (ExchangeLogicTest).
-        EXPECT_NE(journal().find(std::wstring(c.helper) + L"\" 1"), std::wstring::npos) << journal();
+        EXPECT_NE(journal().find(std::wstring(helper) + L"\" 1"), std::wstring::npos) << journal();
 
         const std::string text = report();
         EXPECT_NE(text.find("data transfer of database 'Broken Store' failed: The store is dismounted."), std::string::npos)

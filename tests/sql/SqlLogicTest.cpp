@@ -53,36 +53,24 @@ TEST(SqlLogin, ListToolArgumentFollowsTheAuthenticationTheBoxesImply) {
 }
 
 TEST(SqlDatabaseList, ParsesPairsByLineNumber) {
-    struct Row {
-        const wchar_t* name;
-        long long bytes;  // -1: no size
-        bool checked;
-    };
-    struct Case {
-        const char* what;
-        const wchar_t* text;
-        std::vector<Row> rows;
-    } cases[] = {
+    // The rows as "name=bytes" ("-" without a size), "+" when ticked.
+    const std::tuple<const char*, const wchar_t*, std::wstring> cases[] = {  // what, list file; rows
         {"blank size is one kilobyte, tempdb left out", L"master\r\n100\r\ntempdb\r\n8\r\nSales\r\n \r\n",
-         {{L"master", 102400, true}, {L"Sales", 1024, true}}},
-        {"an empty size line leaves the row unsized and unchecked", L"master\r\n100\r\nSales\r\n\r\n",
-         {{L"master", 102400, true}, {L"Sales", -1, false}}},
-        {"tempdb in any case and with blanks", L"TempDB \r\n8\r\nmodel\r\n2048\r\n", {{L"model", 2097152, true}}},
-        {"a size after an unsized row does not slide up to it", L"a\r\n\r\nb\r\n5\r\n", {{L"a", -1, false}, {L"b", 5120, true}}},
-        {"an empty name line keeps the pairing", L"\r\n7\r\nc\r\n3", {{L"c", 3072, true}}},
-        {"sizes above 4 GiB", L"big\r\n8388608\r\n", {{L"big", 8589934592LL, true}}},
-        {"names keep their blanks and non-ASCII letters", L" Ventes été \r\n1\r\n", {{L" Ventes été ", 1024, true}}},
-        {"empty file", L"", {}},
+         L"master=102400+ Sales=1024+ "},
+        {"an empty size line leaves the row unsized and unchecked", L"master\r\n100\r\nSales\r\n\r\n", L"master=102400+ Sales=- "},
+        {"tempdb in any case and with blanks", L"TempDB \r\n8\r\nmodel\r\n2048\r\n", L"model=2097152+ "},
+        {"a size after an unsized row does not slide up to it", L"a\r\n\r\nb\r\n5\r\n", L"a=- b=5120+ "},
+        {"an empty name line keeps the pairing", L"\r\n7\r\nc\r\n3", L"c=3072+ "},
+        {"sizes above 4 GiB", L"big\r\n8388608\r\n", L"big=8589934592+ "},
+        {"names keep their blanks and non-ASCII letters", L" Ventes été \r\n1\r\n", L" Ventes été =1024+ "},
+        {"empty file", L"", L""},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        const auto rows = ParseDatabaseList(c.text);
-        ASSERT_EQ(rows.size(), c.rows.size());
-        for (size_t i = 0; i < rows.size(); ++i) {
-            EXPECT_EQ(rows[i].name, c.rows[i].name);
-            EXPECT_EQ(rows[i].sizeBytes ? static_cast<long long>(*rows[i].sizeBytes) : -1, c.rows[i].bytes);
-            EXPECT_EQ(rows[i].checked, c.rows[i].checked);
-        }
+    for (const auto& [what, text, expected] : cases) {
+        SCOPED_TRACE(what);
+        std::wstring rows;
+        for (const auto& row : ParseDatabaseList(text))
+            rows += row.name + L"=" + (row.sizeBytes ? std::to_wstring(*row.sizeBytes) : L"-") + (row.checked ? L"+ " : L" ");
+        EXPECT_EQ(rows, expected);
     }
 }
 
