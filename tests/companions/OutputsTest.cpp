@@ -58,26 +58,6 @@ TEST(FileNames, ReservedCharactersBecomeUnderscores) {
     EXPECT_EQ(FileNameOf(L"ends."), L"ends_");
 }
 
-// A reader recomputes any slice of a dump from its seed and offset: the slices must agree with
-// the whole whatever their alignment.
-TEST(Pattern, AnySliceMatchesTheWholeAndOffsetsBeyondFourGiBAreDistinct) {
-    std::vector<uint8_t> whole(4096);
-    FillPattern(42, 0, whole.data(), whole.size());
-    const std::pair<uint64_t, size_t> cases[] = {{0, 1}, {1, 7}, {3, 64}, {8, 8}, {4095, 1}, {1000, 3000}};  // offset, count
-    for (const auto& [offset, count] : cases) {
-        SCOPED_TRACE(offset);
-        std::vector<uint8_t> slice(count);
-        FillPattern(42, offset, slice.data(), count);
-        EXPECT_TRUE(std::equal(slice.begin(), slice.end(), whole.begin() + offset));
-    }
-    std::vector<uint8_t> other(4096);
-    FillPattern(43, 0, other.data(), other.size());
-    EXPECT_NE(whole, other);
-    std::vector<uint8_t> beyond(4096);
-    FillPattern(42, 1ull << 32, beyond.data(), beyond.size());
-    EXPECT_NE(whole, beyond);
-}
-
 // A copy that fails half way must not leave a file that looks finished.
 TEST(WriteContent, AFailureOrCancelLeavesNothingAtTheFinalName) {
     test::TempDir dir;

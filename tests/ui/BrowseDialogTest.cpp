@@ -70,7 +70,6 @@ TEST(BrowseDecisions, UnloadRules) {
     for (const auto& [purpose, selected, expected] : unload) EXPECT_EQ(PathOnUnload(selected, purpose), expected);
     BrowsePurpose after = FlagsOnUnload({true, true, true});
     EXPECT_TRUE(after.exchangeTemp && after.sqlTemp && !after.transferDestination);
-
 }
 
 TEST(BrowseDecisions, ChosenFolderScreeningAndTheTrialWritesOutcome) {
