@@ -14,7 +14,7 @@ ReadBackHook gHook = nullptr;
 
 // Reads of 1 MiB keep the drive streaming; a whole number of any sector size, and the buffers
 // come from VirtualAlloc, so page-aligned as unbuffered reads need.
-constexpr DWORD kReadBytes = 1u << 20;
+constexpr DWORD kReadBytes = 256u << 10;
 constexpr ULONGLONG kServeEveryMs = 25;
 
 struct VirtualFreer {
@@ -38,36 +38,29 @@ ReadBackResult failed(const std::wstring& what, const std::wstring& path, DWORD 
     return result;
 }
 
-// Every byte of the file through the hasher, a buffer being read while the other is hashed.
+// Every byte of the file through the digest, on this thread: each read lands in a buffer small
+// enough to be hashed while it is still in the processor's cache.
 ReadBackResult readAll(HANDLE file, const std::wstring& path, HWND cancelWindow,
-                       const std::function<void(uint64_t)>& onBytes, char* buffers) {
-    BackgroundSha256 hasher;
-    if (!hasher.ok()) return failed(L"cannot start the digest", path, ERROR_INVALID_FUNCTION);
+                       const std::function<void(uint64_t)>& onBytes, char* buffer) {
+    Sha256 hash;
+    if (!hash.ok()) return failed(L"cannot start the digest", path, ERROR_INVALID_FUNCTION);
     uint64_t unreported = 0;
     ULONGLONG lastServed = GetTickCount64();
-    for (int current = 0;; current ^= 1) {
-        char* buffer = buffers + current * kReadBytes;
+    for (;;) {
         DWORD got = 0;
-        if (!ReadFile(file, buffer, kReadBytes, &got, nullptr)) {
-            const DWORD error = GetLastError();
-            hasher.finish();  // its thread is done with the buffers before they are freed
-            return failed(L"cannot read", path, error);
-        }
+        if (!ReadFile(file, buffer, kReadBytes, &got, nullptr)) return failed(L"cannot read", path, GetLastError());
         if (got == 0) break;
-        hasher.add(buffer, got);
+        hash.add(buffer, got);
         unreported += got;
         if (GetTickCount64() - lastServed < kServeEveryMs) continue;
         lastServed = GetTickCount64();
         if (onBytes) onBytes(unreported);
         unreported = 0;
-        if (PumpPaintMessages(cancelWindow)) {
-            hasher.finish();
-            return {ReadBackStatus::kCancelled, {}, L"cancelled by the user"};
-        }
+        if (PumpPaintMessages(cancelWindow)) return {ReadBackStatus::kCancelled, {}, L"cancelled by the user"};
     }
     if (onBytes && unreported) onBytes(unreported);
     ReadBackResult result;
-    result.sha256 = hasher.finish();
+    result.sha256 = hash.finish();
     result.status = result.sha256.empty() ? ReadBackStatus::kFailed : ReadBackStatus::kDone;
     if (result.sha256.empty()) result.reason = L"the digest could not be taken";
     return result;
@@ -82,7 +75,7 @@ ReadBackResult ReadBackSha256(const std::wstring& path, HWND cancelWindow,
     if (gHook) gHook(path);
     UniqueFile file = openUncached(path);
     if (!file) return failed(L"cannot open", path, GetLastError());
-    std::unique_ptr<void, VirtualFreer> buffers(VirtualAlloc(nullptr, 2 * kReadBytes, MEM_COMMIT, PAGE_READWRITE));
+    std::unique_ptr<void, VirtualFreer> buffers(VirtualAlloc(nullptr, kReadBytes, MEM_COMMIT, PAGE_READWRITE));
     if (!buffers) return failed(L"cannot allocate the read buffers", path, GetLastError());
     return readAll(file.get(), path, cancelWindow, onBytes, static_cast<char*>(buffers.get()));
 }
