@@ -1,7 +1,5 @@
 #include "ui/ReadBack.h"
 
-#include <memory>
-
 #include "common/Log.h"
 #include "common/Sha256.h"
 #include "platform/Handle.h"
@@ -14,12 +12,8 @@ ReadBackHook gHook = nullptr;
 
 // Reads of 1 MiB keep the drive streaming; a whole number of any sector size, and the buffers
 // come from VirtualAlloc, so page-aligned as unbuffered reads need.
-constexpr DWORD kReadBytes = 256u << 10;
+constexpr DWORD kReadBytes = 1u << 20;
 constexpr ULONGLONG kServeEveryMs = 25;
-
-struct VirtualFreer {
-    void operator()(void* p) const { VirtualFree(p, 0, MEM_RELEASE); }
-};
 
 // Unbuffered where the file system takes it; some (network shares, some drivers) refuse the
 // flag, and then the plain read is the best there is.
@@ -38,29 +32,36 @@ ReadBackResult failed(const std::wstring& what, const std::wstring& path, DWORD 
     return result;
 }
 
-// Every byte of the file through the digest, on this thread: each read lands in a buffer small
-// enough to be hashed while it is still in the processor's cache.
+// Every byte of the file through the hasher, a buffer being read while the other is hashed.
 ReadBackResult readAll(HANDLE file, const std::wstring& path, HWND cancelWindow,
-                       const std::function<void(uint64_t)>& onBytes, char* buffer) {
-    Sha256 hash;
-    if (!hash.ok()) return failed(L"cannot start the digest", path, ERROR_INVALID_FUNCTION);
+                       const std::function<void(uint64_t)>& onBytes, char* buffers) {
+    BackgroundSha256 hasher;
+    if (!hasher.ok()) return failed(L"cannot start the digest", path, ERROR_INVALID_FUNCTION);
     uint64_t unreported = 0;
     ULONGLONG lastServed = GetTickCount64();
-    for (;;) {
+    for (int current = 0;; current ^= 1) {
+        char* buffer = buffers + current * kReadBytes;
         DWORD got = 0;
-        if (!ReadFile(file, buffer, kReadBytes, &got, nullptr)) return failed(L"cannot read", path, GetLastError());
+        if (!ReadFile(file, buffer, kReadBytes, &got, nullptr)) {
+            const DWORD error = GetLastError();
+            hasher.finish();  // its thread is done with the buffers before the next file reuses them
+            return failed(L"cannot read", path, error);
+        }
         if (got == 0) break;
-        hash.add(buffer, got);
+        hasher.add(buffer, got);
         unreported += got;
         if (GetTickCount64() - lastServed < kServeEveryMs) continue;
         lastServed = GetTickCount64();
         if (onBytes) onBytes(unreported);
         unreported = 0;
-        if (PumpPaintMessages(cancelWindow)) return {ReadBackStatus::kCancelled, {}, L"cancelled by the user"};
+        if (PumpPaintMessages(cancelWindow)) {
+            hasher.finish();
+            return {ReadBackStatus::kCancelled, {}, L"cancelled by the user"};
+        }
     }
     if (onBytes && unreported) onBytes(unreported);
     ReadBackResult result;
-    result.sha256 = hash.finish();
+    result.sha256 = hasher.finish();
     result.status = result.sha256.empty() ? ReadBackStatus::kFailed : ReadBackStatus::kDone;
     if (result.sha256.empty()) result.reason = L"the digest could not be taken";
     return result;
@@ -75,9 +76,11 @@ ReadBackResult ReadBackSha256(const std::wstring& path, HWND cancelWindow,
     if (gHook) gHook(path);
     UniqueFile file = openUncached(path);
     if (!file) return failed(L"cannot open", path, GetLastError());
-    std::unique_ptr<void, VirtualFreer> buffers(VirtualAlloc(nullptr, kReadBytes, MEM_COMMIT, PAGE_READWRITE));
+    // Kept from one file to the next (read-backs run on the window thread, one at a time, and the
+    // hasher is done with them when a read-back returns).
+    static char* const buffers = static_cast<char*>(VirtualAlloc(nullptr, 2 * kReadBytes, MEM_COMMIT, PAGE_READWRITE));
     if (!buffers) return failed(L"cannot allocate the read buffers", path, GetLastError());
-    return readAll(file.get(), path, cancelWindow, onBytes, static_cast<char*>(buffers.get()));
+    return readAll(file.get(), path, cancelWindow, onBytes, buffers);
 }
 
 }  // namespace tess
