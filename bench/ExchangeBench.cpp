@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <string>
 
+#include "BenchClock.h"
 #include "common/Files.h"
 #include "exchange/ExchangeLogic.h"
 #include "exchange/ExchangeRunSteps.h"
@@ -15,16 +16,9 @@
 
 namespace {
 
-double now() {
-    LARGE_INTEGER f, t;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / static_cast<double>(f.QuadPart);
-}
-
 double shipRound(const std::wstring& temp, const std::wstring& dest) {
     using namespace tess::exchange;
-    const double t0 = now();
+    const double t0 = BenchSeconds();
     const SetListing listing = FindFilesAPI(temp + L"\\OstrovaExchBackupset", L"*.*");
     CreateFolderPath(L"OstrovaExchBackupset", dest);
     for (const auto& folder : listing.folders) CreateFolderPath(ShippedPart(folder), dest);
@@ -33,7 +27,7 @@ double shipRound(const std::wstring& temp, const std::wstring& dest) {
     request.logPath = dest + L"\\Log_trace.txt";
     request.files = listing.files;
     const ShippingOutcome outcome = ShipSetFiles(request);
-    const double seconds = now() - t0;
+    const double seconds = BenchSeconds() - t0;
     if (!outcome.failed.empty() || outcome.cancelled) std::printf("ship_failures=%zu\n", outcome.failed.size());
     return seconds;
 }
@@ -43,14 +37,14 @@ double shipRound(const std::wstring& temp, const std::wstring& dest) {
 double copyRound(const std::wstring& temp, const std::wstring& dest) {
     using namespace tess::exchange;
     const SetListing listing = FindFilesAPI(temp + L"\\OstrovaExchBackupset", L"*.*");
-    const double t0 = now();
+    const double t0 = BenchSeconds();
     CreateFolderPath(L"OstrovaExchBackupset", dest);
     for (const auto& folder : listing.folders) CreateFolderPath(ShippedPart(folder), dest);
     for (const auto& file : listing.files) {
         const std::wstring target = dest + L"\\" + ShippedPart(file);
         if (!CopyFileExW(file.c_str(), target.c_str(), nullptr, nullptr, nullptr, 0)) std::printf("copy_failed=1\n");
     }
-    return now() - t0;
+    return BenchSeconds() - t0;
 }
 
 }  // namespace

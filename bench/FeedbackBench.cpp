@@ -11,18 +11,12 @@
 #include <string>
 #include <vector>
 
+#include "BenchClock.h"
 #include "common/Files.h"
 #include "common/ProgramPaths.h"
 #include "feedback/LogBundle.h"
 
 namespace {
-
-double nowMs() {
-    LARGE_INTEGER f, t;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&t);
-    return 1000.0 * static_cast<double>(t.QuadPart) / static_cast<double>(f.QuadPart);
-}
 
 const wchar_t* const kLogs[] = {L"Log_trace.txt", L"SQLBackupTraceFile.txt", L"BacksetData.txt",
                                 L"ExchAPIBackupLog.txt", L"ExchBackupTrace.txt", L"VXShpTrace.txt"};
@@ -53,13 +47,13 @@ int wmain(int argc, wchar_t** argv) {
     double best = 1e9;
     size_t chars = 0;
     for (int round = 0; round < 3; ++round) {
-        const double start = nowMs();
+        const double start = 1000.0 * BenchSeconds();
         chars = tess::feedback::AppendLogBundle(L"").size();
-        best = std::min(best, nowMs() - start);
+        best = std::min(best, 1000.0 * BenchSeconds() - start);
     }
-    const double start = nowMs();
+    const double start = 1000.0 * BenchSeconds();
     const uint64_t bytes = readWhole();
-    const double whole = nowMs() - start;
+    const double whole = 1000.0 * BenchSeconds() - start;
     printf("bundle_ms=%.1f\nbundle_chars=%zu\nwhole_read_ms=%.0f\nlogs_mb=%.0f\n", best, chars, whole,
            static_cast<double>(bytes) / 1e6);
     return 0;

@@ -1,5 +1,6 @@
 // Measurements of the shipping's proof, side by side in one process under the same Wine:
-//   hash     <file> <dest folder> <rounds>  CopyFileBlocks taking the SHA-256 against the plain copy
+//   hash     <file> <dest folder> <rounds> [key prefix]
+//                                           CopyFileBlocks taking the SHA-256 against the plain copy
 //   readback <file> <rounds>                the read-back verification against a plain sequential read
 //   digest   <MiB>                          CNG's SHA-256 alone over a buffer in memory
 // Results are printed as "key=value" lines that scripts/bench turns into the README table.
@@ -9,24 +10,19 @@
 #include <string>
 #include <vector>
 
+#include "BenchClock.h"
 #include "common/Files.h"
 #include "common/Sha256.h"
+#include "common/Text.h"
 #include "common/TransferState.h"
 #include "ui/BlockCopy.h"
 #include "ui/ReadBack.h"
 
 namespace {
 
-double now() {
-    LARGE_INTEGER f, t;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / static_cast<double>(f.QuadPart);
-}
-
 double mebibytes(const std::wstring& file) { return static_cast<double>(tess::FileSize(file).value_or(0)) / 1048576.0; }
 
-int benchHash(const std::wstring& file, const std::wstring& folder, int rounds) {
+int benchHash(const std::wstring& file, const std::wstring& folder, int rounds, const char* key) {
     const double mb = mebibytes(file);
     double best[2] = {1e9, 1e9};  // 0: plain, 1: with the digest
     for (int round = 0; round < rounds; ++round) {
@@ -35,19 +31,19 @@ int benchHash(const std::wstring& file, const std::wstring& folder, int rounds) 
             const std::wstring target = folder + L"\\copy.bin";
             tess::Totals() = tess::TransferTotals{};
             std::string digest;
-            const double start = now();
+            const double start = BenchSeconds();
             const int result = tess::CopyFileBlocks(file, target, nullptr, which ? &digest : nullptr);
             if (result != tess::kCopyDone) {
                 std::fprintf(stderr, "copy failed (%d, %s)\n", result, which ? "with the digest" : "plain");
                 return 1;
             }
-            const double seconds = now() - start;
+            const double seconds = BenchSeconds() - start;
             if (seconds < best[which]) best[which] = seconds;
             tess::DeleteFileIfExists(target);
         }
     }
-    std::printf("hash_mb=%.0f\nplain_copy_mbps=%.1f\nhashed_copy_mbps=%.1f\nhash_ratio_pct=%.1f\n", mb, mb / best[0],
-                mb / best[1], 100.0 * best[0] / best[1]);
+    std::printf("%shash_mb=%.0f\n%splain_copy_mbps=%.1f\n%shashed_copy_mbps=%.1f\n%shash_ratio_pct=%.1f\n", key, mb, key,
+                mb / best[0], key, mb / best[1], key, 100.0 * best[0] / best[1]);
     return 0;
 }
 
@@ -56,11 +52,11 @@ double plainRead(const std::wstring& file) {
                            FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (h == INVALID_HANDLE_VALUE) return -1;
     std::vector<char> buffer(1u << 20);
-    const double start = now();
+    const double start = BenchSeconds();
     DWORD got = 0;
     while (ReadFile(h, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr) && got) {
     }
-    const double seconds = now() - start;
+    const double seconds = BenchSeconds() - start;
     CloseHandle(h);
     return seconds;
 }
@@ -73,9 +69,9 @@ int benchReadBack(const std::wstring& file, int rounds) {
             const int which = (round + k) % 2;
             double seconds = 0;
             if (which) {
-                const double start = now();
+                const double start = BenchSeconds();
                 if (tess::ReadBackSha256(file, nullptr).status != tess::ReadBackStatus::kDone) return 1;
-                seconds = now() - start;
+                seconds = BenchSeconds() - start;
             } else {
                 seconds = plainRead(file);
                 if (seconds < 0) return 1;
@@ -95,8 +91,8 @@ int benchReadOnce(const std::wstring& how, const std::wstring& file) {
     if (how == L"plain") {
         seconds = plainRead(file);
     } else {
-        const double start = now();
-        if (tess::ReadBackSha256(file, nullptr).status == tess::ReadBackStatus::kDone) seconds = now() - start;
+        const double start = BenchSeconds();
+        if (tess::ReadBackSha256(file, nullptr).status == tess::ReadBackStatus::kDone) seconds = BenchSeconds() - start;
     }
     if (seconds < 0) return 1;
     std::printf("seconds=%.4f\n", seconds);
@@ -106,10 +102,10 @@ int benchReadOnce(const std::wstring& how, const std::wstring& file) {
 int benchDigest(int mb) {
     std::vector<char> buffer(size_t{1} << 20, 'x');
     tess::Sha256 hash;
-    const double start = now();
+    const double start = BenchSeconds();
     for (int i = 0; i < mb; ++i) hash.add(buffer.data(), buffer.size());
     hash.finish();
-    std::printf("digest_mbps=%.1f\n", mb / (now() - start));
+    std::printf("digest_mbps=%.1f\n", mb / (BenchSeconds() - start));
     return 0;
 }
 
@@ -117,10 +113,13 @@ int benchDigest(int mb) {
 
 int wmain(int argc, wchar_t** argv) {
     const std::wstring mode = argc > 1 ? argv[1] : L"";
-    if (mode == L"hash" && argc >= 5) return benchHash(argv[2], argv[3], _wtoi(argv[4]));
+    if (mode == L"hash" && argc >= 5) {
+        const std::string key = argc >= 6 ? tess::ToAnsi(argv[5]) : "";
+        return benchHash(argv[2], argv[3], _wtoi(argv[4]), key.c_str());
+    }
     if (mode == L"readback" && argc >= 4) return benchReadBack(argv[2], _wtoi(argv[3]));
     if (mode == L"readonce" && argc >= 4) return benchReadOnce(argv[2], argv[3]);
     if (mode == L"digest" && argc >= 3) return benchDigest(_wtoi(argv[2]));
-    std::fprintf(stderr, "usage: bench_shipping hash FILE FOLDER ROUNDS | readback FILE ROUNDS | readonce plain|verify FILE | digest MIB\n");
+    std::fprintf(stderr, "usage: bench_shipping hash FILE FOLDER ROUNDS [KEY-PREFIX] | readback FILE ROUNDS | readonce plain|verify FILE | digest MIB\n");
     return 2;
 }

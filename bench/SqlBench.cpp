@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <string>
 
+#include "BenchClock.h"
 #include "common/Files.h"
 #include "common/TransferState.h"
 #include "ui/BlockCopy.h"
@@ -15,17 +16,6 @@
 #include "ui/PumpWait.h"
 
 namespace {
-
-double now() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 double processCpuSeconds() {
     FILETIME created, exited, kernel, user;
@@ -36,7 +26,7 @@ double processCpuSeconds() {
 
 double gLastTurn = 0, gLongestGap = 0, gStart = 0, gLongestAt = 0;
 void onTurn() {
-    const double t = now();
+    const double t = BenchSeconds();
     if (gLastTurn > 0 && t - gLastTurn > gLongestGap) {
         gLongestGap = t - gLastTurn;
         gLongestAt = gLastTurn - gStart;
@@ -57,7 +47,7 @@ int benchCopy(const std::wstring& file, const std::wstring& folder, int rounds) 
             tess::DeleteFileIfExists(target);
             tess::Totals() = tess::TransferTotals{};
             tess::Totals().totalBytes = static_cast<uint64_t>(mb * 1048576.0);
-            const double start = now();
+            const double start = BenchSeconds();
             bool ok = which ? CopyFileExW(file.c_str(), target.c_str(), nullptr, nullptr, nullptr, 0) != 0
                             : tess::CopyFileBlocks(file, target) == tess::kCopyDone;
             if (ok && which == 2) {
@@ -65,7 +55,7 @@ int benchCopy(const std::wstring& file, const std::wstring& folder, int rounds) 
                 ok = h != INVALID_HANDLE_VALUE && FlushFileBuffers(h);
                 CloseHandle(h);
             }
-            const double seconds = now() - start;
+            const double seconds = BenchSeconds() - start;
             if (!ok) {
                 std::fprintf(stderr, "copy failed (%d)\n", which);
                 return 1;
@@ -87,12 +77,12 @@ int benchWait(const std::wstring& sleeper, DWORD ms) {
     std::wstring line = L"\"" + sleeper + L"\" " + std::to_wstring(ms);
     if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return 1;
     CloseHandle(pi.hThread);
-    const double cpu0 = processCpuSeconds(), wall0 = now();
+    const double cpu0 = processCpuSeconds(), wall0 = BenchSeconds();
     gStart = wall0;
     tess::sql::BackupContext context;
     context.timeoutMs = ms * 3ull;
     const auto outcome = tess::sql::WaitForBackupToolToEnd(context);
-    const double cpu = processCpuSeconds() - cpu0, wall = now() - wall0;
+    const double cpu = processCpuSeconds() - cpu0, wall = BenchSeconds() - wall0;
     CloseHandle(pi.hProcess);
     std::printf("wait_s=%.2f\nwait_cpu_s=%.3f\nwait_cpu_pct=%.2f\nwait_longest_gap_ms=%.1f\nwait_longest_gap_at_s=%.2f\nwait_outcome=%d\n", wall, cpu,
                 100.0 * cpu / wall, gLongestGap * 1000.0, gLongestAt, static_cast<int>(outcome));
@@ -105,10 +95,10 @@ int benchGaps(const std::wstring& file, const std::wstring& folder) {
     HWND window = CreateWindowW(L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
     gLastTurn = 0;
     gLongestGap = 0;
-    const double start = now();
+    const double start = BenchSeconds();
     const std::wstring target = folder + L"\\[ship].dmp";
     const int result = tess::CopyFileBlocks(file, target, window);
-    const double seconds = now() - start;
+    const double seconds = BenchSeconds() - start;
     tess::DeleteFileIfExists(target);
     DestroyWindow(window);
     std::printf("ship_s=%.2f\nship_result=%d\nship_longest_gap_ms=%.1f\n", seconds, result, gLongestGap * 1000.0);

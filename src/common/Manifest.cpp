@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <unordered_map>
+
 #include "common/Files.h"
 #include "common/Log.h"
 #include "common/Text.h"
@@ -57,16 +59,15 @@ std::vector<ManifestEntry> ParseManifest(std::string_view text) {
     return entries;
 }
 
+// Indexed by the path as the file system compares names (case aside): a set of thousands of
+// files compared pairwise would spend seconds in case mapping.
 std::vector<ManifestEntry> MergeManifest(std::vector<ManifestEntry> earlier, const std::vector<ManifestEntry>& newer) {
+    std::unordered_map<std::wstring, size_t> where;
+    for (size_t i = 0; i < earlier.size(); ++i) where.emplace(ToUpper(earlier[i].path), i);
     for (const auto& entry : newer) {
-        bool replaced = false;
-        for (auto& old : earlier) {
-            if (!EqualsNoCase(old.path, entry.path)) continue;
-            old = entry;
-            replaced = true;
-            break;
-        }
-        if (!replaced) earlier.push_back(entry);
+        const auto [at, added] = where.emplace(ToUpper(entry.path), earlier.size());
+        if (added) earlier.push_back(entry);
+        else earlier[at->second] = entry;
     }
     return earlier;
 }

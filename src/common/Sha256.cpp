@@ -100,53 +100,68 @@ std::string Sha256::finish() {
 
 BackgroundSha256::BackgroundSha256() = default;
 
+// The hand-over uses a slim lock and a condition variable: they wait in the process (a futex
+// under Wine), where events would cost a round trip to the wineserver for every block.
 void BackgroundSha256::start() {
-    work_ = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-    idle_ = CreateEventW(nullptr, FALSE, TRUE, nullptr);
-    if (work_ && idle_ && hash_.ok()) thread_ = CreateThread(nullptr, 0, run, this, 0, nullptr);
+    if (hash_.ok()) thread_.reset(CreateThread(nullptr, 0, run, this, 0, nullptr));
 }
 
 BackgroundSha256::~BackgroundSha256() {
-    if (thread_) {
-        WaitForSingleObject(idle_, INFINITE);
-        stop_ = true;
-        SetEvent(work_);
-        WaitForSingleObject(thread_, INFINITE);
-        CloseHandle(thread_);
-    }
-    if (work_) CloseHandle(work_);
-    if (idle_) CloseHandle(idle_);
+    if (!thread_) return;
+    AcquireSRWLockExclusive(&lock_);
+    while (data_) SleepConditionVariableSRW(&changed_, &lock_, INFINITE, 0);
+    stop_ = true;
+    WakeAllConditionVariable(&changed_);
+    ReleaseSRWLockExclusive(&lock_);
+    WaitForSingleObject(thread_.get(), INFINITE);
 }
 
 bool BackgroundSha256::ok() const { return hash_.ok(); }
 
 DWORD WINAPI BackgroundSha256::run(void* self) {
     auto* hasher = static_cast<BackgroundSha256*>(self);
+    AcquireSRWLockExclusive(&hasher->lock_);
     for (;;) {
-        WaitForSingleObject(hasher->work_, INFINITE);
-        if (hasher->stop_) return 0;
-        hasher->hash_.add(hasher->data_, hasher->byteCount_);
-        SetEvent(hasher->idle_);
+        while (!hasher->data_ && !hasher->stop_) SleepConditionVariableSRW(&hasher->changed_, &hasher->lock_, INFINITE, 0);
+        if (!hasher->data_) break;
+        const void* data = hasher->data_;
+        const size_t byteCount = hasher->byteCount_;
+        ReleaseSRWLockExclusive(&hasher->lock_);
+        hasher->hash_.add(data, byteCount);
+        AcquireSRWLockExclusive(&hasher->lock_);
+        hasher->data_ = nullptr;
+        WakeAllConditionVariable(&hasher->changed_);
     }
+    ReleaseSRWLockExclusive(&hasher->lock_);
+    return 0;
+}
+
+void BackgroundSha256::waitIdle() {
+    AcquireSRWLockExclusive(&lock_);
+    while (data_) SleepConditionVariableSRW(&changed_, &lock_, INFINITE, 0);
+    ReleaseSRWLockExclusive(&lock_);
 }
 
 void BackgroundSha256::add(const void* data, size_t byteCount) {
-    if (!firstData_ && !work_) {
+    if (!firstData_ && !started_) {
         firstData_ = data;
         firstByteCount_ = byteCount;
         return;
     }
-    if (!work_) {
+    if (!started_) {
+        started_ = true;
         start();
         const void* first = firstData_;
         firstData_ = nullptr;
         add(first, firstByteCount_);
     }
     if (!thread_) return hash_.add(data, byteCount);
-    WaitForSingleObject(idle_, INFINITE);
+    AcquireSRWLockExclusive(&lock_);
+    while (data_) SleepConditionVariableSRW(&changed_, &lock_, INFINITE, 0);
     data_ = data;
     byteCount_ = byteCount;
-    SetEvent(work_);
+    WakeAllConditionVariable(&changed_);
+    ReleaseSRWLockExclusive(&lock_);
 }
 
 std::string BackgroundSha256::finish() {
@@ -154,10 +169,7 @@ std::string BackgroundSha256::finish() {
         hash_.add(firstData_, firstByteCount_);
         firstData_ = nullptr;
     }
-    if (thread_) {
-        WaitForSingleObject(idle_, INFINITE);
-        SetEvent(idle_);  // the destructor waits for it again
-    }
+    if (thread_) waitIdle();
     return hash_.finish();
 }
 

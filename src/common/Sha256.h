@@ -9,6 +9,8 @@
 #include <memory>
 #include <string>
 
+#include "platform/Handle.h"
+
 namespace tess {
 
 class Sha256 {
@@ -57,13 +59,15 @@ public:
 private:
     static DWORD WINAPI run(void* self);
     void start();
+    void waitIdle();
     Sha256 hash_;
-    HANDLE work_ = nullptr;  // a block is waiting
-    HANDLE idle_ = nullptr;  // the last block is digested
-    HANDLE thread_ = nullptr;
-    const void* data_ = nullptr;
+    SRWLOCK lock_ = SRWLOCK_INIT;
+    CONDITION_VARIABLE changed_ = CONDITION_VARIABLE_INIT;  // a block was handed over or digested
+    const void* data_ = nullptr;                              // the block being digested, under lock_
     size_t byteCount_ = 0;
     bool stop_ = false;
+    bool started_ = false;
+    UniqueHandle thread_;
     // The first block waits here: a file of one block is digested on the caller's thread at
     // finish(), and only a longer one pays for starting the thread.
     const void* firstData_ = nullptr;

@@ -17,15 +17,21 @@ alignas(16) const uint32_t kRoundConstants[64] = {
     0x748f82ee, 0x78a5636f, 0x84c87814, 0x8cc70208, 0x90befffa, 0xa4506ceb, 0xbef9a3f7, 0xc67178f2,
 };
 
-}  // namespace
-
-bool Sha256ExtensionsAvailable() {
+bool askProcessor() {
     unsigned a = 0, b = 0, c = 0, d = 0;
     if (!__get_cpuid(1, &a, &b, &c, &d)) return false;
     const bool ssse3 = (c & bit_SSSE3) != 0, sse41 = (c & bit_SSE4_1) != 0;
     if (!ssse3 || !sse41 || __get_cpuid_max(0, nullptr) < 7) return false;
     __cpuid_count(7, 0, a, b, c, d);
     return (b & bit_SHA) != 0;
+}
+
+}  // namespace
+
+// Asked once: under a hypervisor each cpuid leaves the virtual machine, and every digest asks.
+bool Sha256ExtensionsAvailable() {
+    static const bool available = askProcessor();
+    return available;
 }
 
 // Four rounds a step: the schedule keeps the last four message vectors (16 words) and derives the

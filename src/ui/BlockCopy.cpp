@@ -16,10 +16,6 @@ const wchar_t kPartialSuffix[] = L".partial";
 
 namespace {
 
-struct VirtualFreer {
-    void operator()(void* p) const { VirtualFree(p, 0, MEM_RELEASE); }
-};
-
 // The window is served (painted, progress shown, Esc seen) this often while a copy runs; more
 // often only costs system calls.
 constexpr ULONGLONG kServeEveryMs = 25;
@@ -132,7 +128,9 @@ struct ChunkedHash {
     void took(DWORD bytes, bool last) {
         if (!hasher) return;  // no digest: every block reuses the start of the buffer
         filled += bytes;
-        if (filled < kHashChunkBytes && !last) return;
+        // An empty chunk is not handed over: after a file's last block it would start the
+        // hasher's thread for nothing, once per file of a set of thousands.
+        if (filled == 0 || (filled < kHashChunkBytes && !last)) return;
         hasher->add(chunks + current * kHashChunkBytes, filled);
         current ^= 1;
         filled = 0;
@@ -140,13 +138,20 @@ struct ChunkedHash {
     void flush() { took(0, true); }
 };
 
+// The two chunks, kept from one copy to the next: a set of thousands of small files would
+// otherwise map and unmap them, and fault their pages in again, for every file. Copies run on
+// the window thread, one at a time, and the hasher is done with the chunks when a copy returns.
+char* copyChunks() {
+    static char* const chunks =
+        static_cast<char*>(VirtualAlloc(nullptr, 2 * kHashChunkBytes, MEM_COMMIT, PAGE_READWRITE));
+    return chunks;
+}
+
 int copyBlocks(OpenCopy& copy, HWND cancelWindow, std::string* sha256) {
-    std::unique_ptr<void, VirtualFreer> buffer(VirtualAlloc(nullptr, 2 * kHashChunkBytes, MEM_COMMIT, PAGE_READWRITE));
-    if (!buffer) return kCopyFailed;
-    // Declared after the buffer: its thread is done with the chunks before they are freed.
+    if (!copyChunks()) return fail(kCopyFailed, L"cannot allocate the copy buffer for", copy.source, GetLastError());
     std::unique_ptr<BackgroundSha256> hasher;
     if (sha256) hasher = std::make_unique<BackgroundSha256>();
-    ChunkedHash chunks{hasher.get(), static_cast<char*>(buffer.get())};
+    ChunkedHash chunks{hasher.get(), copyChunks()};
     int result = kCopyDone;
     uint64_t remaining = copy.size;
     uint64_t unreported = 0;

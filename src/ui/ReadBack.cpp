@@ -1,7 +1,5 @@
 #include "ui/ReadBack.h"
 
-#include <memory>
-
 #include "common/Log.h"
 #include "common/Sha256.h"
 #include "platform/Handle.h"
@@ -16,10 +14,6 @@ ReadBackHook gHook = nullptr;
 // come from VirtualAlloc, so page-aligned as unbuffered reads need.
 constexpr DWORD kReadBytes = 1u << 20;
 constexpr ULONGLONG kServeEveryMs = 25;
-
-struct VirtualFreer {
-    void operator()(void* p) const { VirtualFree(p, 0, MEM_RELEASE); }
-};
 
 // Unbuffered where the file system takes it; some (network shares, some drivers) refuse the
 // flag, and then the plain read is the best there is.
@@ -50,7 +44,7 @@ ReadBackResult readAll(HANDLE file, const std::wstring& path, HWND cancelWindow,
         DWORD got = 0;
         if (!ReadFile(file, buffer, kReadBytes, &got, nullptr)) {
             const DWORD error = GetLastError();
-            hasher.finish();  // its thread is done with the buffers before they are freed
+            hasher.finish();  // its thread is done with the buffers before the next file reuses them
             return failed(L"cannot read", path, error);
         }
         if (got == 0) break;
@@ -82,9 +76,11 @@ ReadBackResult ReadBackSha256(const std::wstring& path, HWND cancelWindow,
     if (gHook) gHook(path);
     UniqueFile file = openUncached(path);
     if (!file) return failed(L"cannot open", path, GetLastError());
-    std::unique_ptr<void, VirtualFreer> buffers(VirtualAlloc(nullptr, 2 * kReadBytes, MEM_COMMIT, PAGE_READWRITE));
+    // Kept from one file to the next (read-backs run on the window thread, one at a time, and the
+    // hasher is done with them when a read-back returns).
+    static char* const buffers = static_cast<char*>(VirtualAlloc(nullptr, 2 * kReadBytes, MEM_COMMIT, PAGE_READWRITE));
     if (!buffers) return failed(L"cannot allocate the read buffers", path, GetLastError());
-    return readAll(file.get(), path, cancelWindow, onBytes, static_cast<char*>(buffers.get()));
+    return readAll(file.get(), path, cancelWindow, onBytes, buffers);
 }
 
 }  // namespace tess

@@ -178,6 +178,13 @@ TEST(Manifest, RelativePathsAndLinesOfOtherTools) {
     EXPECT_EQ(entries[0].path, L"Set/Grüppe/x.edb");
     EXPECT_EQ(entries[1].sha256, std::string(64, 'b'));
     EXPECT_EQ(FormatManifest({entries[0]}), std::string(64, 'a') + "  Set/Gr\xC3\xBCppe/x.edb\n");
+
+    // A second run: a file shipped again replaces its line in place (names compare as Windows
+    // does), new files follow in their order.
+    const auto merged = MergeManifest({{"1", L"a.bak"}, {"2", L"Set/B.bak"}}, {{"3", L"set/b.BAK"}, {"4", L"c.bak"}});
+    ASSERT_EQ(merged.size(), 3u);
+    EXPECT_EQ(merged[0].sha256 + merged[1].sha256 + merged[2].sha256, "134");
+    EXPECT_EQ(merged[1].path, L"set/b.BAK");
 }
 
 // Drives a meter through a run: `rate(ms)` bytes per second, sampled every 100 ms.
