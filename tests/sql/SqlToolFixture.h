@@ -7,8 +7,13 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
+#include "common/BackupSets.h"
+#include "common/Files.h"
+#include "common/Process.h"
+#include "common/ProgramPaths.h"
+#include "common/Settings.h"
+#include "sql/SqlTransferRun.h"
 #include "support/Recorders.h"
 #include "support/TestSupport.h"
 
@@ -16,19 +21,36 @@ namespace tess::test {
 
 class SqlToolFixture : public ::testing::Test {
 protected:
-    void SetUp() override;
-    void TearDown() override;
+    void SetUp() override {
+        for (const wchar_t* tool : {L"vxsqldblist_tessaron.exe", L"ostrova_sqlbackup_tessaron.exe", L"SQLSrvBackup.dll"})
+            ASSERT_TRUE(CopyFileW(JoinPath(BuildBinFolder(), tool).c_str(), JoinPath(programFolder(), tool).c_str(), FALSE));
+        CreateDirectoryW(JoinPath(programFolder(), L"demo").c_str(), nullptr);
+        EnsureCommonDataFolder();
+        TransferFileList().clear();
+        openedReport().clear();
+        sql::SetReportOpenerForTesting([](const std::wstring& path) { openedReport() = path; });
+    }
+    void TearDown() override {
+        sql::SetReportOpenerForTesting(nullptr);
+        for (const wchar_t* tool : {L"ostrova_sqlbackup_tessaron.exe", L"vxsqldblist_tessaron.exe"})
+            WaitFor([&] { return !FindProcess(tool, true, 6) || !FindProcess(tool, false, 6); }, 5000);
+    }
 
     // The demo description: the local default instance (login sa / S3cret) and `sections`
     // ("[Database:x]", "[Faults]", ... as companions/README.md describes them).
-    void demo(const std::string& sections);
+    void demo(const std::string& sections) const {
+        WriteBytes(JoinPath(programFolder(), L"demo\\demo.ini"), "[Instance:MSSQLSERVER]\r\nLogin.sa=S3cret\r\n" + sections);
+    }
     // The stand-ins' journal (UTF-8, one TAB-separated record a line).
-    std::string journal() const;
+    std::string journal() const { return ReadBytes(JoinPath(programFolder(), L"demo\\journal.txt")); }
     std::wstring common(const std::wstring& name) const { return program_.common(name); }
     const std::wstring& programFolder() const { return program_.path(); }
-    void setLimitSeconds(const wchar_t* key, int seconds);
-    // The report the run would have opened for the user.
-    const std::wstring& openedReport() const;
+    static void setLimitSeconds(const wchar_t* key, int seconds) { Trf_WriteUserProfile(key, std::to_wstring(seconds)); }
+    // The report the run would have opened for the user (the opener is a plain function).
+    static std::wstring& openedReport() {
+        static std::wstring path;
+        return path;
+    }
 
     // The messages shown, in order; questions get No unless the test says otherwise.
     RecordedMessages messages_;
