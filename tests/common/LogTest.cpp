@@ -6,12 +6,6 @@
 
 using namespace tess;
 
-TEST(LogFormat, TimeStampTakesTheSystemSeparators) {
-    LogClock clock{2026, 4, 7, 9, 5, 3};
-    EXPECT_EQ(FormatTimeStamp(clock, L"/", L":"), L"04/07/2026 09:05:03");
-    EXPECT_EQ(FormatTimeStamp(clock, L".", L"."), L"04.07.2026 09.05.03");
-}
-
 TEST(LogFiles, WritersCreateTheFolderAppendAnsiLinesAndClearLogsKeepsTheReport) {
     test::ScopedProgramFolder program;
     WriteTrace(L"Enter X");

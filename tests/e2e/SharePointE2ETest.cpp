@@ -17,21 +17,6 @@ namespace {
 constexpr DWORD kWindowTimeoutMs = 60000;
 const wchar_t kTool[] = L"OstrovaSharepoint.exe";
 
-// The tool's visible window, found by its title as the program finds it.
-HWND toolWindow() {
-    HWND h = FindWindowW(nullptr, L"SharePoint Server");
-    return h && IsWindowVisible(h) ? h : nullptr;
-}
-
-// Whether the tool's window sits centred on the main window (to the pixel that halving rounds)
-// and on top of every other window.
-bool centredOnTop(HWND main, HWND tool) {
-    RECT m{}, t{};
-    if (!GetWindowRect(main, &m) || !GetWindowRect(tool, &t)) return false;
-    const long dx = (m.left + m.right) - (t.left + t.right), dy = (m.top + m.bottom) - (t.top + t.bottom);
-    return labs(dx) <= 2 && labs(dy) <= 2 && (GetWindowLongW(tool, GWL_EXSTYLE) & WS_EX_TOPMOST);
-}
-
 class SharePointEndToEnd : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -117,16 +102,16 @@ TEST_F(SharePointEndToEnd, TheToolRunsOnFreshFilesItsLateWindowFollowsAndTheMain
     EXPECT_EQ(ReadBytes(common(L"VXShpstatus.txt")), "1\r\n");
 
     HWND tool = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (tool = toolWindow()) != nullptr; }, kWindowTimeoutMs));
-    EXPECT_TRUE(WaitFor([&] { return centredOnTop(main, tool); }, 3000));
+    ASSERT_TRUE(WaitFor([&] { return (tool = SharePointToolWindow()) != nullptr; }, kWindowTimeoutMs));
+    EXPECT_TRUE(WaitFor([&] { return CentredOnTop(main, tool); }, 3000));
     ShowWindow(main, SW_MINIMIZE);
     EXPECT_TRUE(WaitFor([&] { return IsIconic(tool) != FALSE; }, 1500)) << "minimised with the main window";
     ShowWindow(main, SW_RESTORE);
-    EXPECT_TRUE(WaitFor([&] { return !IsIconic(tool) && centredOnTop(main, tool); }, 1500)) << "restored centred";
+    EXPECT_TRUE(WaitFor([&] { return !IsIconic(tool) && CentredOnTop(main, tool); }, 1500)) << "restored centred";
     RECT m{};
     GetWindowRect(main, &m);
     SetWindowPos(main, nullptr, m.left + 60, m.top + 40, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    EXPECT_TRUE(WaitFor([&] { return centredOnTop(main, tool); }, 1500)) << "moved with the main window";
+    EXPECT_TRUE(WaitFor([&] { return CentredOnTop(main, tool); }, 1500)) << "moved with the main window";
 
     // A second press while the tool runs starts nothing; the other buttons work.
     Click(FindByAutomationId(main, L"CmdSharePointServerBackup"));

@@ -1,6 +1,7 @@
 #include "support/WindowDriving.h"
 
 #include <cstdio>
+#include <cstdlib>
 
 #include "common/Text.h"
 #include "ui/Window.h"
@@ -121,6 +122,18 @@ HWND NoOrOkButton(HWND box) {
         if (b && IsWindowVisible(b) && (RemoteText(b) == L"No" || RemoteText(b) == L"OK")) return b;
     }
     return nullptr;
+}
+
+HWND SharePointToolWindow() {
+    HWND h = FindWindowW(nullptr, L"SharePoint Server");
+    return h && IsWindowVisible(h) ? h : nullptr;
+}
+
+bool CentredOnTop(HWND main, HWND tool) {
+    RECT m{}, t{};
+    if (!GetWindowRect(main, &m) || !GetWindowRect(tool, &t)) return false;
+    const long dx = (m.left + m.right) - (t.left + t.right), dy = (m.top + m.bottom) - (t.top + t.bottom);
+    return labs(dx) <= 2 && labs(dy) <= 2 && (GetWindowLongW(tool, GWL_EXSTYLE) & WS_EX_TOPMOST);
 }
 
 void Say(const std::wstring& text) {

@@ -72,6 +72,12 @@ void SetRemoteText(HWND hwnd, const std::wstring& text);
 std::wstring MessageBoxText(HWND box);
 HWND NoOrOkButton(HWND box);
 
+// The SharePoint tool's visible window, found by its title as the program finds it, or null; and
+// whether it sits centred on the main window (to the pixel that halving rounds) and on top of
+// every other window.
+HWND SharePointToolWindow();
+bool CentredOnTop(HWND main, HWND tool);
+
 // What the demo drivers share: a line of what the driver sees on its output, the message box of
 // process `pid` answered with No or OK (its text, printed as "message: <text>", once it is gone;
 // empty when none is open), and the answers of a run started by the `transfer` button: 0 when it

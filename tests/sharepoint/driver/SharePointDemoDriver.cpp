@@ -17,18 +17,12 @@ namespace {
 
 using namespace tess::test;
 
-// Where the tool's window appears against the centre of the main window.
+// Where the tool's window appears against the main window.
 void watchTheToolWindow(HWND main) {
     HWND tool = nullptr;
-    if (!WaitFor([&] { return (tool = FindWindowW(nullptr, L"SharePoint Server")) && IsWindowVisible(tool); }, 30000))
-        return Say(L"the tool's window did not appear");
-    const bool onTop = WaitFor([&] { return (GetWindowLongW(tool, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }, 2000);
-    RECT m{}, t{};
-    GetWindowRect(main, &m);
-    GetWindowRect(tool, &t);
-    Say(L"the tool's window \"SharePoint Server\" appeared: centre offset (" +
-        std::to_wstring((t.left + t.right - m.left - m.right) / 2) + L", " +
-        std::to_wstring((t.top + t.bottom - m.top - m.bottom) / 2) + L") px, " + (onTop ? L"on top" : L"not on top"));
+    if (!WaitFor([&] { return (tool = SharePointToolWindow()) != nullptr; }, 30000)) return Say(L"the tool's window did not appear");
+    const bool placed = WaitFor([&] { return CentredOnTop(main, tool); }, 2000);
+    Say(std::wstring(L"the tool's window \"SharePoint Server\" appeared ") + (placed ? L"centred on top" : L"elsewhere"));
 }
 
 }  // namespace
