@@ -12,8 +12,7 @@ const wchar_t kDemo[] =
     L"\uFEFF; a demo server\r\n"
     L"[Demo]\r\nComputerName=DEMOSRV\r\nJournal=calls.txt\r\n"
     L"[Faults]\r\nvxsqldblist_tessaron=slow:2, hang\r\n"
-    L"[Instance:MSSQLSERVER]\r\nLogin.sa=Secret#1=x\r\nLogin.guest=\r\nRefuse.guest=Login is disabled.\r\n"
-    L"[Instance:SALES]\r\nRefuseWindows=Windows logins are not trusted here.\r\n"
+    L"[Instance:MSSQLSERVER]\r\n[Instance:SALES]\r\n"
     L"[Database:b]\r\nInstance=SALES\r\nName=Say \"Hi\"; #1\r\nSize=5 GB\r\nSource=pattern:7\r\n";
 
 }  // namespace
@@ -61,22 +60,5 @@ TEST(Sizes, AcceptBinaryUnitsBeyondFourGiB) {
     for (const auto& [text, bytes] : cases) {
         SCOPED_TRACE(ToUTF8(text));
         EXPECT_EQ(ParseSize(text), bytes);
-    }
-}
-
-TEST(Logins, AcceptOnlyKnownUsersWithTheirPassword) {
-    DemoConfig c = ParseDemo(kDemo).config;
-    const std::tuple<int, std::wstring, std::wstring, std::optional<std::wstring>> cases[] = {
-        {0, L"", L"", std::nullopt},
-        {0, L"sa", L"Secret#1=x", std::nullopt},
-        {0, L"SA", L"Secret#1=x", std::nullopt},  // login names ignore case, passwords do not
-        {0, L"sa", L"secret#1=x", L"Login failed for user 'sa'."},
-        {0, L"nobody", L"", L"Login failed for user 'nobody'."},
-        {0, L"guest", L"", L"Login is disabled."},
-        {1, L"", L"", L"Windows logins are not trusted here."},
-    };
-    for (const auto& [instance, user, password, refusal] : cases) {
-        SCOPED_TRACE(ToUTF8(user + L"/" + password));
-        EXPECT_EQ(CheckLogin(c.instances.at(instance), user, password), refusal);
     }
 }

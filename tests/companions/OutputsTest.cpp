@@ -1,14 +1,10 @@
+// What the Exchange helpers write: the job inventory and the files' names.
 #include <windows.h>
 
-// What the tools write: the database list, the Exchange job inventory, and the dumps.
 #include <gtest/gtest.h>
 
-#include <vector>
-
 #include "CompanionHarness.h"
-#include "common/Files.h"
 #include "common/Text.h"
-#include "lib/Content.h"
 #include "lib/Outputs.h"
 
 using namespace tess;
@@ -56,25 +52,4 @@ TEST(FileNames, ReservedCharactersBecomeUnderscores) {
     EXPECT_EQ(FileNameOf(L"Mailbox Store (EXCH1)"), L"Mailbox Store (EXCH1)");
     EXPECT_EQ(FileNameOf(L"a/b\\c:d*e?f\"g<h>i|j"), L"a_b_c_d_e_f_g_h_i_j");
     EXPECT_EQ(FileNameOf(L"ends."), L"ends_");
-}
-
-// A copy that fails half way must not leave a file that looks finished.
-TEST(WriteContent, AFailureOrCancelLeavesNothingAtTheFinalName) {
-    test::TempDir dir;
-    test::WriteBytes(dir.file(L"short.bak"), std::string(1000, 'x'));
-    ContentSpec tooLong{5000, 0, dir.file(L"short.bak")};  // the stated size is more than the file holds
-    WriteResult r = WriteContent(tooLong, dir.file(L"a.dmp"));
-    EXPECT_FALSE(r.ok);
-    EXPECT_NE(r.error.find(L"ended early"), std::wstring::npos);
-    EXPECT_FALSE(FileExists(dir.file(L"a.dmp")));
-
-    std::atomic<bool> cancel{true};
-    WriteOptions options;
-    options.cancel = &cancel;
-    EXPECT_FALSE(WriteContent(ContentSpec{1 << 20, 1, L""}, dir.file(L"b.dmp"), options).ok);
-    EXPECT_FALSE(FileExists(dir.file(L"b.dmp")));
-
-    EXPECT_FALSE(WriteContent(ContentSpec{10, 1, L""}, dir.file(L"missing\\c.dmp")).ok);
-    EXPECT_FALSE(WriteContent(ContentSpec{0, 0, dir.file(L"nope.bak")}, dir.file(L"d.dmp")).ok);
-    EXPECT_FALSE(FileExists(dir.file(L"d.dmp")));
 }

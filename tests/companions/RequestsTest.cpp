@@ -108,13 +108,3 @@ TEST(ExchangeRequest, ReadsAShareInTheDoubledDialectAndRefusesMalformedLines) {
         EXPECT_FALSE(ParseExchangeRequest(text, generation).value);
     }
 }
-
-TEST(SharePointRequest, TakesTheJobFileAfterThePrefix) {
-    auto ok = ParseSharePointRequest(L"\"DisplayTessaron/C:\\Program Files\\Tess\\VXCOMMON\\VXSharpointBkupSet.ini\"");
-    ASSERT_TRUE(ok.value);
-    EXPECT_EQ(ok.value->jobFile, L"C:\\Program Files\\Tess\\VXCOMMON\\VXSharpointBkupSet.ini");
-    for (const wchar_t* bad : {L"", L"\"C:\\job.ini\"", L"\"DisplayTessaron/\"", L"\"DisplayTessaron/a\" b"}) {
-        SCOPED_TRACE(ToUTF8(bad));
-        EXPECT_FALSE(ParseSharePointRequest(bad).value);
-    }
-}
