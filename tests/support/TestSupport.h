@@ -77,7 +77,8 @@ private:
     std::string old_;
 };
 
-// The bytes of a text as the registry stores it (a REG_SZ with its NUL: text + L'\0'), of a number.
+// The bytes of a text as the registry stores it (for a REG_SZ, add its terminating L'\0' to the
+// text), and of a number.
 std::string RegBytes(const std::wstring& chars);
 std::string RegBytes(DWORD number);
 
