@@ -35,12 +35,12 @@ double shipRound(const std::wstring& temp, const std::wstring& dest) {
     return seconds;
 }
 
-// The same files and folders with CopyFileExW, listed the same way (the listing is not what is
-// measured, so it is done before the clock starts).
+// The same files and folders with CopyFileExW, found the same way: the listing counts on both
+// sides.
 double copyRound(const std::wstring& temp, const std::wstring& dest) {
     using namespace tess::exchange;
-    const SetListing listing = FindFilesAPI(temp + L"\\OstrovaExchBackupset", L"*.*");
     const double t0 = BenchSeconds();
+    const SetListing listing = FindFilesAPI(temp + L"\\OstrovaExchBackupset", L"*.*");
     CreateFolderPath(L"OstrovaExchBackupset", dest);
     for (const auto& folder : listing.folders) CreateFolderPath(ShippedPart(folder), dest);
     for (const auto& file : listing.files) {
@@ -48,6 +48,18 @@ double copyRound(const std::wstring& temp, const std::wstring& dest) {
         if (!CopyFileExW(file.c_str(), target.c_str(), nullptr, nullptr, nullptr, 0)) std::printf("copy_failed=1\n");
     }
     return BenchSeconds() - t0;
+}
+
+// 0: the shipping step with its proof, 1: the same with the read-back off (the digest is still
+// taken and the manifest written), 2: CopyFileExW. The destination starts empty.
+double timedRound(int which, const std::wstring& temp, const std::wstring& dest, const std::wstring& verifySetting) {
+    tess::DeleteFolderTree(dest);
+    CreateDirectoryW(dest.c_str(), nullptr);
+    tess::Trf_WriteUserProfile(tess::kVerifySettingKey, which == 1 ? L"0" : verifySetting);
+    const double seconds = which == 2 ? copyRound(temp, dest) : shipRound(temp, dest);
+    tess::Trf_WriteUserProfile(tess::kVerifySettingKey, verifySetting);
+    tess::DeleteFolderTree(dest);
+    return seconds;
 }
 
 }  // namespace
@@ -61,23 +73,15 @@ int wmain(int argc, wchar_t** argv) {
     const int rounds = _wtoi(argv[4]);
     const double bytes =
         static_cast<double>(tess::exchange::FindFilesAPI(temp + L"\\OstrovaExchBackupset", L"*.*").totalBytes);
-    // 0: the shipping step with its proof, 1: the same with the read-back off (the digest is still
-    // taken and the manifest written), 2: CopyFileExW.
     const std::wstring verifySetting = tess::Trf_ReadUserProfile(tess::kVerifySettingKey);
     double best[3] = {1e30, 1e30, 1e30};
     for (int round = 0; round < rounds; ++round) {
         // Rotate the order so that none always meets a warmer cache.
         for (int step = 0; step < 3; ++step) {
             const int which = (round + step) % 3;
-            tess::DeleteFolderTree(dest);
-            CreateDirectoryW(dest.c_str(), nullptr);
-            tess::Trf_WriteUserProfile(tess::kVerifySettingKey, which == 1 ? L"0" : verifySetting);
-            const double s = which == 2 ? copyRound(temp, dest) : shipRound(temp, dest);
-            best[which] = std::min(best[which], s);
+            best[which] = std::min(best[which], timedRound(which, temp, dest, verifySetting));
         }
     }
-    tess::Trf_WriteUserProfile(tess::kVerifySettingKey, verifySetting);
-    tess::DeleteFolderTree(dest);
     const double mb = bytes / 1048576.0;
     std::printf("exch_mb=%.1f\nexch_ship_mbps=%.1f\nexch_unverified_ship_mbps=%.1f\nexch_copyfileexw_mbps=%.1f\n"
                 "exch_ratio_pct=%.1f\nexch_unverified_ratio_pct=%.1f\n",
