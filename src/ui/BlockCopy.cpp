@@ -142,8 +142,8 @@ struct ChunkedHash {
 // otherwise map and unmap them, and fault their pages in again, for every file. Copies run on
 // the window thread, one at a time, and the hasher is done with the chunks when a copy returns.
 char* copyChunks() {
-    static char* const chunks =
-        static_cast<char*>(VirtualAlloc(nullptr, 2 * kHashChunkBytes, MEM_COMMIT, PAGE_READWRITE));
+    static char* chunks = nullptr;  // asked again after a failure: memory may be back
+    if (!chunks) chunks = static_cast<char*>(VirtualAlloc(nullptr, 2 * kHashChunkBytes, MEM_COMMIT, PAGE_READWRITE));
     return chunks;
 }
 

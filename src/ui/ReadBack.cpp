@@ -78,7 +78,8 @@ ReadBackResult ReadBackSha256(const std::wstring& path, HWND cancelWindow,
     if (!file) return failed(L"cannot open", path, GetLastError());
     // Kept from one file to the next (read-backs run on the window thread, one at a time, and the
     // hasher is done with them when a read-back returns).
-    static char* const buffers = static_cast<char*>(VirtualAlloc(nullptr, 2 * kReadBytes, MEM_COMMIT, PAGE_READWRITE));
+    static char* buffers = nullptr;  // asked again after a failure: memory may be back
+    if (!buffers) buffers = static_cast<char*>(VirtualAlloc(nullptr, 2 * kReadBytes, MEM_COMMIT, PAGE_READWRITE));
     if (!buffers) return failed(L"cannot allocate the read buffers", path, GetLastError());
     return readAll(file.get(), path, cancelWindow, onBytes, buffers);
 }
