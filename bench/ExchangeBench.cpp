@@ -19,12 +19,18 @@
 
 namespace {
 
+// The set listed and its folders recreated on the destination, as the run does before shipping.
+tess::exchange::SetListing prepare(const std::wstring& temp, const std::wstring& dest) {
+    using namespace tess::exchange;
+    const SetListing listing = FindFilesAPI(temp + L"\\OstrovaExchBackupset", L"*.*");
+    CreateSetFolders(listing, dest);
+    return listing;
+}
+
 double shipRound(const std::wstring& temp, const std::wstring& dest) {
     using namespace tess::exchange;
     const double t0 = BenchSeconds();
-    const SetListing listing = FindFilesAPI(temp + L"\\OstrovaExchBackupset", L"*.*");
-    CreateFolderPath(L"OstrovaExchBackupset", dest);
-    for (const auto& folder : listing.folders) CreateFolderPath(ShippedPart(folder), dest);
+    const SetListing listing = prepare(temp, dest);
     ShippingRequest request;
     request.destination = dest;
     request.logPath = dest + L"\\Log_trace.txt";
@@ -40,9 +46,7 @@ double shipRound(const std::wstring& temp, const std::wstring& dest) {
 double copyRound(const std::wstring& temp, const std::wstring& dest) {
     using namespace tess::exchange;
     const double t0 = BenchSeconds();
-    const SetListing listing = FindFilesAPI(temp + L"\\OstrovaExchBackupset", L"*.*");
-    CreateFolderPath(L"OstrovaExchBackupset", dest);
-    for (const auto& folder : listing.folders) CreateFolderPath(ShippedPart(folder), dest);
+    const SetListing listing = prepare(temp, dest);
     for (const auto& file : listing.files) {
         const std::wstring target = dest + L"\\" + ShippedPart(file);
         if (!CopyFileExW(file.c_str(), target.c_str(), nullptr, nullptr, nullptr, 0)) std::printf("copy_failed=1\n");

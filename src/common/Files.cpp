@@ -114,6 +114,11 @@ std::wstring ParentFolder(const std::wstring& path) {
     return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
 }
 
+std::wstring WithTrailingBackslash(std::wstring path) {
+    if (path.empty() || path.back() != L'\\') path += L'\\';
+    return path;
+}
+
 std::wstring JoinPath(const std::wstring& a, const std::wstring& b) {
     if (a.empty()) return b;
     if (a.back() == L'\\' || a.back() == L'/') return a + b;

@@ -37,5 +37,7 @@ bool AppendAnsiLine(const std::wstring& path, std::wstring_view text);
 std::wstring ParentFolder(const std::wstring& path);
 // a + "\" + b without doubling a separator.
 std::wstring JoinPath(const std::wstring& a, const std::wstring& b);
+// The path with one backslash at its end (a folder to append names to); "" gives "\".
+std::wstring WithTrailingBackslash(std::wstring path);
 
 }  // namespace tess

@@ -26,11 +26,6 @@ namespace {
 constexpr wchar_t kSetName[] = L"VXExchangeServerBkset";
 constexpr DWORD kHelperPollMs = 100;
 
-std::wstring withSlash(std::wstring path) {
-    if (path.empty() || path.back() != L'\\') path += L'\\';
-    return path;
-}
-
 // The status file is written over its first bytes and never shortened: the vendor's client
 // reads only its first character.
 void writeBackupStatus(const char* value) {
@@ -53,9 +48,9 @@ void prepareLogs() {
 // The work folder the helper is handed: the temporary location's short form.
 std::wstring workFolderFor(const std::wstring& temporary) {
     if (Trim(Trf_ReadUserProfile(L"APIEXCHANGE")).empty())
-        return withSlash(ShortPath(ProgramFolder())) + L"EXCHANGETEMP\\";
+        return WithTrailingBackslash(ShortPath(ProgramFolder())) + L"EXCHANGETEMP\\";
     if (!FolderExists(temporary)) Trf_CreateLocalDir(temporary);
-    return withSlash(FolderExists(temporary) ? ShortPath(temporary) : temporary);
+    return WithTrailingBackslash(FolderExists(temporary) ? ShortPath(temporary) : temporary);
 }
 
 void writeJobList(int version, const std::wstring& selectionText) {
@@ -70,7 +65,7 @@ void writeJobList(int version, const std::wstring& selectionText) {
 HelperOutcome runHelper(const ExchangeRunArgs& args, const std::wstring& workFolder) {
     BackupCommandInput input;
     input.exchVersion = args.exchVersion;
-    input.programFolderShort = withSlash(ShortPath(ProgramFolder()));
+    input.programFolderShort = WithTrailingBackslash(ShortPath(ProgramFolder()));
     input.programFolderLong = ProgramFolder();
     input.workFolder = workFolder;
     if (HelperFor(args.exchVersion).doublesBackslashes && !FolderExists(BackupOutputFolder(workFolder)))
@@ -107,7 +102,7 @@ HelperOutcome runHelper(const ExchangeRunArgs& args, const std::wstring& workFol
 
 // Steps 8 to 13: the helper's run and the set folder it left.
 void backUp(const ExchangeRunArgs& args, const std::wstring& selectionText, ExchangeRunResult& result) {
-    const std::wstring work = workFolderFor(withSlash(Trim(args.temporaryPath)));
+    const std::wstring work = workFolderFor(WithTrailingBackslash(Trim(args.temporaryPath)));
     if (!CheckForWriteAccessPermission(work)) {
         WriteLog(L"Unable to continue the Exchange Server Backup operation, make sure that the folder/drive exists or "
                  L"the disk is not full or write protected.",
@@ -172,7 +167,7 @@ bool DoExchangeBackup(const ExchangeRunArgs& args, ExchangeRunResult* out) {
     BusyCursor busy;
     view.setProgressText(L"Data transfer is in progress ...", true);
     PumpPaintMessages(view.window());
-    const std::wstring temporary = withSlash(Trim(args.temporaryPath));
+    const std::wstring temporary = WithTrailingBackslash(Trim(args.temporaryPath));
     Trf_WriteUserProfile(L"APIEXCHANGE", temporary);
     if (!FolderExists(temporary)) Trf_CreateLocalDir(temporary);
     if (args.selection.empty()) {

@@ -1,6 +1,7 @@
 #include "exchange/ExchangeLogic.h"
 
 #include "common/CommandLine.h"
+#include "common/Files.h"
 #include "common/Text.h"
 
 namespace tess::exchange {
@@ -12,11 +13,6 @@ const ExchangeHelper kHelper2007{L"ostrova64ExchBkp_tessaron.exe", L"3", L"0", f
 const ExchangeHelper kHelper2010{L"ostrova2010ExchBkp_tessaron.exe", L"0", L"0", true};
 const ExchangeHelper kHelper2013{L"ostrova2013ExchBkp_tessaron.exe", L"0", L"0", true};
 const ExchangeHelper kHelperDefault{L"ostrovaExchBkp_tessaron.exe", L"3", L"0", false};
-
-std::wstring withTrailingBackslash(std::wstring path) {
-    if (path.empty() || path.back() != L'\\') path += L'\\';
-    return path;
-}
 
 std::string replaceAll(std::string text, std::string_view from, std::string_view to) {
     for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
@@ -50,7 +46,7 @@ ExchangeVersionInfo VersionFromFileVersions(const std::optional<std::wstring>& e
 }
 
 std::wstring ExifsPath(const std::wstring& systemFolder) {
-    return withTrailingBackslash(systemFolder) + L"Drivers\\exifs.sys";
+    return WithTrailingBackslash(systemFolder) + L"Drivers\\exifs.sys";
 }
 
 int ExchVersionNumber(std::wstring_view exchVersion) {
@@ -71,19 +67,19 @@ std::wstring DoubleBackslashes(std::wstring_view text) { return ReplaceAll(text,
 std::wstring QueryCommandLine(int exchVersion, const std::wstring& programFolder, bool presence) {
     const ExchangeHelper& helper = HelperFor(exchVersion);
     CommandLine line;
-    line.quoted(withTrailingBackslash(programFolder) + helper.executable)
+    line.quoted(WithTrailingBackslash(programFolder) + helper.executable)
         .raw(presence ? helper.presenceArgument : helper.informationArgument);
     return helper.doublesBackslashes ? DoubleBackslashes(line.str()) : line.str();
 }
 
 std::wstring BackupOutputFolder(const std::wstring& workFolder) {
-    return withTrailingBackslash(workFolder) + kSetFolder + L"\\";
+    return WithTrailingBackslash(workFolder) + kSetFolder + L"\\";
 }
 
 std::wstring BackupCommandLine(const BackupCommandInput& input) {
     const ExchangeHelper& helper = HelperFor(input.exchVersion);
     CommandLine line;
-    line.quoted(withTrailingBackslash(input.programFolderShort) + helper.executable).raw(L"1");
+    line.quoted(WithTrailingBackslash(input.programFolderShort) + helper.executable).raw(L"1");
     if (!helper.doublesBackslashes) return line.glue().raw(input.workFolder).str();
     // The 2010 helper was given the job path with a doubled separator before the file name; both
     // name the same file, and the helper is known to accept it.

@@ -3,8 +3,6 @@
 // Browse button.
 #include "exchange/ExchangeRun.h"
 
-#include <shellapi.h>
-
 #include "common/Files.h"
 #include "common/Helpers.h"
 #include "common/Log.h"
@@ -24,26 +22,13 @@
 namespace tess::exchange {
 namespace {
 
-void openWithShell(const std::wstring& path) {
-    ShellExecuteW(GetDesktopWindow(), L"open", path.c_str(), nullptr, nullptr, SW_SHOWMAXIMIZED);
-}
-
-ReportOpener gOpener = openWithShell;
-
-std::wstring withSlash(std::wstring path) {
-    if (path.empty() || path.back() != L'\\') path += L'\\';
-    return path;
-}
-
-std::wstring logTracePath() { return CommonDataFile(L"Log_trace.txt"); }
-
 // Step 10: the helper's set log becomes the run report.
 void writeRunReport() {
     std::string text;
     if (auto bytes = ReadFileBytes(SetLogPath())) text = RewriteSetLog(*bytes);
     DeleteFileIfExists(SetLogPath(), true);
     EnsureCommonDataFolder();
-    WriteFileBytes(logTracePath(), text);
+    WriteFileBytes(RunReportPath(), text);
 }
 
 // Step 14: every run that got past the checks ends here.
@@ -65,8 +50,7 @@ int say(int code) {
 
 void askToView(ExchangeRunResult& result) {
     result.askedToView = true;
-    if (ShowMessage(GetMessageText(569), kIconQuestion, kButtonsYesNo) == kResultYes && FileExists(logTracePath()))
-        gOpener(logTracePath());
+    OfferRunReport(569);
 }
 
 // Steps 6 to 13 after a backup that ended by itself.
@@ -75,24 +59,15 @@ void ship(const std::wstring& temporary, const std::wstring& destination, Exchan
     const SetListing listing = FindFilesAPI(temporary + L"OstrovaExchBackupset", L"*.*");
     writeRunReport();
     // Room for the whole set first: a run that cannot finish leaves nothing on the drive.
-    switch (CheckDestinationRoom(destination, listing.totalBytes)) {
-        case RoomCheck::kUnreachable:  // an unplugged drive, a card reader without a card
-            WriteLogTo(L"The destination " + destination + L" cannot be reached; nothing was shipped", logTracePath());
-            result.messageCode = say(15);
-            return;
-        case RoomCheck::kNoRoom:
-            WriteLogTo(L"Insufficient disk space to ship the data to " + destination, logTracePath());
-            result.messageCode = say(574);
-            return;
-        case RoomCheck::kFits: break;
+    if (const int message = CheckDestinationForRun(destination, listing.totalBytes)) {
+        result.messageCode = say(message);
+        return;
     }
-    // The set folder itself too: the helper's inventory lies directly in it.
-    CreateFolderPath(L"OstrovaExchBackupset", destination);
-    for (const auto& folder : listing.folders) CreateFolderPath(ShippedPart(folder), destination);
+    CreateSetFolders(listing, destination);
 
     ShippingRequest request;
     request.destination = destination;
-    request.logPath = logTracePath();
+    request.logPath = RunReportPath();
     request.files = listing.files;
     request.cancelWindow = view.window();
     view.setProgressBarVisible(true);
@@ -118,7 +93,6 @@ void ship(const std::wstring& temporary, const std::wstring& destination, Exchan
 
 }  // namespace
 
-void SetReportOpenerForTesting(ReportOpener opener) { gOpener = opener ? opener : openWithShell; }
 
 ExchangeRunResult CmdNext(const ExchangeRunArgs& args) {
     TraceScope trace(L"CmdNext");
@@ -126,7 +100,7 @@ ExchangeRunResult CmdNext(const ExchangeRunArgs& args) {
     ExchangeRunView& view = *args.view;
     const std::wstring temporary = Trim(args.temporaryPath);
     const std::wstring destination = Trim(args.destination);
-    if (!temporary.empty() && EqualsNoCase(withSlash(temporary), withSlash(destination))) {
+    if (!temporary.empty() && EqualsNoCase(WithTrailingBackslash(temporary), WithTrailingBackslash(destination))) {
         result.messageCode = say(571);
         return result;
     }
@@ -134,7 +108,7 @@ ExchangeRunResult CmdNext(const ExchangeRunArgs& args) {
         result.messageCode = say(573);
         return result;
     }
-    DeleteFileIfExists(logTracePath(), true);
+    DeleteFileIfExists(RunReportPath(), true);
     view.setRunning(true);
     PumpPaintMessages(view.window());
     ResetWaitCancel();
@@ -145,7 +119,7 @@ ExchangeRunResult CmdNext(const ExchangeRunArgs& args) {
             return result;
         }
         BusyCursor busy;
-        if (!result.cancelled && !result.helperTimedOut) ship(withSlash(temporary), destination, view, result);
+        if (!result.cancelled && !result.helperTimedOut) ship(WithTrailingBackslash(temporary), destination, view, result);
     } catch (...) {
         TraceError(L"CmdNext", L", Reason : unexpected failure");
     }
@@ -168,7 +142,7 @@ std::optional<std::wstring> btnBrowse_Click(HWND owner) {
             say(16);
             continue;
         }
-        folder = withSlash(folder);
+        folder = WithTrailingBackslash(folder);
         if (FolderExists(folder)) {
             const DWORD error = TrialWrite(folder);
             if (error != 0) {

@@ -49,8 +49,4 @@ bool DoExchangeBackup(const ExchangeRunArgs& args, ExchangeRunResult* result = n
 // closed the dialog.
 std::optional<std::wstring> btnBrowse_Click(HWND owner);
 
-// Seam: what "Yes" to question 569 opens (the shell's "open" of Log_trace.txt by default).
-using ReportOpener = void (*)(const std::wstring& path);
-void SetReportOpenerForTesting(ReportOpener opener);
-
 }  // namespace tess::exchange

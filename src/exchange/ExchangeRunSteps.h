@@ -26,6 +26,9 @@ SetListing FindFilesAPI(const std::wstring& folder, const std::wstring& pattern)
 
 // Creates each level of the relative path below the base; the last folder built.
 std::wstring CreateFolderPath(const std::wstring& relativePath, const std::wstring& baseFolder);
+// The set folder and every folder of the listing recreated below the destination (the set
+// folder itself too: the helper's inventory lies directly in it).
+void CreateSetFolders(const SetListing& listing, const std::wstring& destination);
 
 class BusyCursor {
 public:

@@ -11,11 +11,6 @@
 namespace tess::exchange {
 namespace {
 
-std::wstring withSlash(std::wstring path) {
-    if (path.empty() || path.back() != L'\\') path += L'\\';
-    return path;
-}
-
 uint64_t sizeOf(const WIN32_FIND_DATAW& data) {
     return (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
@@ -53,7 +48,7 @@ void listInto(const std::wstring& folder, const std::wstring& pattern, SetListin
 SetListing FindFilesAPI(const std::wstring& folder, const std::wstring& pattern) {
     SetListing listing;
     try {
-        listInto(withSlash(folder), pattern, listing);
+        listInto(WithTrailingBackslash(folder), pattern, listing);
     } catch (...) {
         WriteTrace(L"Error in FindFilesAPI for Exchange Server Restore, Reason : unexpected failure");
     }
@@ -61,7 +56,7 @@ SetListing FindFilesAPI(const std::wstring& folder, const std::wstring& pattern)
 }
 
 std::wstring CreateFolderPath(const std::wstring& relativePath, const std::wstring& baseFolder) {
-    std::wstring path = withSlash(baseFolder);
+    std::wstring path = WithTrailingBackslash(baseFolder);
     for (const auto& part : SplitFullText(relativePath, L"\\")) {
         if (part.empty()) continue;
         path += part;
@@ -71,6 +66,11 @@ std::wstring CreateFolderPath(const std::wstring& relativePath, const std::wstri
     return path;
 }
 
+void CreateSetFolders(const SetListing& listing, const std::wstring& destination) {
+    CreateFolderPath(L"OstrovaExchBackupset", destination);
+    for (const auto& folder : listing.folders) CreateFolderPath(ShippedPart(folder), destination);
+}
+
 }  // namespace tess::exchange
 
 namespace tess::exchange {
@@ -78,7 +78,7 @@ namespace tess::exchange {
 ShippingOutcome ShipSetFiles(const ShippingRequest& request) {
     ShipRequest ship;
     for (const auto& file : request.files)
-        ship.items.push_back({file, withSlash(request.destination) + ShippedPart(file), AfterLast(file, L"\\")});
+        ship.items.push_back({file, WithTrailingBackslash(request.destination) + ShippedPart(file), AfterLast(file, L"\\")});
     ship.report.reportFile = request.logPath;
     ship.report.started = [](const ShipItem& item) {
         return L"Started Shipping database file " + item.name + L" to " + item.target;

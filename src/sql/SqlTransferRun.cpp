@@ -1,7 +1,5 @@
 #include "sql/SqlTransferRun.h"
 
-#include <shellapi.h>
-
 #include "common/BackupSets.h"
 #include "common/Files.h"
 #include "common/Helpers.h"
@@ -23,12 +21,6 @@
 namespace tess::sql {
 namespace {
 
-void openWithShell(const std::wstring& path) {
-    ShellExecuteW(GetDesktopWindow(), L"open", path.c_str(), nullptr, nullptr, SW_SHOWMAXIMIZED);
-}
-
-ReportOpener gOpener = openWithShell;
-
 std::wstring withoutTrailingBackslash(std::wstring path) {
     while (path.size() > 3 && path.back() == L'\\') path.pop_back();
     return path;
@@ -37,8 +29,6 @@ std::wstring withoutTrailingBackslash(std::wstring path) {
 bool samePlace(const std::wstring& a, const std::wstring& b) {
     return EqualsNoCase(withoutTrailingBackslash(a), withoutTrailingBackslash(b));
 }
-
-std::wstring logTrace() { return CommonDataFile(L"Log_trace.txt"); }
 
 // The two folders of the run, trimmed, and the warnings the end of the run shows.
 struct Run {
@@ -75,7 +65,7 @@ void prepareFolders(const Run& run) {
     const std::wstring dumpFolder = DumpFolderFor(run.temporary);
     DeleteFileIfExists(CommonDataFile(L"VXWLogFile.txt"), true);
     if (FolderExists(dumpFolder)) DeleteFolderTree(dumpFolder);
-    DeleteFileIfExists(logTrace(), true);
+    DeleteFileIfExists(RunReportPath(), true);
 }
 
 void backUpEach(Run& run) {
@@ -114,7 +104,7 @@ void gatherLogs() {
         DeleteFileIfExists(programLog, true);
     }
     EnsureCommonDataFolder();
-    WriteFileBytes(CommonDataFile(L"Log_trace.txt"), text);
+    WriteFileBytes(RunReportPath(), text);
 }
 
 // Every dump of the transfer file list that exists, to the destination under its own name.
@@ -130,7 +120,7 @@ std::vector<ShipItem> gatherFiles(const std::wstring& destination) {
 
 ShipReportLines reportLines(const std::wstring& destination) {
     ShipReportLines lines;
-    lines.reportFile = logTrace();
+    lines.reportFile = RunReportPath();
     lines.started = [destination](const ShipItem& f) {
         return L"Started shipping database '" + f.name + L"' to " + destination;
     };
@@ -146,19 +136,9 @@ ShipReportLines reportLines(const std::wstring& destination) {
 
 // False when the destination cannot take the dumps (the run then ends with its message).
 bool roomOnDestination(Run& run, uint64_t bytes) {
-    switch (CheckDestinationRoom(run.destination, bytes)) {
-        case RoomCheck::kFits:
-            return true;
-        case RoomCheck::kUnreachable:
-            WriteLogTo(L"The destination " + run.destination + L" cannot be reached; nothing was shipped", logTrace());
-            endWithMessage(run, 15);
-            return false;
-        case RoomCheck::kNoRoom:
-            WriteLogTo(L"Insufficient disk space to ship the data to " + run.destination, logTrace());
-            endWithMessage(run, 574);
-            return false;
-    }
-    return false;
+    const int message = CheckDestinationForRun(run.destination, bytes);
+    if (message) endWithMessage(run, message);
+    return message == 0;
 }
 
 // The dumps to the destination, after the room check; `failedFiles` gets the names that could
@@ -199,8 +179,7 @@ void reportEnd(Run& run, const std::wstring& failedFiles) {
     if (!run.timeouts.empty()) ShowMessage(run.timeouts, kIconWarning, kButtonsOk);
     if (!failedFiles.empty()) ShowMessage(ShippingFailedText(failedFiles), kIconError, kButtonsOk);
     run.report.askedToView = true;
-    if (ShowMessage(GetMessageText(570), kIconQuestion, kButtonsYesNo) == kResultYes && FileExists(logTrace()))
-        gOpener(logTrace());
+    OfferRunReport(570);
 }
 
 void runSteps(Run& run) {
@@ -208,7 +187,7 @@ void runSteps(Run& run) {
     backUpEach(run);
     gatherLogs();
     if (run.report.cancelled) {
-        WriteLogTo(L"The data transfer was cancelled by the user.", logTrace());
+        WriteLogTo(L"The data transfer was cancelled by the user.", RunReportPath());
         ShowMessage(RunCancelledText(), kIconWarning, kButtonsOk);
         return;
     }
@@ -244,7 +223,6 @@ private:
 
 }  // namespace
 
-void SetReportOpenerForTesting(ReportOpener opener) { gOpener = opener ? opener : openWithShell; }
 
 RunReport CmdNext(const RunInput& input, RunView& view) {
     TraceScope scope(L"CmdNext");

@@ -32,8 +32,4 @@ struct RunReport {
 
 RunReport CmdNext(const RunInput& input, RunView& view);
 
-// Seam: what "Yes" to question 570 opens (the shell's "open" of Log_trace.txt by default).
-using ReportOpener = void (*)(const std::wstring& path);
-void SetReportOpenerForTesting(ReportOpener opener);
-
 }  // namespace tess::sql

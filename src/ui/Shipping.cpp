@@ -1,14 +1,19 @@
 #include "ui/Shipping.h"
 
+#include <shellapi.h>
+
 #include "common/Files.h"
 #include "common/Helpers.h"
 #include "common/Log.h"
 #include "common/Manifest.h"
+#include "common/MessageCatalog.h"
+#include "common/ProgramPaths.h"
 #include "common/Progress.h"
 #include "common/Settings.h"
 #include "common/Text.h"
 #include "common/TransferState.h"
 #include "ui/BlockCopy.h"
+#include "ui/MessageBox.h"
 #include "ui/ReadBack.h"
 
 namespace tess {
@@ -22,11 +27,12 @@ namespace {
 // shipping are gathered and written at most every quarter second, and whatever is left at its end.
 class ReportBuffer {
 public:
+    explicit ReportBuffer(std::wstring file) : file_(std::move(file)) {}
     ~ReportBuffer() { flush(); }
-    void add(const std::wstring& reportFile, const std::wstring& line) {
+    ReportBuffer(const ReportBuffer&) = delete;
+    ReportBuffer& operator=(const ReportBuffer&) = delete;
+    void add(const std::wstring& line) {
         if (line.empty()) return;
-        if (reportFile != file_) flush();
-        file_ = reportFile;
         lines_.push_back(line);
         if (GetTickCount64() - lastFlushMs_ >= kFlushEveryMs) flush();
     }
@@ -43,13 +49,19 @@ private:
     uint64_t lastFlushMs_ = GetTickCount64();
 };
 
-// The one buffer of the shipping under way (shipping runs on the window thread, one at a time).
-ReportBuffer* g_report = nullptr;
+// One shipping under way: what was asked, its report lines, and what came of it.
+struct Shipment {
+    explicit Shipment(const ShipRequest& r) : request(r), report(r.report.reportFile) {}
+    const ShipRequest& request;
+    ReportBuffer report;
+    ShipOutcome outcome;
+};
 
-void reportLine(const std::wstring& reportFile, const std::wstring& line) {
-    if (g_report) g_report->add(reportFile, line);
-    else if (!line.empty()) WriteLogTo(line, reportFile);
+void openWithShell(const std::wstring& path) {
+    ShellExecuteW(GetDesktopWindow(), L"open", path.c_str(), nullptr, nullptr, SW_SHOWMAXIMIZED);
 }
+
+ReportOpener gReportOpener = openWithShell;
 
 // The figures beside the bar for one phase (the copy, then the read-back).
 class Figures {
@@ -91,115 +103,118 @@ public:
     ShippingTotals& operator=(const ShippingTotals&) = delete;
 };
 
-void reportResult(const ShipReportLines& lines, const ShipItem& item, int result) {
+void reportResult(Shipment& ship, const ShipItem& item, int result) {
+    const ShipReportLines& lines = ship.request.report;
     if (result == kCopyDone) {
-        if (lines.completed) reportLine(lines.reportFile, lines.completed(item));
+        if (lines.completed) ship.report.add(lines.completed(item));
     } else if (result == kCopyCancelled) {
-        if (lines.cancelled) reportLine(lines.reportFile, lines.cancelled(item));
+        if (lines.cancelled) ship.report.add(lines.cancelled(item));
     } else if (lines.failed) {
-        reportLine(lines.reportFile, lines.failed(item, result));
+        ship.report.add(lines.failed(item, result));
     }
 }
 
-void copyAll(const ShipRequest& request, bool hash, ShipOutcome& outcome) {
-    for (const auto& item : request.items) {
+void copyAll(Shipment& ship, bool hash, const std::vector<uint64_t>& sizes) {
+    const ShipRequest& request = ship.request;
+    for (size_t i = 0; i < request.items.size(); ++i) {
+        const ShipItem& item = request.items[i];
         if (request.onFileStart) request.onFileStart(item);
-        if (request.report.started) reportLine(request.report.reportFile, request.report.started(item));
+        if (request.report.started) ship.report.add(request.report.started(item));
         ShippedFile file;
         file.item = item;
+        file.bytes = sizes[i];
         file.result = CopyFileBlocks(item.source, item.target, request.cancelWindow, hash ? &file.sha256 : nullptr);
-        outcome.files.push_back(file);
-        reportResult(request.report, item, file.result);
+        ship.outcome.files.push_back(file);
+        reportResult(ship, item, file.result);
         if (file.result == kCopyDone) {
-            ++outcome.shipped;
+            ++ship.outcome.shipped;
         } else if (file.result == kCopyCancelled) {
-            outcome.cancelled = true;
+            ship.outcome.cancelled = true;
             break;
         } else {
-            ++outcome.failed;
+            ++ship.outcome.failed;
         }
     }
 }
 
 // A copy that does not read back as its source was is removed and counts as failed.
-void verifyOne(const ShipRequest& request, ShippedFile& file, Figures& figures, uint64_t& doneBytes,
-               ShipOutcome& outcome) {
-    const ReadBackResult read = ReadBackSha256(file.item.target, request.cancelWindow, [&](uint64_t bytes) {
+void verifyOne(Shipment& ship, ShippedFile& file, Figures& figures, uint64_t& doneBytes) {
+    const ReadBackResult read = ReadBackSha256(file.item.target, ship.request.cancelWindow, [&](uint64_t bytes) {
         doneBytes += bytes;
         figures.advance(doneBytes);
     });
-    const std::wstring& log = request.report.reportFile;
     if (read.status == ReadBackStatus::kDone && read.sha256 == file.sha256) {
         file.verified = true;
-        reportLine(log, L"Verified " + file.item.target + L" (SHA-256 " + FromAnsi(file.sha256) + L")");
+        ship.report.add(L"Verified " + file.item.target + L" (SHA-256 " + FromAnsi(file.sha256) + L")");
         return;
     }
     if (read.status == ReadBackStatus::kCancelled) {
-        outcome.cancelled = true;
-        reportLine(log, L"Not verified " + file.item.target + L": the verification was cancelled by the user");
+        ship.outcome.cancelled = true;
+        ship.report.add(L"Not verified " + file.item.target + L": the verification was cancelled by the user");
         return;
     }
     const std::wstring reason = read.status == ReadBackStatus::kDone
                                     ? L"the copy on the drive differs from the source (SHA-256 " +
                                           FromAnsi(read.sha256) + L", expected " + FromAnsi(file.sha256) + L")"
                                     : read.reason;
-    reportLine(log, L"Not verified " + file.item.target + L": " + reason + L"; the copy was removed");
+    ship.report.add(L"Not verified " + file.item.target + L": " + reason + L"; the copy was removed");
     DeleteFileIfExists(file.item.target, true);
     file.result = kCopyNotVerified;
-    --outcome.shipped;
-    ++outcome.failed;
-    reportResult(request.report, file.item, file.result);
+    --ship.outcome.shipped;
+    ++ship.outcome.failed;
+    reportResult(ship, file.item, file.result);
 }
 
-void verifyAll(const ShipRequest& request, ShipOutcome& outcome) {
-    uint64_t total = 0;
-    for (const auto& file : outcome.files)
-        if (file.result == kCopyDone) total += FileSize(file.item.target).value_or(0);
-    Figures figures(request.onFigures, L"Verifying: ", total);
-    uint64_t done = 0;
-    for (auto& file : outcome.files) {
-        if (file.result != kCopyDone) continue;
-        if (outcome.cancelled) {
-            reportLine(request.report.reportFile,
-                       L"Not verified " + file.item.target + L": the transfer was cancelled by the user");
-            continue;
-        }
-        verifyOne(request, file, figures, done, outcome);
-    }
-}
-
-void trustCopies(const ShipRequest& request, ShipOutcome& outcome) {
-    for (auto& file : outcome.files) {
-        if (file.result != kCopyDone) continue;
-        file.verified = true;  // as far as it goes: the manifest holds the copy-time digest
-        reportLine(request.report.reportFile, L"Not verified " + file.item.target + L": verification is off (" +
-                                                  std::wstring(kVerifySettingKey) +
-                                                  L" in vxwin.ini); the manifest holds the digest taken while copying");
-    }
-}
-
-void writeManifest(const ShipRequest& request, ShipOutcome& outcome) {
-    std::vector<ManifestEntry> entries;
-    for (const auto& file : outcome.files) {
-        if (!file.verified || file.result != kCopyDone) continue;
-        if (auto path = ManifestRelativePath(request.manifestFolder, file.item.target))
-            entries.push_back({file.sha256, *path});
-    }
-    if (entries.empty()) return;
-    if (auto path = UpdateManifest(request.manifestFolder, entries)) outcome.manifest = *path;
-    else reportLine(request.report.reportFile, L"The checksum manifest could not be written in " + request.manifestFolder);
-}
-
-void reportTotals(const ShipRequest& request, const ShipOutcome& outcome, uint64_t startMs) {
+uint64_t shippedBytes(const ShipOutcome& outcome) {
     uint64_t bytes = 0;
     for (const auto& file : outcome.files)
-        if (file.result == kCopyDone) bytes += FileSize(file.item.target).value_or(0);
+        if (file.result == kCopyDone) bytes += file.bytes;
+    return bytes;
+}
+
+void verifyAll(Shipment& ship) {
+    Figures figures(ship.request.onFigures, L"Verifying: ", shippedBytes(ship.outcome));
+    uint64_t done = 0;
+    for (auto& file : ship.outcome.files) {
+        if (file.result != kCopyDone) continue;
+        if (ship.outcome.cancelled) {
+            ship.report.add(L"Not verified " + file.item.target + L": the transfer was cancelled by the user");
+            continue;
+        }
+        verifyOne(ship, file, figures, done);
+    }
+}
+
+void trustCopies(Shipment& ship) {
+    for (auto& file : ship.outcome.files) {
+        if (file.result != kCopyDone) continue;
+        file.verified = true;  // as far as it goes: the manifest holds the copy-time digest
+        ship.report.add(L"Not verified " + file.item.target + L": verification is off (" +
+                        std::wstring(kVerifySettingKey) + L" in vxwin.ini); the manifest holds the digest taken while copying");
+    }
+}
+
+void writeManifest(Shipment& ship) {
+    const std::wstring& folder = ship.request.manifestFolder;
+    std::vector<ManifestEntry> entries;
+    for (const auto& file : ship.outcome.files) {
+        if (!file.verified || file.result != kCopyDone) continue;
+        if (auto path = ManifestRelativePath(folder, file.item.target)) entries.push_back({file.sha256, *path});
+    }
+    if (entries.empty()) return;
+    if (auto path = UpdateManifest(folder, entries)) ship.outcome.manifest = *path;
+    else ship.report.add(L"The checksum manifest could not be written in " + folder);
+}
+
+void reportTotals(Shipment& ship, uint64_t startMs) {
+    const uint64_t bytes = shippedBytes(ship.outcome);
     const uint64_t ms = GetTickCount64() - startMs;
     const uint64_t rate = ms ? bytes * 1000 / ms : bytes;
-    const std::wstring where = outcome.manifest.empty() ? L"no checksum manifest" : L"checksum manifest " + outcome.manifest;
-    reportLine(request.report.reportFile, L"Shipped " + std::to_wstring(bytes) + L" bytes (" + ByteCountText(bytes) +
-                                              L") in " + std::to_wstring(ms / 1000) + L"." + std::to_wstring(ms % 1000 / 100) +
-                                              L" s, average " + ByteCountText(rate) + L"/s; " + where);
+    const std::wstring& manifest = ship.outcome.manifest;
+    const std::wstring where = manifest.empty() ? L"no checksum manifest" : L"checksum manifest " + manifest;
+    ship.report.add(L"Shipped " + std::to_wstring(bytes) + L" bytes (" + ByteCountText(bytes) + L") in " +
+                    std::to_wstring(ms / 1000) + L"." + std::to_wstring(ms % 1000 / 100) + L" s, average " +
+                    ByteCountText(rate) + L"/s; " + where);
 }
 
 }  // namespace
@@ -207,7 +222,7 @@ void reportTotals(const ShipRequest& request, const ShipOutcome& outcome, uint64
 uint64_t ShipTotalBytes(const std::vector<ShipItem>& items) {
     uint64_t total = 0;
     for (const auto& item : items)
-        if (FileExists(item.source)) total += FileSize(item.source).value_or(0);
+        total += FileSize(item.source).value_or(0);
     return total;
 }
 
@@ -216,6 +231,30 @@ RoomCheck CheckDestinationRoom(const std::wstring& destinationFolder, uint64_t b
     if (!FolderExists(destinationFolder)) return RoomCheck::kUnreachable;  // an unplugged drive, an empty card reader
     return DriveFreeBytes(SpaceRootOf(destinationFolder)) < bytes ? RoomCheck::kNoRoom : RoomCheck::kFits;
 }
+
+int CheckDestinationForRun(const std::wstring& destinationFolder, uint64_t bytes) {
+    switch (CheckDestinationRoom(destinationFolder, bytes)) {
+        case RoomCheck::kFits:
+            return 0;
+        case RoomCheck::kUnreachable:
+            WriteLogTo(L"The destination " + destinationFolder + L" cannot be reached; nothing was shipped", RunReportPath());
+            return 15;
+        case RoomCheck::kNoRoom:
+            break;
+    }
+    WriteLogTo(L"Insufficient disk space to ship the data to " + destinationFolder, RunReportPath());
+    return 574;
+}
+
+std::wstring RunReportPath() { return CommonDataFile(L"Log_trace.txt"); }
+
+void OfferRunReport(int questionCode) {
+    if (ShowMessage(GetMessageText(questionCode), kIconQuestion, kButtonsYesNo) == kResultYes &&
+        FileExists(RunReportPath()))
+        gReportOpener(RunReportPath());
+}
+
+void SetReportOpenerForTesting(ReportOpener opener) { gReportOpener = opener ? opener : openWithShell; }
 
 bool ShippingVerificationOn() {
     const std::wstring value = Trim(Trf_ReadUserProfile(kVerifySettingKey));
@@ -226,26 +265,24 @@ bool ShippingVerificationOn() {
 
 ShipOutcome ShipFiles(const ShipRequest& request) {
     const uint64_t startMs = GetTickCount64();
-    ReportBuffer report;
-    struct Current {
-        explicit Current(ReportBuffer* buffer) { g_report = buffer; }
-        ~Current() { g_report = nullptr; }
-    } current(&report);
     const bool verify = ShippingVerificationOn();
     const bool hash = !request.manifestFolder.empty() || verify;
-    ShipOutcome outcome;
-    const uint64_t total = ShipTotalBytes(request.items);
+    Shipment ship(request);
+    // Each source's size once: the totals, the read-back's figures and the report use it.
+    std::vector<uint64_t> sizes;
+    uint64_t total = 0;
+    for (const auto& item : request.items) total += sizes.emplace_back(FileSize(item.source).value_or(0));
     Figures copying(request.onFigures, L"", total);
     ShippingTotals totals(total, request.onProgress, copying);
-    copyAll(request, hash, outcome);
+    copyAll(ship, hash, sizes);
     // After a cancel the files already copied are whole but not read back: reported, and left
     // out of the manifest.
-    if (verify || outcome.cancelled) verifyAll(request, outcome);
-    else trustCopies(request, outcome);
-    if (!request.manifestFolder.empty()) writeManifest(request, outcome);
+    if (verify || ship.outcome.cancelled) verifyAll(ship);
+    else trustCopies(ship);
+    if (!request.manifestFolder.empty()) writeManifest(ship);
     if (request.onFigures) request.onFigures(L"");
-    reportTotals(request, outcome, startMs);
-    return outcome;
+    reportTotals(ship, startMs);
+    return std::move(ship.outcome);
 }
 
 }  // namespace tess

@@ -45,6 +45,7 @@ struct ShippedFile {
     ShipItem item;
     int result = 0;       // a CopyResult
     std::string sha256;   // of the source's bytes, when copied
+    uint64_t bytes = 0;   // the source's size when the shipping began
     bool verified = false;
 };
 
@@ -64,6 +65,19 @@ enum class RoomCheck { kFits, kUnreachable, kNoRoom };
 // Creates the destination folder when it is missing (a new folder on the external drive), then
 // tells whether `bytes` fit on its drive: a run that cannot finish ships nothing.
 RoomCheck CheckDestinationRoom(const std::wstring& destinationFolder, uint64_t bytes);
+// The room check as a run makes it: why the destination cannot take `bytes` goes to the run
+// report, and the result is the message the run ends with (15: unreachable, 574: no room), or 0
+// when they fit.
+int CheckDestinationForRun(const std::wstring& destinationFolder, uint64_t bytes);
+
+// The run report both transfers write: Log_trace.txt in the common data folder.
+std::wstring RunReportPath();
+// The run's last question (`questionCode`: see the report?); Yes opens the report with the
+// program the system has for it.
+void OfferRunReport(int questionCode);
+// Seam: what "Yes" opens (the shell's "open" by default; null restores it).
+using ReportOpener = void (*)(const std::wstring& path);
+void SetReportOpenerForTesting(ReportOpener opener);
 
 // The vxwin.ini key that turns the read-back off ("0", "No", "False" or "Off"); on otherwise.
 extern const wchar_t kVerifySettingKey[];

@@ -16,6 +16,7 @@
 #include "sql/SqlTransferRun.h"
 #include "support/Recorders.h"
 #include "support/TestSupport.h"
+#include "ui/Shipping.h"
 
 namespace tess::test {
 
@@ -28,10 +29,10 @@ protected:
         EnsureCommonDataFolder();
         TransferFileList().clear();
         openedReport().clear();
-        sql::SetReportOpenerForTesting([](const std::wstring& path) { openedReport() = path; });
+        SetReportOpenerForTesting([](const std::wstring& path) { openedReport() = path; });
     }
     void TearDown() override {
-        sql::SetReportOpenerForTesting(nullptr);
+        SetReportOpenerForTesting(nullptr);
         for (const wchar_t* tool : {L"ostrova_sqlbackup_tessaron.exe", L"vxsqldblist_tessaron.exe"})
             WaitFor([&] { return !FindProcess(tool, true, 6) || !FindProcess(tool, false, 6); }, 5000);
     }
