@@ -196,10 +196,7 @@ void Run::showPointer(bool busy) const {
 }
 
 void Run::endTool() {
-    if (process_) {
-        TerminateProcess(process_.get(), 1);
-        WaitForSingleObject(process_.get(), 2000);
-    }
+    if (process_) EndProcess(process_.get());
     // Copies found by name (adopted, or handed over to); bounded, as one that cannot be ended
     // (another user's) is found again and again.
     for (int i = 0; i < 3 && FindProcess(kSharePointToolName, true, hint_); ++i) {

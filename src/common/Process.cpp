@@ -23,13 +23,6 @@ std::wstring lastComponent(std::wstring_view name) {
     return AfterLast(AfterLast(name, L"\\"), L"/");
 }
 
-// Ends a process found by a search. A process that exits by itself in between, or that cannot
-// be opened, ends quietly.
-void endProcess(HANDLE process) {
-    if (!TerminateProcess(process, 0)) return;
-    WaitForSingleObject(process, kEndWaitMs);
-}
-
 bool findBySnapshot(const std::wstring& name, bool endIt) {
     UniqueFile snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     if (!snapshot) return false;
@@ -41,7 +34,7 @@ bool findBySnapshot(const std::wstring& name, bool endIt) {
         if (endIt) {
             UniqueHandle process(
                 OpenProcess(PROCESS_TERMINATE | PROCESS_QUERY_INFORMATION | SYNCHRONIZE, FALSE, entry.th32ProcessID));
-            if (process) endProcess(process.get());
+            if (process) EndProcess(process.get());
         }
         return true;
     }
@@ -93,7 +86,7 @@ bool findByProcessStatus(const std::wstring& name, bool endIt) {
                                          FALSE, id));
         if (!process) continue;
         if (!ProcessNameMatches(firstModuleFileName(process.get()), name)) continue;
-        if (endIt) endProcess(process.get());
+        if (endIt) EndProcess(process.get());
         return true;
     }
     return false;
@@ -131,6 +124,11 @@ bool ProcessNameMatches(std::wstring_view reportedName, std::wstring_view wanted
     if (component.size() <= 4) return false;
     const size_t stem = component.size() - 4;
     return want.size() >= stem && component.compare(0, stem, want, 0, stem) == 0;
+}
+
+void EndProcess(HANDLE process) {
+    if (!TerminateProcess(process, 0)) return;
+    WaitForSingleObject(process, kEndWaitMs);
 }
 
 bool FindProcess(const std::wstring& name, bool endIt, int methodHint) {

@@ -17,6 +17,10 @@ namespace tess {
 // This process itself is never matched.
 bool FindProcess(const std::wstring& name, bool endIt, int methodHint);
 
+// Ends a process we hold (exit code 0) and gives it up to two seconds to disappear. One that
+// exited by itself meanwhile, or cannot be ended, is left quietly.
+void EndProcess(HANDLE process);
+
 enum class EnumerationMethod { kSnapshot, kProcessStatus };
 // The method FindProcess uses for a hint on the given Windows version.
 EnumerationMethod ChooseEnumerationMethod(int methodHint, unsigned long major, unsigned long minor,

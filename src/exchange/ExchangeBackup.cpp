@@ -84,14 +84,8 @@ HelperOutcome runHelper(const ExchangeRunArgs& args, const std::wstring& workFol
     options.timeoutMs = limit;
     options.pollMs = kHelperPollMs;
     options.cancelWindow = args.view->window();
-    const HANDLE wake[] = {process.get()};
-    options.wakeHandles = wake;
-    options.wakeHandleCount = 1;
-    const WaitOutcome outcome =
-        PumpWait([&] { return WaitForSingleObject(process.get(), 0) == WAIT_OBJECT_0; }, options);
+    const WaitOutcome outcome = WaitForProcess(process.get(), options);
     if (outcome == WaitOutcome::kDone) return HelperOutcome::kDone;
-    TerminateProcess(process.get(), 1);
-    WaitForSingleObject(process.get(), 2000);
     const bool timedOut = outcome == WaitOutcome::kTimedOut;
     WriteLog(timedOut ? L"The Exchange Server backup was stopped at its time limit of " + DurationText(limit) + L"."
                       : std::wstring(L"The Exchange Server backup was cancelled by the user."),

@@ -132,16 +132,10 @@ HelperOutcome clsExchange::runQuery(bool presence) {
     options.pollMs = kStatusPollMs;
     options.cancelWindow = wait_.window;
     options.cancelButton = wait_.cancelButton;
-    const HANDLE wake[] = {process.get()};
-    options.wakeHandles = wake;
-    options.wakeHandleCount = 1;
-    const WaitOutcome outcome = PumpWait(
-        [&] { return ReadFirstLine(statusFile()) == L"2" || WaitForSingleObject(process.get(), 0) == WAIT_OBJECT_0; },
-        options);
+    // A helper we stop waiting for is ended: it must not rewrite ExchTreeInfo.ini behind the next run.
+    const WaitOutcome outcome =
+        WaitForProcess(process.get(), options, [&] { return ReadFirstLine(statusFile()) == L"2"; });
     if (outcome == WaitOutcome::kDone) return HelperOutcome::kDone;
-    // A helper we stopped waiting for must not rewrite ExchTreeInfo.ini behind the next run.
-    TerminateProcess(process.get(), 1);
-    WaitForSingleObject(process.get(), 2000);
     const HelperOutcome result = outcome == WaitOutcome::kCancelled ? HelperOutcome::kCancelled : HelperOutcome::kTimedOut;
     tellWaitEnded(result, presence, executable, limit);
     return result;

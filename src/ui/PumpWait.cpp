@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "common/Process.h"
+
 namespace tess {
 namespace {
 
@@ -90,6 +92,16 @@ WaitOutcome PumpWait(const std::function<bool()>& done, const WaitOptions& optio
             now = GetTickCount64();
         }
     }
+}
+
+WaitOutcome WaitForProcess(HANDLE process, WaitOptions options, const std::function<bool()>& done) {
+    const HANDLE wake[] = {process};
+    options.wakeHandles = wake;
+    options.wakeHandleCount = 1;
+    const WaitOutcome outcome =
+        PumpWait([&] { return (done && done()) || WaitForSingleObject(process, 0) == WAIT_OBJECT_0; }, options);
+    if (outcome != WaitOutcome::kDone) EndProcess(process);
+    return outcome;
 }
 
 WaitOutcome PumpPause(DWORD pauseMs, HWND cancelWindow, HWND cancelButton) {

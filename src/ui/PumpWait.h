@@ -31,6 +31,11 @@ struct WaitOptions {
 // Returns kDone as soon as `done` returns true (it is tested first, before any waiting).
 WaitOutcome PumpWait(const std::function<bool()>& done, const WaitOptions& options);
 
+// Waits for a process we started to end (or for `done`, when given, to say the work is done
+// first), waking the moment it ends. A process still running when the wait ends otherwise (the
+// limit, a cancel) is ended, so that it cannot go on writing behind the next run.
+WaitOutcome WaitForProcess(HANDLE process, WaitOptions options, const std::function<bool()>& done = nullptr);
+
 // A pause of the given length that keeps painting; cancellable the same way.
 WaitOutcome PumpPause(DWORD pauseMs, HWND cancelWindow = nullptr, HWND cancelButton = nullptr);
 
