@@ -30,7 +30,8 @@ struct SqlBackupRequest {
 Parsed<SqlBackupRequest> ParseSqlBackupRequest(std::wstring_view arguments);
 
 // The Exchange helpers. 2000 to 2007: " 3", " 0" or " 1" glued to the work folder; 2010 and
-// 2013: " 0" or " 1 "job" "output"", with every backslash of the line doubled.
+// 2013: " 0" (presence as it is, information with every backslash of the line doubled) or
+// " 1 "job" "output"", every backslash of the line doubled.
 enum class ExchangeOperation { Information, Backup, Presence };
 struct ExchangeRequest {
     ExchangeOperation operation = ExchangeOperation::Information;

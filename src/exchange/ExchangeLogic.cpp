@@ -62,14 +62,14 @@ const ExchangeHelper& HelperFor(int exchVersion) {
     }
 }
 
-std::wstring DoubleBackslashes(std::wstring_view text) { return ReplaceAll(text, L"\\", L"\\\\"); }
-
 std::wstring QueryCommandLine(int exchVersion, const std::wstring& programFolder, bool presence) {
     const ExchangeHelper& helper = HelperFor(exchVersion);
-    CommandLine line;
+    // The 2010/2013 helpers read the information run's line with doubled backslashes, but their
+    // presence run's line as it is.
+    CommandLine line(helper.doublesBackslashes && !presence ? Backslashes::kDoubled : Backslashes::kAsRead);
     line.quoted(WithTrailingBackslash(programFolder) + helper.executable)
         .raw(presence ? helper.presenceArgument : helper.informationArgument);
-    return helper.doublesBackslashes ? DoubleBackslashes(line.str()) : line.str();
+    return line.str();
 }
 
 std::wstring BackupOutputFolder(const std::wstring& workFolder) {
@@ -78,14 +78,24 @@ std::wstring BackupOutputFolder(const std::wstring& workFolder) {
 
 std::wstring BackupCommandLine(const BackupCommandInput& input) {
     const ExchangeHelper& helper = HelperFor(input.exchVersion);
-    CommandLine line;
-    line.quoted(WithTrailingBackslash(input.programFolderShort) + helper.executable).raw(L"1");
-    if (!helper.doublesBackslashes) return line.glue().raw(input.workFolder).str();
+    if (!helper.doublesBackslashes)
+        return CommandLine()
+            .quoted(WithTrailingBackslash(input.programFolderShort) + helper.executable)
+            .raw(L"1")
+            .glue()
+            .raw(input.workFolder)
+            .str();
     // The 2010 helper was given the job path with a doubled separator before the file name; both
     // name the same file, and the helper is known to accept it.
     const wchar_t* jobName = input.exchVersion == 2010 ? L"\\TmpExchangeBackupSet.txt" : L"TmpExchangeBackupSet.txt";
-    line.quoted(input.programFolderLong + L"\\VXCOMMON\\" + jobName).quoted(BackupOutputFolder(input.workFolder));
-    return DoubleBackslashes(line.str());
+    // The output folder's trailing backslash, doubled with all the others, leaves an even run
+    // before the closing quote: the quote still ends the item.
+    return CommandLine(Backslashes::kDoubled)
+        .quoted(WithTrailingBackslash(input.programFolderShort) + helper.executable)
+        .raw(L"1")
+        .quoted(input.programFolderLong + L"\\VXCOMMON\\" + jobName)
+        .quoted(BackupOutputFolder(input.workFolder))
+        .str();
 }
 
 std::wstring SelectionText(const std::vector<std::wstring>& selection) {

@@ -39,15 +39,13 @@ struct ExchangeHelper {
     const wchar_t* executable;        // beside the program
     const wchar_t* presenceArgument;  // IsExchange
     const wchar_t* informationArgument;
-    bool doublesBackslashes;          // 2010 and 2013 read their command line with "\\" for "\"
+    bool doublesBackslashes;          // 2010 and 2013: information and backup lines with "\\" for "\"
 };
 // 2007, 2010, 2013 have their own helper; every other value the 32-bit one of 2000/2003.
 const ExchangeHelper& HelperFor(int exchVersion);
 
-std::wstring DoubleBackslashes(std::wstring_view text);
-
 // The presence or information run's line: the quoted helper path in the program folder, a blank,
-// the argument; doubled backslashes for 2010/2013.
+// the argument; every backslash doubled in the information run's line of 2010/2013.
 std::wstring QueryCommandLine(int exchVersion, const std::wstring& programFolder, bool presence);
 
 struct BackupCommandInput {
@@ -57,7 +55,8 @@ struct BackupCommandInput {
     std::wstring workFolder;          // 8.3 form with a trailing "\"
 };
 // The backup run's line: 2000-2007 "...exe" 1<work folder>; 2010/2013 the job list and the output
-// folder quoted, every backslash doubled.
+// folder quoted, then every backslash of the line doubled (the line ends in
+// OstrovaExchBackupset\\").
 std::wstring BackupCommandLine(const BackupCommandInput& input);
 // The folder a 2010/2013 helper writes into (work folder + "OstrovaExchBackupset\").
 std::wstring BackupOutputFolder(const std::wstring& workFolder);

@@ -91,12 +91,13 @@ TEST(SqlBackupRequest, RefusesMalformedLines) {
     }
 }
 
-// From 2010 on every backslash of the line is doubled, after the quote rules have read it. The
-// program's lines of each version run end to end (tests/e2e); here, an output folder on a share
-// and the lines a helper must refuse.
+// From 2010 on every backslash of the line is doubled, and halved again after the quote rules have
+// read it (the pair before the closing quote is halved by those rules already). The program's lines
+// of each version run end to end (tests/e2e); here, an output folder on a share and the lines a
+// helper must refuse.
 TEST(ExchangeRequest, ReadsAShareInTheDoubledDialectAndRefusesMalformedLines) {
     auto r = ParseExchangeRequest(
-        L"1 \"C:\\\\P F\\\\VXCOMMON\\\\\\\\Tmp.txt\" \"\\\\\\\\server\\\\share\\\\OstrovaExchBackupset\\\\\\\\\"", 2010);
+        L"1 \"C:\\\\P F\\\\VXCOMMON\\\\\\\\Tmp.txt\" \"\\\\\\\\server\\\\share\\\\OstrovaExchBackupset\\\\\"", 2010);
     ASSERT_TRUE(r.value) << ToUTF8(r.error);
     EXPECT_EQ(r.value->operation, ExchangeOperation::Backup);
     EXPECT_EQ(r.value->jobList, L"C:\\P F\\VXCOMMON\\\\Tmp.txt");

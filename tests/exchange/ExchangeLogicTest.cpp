@@ -34,27 +34,39 @@ TEST(ExchangeLogic, VersionFromTheInstalledFiles) {
     }
 }
 
-TEST(ExchangeLogic, BackupCommandLinesByVersion) {
+// Each helper's three lines, written out as the helpers' contract gives them: the presence run
+// never doubles; the information and backup runs of 2010/2013 double every backslash, which
+// leaves the output folder's trailing one as an even pair before the closing quote.
+TEST(ExchangeLogic, HelperLinesAreTheContractsByteForByte) {
     BackupCommandInput input;
     input.programFolderShort = L"C:\\PROGRA~1\\TESSARON\\";
     input.programFolderLong = L"C:\\Program Files\\Tessaron";
     input.workFolder = L"D:\\EXCHTE~1\\";
-    const std::pair<int, const wchar_t*> cases[] = {
-        {2003, L"\"C:\\PROGRA~1\\TESSARON\\ostrovaExchBkp_tessaron.exe\" 1D:\\EXCHTE~1\\"},
-        {2007, L"\"C:\\PROGRA~1\\TESSARON\\ostrova64ExchBkp_tessaron.exe\" 1D:\\EXCHTE~1\\"},
-        // Every backslash doubled; the builder's escaping of the output folder's trailing
-        // backslash (so that it does not swallow the closing quote) is doubled with the rest.
-        {2010, L"\"C:\\\\PROGRA~1\\\\TESSARON\\\\ostrova2010ExchBkp_tessaron.exe\" 1 "
-               L"\"C:\\\\Program Files\\\\Tessaron\\\\VXCOMMON\\\\\\\\TmpExchangeBackupSet.txt\" "
-               L"\"D:\\\\EXCHTE~1\\\\OstrovaExchBackupset\\\\\\\\\""},
-        {2013, L"\"C:\\\\PROGRA~1\\\\TESSARON\\\\ostrova2013ExchBkp_tessaron.exe\" 1 "
-               L"\"C:\\\\Program Files\\\\Tessaron\\\\VXCOMMON\\\\TmpExchangeBackupSet.txt\" "
-               L"\"D:\\\\EXCHTE~1\\\\OstrovaExchBackupset\\\\\\\\\""},
+    const std::tuple<int, const wchar_t*, const wchar_t*, const wchar_t*> cases[] = {  // presence, information, backup
+        {2000, LR"("C:\Program Files\Tessaron\ostrovaExchBkp_tessaron.exe" 3)",
+         LR"("C:\Program Files\Tessaron\ostrovaExchBkp_tessaron.exe" 0)",
+         LR"("C:\PROGRA~1\TESSARON\ostrovaExchBkp_tessaron.exe" 1D:\EXCHTE~1\)"},
+        {2003, LR"("C:\Program Files\Tessaron\ostrovaExchBkp_tessaron.exe" 3)",
+         LR"("C:\Program Files\Tessaron\ostrovaExchBkp_tessaron.exe" 0)",
+         LR"("C:\PROGRA~1\TESSARON\ostrovaExchBkp_tessaron.exe" 1D:\EXCHTE~1\)"},
+        {2007, LR"("C:\Program Files\Tessaron\ostrova64ExchBkp_tessaron.exe" 3)",
+         LR"("C:\Program Files\Tessaron\ostrova64ExchBkp_tessaron.exe" 0)",
+         LR"("C:\PROGRA~1\TESSARON\ostrova64ExchBkp_tessaron.exe" 1D:\EXCHTE~1\)"},
+        {2010, LR"("C:\Program Files\Tessaron\ostrova2010ExchBkp_tessaron.exe" 0)",
+         LR"("C:\\Program Files\\Tessaron\\ostrova2010ExchBkp_tessaron.exe" 0)",
+         LR"("C:\\PROGRA~1\\TESSARON\\ostrova2010ExchBkp_tessaron.exe" 1 )"
+         LR"("C:\\Program Files\\Tessaron\\VXCOMMON\\\\TmpExchangeBackupSet.txt" "D:\\EXCHTE~1\\OstrovaExchBackupset\\")"},
+        {2013, LR"("C:\Program Files\Tessaron\ostrova2013ExchBkp_tessaron.exe" 0)",
+         LR"("C:\\Program Files\\Tessaron\\ostrova2013ExchBkp_tessaron.exe" 0)",
+         LR"("C:\\PROGRA~1\\TESSARON\\ostrova2013ExchBkp_tessaron.exe" 1 )"
+         LR"("C:\\Program Files\\Tessaron\\VXCOMMON\\TmpExchangeBackupSet.txt" "D:\\EXCHTE~1\\OstrovaExchBackupset\\")"},
     };
-    for (const auto& [version, line] : cases) {
+    for (const auto& [version, presence, information, backup] : cases) {
         SCOPED_TRACE(version);
+        EXPECT_EQ(QueryCommandLine(version, input.programFolderLong, true), presence);
+        EXPECT_EQ(QueryCommandLine(version, input.programFolderLong, false), information);
         input.exchVersion = version;
-        EXPECT_EQ(BackupCommandLine(input), line);
+        EXPECT_EQ(BackupCommandLine(input), backup);
     }
 }
 
