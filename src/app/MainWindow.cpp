@@ -98,10 +98,8 @@ void FrmAdvancedBackup::onCommand(int id, int /*code*/, HWND /*control*/) {
         case kIdSql: sqlAction(); break;
         case kIdExchange: exchangeAction(); break;
         case kIdSharePoint: sharePointAction(); break;
-        case kIdHelpImage: showHelpMenu(); break;
+        case kIdHelpImage: ShowHelpMenu(hwnd(), helpMenu()); break;
         case kIdClose: onClose(); break;
-        case kIdMenuHelpTopics: ShowHelpFile(hwnd(), helpTopic()); break;
-        case kIdMenuSendErrorReport: openErrorReport(); break;
         default: break;  // the hidden buttons have no action
     }
 }
@@ -112,17 +110,8 @@ void FrmAdvancedBackup::onClose() {
     DestroyWindow(hwnd());
 }
 
-void FrmAdvancedBackup::showHelpMenu() {
-    HMENU menu = CreatePopupMenu();
-    if (!menu) return;
-    AppendMenuW(menu, MF_STRING, kIdMenuHelpTopics, L"Help");
-    AppendMenuW(menu, MF_STRING, kIdMenuSendErrorReport, L"Send Error Report");
-    POINT at{};
-    GetCursorPos(&at);
-    SetForegroundWindow(hwnd());  // without it the menu would not close when clicked away
-    TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, at.x, at.y, 0, hwnd(), nullptr);
-    PostMessageW(hwnd(), WM_NULL, 0, 0);
-    DestroyMenu(menu);
+HelpMenu FrmAdvancedBackup::helpMenu() {
+    return {helpTopic(), [this](HWND owner) { openErrorReport(owner); }};
 }
 
 void FrmAdvancedBackup::sqlAction() {

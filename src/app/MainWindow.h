@@ -3,6 +3,7 @@
 // transfer, a help image with its pop-up menu, a caption band to drag it and a close picture.
 #include <string>
 
+#include "ui/HelpMenu.h"
 #include "ui/Window.h"
 
 namespace tess {
@@ -31,8 +32,6 @@ public:
         kIdTitle,           // lblTitle
         kIdIntro,           // lblIntro
         kIdHint,            // lblHint
-        kIdMenuHelpTopics = 300,   // mnuHelpTopics
-        kIdMenuSendErrorReport,    // mnuSendErrorReport
     };
 
     FrmAdvancedBackup();
@@ -40,6 +39,8 @@ public:
     bool sqlChosen() const { return sqlChosen_; }
     bool exchangeChosen() const { return exchangeChosen_; }
     std::wstring helpTopic() const { return MainHelpTopic(sqlChosen_, exchangeChosen_); }
+    // mnuHelp as ImageEncHelp pops it up; the Exchange wizard pops up the same.
+    HelpMenu helpMenu();
 
     // The three actions, as the buttons and Alt+S / Alt+E start them.
     void sqlAction();
@@ -59,11 +60,9 @@ protected:
     virtual bool exchangeInformationAvailable();
     virtual void openExchangeWizard();
     virtual void runSharePointTransfer();
-    virtual void openErrorReport();
+    virtual void openErrorReport(HWND owner);
 
 private:
-    void showHelpMenu();
-
     bool sqlChosen_ = false;
     bool exchangeChosen_ = false;
 };

@@ -22,13 +22,13 @@ bool FrmAdvancedBackup::exchangeInformationAvailable() {
     return exchange::clsExchange(wait).IsExchange() != 0;
 }
 
-// frmExchange, modal over the main window.
-void FrmAdvancedBackup::openExchangeWizard() { exchange::RunExchangeWizard(hwnd()); }
+// frmExchange, modal over the main window, with the main window's help menu.
+void FrmAdvancedBackup::openExchangeWizard() { exchange::RunExchangeWizard(hwnd(), {helpMenu()}); }
 
 // The SharePoint transfer, run by the main window itself.
 void FrmAdvancedBackup::runSharePointTransfer() { RunSharePointTransfer(hwnd()); }
 
-// frmErrorReport1, modal over the main window.
-void FrmAdvancedBackup::openErrorReport() { feedback::RunErrorReport(hwnd(), {}); }
+// frmErrorReport1, modal over the window whose help menu asked for it.
+void FrmAdvancedBackup::openErrorReport(HWND owner) { feedback::RunErrorReport(owner, {}); }
 
 }  // namespace tess

@@ -11,7 +11,6 @@
 #include "ui/MessageBox.h"
 #include "ui/Skin.h"
 #include "ui/SkinLabel.h"
-#include "ui/Tips.h"
 
 namespace tess::exchange {
 namespace {
@@ -108,9 +107,10 @@ int imageOf(NodeKind kind) {
 
 }  // namespace
 
-FrmExchange::FrmExchange()
+FrmExchange::FrmExchange(ExchangeWizardArgs args)
     : Window(L"frmExchange", {0, 0, 600, 540}),
-      WindowRunView(*this, {kProgressText, kProgressFigures, kProgress, kTempBrowse}) {}
+      WindowRunView(*this, {kProgressText, kProgressFigures, kProgress, kTempBrowse}),
+      args_(std::move(args)) {}
 
 FrmExchange::~FrmExchange() = default;
 
@@ -363,7 +363,7 @@ void FrmExchange::onCommand(int id, int, HWND) {
         case kClose:
             if (!busy_) endModal();
             break;
-        case kHelp: ShowHelpFile(hwnd(), L"TessaronHelp.chm::/MS_Exchange_Server_Backup.htm"); break;
+        case kHelp: ShowHelpMenu(hwnd(), args_.helpMenu); break;
         default: break;
     }
 }
@@ -426,8 +426,8 @@ LRESULT FrmExchange::onMessage(UINT msg, WPARAM wp, LPARAM lp) {
     return Window::onMessage(msg, wp, lp);
 }
 
-void RunExchangeWizard(HWND owner) {
-    FrmExchange window;
+void RunExchangeWizard(HWND owner, const ExchangeWizardArgs& args) {
+    FrmExchange window(args);
     window.runModal(owner);
 }
 

@@ -13,10 +13,17 @@
 #include "exchange/ExchangeRun.h"
 #include "exchange/StorageTree.h"
 #include "ui/BrowseDialog.h"
+#include "ui/HelpMenu.h"
 #include "ui/Window.h"
 #include "ui/WindowRunView.h"
 
 namespace tess::exchange {
+
+struct ExchangeWizardArgs {
+    // lblHelp pops up the main window's help menu; on its own the wizard has the Exchange topic
+    // and no report to send.
+    HelpMenu helpMenu{L"TessaronHelp.chm::/MS_Exchange_Server_Backup.htm", nullptr};
+};
 
 class FrmExchange : public Window, public WindowRunView {
 public:
@@ -29,7 +36,7 @@ public:
         kRestoreTree, kProgressFigures,
     };
 
-    FrmExchange();
+    explicit FrmExchange(ExchangeWizardArgs args = {});
     ~FrmExchange() override;
 
     // The load sequence; runs once the window is on screen, so that it paints while it waits.
@@ -74,6 +81,7 @@ private:
     ExchangeRunArgs runArgs();
     std::wstring text(int id) const;
 
+    ExchangeWizardArgs args_;
     StorageModel model_;
     std::vector<HTREEITEM> items_;  // the tree item of each model node
     std::vector<std::wstring> databases_;
@@ -87,6 +95,6 @@ private:
 };
 
 // frmExchange, modal over the main window.
-void RunExchangeWizard(HWND owner);
+void RunExchangeWizard(HWND owner, const ExchangeWizardArgs& args);
 
 }  // namespace tess::exchange

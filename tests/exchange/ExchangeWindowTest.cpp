@@ -17,6 +17,8 @@
 #include "support/TestSupport.h"
 #include "support/WindowDriving.h"
 #include "ui/FileTree.h"
+#include "ui/HelpMenu.h"
+#include "ui/Tips.h"
 
 namespace tess::test {
 namespace {
@@ -39,6 +41,8 @@ protected:
         WriteBytes(JoinPath(program_.path(), L"demo\\demo.ini"), kDemo);
     }
     void TearDown() override {
+        SetHelpHookForTesting(nullptr);
+        SetHelpMenuHookForTesting(nullptr);
         if (!helper_.empty()) WaitFor([&] { return !FindProcess(helper_, true, 6) || !FindProcess(helper_, false, 6); });
     }
 
@@ -95,6 +99,26 @@ TEST_F(ExchangeWindow, EnterRunsTheLocalBackupAlone) {
     EXPECT_TRUE(FolderExists(JoinPath(work.path(), L"OstrovaExchBackupset")));
     EXPECT_FALSE(PathExists(JoinPath(destination.path(), L"OstrovaExchBackupset")));  // nothing shipped
     EXPECT_TRUE(messages_.calls.empty());  // no report question
+}
+
+// lblHelp pops up the menu the main window hands over: its topic, and its report opened over the
+// wizard.
+TEST_F(ExchangeWindow, HelpPopsUpTheMenuItWasGiven) {
+    std::vector<std::wstring> topics;
+    std::vector<HWND> reportOwners;
+    HelpMenuItem choice = HelpMenuItem::kNone;
+    SetHelpHookForTesting([&](HWND, const std::wstring& topic) { topics.push_back(topic); });
+    SetHelpMenuHookForTesting([&](HWND) { return choice; });
+    exchange::ExchangeWizardArgs args;
+    args.helpMenu = {L"TessaronHelp.chm::/Tessaron.htm", [&](HWND owner) { reportOwners.push_back(owner); }};
+    FrmExchange window(args);
+    open(window, L"2003");
+    for (HelpMenuItem item : {HelpMenuItem::kHelpTopics, HelpMenuItem::kSendErrorReport}) {
+        choice = item;
+        Click(window.control(FrmExchange::kHelp));
+    }
+    EXPECT_EQ(topics, std::vector<std::wstring>{L"TessaronHelp.chm::/Tessaron.htm"});
+    EXPECT_EQ(reportOwners, std::vector<HWND>{window.hwnd()});
 }
 
 }  // namespace

@@ -37,10 +37,12 @@ protected:
         for (auto list : {ExchangeComponentFiles(), SqlComponentFiles()})
             for (auto name = list; *name; ++name) test::WriteBytes(folder_.path() + L"\\" + *name, "stand-in");
         SetHelpHookForTesting([this](HWND, const std::wstring& topic) { topics_.push_back(topic); });
+        SetHelpMenuHookForTesting([](HWND) { return HelpMenuItem::kHelpTopics; });
         ASSERT_TRUE(main_.create(nullptr));
     }
     void TearDown() override {
         SetHelpHookForTesting(nullptr);
+        SetHelpMenuHookForTesting(nullptr);
         HideTip();
         SetProgramTitle(L"");
     }
@@ -65,7 +67,7 @@ TEST_F(MainWindowTest, TheHelpTopicFollowsTheLastTransferChosen) {
     for (const auto& [button, topic] : steps) {
         if (button) leftClick(button);
         topics_.clear();
-        SendMessageW(main_.hwnd(), WM_COMMAND, FrmAdvancedBackup::kIdMenuHelpTopics, 0);
+        leftClick(FrmAdvancedBackup::kIdHelpImage);
         EXPECT_EQ(topics_, std::vector<std::wstring>{std::wstring(L"TessaronHelp.chm::/") + topic});
     }
     EXPECT_EQ(main_.calls, (std::vector<std::string>{"sql", "sharepoint"}));  // no Exchange found

@@ -9,7 +9,6 @@
 #include <cstdio>
 #include <string>
 
-#include "app/MainWindow.h"
 #include "common/ProgramPaths.h"
 #include "common/Settings.h"
 #include "feedback/NotificationClient.h"
@@ -51,6 +50,17 @@ std::wstring sendReport(HWND report) {
     return outcome;
 }
 
+// The pop-up menu (the system's class "#32768") that process `pid` shows, or null.
+HWND popupMenu(DWORD pid) {
+    HWND menu = nullptr;
+    while ((menu = FindWindowExW(nullptr, menu, L"#32768", nullptr)) != nullptr) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(menu, &owner);
+        if (owner == pid && IsWindowVisible(menu)) return menu;
+    }
+    return nullptr;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -66,8 +76,11 @@ int wmain(int argc, wchar_t** argv) {
     HWND main = WaitForTopWindow(tessaron.pid(), L"FrmAdvancedBackup", 60000);
     if (!main) return Say(L"the main window did not open"), 1;
     Say(L"main window: help menu, \"Send Error Report\"");
-    // What choosing the menu item delivers to the window.
-    PostMessageW(main, WM_COMMAND, MAKEWPARAM(tess::FrmAdvancedBackup::kIdMenuSendErrorReport, 0), 0);
+    PostClick(FindByAutomationId(main, L"ImageEncHelp"));
+    // The menu's keys, as a user presses them: the second item, "Send Error Report".
+    HWND menu = nullptr;
+    WaitFor([&] { return (menu = popupMenu(tessaron.pid())) != nullptr; }, 30000);
+    for (UINT vk : {VK_DOWN, VK_DOWN, VK_RETURN}) PostMessageW(menu, WM_KEYDOWN, vk, 0);
     int status = 1;
     if (HWND report = WaitForTopWindow(tessaron.pid(), L"frmErrorReport1", 30000)) {
         Say(L"window: " + RemoteText(FindByAutomationId(report, L"lblTitle")));
