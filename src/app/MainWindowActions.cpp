@@ -10,6 +10,8 @@
 
 namespace tess {
 
+// The wizards return their last run's report; the user has seen it in the wizard already, so the
+// main window, which starts the next transfer afresh, keeps nothing of it.
 void FrmAdvancedBackup::openSqlWizard() { RunSqlServerWizard(hwnd()); }
 
 // Records "ExchVersion" and "ExchSPNo" in the settings file.

@@ -1,5 +1,6 @@
 #include "exchange/FrmExchange.h"
 
+#include "common/Files.h"
 #include "common/Log.h"
 #include "common/MessageCatalog.h"
 #include "common/Settings.h"
@@ -9,6 +10,7 @@
 #include "ui/FileTree.h"
 #include "ui/ImageButton.h"
 #include "ui/MessageBox.h"
+#include "ui/Shipping.h"
 #include "ui/Skin.h"
 #include "ui/SkinLabel.h"
 
@@ -317,13 +319,23 @@ ExchangeRunArgs FrmExchange::runArgs() {
 
 void FrmExchange::CmdNext_Click() {
     if (busy_) return;
-    lastRun_ = CmdNext(runArgs());
+    const ExchangeRunArgs args = runArgs();
+    keepReport(args, CmdNext(args), false);
 }
 
 void FrmExchange::localBackup() {
     if (busy_) return;
-    lastRun_ = {};
-    DoExchangeBackup(runArgs(), &lastRun_);
+    const ExchangeRunArgs args = runArgs();
+    ExchangeRunResult result;
+    DoExchangeBackup(args, &result);
+    keepReport(args, result, true);
+}
+
+void FrmExchange::keepReport(const ExchangeRunArgs& args, const ExchangeRunResult& result, bool localOnly) {
+    ExchangeWizardReport report{args.exchVersion, localOnly, args.selection, Trim(args.destination), result, {}};
+    // A transfer that got as far as the helper removed any older report first.
+    if (!localOnly && result.backupRan && FileExists(RunReportPath())) report.reportPath = RunReportPath();
+    lastRun_ = std::move(report);
 }
 
 void FrmExchange::chooseTemporary() {
@@ -426,9 +438,10 @@ LRESULT FrmExchange::onMessage(UINT msg, WPARAM wp, LPARAM lp) {
     return Window::onMessage(msg, wp, lp);
 }
 
-void RunExchangeWizard(HWND owner, const ExchangeWizardArgs& args) {
+std::optional<ExchangeWizardReport> RunExchangeWizard(HWND owner, const ExchangeWizardArgs& args) {
     FrmExchange window(args);
-    window.runModal(owner);
+    if (!window.runModal(owner)) return std::nullopt;
+    return window.lastRun();
 }
 
 }  // namespace tess::exchange

@@ -25,6 +25,16 @@ struct ExchangeWizardArgs {
     HelpMenu helpMenu{L"TessaronHelp.chm::/MS_Exchange_Server_Backup.htm", nullptr};
 };
 
+// The last transfer started in the wizard ("Transfer data", or Enter for the local backup alone).
+struct ExchangeWizardReport {
+    int exchVersion = 0;                  // which helper ran
+    bool localOnly = false;               // Enter: the helper's backup without the checks and the shipping
+    std::vector<std::wstring> selection;  // the stores or databases asked for
+    std::wstring destination;
+    ExchangeRunResult result;             // where it stopped, what was backed up, shipped and not copied
+    std::wstring reportPath;              // the run's Log_trace.txt when it wrote one, else empty
+};
+
 class FrmExchange : public Window, public WindowRunView {
 public:
     enum Id {
@@ -53,7 +63,7 @@ public:
 
     void CmdNext_Click();
     void localBackup();
-    const ExchangeRunResult& lastRun() const { return lastRun_; }
+    const std::optional<ExchangeWizardReport>& lastRun() const { return lastRun_; }
 
     // RunView
     void setRunning(bool running) override;
@@ -79,6 +89,7 @@ private:
     void chooseTemporary();
     void chooseDestination();
     ExchangeRunArgs runArgs();
+    void keepReport(const ExchangeRunArgs& args, const ExchangeRunResult& result, bool localOnly);
     std::wstring text(int id) const;
 
     ExchangeWizardArgs args_;
@@ -86,7 +97,7 @@ private:
     std::vector<HTREEITEM> items_;  // the tree item of each model node
     std::vector<std::wstring> databases_;
     std::vector<std::wstring> selection_;
-    ExchangeRunResult lastRun_;
+    std::optional<ExchangeWizardReport> lastRun_;
     BrowsePurpose browsePurpose_;  // what the last browse left, for the next one
     bool listMode_ = false;
     bool loaded_ = false;
@@ -94,7 +105,8 @@ private:
     HIMAGELIST images_ = nullptr;
 };
 
-// frmExchange, modal over the main window.
-void RunExchangeWizard(HWND owner, const ExchangeWizardArgs& args);
+// frmExchange, modal over the main window: the report of the last transfer started in it, nothing
+// when the user closed it without one.
+std::optional<ExchangeWizardReport> RunExchangeWizard(HWND owner, const ExchangeWizardArgs& args);
 
 }  // namespace tess::exchange

@@ -5,11 +5,12 @@
 
 namespace tess {
 
-void RunSqlServerWizard(HWND mainWindow) {
+std::optional<sql::RunReport> RunSqlServerWizard(HWND mainWindow) {
     // The login closes itself once the list has arrived; the database window is then owned by the
     // main window, not by the login that is gone.
-    if (auto login = sql::RunSqlServerLogin(mainWindow))
-        sql::RunSqlDataList(mainWindow, {std::move(login->server), std::move(login->databases)});
+    auto login = sql::RunSqlServerLogin(mainWindow);
+    if (!login) return std::nullopt;
+    return sql::RunSqlDataList(mainWindow, {std::move(login->server), std::move(login->databases)});
 }
 
 }  // namespace tess

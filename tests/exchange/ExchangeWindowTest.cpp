@@ -99,6 +99,10 @@ TEST_F(ExchangeWindow, EnterRunsTheLocalBackupAlone) {
     EXPECT_TRUE(FolderExists(JoinPath(work.path(), L"OstrovaExchBackupset")));
     EXPECT_FALSE(PathExists(JoinPath(destination.path(), L"OstrovaExchBackupset")));  // nothing shipped
     EXPECT_TRUE(messages_.calls.empty());  // no report question
+    ASSERT_TRUE(window.lastRun().has_value());
+    EXPECT_TRUE(window.lastRun()->localOnly);
+    EXPECT_TRUE(window.lastRun()->result.backupRan);
+    EXPECT_EQ(window.lastRun()->reportPath, L"");
 }
 
 // lblHelp pops up the menu the main window hands over: its topic, and its report opened over the
