@@ -11,7 +11,7 @@
 #include "common/ProgramPaths.h"
 #include "common/Text.h"
 #include "platform/Handle.h"
-#include "sql/SqlState.h"
+#include "sql/SqlSettings.h"
 #include "ui/PumpWait.h"
 
 namespace tess::sql {

@@ -9,7 +9,7 @@
 #include "common/ProgramPaths.h"
 #include "common/Settings.h"
 #include "common/Text.h"
-#include "sql/SqlState.h"
+#include "sql/SqlSettings.h"
 #include "ui/BrowseDialog.h"
 #include "ui/ImageButton.h"
 #include "ui/MessageBox.h"

@@ -13,7 +13,7 @@
 #include "common/Text.h"
 #include "platform/Handle.h"
 #include "sql/SqlLogic.h"
-#include "sql/SqlState.h"
+#include "sql/SqlSettings.h"
 #include "ui/PumpWait.h"
 
 namespace tess::sql {

@@ -12,7 +12,7 @@
 #include "sql/SqlBackup.h"
 #include "sql/SqlLogic.h"
 #include "sql/SqlMessages.h"
-#include "sql/SqlState.h"
+#include "sql/SqlSettings.h"
 #include "ui/BlockCopy.h"
 #include "ui/MessageBox.h"
 #include "ui/PumpWait.h"

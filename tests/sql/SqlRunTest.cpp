@@ -9,7 +9,7 @@
 #include "common/Text.h"
 #include "common/TransferState.h"
 #include "sql/SqlLogic.h"
-#include "sql/SqlState.h"
+#include "sql/SqlSettings.h"
 #include "sql/SqlToolFixture.h"
 #include "sql/SqlTransferRun.h"
 #include "ui/BlockCopy.h"
