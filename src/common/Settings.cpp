@@ -5,10 +5,10 @@
 #include <algorithm>
 
 #include "common/Files.h"
-#include "common/Helpers.h"
 #include "common/Log.h"
 #include "common/ProgramPaths.h"
 #include "common/Text.h"
+#include "common/Units.h"
 
 namespace tess {
 namespace {

@@ -4,12 +4,12 @@
 #include "exchange/ExchangeRun.h"
 
 #include "common/Files.h"
-#include "common/Helpers.h"
 #include "common/Log.h"
 #include "common/MessageCatalog.h"
 #include "common/ProgramPaths.h"
 #include "common/Text.h"
 #include "common/TransferState.h"
+#include "common/Units.h"
 #include "exchange/ExchangeLogic.h"
 #include "exchange/ExchangeMessages.h"
 #include "exchange/ExchangeRunSteps.h"

@@ -2,10 +2,10 @@
 
 #include <wininet.h>
 
-#include "common/Helpers.h"
 #include "common/Log.h"
 #include "common/MessageCatalog.h"
 #include "common/Text.h"
+#include "common/Units.h"
 #include "feedback/LogBundle.h"
 #include "feedback/NotificationClient.h"
 #include "feedback/ReportText.h"

@@ -3,10 +3,10 @@
 #include <memory>
 
 #include "common/Files.h"
-#include "common/Helpers.h"
 #include "common/Log.h"
 #include "common/Sha256.h"
 #include "common/TransferState.h"
+#include "common/Units.h"
 #include "platform/Handle.h"
 #include "ui/PumpWait.h"
 

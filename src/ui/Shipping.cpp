@@ -3,7 +3,6 @@
 #include <shellapi.h>
 
 #include "common/Files.h"
-#include "common/Helpers.h"
 #include "common/Log.h"
 #include "common/Manifest.h"
 #include "common/MessageCatalog.h"
@@ -12,6 +11,7 @@
 #include "common/Settings.h"
 #include "common/Text.h"
 #include "common/TransferState.h"
+#include "common/Units.h"
 #include "ui/BlockCopy.h"
 #include "ui/MessageBox.h"
 #include "ui/ReadBack.h"

@@ -12,8 +12,8 @@
 #include "CompanionHarness.h"
 #include "common/CommandLine.h"
 #include "common/Files.h"
-#include "common/Helpers.h"
 #include "common/Text.h"
+#include "common/Units.h"
 #include "lib/Content.h"
 #include "sql/SqlLogic.h"
 

@@ -9,8 +9,8 @@
 
 #include <tuple>
 
-#include "common/Helpers.h"
 #include "common/Settings.h"
+#include "common/Units.h"
 #include "e2e/EndToEnd.h"
 #include "support/WindowDriving.h"
 

@@ -2,12 +2,12 @@
 // folder, driven through a recording view.
 #include "common/BackupSets.h"
 #include "common/Files.h"
-#include "common/Helpers.h"
 #include "common/OsVersion.h"
 #include "common/Process.h"
 #include "common/ProgramPaths.h"
 #include "common/Text.h"
 #include "common/TransferState.h"
+#include "common/Units.h"
 #include "sql/SqlLogic.h"
 #include "sql/SqlSettings.h"
 #include "sql/SqlToolFixture.h"

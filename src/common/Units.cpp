@@ -1,4 +1,4 @@
-#include "common/Helpers.h"
+#include "common/Units.h"
 
 #include <windows.h>
 

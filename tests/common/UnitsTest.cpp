@@ -5,8 +5,8 @@
 #include <limits>
 
 #include "common/Files.h"
-#include "common/Helpers.h"
 #include "common/ProgramPaths.h"
+#include "common/Units.h"
 #include "support/TestSupport.h"
 
 using namespace tess;
