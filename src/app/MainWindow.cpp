@@ -1,10 +1,10 @@
 #include "app/MainWindow.h"
 
+#include "common/ComponentFiles.h"
 #include "common/Log.h"
 #include "common/MessageCatalog.h"
 #include "common/Settings.h"
 #include "common/Text.h"
-#include "common/Units.h"
 #include "ui/ImageButton.h"
 #include "ui/MessageBox.h"
 #include "ui/Skin.h"

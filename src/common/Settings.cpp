@@ -8,7 +8,6 @@
 #include "common/Log.h"
 #include "common/ProgramPaths.h"
 #include "common/Text.h"
-#include "common/Units.h"
 
 namespace tess {
 namespace {

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "common/BackupSets.h"
+#include "common/Disks.h"
 #include "common/Files.h"
 #include "common/Log.h"
 #include "common/MessageCatalog.h"

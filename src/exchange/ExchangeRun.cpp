@@ -9,7 +9,6 @@
 #include "common/ProgramPaths.h"
 #include "common/Text.h"
 #include "common/TransferState.h"
-#include "common/Units.h"
 #include "exchange/ExchangeLogic.h"
 #include "exchange/ExchangeMessages.h"
 #include "exchange/ExchangeRunSteps.h"

@@ -5,7 +5,6 @@
 #include "common/Log.h"
 #include "common/MessageCatalog.h"
 #include "common/Text.h"
-#include "common/Units.h"
 #include "feedback/LogBundle.h"
 #include "feedback/NotificationClient.h"
 #include "feedback/ReportText.h"

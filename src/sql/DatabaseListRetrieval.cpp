@@ -9,7 +9,6 @@
 #include "common/Process.h"
 #include "common/ProgramPaths.h"
 #include "common/Text.h"
-#include "common/Units.h"
 #include "platform/Handle.h"
 #include "sql/SqlSettings.h"
 #include "ui/PumpWait.h"

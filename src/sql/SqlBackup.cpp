@@ -10,7 +10,6 @@
 #include "common/ProgramPaths.h"
 #include "common/Settings.h"
 #include "common/Text.h"
-#include "common/Units.h"
 #include "platform/Handle.h"
 #include "sql/SqlLogic.h"
 #include "sql/SqlSettings.h"

@@ -8,7 +8,6 @@
 #include "common/Settings.h"
 #include "common/Text.h"
 #include "common/TransferState.h"
-#include "common/Units.h"
 #include "sql/SqlBackup.h"
 #include "sql/SqlLogic.h"
 #include "sql/SqlMessages.h"

@@ -2,11 +2,11 @@
 
 #include <memory>
 
+#include "common/Disks.h"
 #include "common/Files.h"
 #include "common/Log.h"
 #include "common/Sha256.h"
 #include "common/TransferState.h"
-#include "common/Units.h"
 #include "platform/Handle.h"
 #include "ui/PumpWait.h"
 

@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include "common/Disks.h"
 #include "common/Files.h"
 #include "common/Log.h"
 #include "common/Manifest.h"
@@ -11,7 +12,6 @@
 #include "common/Settings.h"
 #include "common/Text.h"
 #include "common/TransferState.h"
-#include "common/Units.h"
 #include "ui/BlockCopy.h"
 #include "ui/MessageBox.h"
 #include "ui/ReadBack.h"

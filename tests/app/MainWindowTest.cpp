@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "app/MainWindow.h"
+#include "common/ComponentFiles.h"
 #include "common/ProgramPaths.h"
-#include "common/Units.h"
 #include "support/Recorders.h"
 #include "support/TestSupport.h"
 #include "support/WindowDriving.h"

@@ -13,7 +13,6 @@
 #include "common/CommandLine.h"
 #include "common/Files.h"
 #include "common/Text.h"
-#include "common/Units.h"
 #include "lib/Content.h"
 #include "sql/SqlLogic.h"
 

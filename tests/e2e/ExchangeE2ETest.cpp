@@ -10,7 +10,6 @@
 #include <tuple>
 
 #include "common/Settings.h"
-#include "common/Units.h"
 #include "e2e/EndToEnd.h"
 #include "support/WindowDriving.h"
 

@@ -7,7 +7,6 @@
 #include "common/ProgramPaths.h"
 #include "common/Text.h"
 #include "common/TransferState.h"
-#include "common/Units.h"
 #include "sql/SqlLogic.h"
 #include "sql/SqlSettings.h"
 #include "sql/SqlToolFixture.h"
