@@ -141,6 +141,12 @@ std::wstring WithTrailingBackslash(std::wstring path) {
     return path;
 }
 
+std::wstring WithoutTrailingBackslash(std::wstring path) {
+    const size_t root = path.size() >= 3 && path[1] == L':' && path[2] == L'\\' ? 3 : 1;
+    while (path.size() > root && path.back() == L'\\') path.pop_back();
+    return path;
+}
+
 std::wstring JoinPath(const std::wstring& a, const std::wstring& b) {
     if (a.empty()) return b;
     if (a.back() == L'\\' || a.back() == L'/') return a + b;
@@ -185,9 +191,7 @@ std::wstring GetInfoFromKey(int part, const std::wstring& key) {
         return {};
     }
     if (part == 4) {
-        std::wstring whole = key;
-        if (!whole.empty() && whole.back() == L'\\') whole.pop_back();
-        return AfterLast(whole, L"\\");
+        return AfterLast(WithoutTrailingBackslash(key), L"\\");
     }
     return {};
 }

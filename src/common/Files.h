@@ -39,6 +39,10 @@ std::wstring ParentFolder(const std::wstring& path);
 std::wstring JoinPath(const std::wstring& a, const std::wstring& b);
 // The path with one backslash at its end (a folder to append names to); "" gives "\".
 std::wstring WithTrailingBackslash(std::wstring path);
+// The path without its trailing backslashes ("C:\Data\\" gives "C:\Data", "\\server\share\" gives
+// "\\server\share"), except the one that makes a root: "C:\" stays "C:\" ("C:" alone names the
+// current folder of drive C:, not its root), and so does "\".
+std::wstring WithoutTrailingBackslash(std::wstring path);
 
 // Creates the folder and every missing parent; an Error line in the program log when it fails
 // (then false).

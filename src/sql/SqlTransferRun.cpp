@@ -20,13 +20,8 @@
 namespace tess::sql {
 namespace {
 
-std::wstring withoutTrailingBackslash(std::wstring path) {
-    while (path.size() > 3 && path.back() == L'\\') path.pop_back();
-    return path;
-}
-
 bool samePlace(const std::wstring& a, const std::wstring& b) {
-    return EqualsNoCase(withoutTrailingBackslash(a), withoutTrailingBackslash(b));
+    return EqualsNoCase(WithoutTrailingBackslash(a), WithoutTrailingBackslash(b));
 }
 
 // The two folders of the run, trimmed, and the warnings the end of the run shows.

@@ -102,6 +102,8 @@ OkDecision DecideCmdOk(const BrowsePurpose& purpose, std::optional<int> nodeImag
 
 std::wstring PathOnUnload(const std::wstring& selected, const BrowsePurpose& purpose) {
     std::wstring path = selected;
+    // The last character only, and a drive root's too (not WithoutTrailingBackslash): a drive
+    // comes back as "E:", the form in which the wizards show and compare it.
     if ((purpose.transferDestination || purpose.sqlTemp) && !IsBlank(path) && path.back() == L'\\') path.pop_back();
     return path;
 }

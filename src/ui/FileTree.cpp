@@ -33,11 +33,7 @@ BackupSetEntryOutside gBackupSetLookup;
 // A backup set folder holds the helper's inventory.
 bool isBackupSetFolder(const std::wstring& folder) { return FileExists(JoinPath(folder, L"ExchBackupINI.ini")); }
 
-std::wstring lastComponent(std::wstring_view path) {
-    while (!path.empty() && path.back() == L'\\') path.remove_suffix(1);
-    size_t cut = path.find_last_of(L'\\');
-    return std::wstring(cut == std::wstring_view::npos ? path : path.substr(cut + 1));
-}
+std::wstring lastComponent(const std::wstring& path) { return AfterLast(WithoutTrailingBackslash(path), L"\\"); }
 
 // Where a listed folder lies in a backup set: the set folder itself (group empty), one of its
 // storage groups, or nowhere (folder empty).
@@ -47,7 +43,7 @@ struct BackupSetPlace {
 };
 BackupSetPlace backupSetPlaceOf(const std::wstring& listed) {
     if (!gBackupSetLookup) return {};
-    const std::wstring bare = !listed.empty() && listed.back() == L'\\' ? listed.substr(0, listed.size() - 1) : listed;
+    const std::wstring bare = WithoutTrailingBackslash(listed);
     if (isBackupSetFolder(bare)) return {bare, L""};
     const std::wstring parent = ParentFolder(bare);
     if (!parent.empty() && isBackupSetFolder(parent)) return {parent, lastComponent(bare)};
@@ -151,8 +147,7 @@ std::vector<SpecialFolder> SpecialFolders(const std::function<std::wstring(const
         std::wstring folder;
         for (const wchar_t* name : entry.valueNames)
             if (name && folder.empty()) folder = Trim(readValue(name));
-        while (folder.size() > 3 && folder.back() == L'\\') folder.pop_back();
-        if (!folder.empty()) folders.push_back({entry.text, folder});
+        if (!folder.empty()) folders.push_back({entry.text, WithoutTrailingBackslash(folder)});
     }
     return folders;
 }

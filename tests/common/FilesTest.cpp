@@ -28,3 +28,17 @@ TEST(ReadFirstLine, TakesTheTrimmedFirstLineOfAnyFile) {
     test::WriteBytes(dir.file(L"long.txt"), std::string(1u << 20, 'y'));
     EXPECT_FALSE(ReadFirstLine(dir.file(L"long.txt")).empty());
 }
+
+// A drive root keeps the backslash that makes it the root; every other trailing one goes.
+TEST(Paths, WithoutTrailingBackslash) {
+    const std::pair<const wchar_t*, const wchar_t*> cases[] = {
+        {L"", L""}, {L"C:\\Data", L"C:\\Data"}, {L"C:\\Data\\", L"C:\\Data"}, {L"C:\\Data\\\\", L"C:\\Data"},
+        {L"C:\\", L"C:\\"}, {L"C:\\\\", L"C:\\"}, {L"C:", L"C:"}, {L"C:x\\", L"C:x"},  // "C:x" is relative
+        {L"\\", L"\\"}, {L"\\\\srv\\share\\", L"\\\\srv\\share"},
+    };
+    for (const auto& [path, expected] : cases) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(path)));
+        EXPECT_EQ(WithoutTrailingBackslash(path), expected);
+    }
+    EXPECT_EQ(GetInfoFromKey(4, L"7>date>>C:\\Data\\Sub\\"), L"Sub");
+}
