@@ -60,7 +60,8 @@ TEST(ShippingProgress, FiguresWaitForEnoughDataAndNeverGoBack) {
     const auto steady = runMeter(1000 * mb, 6000, [](uint64_t) { return 50 * mb; });
     EXPECT_NEAR(*steady.back().bytesPerSecond, 50.0 * mb, 1.0 * mb);
     EXPECT_NEAR(static_cast<double>(*steady.back().secondsLeft), (1000.0 - 6.0 * 50 - 5) / 50, 1.5);
-    EXPECT_EQ(ProgressFiguresText(steady.back()).substr(0, 17), L"305 MB of 1.00 GB");
+    // In the windows' size units: 1,048,576 bytes to the MB.
+    EXPECT_EQ(ProgressFiguresText(steady.back()).substr(0, 22), L"290.87 MB of 953.67 MB");
 }
 
 }  // namespace
