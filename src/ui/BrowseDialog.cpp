@@ -403,7 +403,8 @@ void frmLocalFileBrowse::CmdOk_Click() {
         HTREEITEM node = tree_ ? TreeView_GetSelection(tree_) : nullptr;
         std::optional<int> image;
         if (node) image = NodeImage(tree_, node);
-        std::wstring path = node ? ParseEntryRecord(NodeKey(tree_, node)).path : std::wstring();
+        const std::optional<EntryRecord> entry = node ? NodeEntry(tree_, node) : std::nullopt;
+        const std::wstring path = entry ? entry->path : std::wstring();
         OkDecision d = DecideCmdOk(purpose_, image, path, IsDriveReady);
         if (d.selectedPath) selected_ = *d.selectedPath;
         if (d.messageCode) ShowMessage(GetMessageText(d.messageCode), kIconInformation, kButtonsOk, ProgramTitle());

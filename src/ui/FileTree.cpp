@@ -205,9 +205,10 @@ std::wstring NodeText(HWND tree, HTREEITEM node) {
     return SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&tv)) ? text : L"";
 }
 
-std::wstring NodeKey(HWND tree, HTREEITEM node) {
-    ColumnTreeItem* data = TreeItemData(tree, node);
-    return data ? data->key : std::wstring();
+std::optional<EntryRecord> NodeEntry(HWND tree, HTREEITEM node) {
+    const ColumnTreeItem* data = TreeItemData(tree, node);
+    const EntryRecord* entry = data ? std::any_cast<EntryRecord>(&data->value) : nullptr;
+    return entry ? std::optional<EntryRecord>(*entry) : std::nullopt;
 }
 
 std::vector<HTREEITEM> ChildNodes(HWND tree, HTREEITEM node) {
@@ -254,21 +255,22 @@ void TreeViewControl::PopulateLocalTreeView(HWND tree, const std::vector<std::ws
     try {
         if (!skipMyComputer) {
             if (driveList.empty()) WriteLog(L"Content of list box is zero in setLocalColTreeRoot", kLogError);
-            HTREEITEM root = AddTreeItem(tree, TVI_ROOT, {L"mycomputer", {}, true}, L"My Computer",
+            HTREEITEM root = AddTreeItem(tree, TVI_ROOT, {L"mycomputer", {}, true, {}}, L"My Computer",
                                          iconIndex(L"mycomp"), false);
             // Drive nodes carry a folder entry record like every other node, so that "OK" on a
-            // drive reads its root ("E:\") from the key the same way as a folder's path.
+            // drive reads its root ("E:\") the same way as a folder its path.
             for (const auto& drive : ListedDrives(driveList, [](const std::wstring& r) { return GetDriveTypeW(r.c_str()); })) {
                 EntryRecord record{nextNumber(), L"", L"", drive + L"\\"};
-                AddTreeItem(tree, root, {MakeEntryRecord(record), {}, false}, drive, iconIndex(L"Drive"), true);
+                AddTreeItem(tree, root, {MakeEntryRecord(record), {}, false, record}, drive, iconIndex(L"Drive"), true);
             }
             TreeView_Expand(tree, root, TVE_EXPAND);
             TreeView_EnsureVisible(tree, root);
         }
-        HTREEITEM myFiles = AddTreeItem(tree, TVI_ROOT, {L"myfiles", {}, true}, L"My Files", iconIndex(L"mydesktop"), false);
+        HTREEITEM myFiles = AddTreeItem(tree, TVI_ROOT, {L"myfiles", {}, true, {}}, L"My Files", iconIndex(L"mydesktop"), false);
         for (const auto& special : ReadSpecialFolders(HKEY_CURRENT_USER, kShellFoldersKey)) {
             EntryRecord record{nextNumber(), L"", L"", EntryPath(special.folder, L"", true)};
-            AddTreeItem(tree, myFiles, {MakeEntryRecord(record), {}, false}, special.text, iconIndex(L"folder"), true);
+            AddTreeItem(tree, myFiles, {MakeEntryRecord(record), {}, false, record}, special.text, iconIndex(L"folder"),
+                        true);
         }
     } catch (const std::exception& e) {
         WriteLog(L"Unable to display the local directory content while populating the local tree " + reasonOf(e),
@@ -358,7 +360,7 @@ void TreeViewControl::PopulateLocalFolder(HWND tree, HTREEITEM node, bool folder
                 outside = set.group.empty() ? gBackupSetLookup(set.folder, name, L"") : gBackupSetLookup(set.folder, set.group, stem);
             }
             const int image = outside ? iconIndex(isFolder ? L"foldergray" : L"gray") : isFolder ? folderImage : fileImage;
-            AddTreeItem(tree, node, {std::move(record), {e.size, e.date}, false}, name, image, isFolder);
+            AddTreeItem(tree, node, {std::move(record), {e.size, e.date}, false, e}, name, image, isFolder);
         }
         SendMessageW(tree, WM_SETREDRAW, TRUE, 0);
         if (records.empty()) setHasChildren(tree, node, false);  // the expand button goes away
