@@ -48,15 +48,6 @@ std::wstring volumeRoot(const std::wstring& path) {
     return {};
 }
 
-bool driveReady(const std::wstring& root) {
-    // A removable drive without a medium fails both; Wine's dangling drive links pass the volume
-    // query but not the free-space one, so ask both.
-    wchar_t name[MAX_PATH + 1] = {};
-    ULARGE_INTEGER a{}, b{}, c{};
-    return GetVolumeInformationW(root.c_str(), name, MAX_PATH + 1, nullptr, nullptr, nullptr, nullptr, 0) &&
-           GetDiskFreeSpaceExW(root.c_str(), &a, &b, &c);
-}
-
 }  // namespace
 
 double getDriveUsedSpace(const std::wstring& path, bool free) {
@@ -83,7 +74,7 @@ uint64_t DriveFreeBytes(const std::wstring& path) {
 bool CheckForWriteAccessPermission(const std::wstring& folder) {
     if (Trim(std::wstring_view(folder).substr(0, 2)).empty()) return false;
     std::wstring root = volumeRoot(folder);
-    if (root.empty() || GetDriveTypeW(root.c_str()) == DRIVE_CDROM || !driveReady(root)) return false;
+    if (root.empty() || GetDriveTypeW(root.c_str()) == DRIVE_CDROM || !IsDriveReady(root)) return false;
 
     std::wstring probe = folder;
     if (probe.back() != L'\\' && probe.back() != L'/') probe += L'\\';
@@ -97,6 +88,19 @@ bool CheckForWriteAccessPermission(const std::wstring& folder) {
         return false;
     }
     return true;
+}
+
+bool IsDriveReady(const std::wstring& root) {
+    if (root.empty()) return false;
+    // An empty removable or optical drive fails both questions on Windows; Wine's dangling drive
+    // links pass the volume query but not the free-space one, so both must succeed.
+    wchar_t label[MAX_PATH + 1] = {};
+    ULARGE_INTEGER available{}, total{}, free{};
+    UINT previous = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+    bool ready = GetVolumeInformationW(root.c_str(), label, MAX_PATH + 1, nullptr, nullptr, nullptr, nullptr, 0) &&
+                 GetDiskFreeSpaceExW(root.c_str(), &available, &total, &free);
+    SetErrorMode(previous);
+    return ready;
 }
 
 }  // namespace tess

@@ -19,4 +19,8 @@ uint64_t DriveFreeBytes(const std::wstring& path);
 // created. The trial file never stays behind.
 bool CheckForWriteAccessPermission(const std::wstring& folder);
 
+// Whether the drive (a root: "E:\", "\\server\share\") can be read now: an empty card reader or
+// optical drive cannot. No system error box is shown while it is asked.
+bool IsDriveReady(const std::wstring& root);
+
 }  // namespace tess

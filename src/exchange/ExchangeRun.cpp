@@ -3,6 +3,7 @@
 // Browse button.
 #include "exchange/ExchangeRun.h"
 
+#include "common/Disks.h"
 #include "common/Files.h"
 #include "common/Log.h"
 #include "common/MessageCatalog.h"

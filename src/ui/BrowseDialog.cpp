@@ -4,6 +4,7 @@
 
 #include <exception>
 
+#include "common/Disks.h"
 #include "common/Files.h"
 #include "common/Log.h"
 #include "common/MessageCatalog.h"
@@ -154,19 +155,6 @@ FolderChoice JudgeTrialWrite(const std::wstring& folder, DWORD error) {
         c.action = FolderChoice::kGiveUp;
     }
     return c;
-}
-
-bool IsDriveReady(const std::wstring& root) {
-    if (root.empty()) return false;
-    // An empty removable or optical drive fails both questions on Windows; Wine's dangling drive
-    // links pass the volume query but not the free-space one, so both must succeed.
-    wchar_t label[MAX_PATH + 1] = {};
-    ULARGE_INTEGER available{}, total{}, free{};
-    UINT previous = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
-    bool ready = GetVolumeInformationW(root.c_str(), label, MAX_PATH + 1, nullptr, nullptr, nullptr, nullptr, 0) &&
-                 GetDiskFreeSpaceExW(root.c_str(), &available, &total, &free);
-    SetErrorMode(previous);
-    return ready;
 }
 
 DWORD TrialWrite(const std::wstring& folder) {
