@@ -7,12 +7,11 @@
 
 #include "common/Progress.h"
 
-namespace tess::test {
-namespace {
+using namespace tess;
 
 // Drives a meter through a run: `rate(ms)` bytes per second, sampled every 100 ms.
 template <typename Rate>
-std::vector<ProgressMeter> runMeter(uint64_t total, uint64_t untilMs, Rate rate) {
+static std::vector<ProgressMeter> runMeter(uint64_t total, uint64_t untilMs, Rate rate) {
     std::vector<ProgressMeter> steps;
     ProgressMeter meter = StartMeter(total);
     uint64_t done = 0;
@@ -63,6 +62,3 @@ TEST(ShippingProgress, FiguresWaitForEnoughDataAndNeverGoBack) {
     // In the windows' size units: 1,048,576 bytes to the MB.
     EXPECT_EQ(ProgressFiguresText(steady.back()).substr(0, 22), L"290.87 MB of 953.67 MB");
 }
-
-}  // namespace
-}  // namespace tess::test

@@ -8,8 +8,7 @@
 #include "support/TestSupport.h"
 #include "ui/Tips.h"
 
-namespace tess {
-namespace {
+using namespace tess;
 
 TEST(TipMarkup, BreaksBoldAndLoneAngleBrackets) {
     // Each line as its runs, bold ones in brackets.
@@ -34,6 +33,3 @@ TEST(HelpFile, OpensFromTheProgramFolderAndClosesWithTheProgram) {
     EXPECT_EQ(ShowHelpFile(nullptr, L"TessaronHelp.chm::/Tessaron.htm"), nullptr);
     SetProgramFolderForTesting(L"");
 }
-
-}  // namespace
-}  // namespace tess
