@@ -1,6 +1,6 @@
 #include "app/MainWindow.h"
 
-#include "common/Helpers.h"
+#include "common/ComponentFiles.h"
 #include "common/Log.h"
 #include "common/MessageCatalog.h"
 #include "common/Settings.h"

@@ -5,7 +5,6 @@
 #include <memory>
 
 #include "app/SharePoint.h"
-#include "common/Helpers.h"
 #include "common/Log.h"
 #include "common/MessageCatalog.h"
 #include "common/OsVersion.h"
@@ -13,6 +12,7 @@
 #include "common/ProgramPaths.h"
 #include "common/Settings.h"
 #include "common/Text.h"
+#include "common/Units.h"
 #include "platform/Handle.h"
 #include "sql/SqlMessages.h"
 #include "ui/MessageBox.h"

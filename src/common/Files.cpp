@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "common/Log.h"
 #include "common/Text.h"
 #include "platform/Handle.h"
 
@@ -18,6 +19,27 @@ bool writeAll(HANDLE file, std::string_view bytes) {
         bytes.remove_prefix(written);
     }
     return true;
+}
+
+bool isSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
+
+// Where the walk over parents starts: past "X:\" or past "\\server\share\" (those cannot be
+// created, only the folders below them).
+size_t firstCreatablePosition(const std::wstring& path) {
+    if (path.size() >= 2 && path[1] == L':') return path.size() >= 3 && isSeparator(path[2]) ? 3 : 2;
+    if (path.size() >= 2 && isSeparator(path[0]) && isSeparator(path[1])) {
+        size_t start = 2;
+        if (path.size() >= 4 && (path[2] == L'?' || path[2] == L'.') && isSeparator(path[3])) {
+            // "\\?\C:\..." : skip the prefix and the drive.
+            start = 4;
+            if (path.size() >= start + 2 && path[start + 1] == L':') return std::min(path.size(), start + 3);
+        }
+        size_t server = path.find_first_of(L"\\/", start);
+        if (server == std::wstring::npos) return path.size();
+        size_t share = path.find_first_of(L"\\/", server + 1);
+        return share == std::wstring::npos ? path.size() : share + 1;
+    }
+    return 0;
 }
 
 }  // namespace
@@ -119,10 +141,69 @@ std::wstring WithTrailingBackslash(std::wstring path) {
     return path;
 }
 
+std::wstring WithoutTrailingBackslash(std::wstring path) {
+    const size_t root = path.size() >= 3 && path[1] == L':' && path[2] == L'\\' ? 3 : 1;
+    while (path.size() > root && path.back() == L'\\') path.pop_back();
+    return path;
+}
+
 std::wstring JoinPath(const std::wstring& a, const std::wstring& b) {
     if (a.empty()) return b;
     if (a.back() == L'\\' || a.back() == L'/') return a + b;
     return a + L"\\" + b;
+}
+
+bool Trf_CreateLocalDir(const std::wstring& folder) {
+    WriteTrace(L"Enter Trf_CreateLocalDir " + folder);
+    auto create = [&](const std::wstring& path) {
+        if (path.empty() || FolderExists(path)) return true;
+        if (CreateDirectoryW(path.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS) return true;
+        DWORD error = GetLastError();
+        WriteLog(L"Error creating local directory '" + folder + L"', reason : " + ErrorDescription(error), kLogError);
+        return false;
+    };
+    for (size_t pos = firstCreatablePosition(folder); pos < folder.size(); ++pos) {
+        if (isSeparator(folder[pos]) && !create(folder.substr(0, pos + 1))) return false;
+    }
+    if (!create(folder)) return false;
+    WriteTrace(L"Exit Trf_CreateLocalDir ");
+    return true;
+}
+
+std::wstring ReadFirstLine(const std::wstring& path) {
+    // A first line longer than this is not a status line; the rest is not read at all.
+    constexpr size_t kMaxBytes = 64 * 1024;
+    auto bytes = ReadFileBytes(path, kMaxBytes);
+    if (!bytes) return {};
+    std::string_view text(*bytes);
+    bool utf8 = text.substr(0, 3) == "\xEF\xBB\xBF";
+    if (utf8) text.remove_prefix(3);
+    text = text.substr(0, std::min(text.find_first_of(std::string_view("\r\n\0", 3)), text.size()));
+    return Trim(utf8 ? FromUTF8(text) : FromAnsi(text));
+}
+
+std::wstring GetInfoFromKey(int part, const std::wstring& key) {
+    if (key.find(L'>') == std::wstring::npos) return key;
+    if (part >= 1 && part <= 3) {
+        auto parts = SplitFullText(key, L">");
+        if (static_cast<size_t>(part) < parts.size()) return parts[part];
+        WriteTrace(L"Error in GetInfoFromKey the key has no part " + std::to_wstring(part));
+        return {};
+    }
+    if (part == 4) {
+        return AfterLast(WithoutTrailingBackslash(key), L"\\");
+    }
+    return {};
+}
+
+std::wstring ShortPath(const std::wstring& path) {
+    DWORD n = GetShortPathNameW(path.c_str(), nullptr, 0);
+    if (n == 0) return path;
+    std::wstring out(n, L'\0');
+    n = GetShortPathNameW(path.c_str(), out.data(), n);
+    if (n == 0 || n >= out.size()) return path;
+    out.resize(n);
+    return out;
 }
 
 }  // namespace tess

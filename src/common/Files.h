@@ -39,5 +39,25 @@ std::wstring ParentFolder(const std::wstring& path);
 std::wstring JoinPath(const std::wstring& a, const std::wstring& b);
 // The path with one backslash at its end (a folder to append names to); "" gives "\".
 std::wstring WithTrailingBackslash(std::wstring path);
+// The path without its trailing backslashes ("C:\Data\\" gives "C:\Data", "\\server\share\" gives
+// "\\server\share"), except the one that makes a root: "C:\" stays "C:\" ("C:" alone names the
+// current folder of drive C:, not its root), and so does "\".
+std::wstring WithoutTrailingBackslash(std::wstring path);
+
+// Creates the folder and every missing parent; an Error line in the program log when it fails
+// (then false).
+bool Trf_CreateLocalDir(const std::wstring& folder);
+
+// The first line, trimmed; empty for a missing, empty or unreadable file. Reads a bounded
+// prefix, so a huge or binary file costs nothing.
+std::wstring ReadFirstLine(const std::wstring& path);
+
+// Tree-node keys are parts joined by ">"; parts 1-3 by index, 4 the last path component.
+// A key without ">" is returned whole; any other part number, or a part the key does not have,
+// gives the empty text.
+std::wstring GetInfoFromKey(int part, const std::wstring& key);
+
+// Short (8.3) form of an existing path; the path itself when the system has none.
+std::wstring ShortPath(const std::wstring& path);
 
 }  // namespace tess

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "common/Units.h"
+
 namespace tess {
 namespace {
 
@@ -54,20 +56,6 @@ ProgressMeter AdvanceMeter(ProgressMeter meter, uint64_t nowMs, uint64_t doneByt
     return meter;
 }
 
-std::wstring ByteCountText(uint64_t bytes) {
-    static const wchar_t* const kUnits[] = {L"KB", L"MB", L"GB", L"TB"};
-    if (bytes < 1000) return std::to_wstring(bytes) + (bytes == 1 ? L" byte" : L" bytes");
-    double value = static_cast<double>(bytes) / 1000.0;
-    int unit = 0;
-    while (value >= 1000.0 && unit < 3) {
-        value /= 1000.0;
-        ++unit;
-    }
-    wchar_t text[32];
-    swprintf(text, 32, value < 100 ? L"%.2f %ls" : L"%.0f %ls", value, kUnits[unit]);
-    return text;
-}
-
 std::wstring ProgressFiguresText(const ProgressMeter& meter) {
     if (!meter.bytesPerSecond || !meter.secondsLeft) return {};
     const uint64_t s = *meter.secondsLeft;
@@ -76,8 +64,9 @@ std::wstring ProgressFiguresText(const ProgressMeter& meter) {
         swprintf(left, 40, L"%llu:%02llu:%02llu", s / 3600, s / 60 % 60, s % 60);
     else
         swprintf(left, 40, L"%llu:%02llu", s / 60, s % 60);
-    return ByteCountText(meter.doneBytes) + L" of " + ByteCountText(meter.totalBytes) + L", " +
-           ByteCountText(static_cast<uint64_t>(*meter.bytesPerSecond)) + L"/s, " + left + L" left";
+    return GetProperSizeValue(static_cast<double>(meter.doneBytes)) + L" of " +
+           GetProperSizeValue(static_cast<double>(meter.totalBytes)) + L", " +
+           GetProperSizeValue(*meter.bytesPerSecond) + L"/s, " + left + L" left";
 }
 
 }  // namespace tess

@@ -36,10 +36,8 @@ ProgressMeter StartMeter(uint64_t totalBytes);
 // runs out long before the end would be no figure at all).
 ProgressMeter AdvanceMeter(ProgressMeter meter, uint64_t nowMs, uint64_t doneBytes);
 
-// "1.25 GB", "640 KB", "12 bytes" (decimal units, as the drive's label counts them).
-std::wstring ByteCountText(uint64_t bytes);
-
-// "1.25 GB of 4.00 GB, 85.3 MB/s, 0:42 left"; empty until the meter has figures.
+// "1.25 GB of 4.00 GB, 85.30 MB/s, 0:42 left", each size as GetProperSizeValue writes it (the
+// text the windows show sizes in); empty until the meter has figures.
 std::wstring ProgressFiguresText(const ProgressMeter& meter);
 
 }  // namespace tess

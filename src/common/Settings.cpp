@@ -5,7 +5,6 @@
 #include <algorithm>
 
 #include "common/Files.h"
-#include "common/Helpers.h"
 #include "common/Log.h"
 #include "common/ProgramPaths.h"
 #include "common/Text.h"

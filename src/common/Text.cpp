@@ -135,4 +135,11 @@ long long ParseLeadingInteger(std::wstring_view text) {
     return negative ? -value : value;
 }
 
+bool IsValidEmail(const std::wstring& text) {
+    size_t at = text.find(L'@');
+    if (at == std::wstring::npos) return false;
+    if (at + 1 < text.size() && text[at + 1] == L'.') return false;
+    return at + 2 < text.size() && text.find(L'.', at + 2) != std::wstring::npos;
+}
+
 }  // namespace tess

@@ -44,4 +44,8 @@ std::vector<std::wstring> SplitLines(std::wstring_view text);
 // an optional sign and digits; anything after the digits is ignored; no digits gives 0.
 long long ParseLeadingInteger(std::wstring_view text);
 
+// "@" present, the character after the first "@" is not ".", and a "." somewhere from the second
+// character after that "@" on. Nothing else is checked.
+bool IsValidEmail(const std::wstring& text);
+
 }  // namespace tess

@@ -3,14 +3,15 @@
 #include <windows.h>
 
 #include "common/BackupSets.h"
+#include "common/Disks.h"
 #include "common/Files.h"
-#include "common/Helpers.h"
 #include "common/Log.h"
 #include "common/MessageCatalog.h"
 #include "common/Process.h"
 #include "common/ProgramPaths.h"
 #include "common/Settings.h"
 #include "common/Text.h"
+#include "common/Units.h"
 #include "exchange/ExchangeDetection.h"
 #include "exchange/ExchangeLogic.h"
 #include "exchange/ExchangeMessages.h"

@@ -3,7 +3,6 @@
 #include <optional>
 
 #include "common/Files.h"
-#include "common/Helpers.h"
 #include "common/Log.h"
 #include "common/OsVersion.h"
 #include "common/Process.h"
@@ -11,6 +10,7 @@
 #include "common/Registry.h"
 #include "common/Settings.h"
 #include "common/Text.h"
+#include "common/Units.h"
 #include "exchange/ExchangeLogic.h"
 #include "exchange/ExchangeMessages.h"
 #include "ui/MessageBox.h"

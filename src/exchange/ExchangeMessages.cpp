@@ -1,6 +1,6 @@
 #include "exchange/ExchangeMessages.h"
 
-#include "common/Helpers.h"
+#include "common/Units.h"
 
 namespace tess::exchange {
 

@@ -3,8 +3,8 @@
 // Browse button.
 #include "exchange/ExchangeRun.h"
 
+#include "common/Disks.h"
 #include "common/Files.h"
-#include "common/Helpers.h"
 #include "common/Log.h"
 #include "common/MessageCatalog.h"
 #include "common/ProgramPaths.h"

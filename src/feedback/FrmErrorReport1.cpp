@@ -2,7 +2,6 @@
 
 #include <wininet.h>
 
-#include "common/Helpers.h"
 #include "common/Log.h"
 #include "common/MessageCatalog.h"
 #include "common/Text.h"

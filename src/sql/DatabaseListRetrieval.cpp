@@ -4,14 +4,13 @@
 #include <vector>
 
 #include "common/Files.h"
-#include "common/Helpers.h"
 #include "common/Log.h"
 #include "common/OsVersion.h"
 #include "common/Process.h"
 #include "common/ProgramPaths.h"
 #include "common/Text.h"
 #include "platform/Handle.h"
-#include "sql/SqlState.h"
+#include "sql/SqlSettings.h"
 #include "ui/PumpWait.h"
 
 namespace tess::sql {

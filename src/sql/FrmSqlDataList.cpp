@@ -3,13 +3,13 @@
 #include <commctrl.h>
 
 #include "common/Files.h"
-#include "common/Helpers.h"
 #include "common/Log.h"
 #include "common/MessageCatalog.h"
 #include "common/ProgramPaths.h"
 #include "common/Settings.h"
 #include "common/Text.h"
-#include "sql/SqlState.h"
+#include "common/Units.h"
+#include "sql/SqlSettings.h"
 #include "ui/BrowseDialog.h"
 #include "ui/ImageButton.h"
 #include "ui/MessageBox.h"

@@ -10,7 +10,7 @@
 #include "sql/InstanceDiscovery.h"
 #include "sql/SqlLogic.h"
 #include "sql/SqlMessages.h"
-#include "sql/SqlState.h"
+#include "sql/SqlSettings.h"
 #include "ui/ImageButton.h"
 #include "ui/MessageBox.h"
 #include "ui/Skin.h"

@@ -4,7 +4,6 @@
 
 #include "common/BackupSets.h"
 #include "common/Files.h"
-#include "common/Helpers.h"
 #include "common/Log.h"
 #include "common/OsVersion.h"
 #include "common/Process.h"
@@ -13,7 +12,7 @@
 #include "common/Text.h"
 #include "platform/Handle.h"
 #include "sql/SqlLogic.h"
-#include "sql/SqlState.h"
+#include "sql/SqlSettings.h"
 #include "ui/PumpWait.h"
 
 namespace tess::sql {

@@ -53,11 +53,6 @@ void addBackupItems(CommandLine& line, const std::wstring& server, const BackupT
         .quoted(L"");
 }
 
-std::wstring withoutTrailingBackslashes(std::wstring path) {
-    while (path.size() > 1 && path.back() == L'\\') path.pop_back();
-    return path;
-}
-
 }  // namespace
 
 std::vector<std::wstring> InstanceEntries(const std::wstring& computerName, const std::vector<std::wstring>& names) {
@@ -163,9 +158,9 @@ std::wstring FormatTotal(double megabytes) {
 std::wstring DumpFolderFor(const std::wstring& temporaryPath) {
     const std::wstring root = Trim(temporaryPath);
     if (root.size() <= 3) return EndsWith(root, L"\\") ? root + kDumpFolderName : root + L"\\" + kDumpFolderName;
-    const std::wstring folder = withoutTrailingBackslashes(root);
+    const std::wstring folder = WithoutTrailingBackslash(root);
     if (EqualsNoCase(AfterLast(folder, L"\\"), kDumpFolderName)) return folder;
-    return folder + L"\\" + kDumpFolderName;
+    return JoinPath(folder, kDumpFolderName);
 }
 
 std::wstring DumpFileName(const std::wstring& database) { return L"[" + database + L"].dmp"; }
@@ -188,10 +183,9 @@ std::wstring ShortDestinationCaption(const std::wstring& destination) {
 BackupToolCommand BuildBackupToolCommand(const BackupToolInput& in) {
     std::wstring server = ReplaceAll(in.server, L"##", L"\\");
     if (Trim(server).empty()) server = L"(local)";
-    const std::wstring programFolder = withoutTrailingBackslashes(in.programFolderShort);
 
     BackupToolCommand command;
-    command.toolPath = programFolder + L"\\" + kBackupToolName;
+    command.toolPath = JoinPath(WithoutTrailingBackslash(in.programFolderShort), kBackupToolName);
     command.parameters.quoted(L"1");
     addBackupItems(command.parameters, server, in);
     // The one-line form addresses the tool with a blank before the closing quote and the mode

@@ -1,6 +1,6 @@
 #include "sql/SqlMessages.h"
 
-#include "common/Helpers.h"
+#include "common/Units.h"
 
 namespace tess::sql {
 

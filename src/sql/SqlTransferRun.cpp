@@ -2,7 +2,6 @@
 
 #include "common/BackupSets.h"
 #include "common/Files.h"
-#include "common/Helpers.h"
 #include "common/Log.h"
 #include "common/MessageCatalog.h"
 #include "common/ProgramPaths.h"
@@ -12,7 +11,7 @@
 #include "sql/SqlBackup.h"
 #include "sql/SqlLogic.h"
 #include "sql/SqlMessages.h"
-#include "sql/SqlState.h"
+#include "sql/SqlSettings.h"
 #include "ui/BlockCopy.h"
 #include "ui/MessageBox.h"
 #include "ui/PumpWait.h"
@@ -21,13 +20,8 @@
 namespace tess::sql {
 namespace {
 
-std::wstring withoutTrailingBackslash(std::wstring path) {
-    while (path.size() > 3 && path.back() == L'\\') path.pop_back();
-    return path;
-}
-
 bool samePlace(const std::wstring& a, const std::wstring& b) {
-    return EqualsNoCase(withoutTrailingBackslash(a), withoutTrailingBackslash(b));
+    return EqualsNoCase(WithoutTrailingBackslash(a), WithoutTrailingBackslash(b));
 }
 
 // The two folders of the run, trimmed, and the warnings the end of the run shows.

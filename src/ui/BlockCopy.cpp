@@ -2,8 +2,8 @@
 
 #include <memory>
 
+#include "common/Disks.h"
 #include "common/Files.h"
-#include "common/Helpers.h"
 #include "common/Log.h"
 #include "common/Sha256.h"
 #include "common/TransferState.h"

@@ -4,6 +4,7 @@
 
 #include <exception>
 
+#include "common/Disks.h"
 #include "common/Files.h"
 #include "common/Log.h"
 #include "common/MessageCatalog.h"
@@ -102,6 +103,8 @@ OkDecision DecideCmdOk(const BrowsePurpose& purpose, std::optional<int> nodeImag
 
 std::wstring PathOnUnload(const std::wstring& selected, const BrowsePurpose& purpose) {
     std::wstring path = selected;
+    // The last character only, and a drive root's too (not WithoutTrailingBackslash): a drive
+    // comes back as "E:", the form in which the wizards show and compare it.
     if ((purpose.transferDestination || purpose.sqlTemp) && !IsBlank(path) && path.back() == L'\\') path.pop_back();
     return path;
 }
@@ -152,19 +155,6 @@ FolderChoice JudgeTrialWrite(const std::wstring& folder, DWORD error) {
         c.action = FolderChoice::kGiveUp;
     }
     return c;
-}
-
-bool IsDriveReady(const std::wstring& root) {
-    if (root.empty()) return false;
-    // An empty removable or optical drive fails both questions on Windows; Wine's dangling drive
-    // links pass the volume query but not the free-space one, so both must succeed.
-    wchar_t label[MAX_PATH + 1] = {};
-    ULARGE_INTEGER available{}, total{}, free{};
-    UINT previous = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
-    bool ready = GetVolumeInformationW(root.c_str(), label, MAX_PATH + 1, nullptr, nullptr, nullptr, nullptr, 0) &&
-                 GetDiskFreeSpaceExW(root.c_str(), &available, &total, &free);
-    SetErrorMode(previous);
-    return ready;
 }
 
 DWORD TrialWrite(const std::wstring& folder) {
@@ -401,7 +391,8 @@ void frmLocalFileBrowse::CmdOk_Click() {
         HTREEITEM node = tree_ ? TreeView_GetSelection(tree_) : nullptr;
         std::optional<int> image;
         if (node) image = NodeImage(tree_, node);
-        std::wstring path = node ? ParseEntryRecord(NodeKey(tree_, node)).path : std::wstring();
+        const std::optional<EntryRecord> entry = node ? NodeEntry(tree_, node) : std::nullopt;
+        const std::wstring path = entry ? entry->path : std::wstring();
         OkDecision d = DecideCmdOk(purpose_, image, path, IsDriveReady);
         if (d.selectedPath) selected_ = *d.selectedPath;
         if (d.messageCode) ShowMessage(GetMessageText(d.messageCode), kIconInformation, kButtonsOk, ProgramTitle());

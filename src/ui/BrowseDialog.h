@@ -70,9 +70,6 @@ FolderChoice JudgeTrialWrite(const std::wstring& folder, DWORD error);
 
 // ---- Effects ----
 
-// Whether the drive (a root as DriveRootOf gives it) can be read now: an empty card reader or
-// optical drive cannot.
-bool IsDriveReady(const std::wstring& root);
 // Creates and removes folder\Dummy.txt; 0 or the system error of the failing step. A Dummy.txt
 // that is already there is the user's: it is only opened for writing, never replaced or deleted.
 DWORD TrialWrite(const std::wstring& folder);

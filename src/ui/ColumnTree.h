@@ -1,13 +1,14 @@
 #pragma once
 // A tree view with extra text columns: a header control above a comctl32 tree view, the cells of
 // the extra columns painted after each row through custom draw. The frame that holds both owns
-// the per-item data (key, cell texts, whether the children were read), freeing it when the tree
-// deletes the item, and the tree's normal image list. Every other notification of the tree goes
-// on to the frame's parent, so the window that places the control handles expanding and check
-// clicks as for a plain tree view.
+// the per-item data (key, typed value, cell texts, whether the children were read), freeing it
+// when the tree deletes the item, and the tree's normal image list. Every other notification of
+// the tree goes on to the frame's parent, so the window that places the control handles
+// expanding and check clicks as for a plain tree view.
 #include <windows.h>
 #include <commctrl.h>
 
+#include <any>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,7 @@ struct ColumnTreeItem {
     std::wstring key;                // the node's key (a folder entry record for the file tree)
     std::vector<std::wstring> cells; // texts of the second and later columns, in order
     bool listed = false;             // the node's children have been read
+    std::any value;                  // what the node stands for, as its filler typed it
 };
 
 struct ColumnSpec {

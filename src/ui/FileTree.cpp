@@ -33,11 +33,7 @@ BackupSetEntryOutside gBackupSetLookup;
 // A backup set folder holds the helper's inventory.
 bool isBackupSetFolder(const std::wstring& folder) { return FileExists(JoinPath(folder, L"ExchBackupINI.ini")); }
 
-std::wstring lastComponent(std::wstring_view path) {
-    while (!path.empty() && path.back() == L'\\') path.remove_suffix(1);
-    size_t cut = path.find_last_of(L'\\');
-    return std::wstring(cut == std::wstring_view::npos ? path : path.substr(cut + 1));
-}
+std::wstring lastComponent(const std::wstring& path) { return AfterLast(WithoutTrailingBackslash(path), L"\\"); }
 
 // Where a listed folder lies in a backup set: the set folder itself (group empty), one of its
 // storage groups, or nowhere (folder empty).
@@ -47,7 +43,7 @@ struct BackupSetPlace {
 };
 BackupSetPlace backupSetPlaceOf(const std::wstring& listed) {
     if (!gBackupSetLookup) return {};
-    const std::wstring bare = !listed.empty() && listed.back() == L'\\' ? listed.substr(0, listed.size() - 1) : listed;
+    const std::wstring bare = WithoutTrailingBackslash(listed);
     if (isBackupSetFolder(bare)) return {bare, L""};
     const std::wstring parent = ParentFolder(bare);
     if (!parent.empty() && isBackupSetFolder(parent)) return {parent, lastComponent(bare)};
@@ -151,8 +147,7 @@ std::vector<SpecialFolder> SpecialFolders(const std::function<std::wstring(const
         std::wstring folder;
         for (const wchar_t* name : entry.valueNames)
             if (name && folder.empty()) folder = Trim(readValue(name));
-        while (folder.size() > 3 && folder.back() == L'\\') folder.pop_back();
-        if (!folder.empty()) folders.push_back({entry.text, folder});
+        if (!folder.empty()) folders.push_back({entry.text, WithoutTrailingBackslash(folder)});
     }
     return folders;
 }
@@ -210,9 +205,10 @@ std::wstring NodeText(HWND tree, HTREEITEM node) {
     return SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&tv)) ? text : L"";
 }
 
-std::wstring NodeKey(HWND tree, HTREEITEM node) {
-    ColumnTreeItem* data = TreeItemData(tree, node);
-    return data ? data->key : std::wstring();
+std::optional<EntryRecord> NodeEntry(HWND tree, HTREEITEM node) {
+    const ColumnTreeItem* data = TreeItemData(tree, node);
+    const EntryRecord* entry = data ? std::any_cast<EntryRecord>(&data->value) : nullptr;
+    return entry ? std::optional<EntryRecord>(*entry) : std::nullopt;
 }
 
 std::vector<HTREEITEM> ChildNodes(HWND tree, HTREEITEM node) {
@@ -259,21 +255,22 @@ void TreeViewControl::PopulateLocalTreeView(HWND tree, const std::vector<std::ws
     try {
         if (!skipMyComputer) {
             if (driveList.empty()) WriteLog(L"Content of list box is zero in setLocalColTreeRoot", kLogError);
-            HTREEITEM root = AddTreeItem(tree, TVI_ROOT, {L"mycomputer", {}, true}, L"My Computer",
+            HTREEITEM root = AddTreeItem(tree, TVI_ROOT, {L"mycomputer", {}, true, {}}, L"My Computer",
                                          iconIndex(L"mycomp"), false);
             // Drive nodes carry a folder entry record like every other node, so that "OK" on a
-            // drive reads its root ("E:\") from the key the same way as a folder's path.
+            // drive reads its root ("E:\") the same way as a folder its path.
             for (const auto& drive : ListedDrives(driveList, [](const std::wstring& r) { return GetDriveTypeW(r.c_str()); })) {
                 EntryRecord record{nextNumber(), L"", L"", drive + L"\\"};
-                AddTreeItem(tree, root, {MakeEntryRecord(record), {}, false}, drive, iconIndex(L"Drive"), true);
+                AddTreeItem(tree, root, {MakeEntryRecord(record), {}, false, record}, drive, iconIndex(L"Drive"), true);
             }
             TreeView_Expand(tree, root, TVE_EXPAND);
             TreeView_EnsureVisible(tree, root);
         }
-        HTREEITEM myFiles = AddTreeItem(tree, TVI_ROOT, {L"myfiles", {}, true}, L"My Files", iconIndex(L"mydesktop"), false);
+        HTREEITEM myFiles = AddTreeItem(tree, TVI_ROOT, {L"myfiles", {}, true, {}}, L"My Files", iconIndex(L"mydesktop"), false);
         for (const auto& special : ReadSpecialFolders(HKEY_CURRENT_USER, kShellFoldersKey)) {
             EntryRecord record{nextNumber(), L"", L"", EntryPath(special.folder, L"", true)};
-            AddTreeItem(tree, myFiles, {MakeEntryRecord(record), {}, false}, special.text, iconIndex(L"folder"), true);
+            AddTreeItem(tree, myFiles, {MakeEntryRecord(record), {}, false, record}, special.text, iconIndex(L"folder"),
+                        true);
         }
     } catch (const std::exception& e) {
         WriteLog(L"Unable to display the local directory content while populating the local tree " + reasonOf(e),
@@ -363,7 +360,7 @@ void TreeViewControl::PopulateLocalFolder(HWND tree, HTREEITEM node, bool folder
                 outside = set.group.empty() ? gBackupSetLookup(set.folder, name, L"") : gBackupSetLookup(set.folder, set.group, stem);
             }
             const int image = outside ? iconIndex(isFolder ? L"foldergray" : L"gray") : isFolder ? folderImage : fileImage;
-            AddTreeItem(tree, node, {std::move(record), {e.size, e.date}, false}, name, image, isFolder);
+            AddTreeItem(tree, node, {std::move(record), {e.size, e.date}, false, e}, name, image, isFolder);
         }
         SendMessageW(tree, WM_SETREDRAW, TRUE, 0);
         if (records.empty()) setHasChildren(tree, node, false);  // the expand button goes away

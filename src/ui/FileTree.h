@@ -1,9 +1,10 @@
 #pragma once
 // The local file tree: "My Computer" with its fixed and network drives, "My Files" with the
 // user's shell folders, and below them the folders (and files) of the disk, read only when a
-// node is expanded. Each node's key is a folder entry record "number>date>size>path"; the browse
-// dialog reads the path back from it. The check-mark helpers and the image lookup are shared with
-// the Exchange storage tree.
+// node is expanded. Each node's key is a folder entry record "number>date>size>path", and the
+// node keeps the record's fields too, so that the browse dialog reads the chosen path as a value
+// instead of parsing the key. The check-mark helpers and the image lookup are shared with the
+// Exchange storage tree.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -133,8 +134,9 @@ void SetNodeImage(HWND tree, HTREEITEM node, int image);
 int NodeCheckState(HWND tree, HTREEITEM node);
 void SetNodeCheckState(HWND tree, HTREEITEM node, int state);
 std::wstring NodeText(HWND tree, HTREEITEM node);
-// The key of a node added by the file tree ("" for others).
-std::wstring NodeKey(HWND tree, HTREEITEM node);
+// The folder entry a node of the file tree stands for (a drive, a shell folder, a folder or a
+// file); nullopt for "My Computer", "My Files" and nodes the file tree did not add.
+std::optional<EntryRecord> NodeEntry(HWND tree, HTREEITEM node);
 std::vector<HTREEITEM> ChildNodes(HWND tree, HTREEITEM node);
 // The item whose check box a tree notification is about to flip: a click (or a quick second
 // click, which comes as a double click) on a state icon, or the space bar on the selected item.

@@ -2,8 +2,8 @@
 
 #include <shellapi.h>
 
+#include "common/Disks.h"
 #include "common/Files.h"
-#include "common/Helpers.h"
 #include "common/Log.h"
 #include "common/Manifest.h"
 #include "common/MessageCatalog.h"
@@ -12,6 +12,7 @@
 #include "common/Settings.h"
 #include "common/Text.h"
 #include "common/TransferState.h"
+#include "common/Units.h"
 #include "ui/BlockCopy.h"
 #include "ui/MessageBox.h"
 #include "ui/ReadBack.h"
@@ -212,9 +213,10 @@ void reportTotals(Shipment& ship, uint64_t startMs) {
     const uint64_t rate = ms ? bytes * 1000 / ms : bytes;
     const std::wstring& manifest = ship.outcome.manifest;
     const std::wstring where = manifest.empty() ? L"no checksum manifest" : L"checksum manifest " + manifest;
-    ship.report.add(L"Shipped " + std::to_wstring(bytes) + L" bytes (" + ByteCountText(bytes) + L") in " +
+    const auto size = [](uint64_t n) { return GetProperSizeValue(static_cast<double>(n)); };
+    ship.report.add(L"Shipped " + std::to_wstring(bytes) + L" bytes (" + size(bytes) + L") in " +
                     std::to_wstring(ms / 1000) + L"." + std::to_wstring(ms % 1000 / 100) + L" s, average " +
-                    ByteCountText(rate) + L"/s; " + where);
+                    size(rate) + L"/s; " + where);
 }
 
 }  // namespace

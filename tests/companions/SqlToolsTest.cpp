@@ -12,7 +12,6 @@
 #include "CompanionHarness.h"
 #include "common/CommandLine.h"
 #include "common/Files.h"
-#include "common/Helpers.h"
 #include "common/Text.h"
 #include "lib/Content.h"
 #include "sql/SqlLogic.h"

@@ -9,7 +9,6 @@
 
 #include <tuple>
 
-#include "common/Helpers.h"
 #include "common/Settings.h"
 #include "e2e/EndToEnd.h"
 #include "support/WindowDriving.h"

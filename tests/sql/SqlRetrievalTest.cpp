@@ -6,7 +6,7 @@
 #include "common/Process.h"
 #include "common/Text.h"
 #include "sql/DatabaseListRetrieval.h"
-#include "sql/SqlState.h"
+#include "sql/SqlSettings.h"
 #include "sql/SqlToolFixture.h"
 
 namespace tess::test {

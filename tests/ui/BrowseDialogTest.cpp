@@ -8,6 +8,7 @@
 #include <set>
 #include <tuple>
 
+#include "common/Disks.h"
 #include "common/Files.h"
 #include "support/Recorders.h"
 #include "support/TestSupport.h"

@@ -1,18 +1,14 @@
 // Shipping that proves itself: what is read back from the drive decides what the manifest holds,
-// the manifest is the format sha256sum reads, and the progress figures are honest.
+// and the manifest is the format sha256sum reads.
 #include <windows.h>
 
 #include <shlobj.h>
-
-#include <algorithm>
 
 #include <gtest/gtest.h>
 
 #include "common/Files.h"
 #include "common/Manifest.h"
-#include "common/Progress.h"
 #include "common/Settings.h"
-#include "common/Sha256.h"
 #include "common/Text.h"
 #include "common/TransferState.h"
 #include "support/TestSupport.h"
@@ -148,96 +144,6 @@ TEST(ShippingManifest, ForSha256sum) {
     const ReadBackResult read = ReadBackSha256(big, nullptr);
     ASSERT_EQ(read.status, ReadBackStatus::kDone);
     ASSERT_TRUE(UpdateManifest(folder, {{read.sha256, L"big.bak"}}));
-}
-
-// The processor's SHA extensions and CNG give the same digest whatever the split into blocks.
-TEST(Sha256Engines, AgreeOnEveryTailLengthAndSplit) {
-    std::string data(200000, '\0');
-    for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<char>(i * 2654435761u >> 13);
-    for (size_t length : {0, 1, 55, 56, 63, 64, 65, 119, 120, 128, 1000, 200000}) {
-        SCOPED_TRACE(length);
-        Sha256 fast, system(Sha256::Engine::kSystem);
-        fast.add(data.data(), length / 3);  // a split that leaves part of a block pending
-        fast.add(data.data() + length / 3, length - length / 3);
-        system.add(data.data(), length);
-        EXPECT_EQ(fast.finish(), system.finish());
-    }
-    Sha256 abc;
-    abc.add("abc", 3);
-    EXPECT_EQ(abc.finish(), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
-}
-
-TEST(Manifest, RelativePathsAndLinesOfOtherTools) {
-    EXPECT_EQ(ManifestRelativePath(L"E:\\Ostrova\\", L"e:\\ostrova\\Set\\Grüppe\\x.edb"), L"Set/Grüppe/x.edb");
-    EXPECT_FALSE(ManifestRelativePath(L"E:\\Ostrova", L"E:\\Ostrova2\\x"));  // a sibling, not below it
-
-    // CR LF and binary-mode lines as other tools write them; a line that is not one is dropped.
-    const auto entries = ParseManifest(std::string(64, 'a') + "  Set/Gr\xC3\xBCppe/x.edb\r\nnot a line\n" +
-                                       std::string(64, 'B') + " *b.bak\n");
-    ASSERT_EQ(entries.size(), 2u);
-    EXPECT_EQ(entries[0].path, L"Set/Grüppe/x.edb");
-    EXPECT_EQ(entries[1].sha256, std::string(64, 'b'));
-    EXPECT_EQ(FormatManifest({entries[0]}), std::string(64, 'a') + "  Set/Gr\xC3\xBCppe/x.edb\n");
-
-    // A second run: a file shipped again replaces its line in place (names compare as Windows
-    // does), new files follow in their order.
-    const auto merged = MergeManifest({{"1", L"a.bak"}, {"2", L"Set/B.bak"}}, {{"3", L"set/b.BAK"}, {"4", L"c.bak"}});
-    ASSERT_EQ(merged.size(), 3u);
-    EXPECT_EQ(merged[0].sha256 + merged[1].sha256 + merged[2].sha256, "134");
-    EXPECT_EQ(merged[1].path, L"set/b.BAK");
-}
-
-// Drives a meter through a run: `rate(ms)` bytes per second, sampled every 100 ms.
-template <typename Rate>
-std::vector<ProgressMeter> runMeter(uint64_t total, uint64_t untilMs, Rate rate) {
-    std::vector<ProgressMeter> steps;
-    ProgressMeter meter = StartMeter(total);
-    uint64_t done = 0;
-    for (uint64_t ms = 0; ms <= untilMs && done < total; ms += 100) {
-        done = std::min<uint64_t>(total, done + rate(ms) / 10);
-        meter = AdvanceMeter(meter, 1000000 + ms, done);
-        steps.push_back(meter);
-    }
-    return steps;
-}
-
-TEST(ShippingProgress, FiguresWaitForEnoughDataAndNeverGoBack) {
-    const uint64_t mb = 1000000;
-    struct Case {
-        const char* what;
-        uint64_t total;
-        uint64_t (*rate)(uint64_t ms);
-        uint64_t firstFigureMs;  // when the figures may first appear
-    } cases[] = {
-        {"steady", 1000 * mb, [](uint64_t) { return 50 * mb; }, 2000},
-        {"bursty", 1000 * mb, [](uint64_t ms) { return ms / 100 % 3 ? 10 * mb : 120 * mb; }, 2000},
-        {"slow start, 1 % late", 1000 * mb, [](uint64_t ms) { return ms < 4000 ? mb : 80 * mb; }, 4000},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        const auto steps = runMeter(c.total, 60000, c.rate);
-        std::optional<uint64_t> lastLeft;
-        uint64_t lastDone = 0;
-        for (size_t i = 0; i < steps.size(); ++i) {
-            const ProgressMeter& m = steps[i];
-            const uint64_t ms = i * 100;
-            if (ms < c.firstFigureMs) {
-                EXPECT_TRUE(ProgressFiguresText(m).empty()) << ms;
-            }
-            EXPECT_GE(m.doneBytes, lastDone);
-            lastDone = m.doneBytes;
-            if (lastLeft && m.secondsLeft) {
-                EXPECT_LE(*m.secondsLeft, *lastLeft) << ms;
-            }
-            if (m.secondsLeft) lastLeft = m.secondsLeft;
-        }
-        EXPECT_FALSE(ProgressFiguresText(steps.back()).empty());
-    }
-    // A steady pace is reported as it is, and the time left follows from it.
-    const auto steady = runMeter(1000 * mb, 6000, [](uint64_t) { return 50 * mb; });
-    EXPECT_NEAR(*steady.back().bytesPerSecond, 50.0 * mb, 1.0 * mb);
-    EXPECT_NEAR(static_cast<double>(*steady.back().secondsLeft), (1000.0 - 6.0 * 50 - 5) / 50, 1.5);
-    EXPECT_EQ(ProgressFiguresText(steady.back()).substr(0, 17), L"305 MB of 1.00 GB");
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "sql/SqlState.h"
+#include "sql/SqlSettings.h"
 
 #include "common/Settings.h"
 #include "common/Text.h"
