@@ -72,8 +72,36 @@ bool DeleteFileIfExists(const std::wstring& path, bool force) {
     return DeleteFileW(path.c_str()) != 0;
 }
 
+bool IsLinkAttributes(uint32_t attributes) {
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
+// Asked with a trailing backslash, Wine answers for what a link points to.
+bool IsLink(const std::wstring& path) { return IsLinkAttributes(attributes(WithoutTrailingBackslash(path))); }
+
+bool RemoveLink(const std::wstring& path) {
+    // This is what RemoveDirectoryW and DeleteFileW do on Windows, with one check between: Wine 8
+    // opens what a Unix link points to whatever the flags, and deleting that would take the
+    // target (an empty folder, a file) instead of the link.
+    UniqueFile link(CreateFileW(WithoutTrailingBackslash(path).c_str(), DELETE | FILE_READ_ATTRIBUTES,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!link) return false;
+    FILE_ATTRIBUTE_TAG_INFO opened{};
+    if (!GetFileInformationByHandleEx(link.get(), FileAttributeTagInfo, &opened, sizeof opened) ||
+        !IsLinkAttributes(opened.FileAttributes)) {
+        SetLastError(ERROR_CANT_ACCESS_FILE);
+        return false;
+    }
+    FILE_DISPOSITION_INFO dispose{TRUE};
+    return SetFileInformationByHandle(link.get(), FileDispositionInfo, &dispose, sizeof dispose) != 0;
+}
+
 bool DeleteFolderTree(const std::wstring& path) {
-    if (!FolderExists(path)) return !PathExists(path);
+    const DWORD a = attributes(WithoutTrailingBackslash(path));
+    if (a == INVALID_FILE_ATTRIBUTES) return true;
+    if (IsLinkAttributes(a)) return RemoveLink(path);
+    if (!(a & FILE_ATTRIBUTE_DIRECTORY)) return false;
     WIN32_FIND_DATAW fd{};
     {
         UniqueFind find(FindFirstFileW(JoinPath(path, L"*").c_str(), &fd));
@@ -82,7 +110,11 @@ bool DeleteFolderTree(const std::wstring& path) {
                 std::wstring name = fd.cFileName;
                 if (name == L"." || name == L"..") continue;
                 std::wstring child = JoinPath(path, name);
-                if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                // A subfolder is looked at again when its turn comes, so one swapped for a link
+                // since the listing is still not walked into.
+                if (IsLinkAttributes(fd.dwFileAttributes))
+                    RemoveLink(child);
+                else if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
                     DeleteFolderTree(child);
                 else
                     DeleteFileIfExists(child, true);

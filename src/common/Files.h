@@ -16,7 +16,21 @@ std::optional<uint64_t> FileSize(const std::wstring& path);
 
 // Deletes a file when it exists; read-only files are not forced unless `force`.
 bool DeleteFileIfExists(const std::wstring& path, bool force = false);
-// Deletes a folder with everything below it.
+
+// Whether attributes (from FindFirstFile or GetFileAttributes) mark a link: a junction, a
+// symbolic link or any other reparse point. What a link points to lies outside the tree it sits
+// in, so no walk of a tree goes through one: not to delete, not to ship, not to count. Wine 8
+// shows a Unix symbolic link to a folder as a folder with this mark but one to a file as a plain
+// file, so there a file link cannot be told.
+bool IsLinkAttributes(uint32_t attributes);
+// The same for a path (a trailing backslash does not make it look through the link).
+bool IsLink(const std::wstring& path);
+// Removes the link itself, never what it points to: false (and nothing removed) when the system
+// will not hand over the link itself. Wine 8 follows a Unix symbolic link on every open, so
+// there the link stays.
+bool RemoveLink(const std::wstring& path);
+// Deletes a folder with everything below it. A link met on the way, the folder itself included,
+// is removed as a link and never descended into. False when something stayed.
 bool DeleteFolderTree(const std::wstring& path);
 
 // Reads at most maxBytes (the rest is ignored); nothing when the file cannot be opened.

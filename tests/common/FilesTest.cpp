@@ -1,3 +1,5 @@
+#include <windows.h>
+
 #include <gtest/gtest.h>
 
 #include "common/Files.h"
@@ -41,4 +43,25 @@ TEST(Paths, WithoutTrailingBackslash) {
         EXPECT_EQ(WithoutTrailingBackslash(path), expected);
     }
     EXPECT_EQ(GetInfoFromKey(4, L"7>date>>C:\\Data\\Sub\\"), L"Sub");
+}
+
+// Whoever may write to a folder that a run clears can plant a link in it, or put one in its
+// place: what the links point to stays whole, even an empty folder.
+TEST(DeleteFolderTree, RemovesLinksAsLinksAndNeverWhatTheyPointTo) {
+    test::TempDir dir(L"links");
+    const std::wstring precious = dir.file(L"precious"), empty = dir.file(L"empty"), tree = dir.file(L"tree");
+    for (const auto& folder : {precious, empty, tree, tree + L"\\sub"}) CreateDirectoryW(folder.c_str(), nullptr);
+    test::WriteBytes(precious + L"\\data.txt", "keep");
+    test::WriteBytes(tree + L"\\a.txt", "a");
+    test::WriteBytes(tree + L"\\sub\\b.txt", "b");
+    test::ScopedFolderLink inside(tree + L"\\sub\\inside", precious), root(dir.file(L"root"), empty);
+    ASSERT_TRUE(IsLink(inside.path()) && IsLink(root.path() + L"\\"));
+
+    // Wine opens what a Unix link points to whatever the flags, so there the links stay and the
+    // call says so; Windows removes them.
+    EXPECT_EQ(DeleteFolderTree(root.path() + L"\\"), !PathExists(root.path()));
+    EXPECT_EQ(DeleteFolderTree(tree), !PathExists(tree));
+    EXPECT_EQ(test::ReadBytes(precious + L"\\data.txt"), "keep");
+    EXPECT_TRUE(FolderExists(empty));
+    EXPECT_FALSE(PathExists(tree + L"\\a.txt") || PathExists(tree + L"\\sub\\b.txt"));
 }

@@ -26,6 +26,40 @@ TempDir::TempDir(const std::wstring& tag) {
 
 TempDir::~TempDir() { DeleteFolderTree(path_); }
 
+namespace {
+
+// Runs a program of Wine's host on the Unix names of Windows paths (the last part need not exist
+// yet). Wine 8's CreateSymbolicLinkW claims success and makes nothing, but CreateProcess of a
+// Unix program's Windows path runs it. It hands back no process to wait for: callers poll.
+void runOnUnixNames(const wchar_t* program, const wchar_t* option, std::initializer_list<std::wstring> paths) {
+    static const auto unixName = reinterpret_cast<char*(CDECL*)(const wchar_t*)>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name")));
+    std::wstring line = std::wstring(program) + L" " + option;
+    for (const auto& path : paths) {
+        char* name = unixName(path.c_str());
+        line += L" \"" + FromAnsi(name ? name : "") + L"\"";
+        HeapFree(GetProcessHeap(), 0, name);
+    }
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started{};
+    if (!CreateProcessW(program, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started)) return;
+    if (started.hThread) CloseHandle(started.hThread);
+    if (started.hProcess) CloseHandle(started.hProcess);
+}
+
+}  // namespace
+
+ScopedFolderLink::ScopedFolderLink(std::wstring link, const std::wstring& target) : link_(std::move(link)) {
+    runOnUnixNames(L"Z:\\bin\\ln", L"-s", {target, link_});
+    WaitFor([&] { return IsLink(link_); }, 5000);
+}
+
+ScopedFolderLink::~ScopedFolderLink() {
+    runOnUnixNames(L"Z:\\bin\\rm", L"-f", {link_});
+    WaitFor([&] { return !PathExists(link_); }, 5000);
+}
+
 ScopedProgramFolder::ScopedProgramFolder(const std::wstring& tag) : dir_(tag) { SetProgramFolderForTesting(dir_.path()); }
 ScopedProgramFolder::~ScopedProgramFolder() { SetProgramFolderForTesting(L""); }
 

@@ -24,6 +24,18 @@ private:
     std::wstring path_;
 };
 
+// A link to a folder, planted for the scope as anybody who may write to the folder could plant
+// one: a Unix symbolic link, which Wine 8 shows as a folder marked as a reparse point.
+class ScopedFolderLink {
+public:
+    ScopedFolderLink(std::wstring link, const std::wstring& target);
+    ~ScopedFolderLink();
+    const std::wstring& path() const { return link_; }
+
+private:
+    std::wstring link_;
+};
+
 // Points ProgramFolder() at a temporary folder for the scope (VXCOMMON then lives inside it).
 class ScopedProgramFolder {
 public:
