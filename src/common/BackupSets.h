@@ -50,7 +50,8 @@ bool SaveBackupSets(const LoadedBackupSets& sets, const std::wstring& relativeFi
 // Appends the text as one line to VXCOMMON\TmpExchangeBackupSet.txt.
 void AppendExchangeBackupSetText(const std::wstring& text);
 
-// The process-wide transfer file list that the runs ship.
+// The process-wide transfer file list that the runs ship. Each run empties it as it starts: a run
+// ships only what it dumped.
 std::vector<std::wstring>& TransferFileList();
 
 }  // namespace tess

@@ -174,6 +174,9 @@ bool DoExchangeBackup(const ExchangeRunArgs& args, ExchangeRunResult* out) {
     try {
         Sch_SaveSqlServerBackupset(kSetName, selectionText);
         prepareLogs();
+        // Both lists are process-wide: what an earlier run (SQL Server's too) left in them is not
+        // this run's to ship.
+        TransferFileList().clear();
         CurrentBackupSetItems().clear();
         Trf_PutTransferSetAsBackupSet(kSetName, false);
         backUp(args, selectionText, result);

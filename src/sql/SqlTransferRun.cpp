@@ -52,13 +52,17 @@ bool inputsUsable(Run& run) {
     return true;
 }
 
-// The temporary folder is remembered for this server; what an earlier run left is removed.
+// The temporary folder is remembered for this server; what an earlier run left is removed, from
+// the dump folder and from the list of files to ship (an earlier run's dumps in another
+// temporary folder are not this run's).
 void prepareFolders(const Run& run) {
+    TransferFileList().clear();
     Trf_WriteUserProfile(L"SQLTEMP" + ServerKeySuffix(run.input.serverName), run.temporary);
     if (!FolderExists(run.temporary)) Trf_CreateLocalDir(run.temporary);
     const std::wstring dumpFolder = DumpFolderFor(run.temporary);
     DeleteFileIfExists(CommonDataFile(L"VXWLogFile.txt"), true);
-    if (FolderExists(dumpFolder)) DeleteFolderTree(dumpFolder);
+    if (PathExists(dumpFolder) && !DeleteFolderTree(dumpFolder))
+        WriteTrace(L"Error in CmdNext of frmSQLDataList, Reason : the dump folder " + dumpFolder + L" could not be cleared");
     DeleteFileIfExists(RunReportPath(), true);
 }
 

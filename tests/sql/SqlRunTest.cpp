@@ -90,6 +90,22 @@ TEST_F(SqlRun, DatabasesAreDumpedInTurnAndWhatWasDumpedShipsWhole) {
     EXPECT_FALSE(TransferInProgress());
 }
 
+TEST_F(SqlRun, ASecondRunShipsOnlyItsOwnDumpsAndClearsItsDumpFolderWithoutFollowingLinks) {
+    demo("[Database:first]\r\nSize=1 KB\r\n[Database:second]\r\nSize=1 KB\r\n");
+    ASSERT_EQ(sql::CmdNext(input({L"first"}), view_).shipped, 1);
+
+    // The same window, another temporary folder, and a link somebody planted in its dump folder.
+    TempDir temporary(L"sqltemp2"), destination(L"sqldest2"), outside(L"outside");
+    WriteBytes(outside.file(L"data.txt"), "keep");
+    CreateDirectoryW(temporary.file(L"OSTROVASQLTEMP").c_str(), nullptr);
+    ScopedFolderLink link(temporary.file(L"OSTROVASQLTEMP\\planted"), outside.path());
+    ASSERT_TRUE(IsLink(link.path()));
+    RecordingRunView window;  // its progress starts again at 0
+    EXPECT_EQ(sql::CmdNext({temporary.path(), destination.path(), {L"second"}, L"(local)"}, window).shipped, 1);
+    EXPECT_FALSE(FileExists(destination.file(L"[first].dmp")));
+    EXPECT_EQ(ReadBytes(outside.file(L"data.txt")), "keep");
+}
+
 TEST_F(SqlRun, HangingBackupIsEndedAtTheLimitAndTheRunGoesOn) {
     demo("[Database:stuck]\r\nFault=hang\r\n[Database:after]\r\nSize=1 KB\r\n");
     setLimitSeconds(sql::kBackupWaitKey, 2);

@@ -27,7 +27,6 @@ protected:
             ASSERT_TRUE(CopyFileW(JoinPath(BuildBinFolder(), tool).c_str(), JoinPath(programFolder(), tool).c_str(), FALSE));
         CreateDirectoryW(JoinPath(programFolder(), L"demo").c_str(), nullptr);
         EnsureCommonDataFolder();
-        TransferFileList().clear();
         openedReport().clear();
         SetReportOpenerForTesting([](const std::wstring& path) { openedReport() = path; });
     }
