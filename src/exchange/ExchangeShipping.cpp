@@ -17,13 +17,22 @@ uint64_t sizeOf(const WIN32_FIND_DATAW& data) {
 
 bool isDots(const wchar_t* name) { return wcscmp(name, L".") == 0 || wcscmp(name, L"..") == 0; }
 
+// A link in the set is neither listed nor walked into: what it points to is not the helper's
+// backup, and nothing outside the set may be shipped or counted.
+bool isListed(const WIN32_FIND_DATAW& data) {
+    if (isDots(data.cFileName)) return false;
+    if (!IsLinkAttributes(data.dwFileAttributes)) return true;
+    WriteTrace(std::wstring(L"FindFilesAPI: the link ") + data.cFileName + L" is not followed");
+    return false;
+}
+
 void listInto(const std::wstring& folder, const std::wstring& pattern, SetListing& listing) {
     std::vector<std::wstring> subfolders;
     WIN32_FIND_DATAW data;
     HANDLE find = FindFirstFileW((folder + L"*").c_str(), &data);
     if (find != INVALID_HANDLE_VALUE) {
         do {
-            if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !isDots(data.cFileName))
+            if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && isListed(data))
                 subfolders.emplace_back(data.cFileName);
         } while (FindNextFileW(find, &data));
         FindClose(find);
@@ -31,7 +40,7 @@ void listInto(const std::wstring& folder, const std::wstring& pattern, SetListin
     find = FindFirstFileW((folder + pattern).c_str(), &data);
     if (find != INVALID_HANDLE_VALUE) {
         do {
-            if (isDots(data.cFileName) || (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
+            if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !isListed(data)) continue;
             listing.files.push_back(folder + data.cFileName);
             listing.totalBytes += sizeOf(data);
         } while (FindNextFileW(find, &data));
@@ -48,6 +57,10 @@ void listInto(const std::wstring& folder, const std::wstring& pattern, SetListin
 SetListing FindFilesAPI(const std::wstring& folder, const std::wstring& pattern) {
     SetListing listing;
     try {
+        if (IsLink(folder)) {
+            WriteTrace(L"FindFilesAPI: the set folder " + folder + L" is a link and is not followed");
+            return listing;
+        }
         listInto(WithTrailingBackslash(folder), pattern, listing);
     } catch (...) {
         WriteTrace(L"Error in FindFilesAPI for Exchange Server Restore, Reason : unexpected failure");

@@ -360,7 +360,10 @@ void TreeViewControl::PopulateLocalFolder(HWND tree, HTREEITEM node, bool folder
                 outside = set.group.empty() ? gBackupSetLookup(set.folder, name, L"") : gBackupSetLookup(set.folder, set.group, stem);
             }
             const int image = outside ? iconIndex(isFolder ? L"foldergray" : L"gray") : isFolder ? folderImage : fileImage;
-            AddTreeItem(tree, node, {std::move(record), {e.size, e.date}, false, e}, name, image, isFolder);
+            // A link is shown (it may be the folder the user wants) but not opened: what it
+            // points to lies outside the folder being browsed.
+            const bool expandable = isFolder && !IsLink(e.path);
+            AddTreeItem(tree, node, {std::move(record), {e.size, e.date}, false, e}, name, image, expandable);
         }
         SendMessageW(tree, WM_SETREDRAW, TRUE, 0);
         if (records.empty()) setHasChildren(tree, node, false);  // the expand button goes away

@@ -1,0 +1,38 @@
+// What the shipping of a backup set lists, counts and recreates at the destination.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "common/Files.h"
+#include "exchange/ExchangeRunSteps.h"
+#include "support/TestSupport.h"
+
+namespace tess::exchange {
+namespace {
+
+// A link inside the set, or in the set folder's place, points outside what the helper backed
+// up: none of it is shipped, counted or recreated.
+TEST(ExchangeShipping, LinksInTheSetAreNotFollowed) {
+    test::TempDir dir(L"exset"), destination(L"exdest");
+    const std::wstring set = dir.file(L"OstrovaExchBackupset"), outside = dir.file(L"outside");
+    for (const auto& folder : {set, set + L"\\First Group", outside}) CreateDirectoryW(folder.c_str(), nullptr);
+    test::WriteBytes(set + L"\\ExchBackupINI.ini", "ini");
+    test::WriteBytes(set + L"\\First Group\\Mailbox.edb", "store");
+    test::WriteBytes(outside + L"\\secret.edb", "not the helper's");
+    test::ScopedFolderLink linkedGroup(set + L"\\Linked Group", outside), linkedSet(dir.file(L"LinkedSet"), set);
+    ASSERT_TRUE(IsLink(linkedGroup.path()) && IsLink(linkedSet.path()));
+
+    SetListing listing = FindFilesAPI(set, L"*.*");
+    std::sort(listing.files.begin(), listing.files.end());
+    EXPECT_EQ(listing.files, (std::vector<std::wstring>{set + L"\\ExchBackupINI.ini", set + L"\\First Group\\Mailbox.edb"}));
+    EXPECT_EQ(listing.folders, std::vector<std::wstring>{set + L"\\First Group\\"});
+    EXPECT_EQ(listing.totalBytes, 8u);
+    CreateSetFolders(listing, destination.path());
+    EXPECT_FALSE(PathExists(destination.file(L"OstrovaExchBackupset\\Linked Group")));
+
+    const SetListing throughLink = FindFilesAPI(linkedSet.path(), L"*.*");
+    EXPECT_TRUE(throughLink.files.empty() && throughLink.folders.empty() && throughLink.totalBytes == 0);
+}
+
+}  // namespace
+}  // namespace tess::exchange
