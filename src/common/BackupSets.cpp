@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <iterator>
 #include <optional>
 
 #include "common/Files.h"
@@ -118,7 +119,9 @@ bool Trf_PutTransferSetAsBackupSet(const std::wstring& name, bool slashForm) {
         if (!DB_ReadRecord(name, CommonDataFile(kDataFile), record)) return false;
         auto typed = TypedItems(record[0], slashForm ? L'/' : L'\\');
         auto& items = CurrentBackupSetItems();
-        items.insert(items.end(), typed.begin(), typed.end());
+        // Room first: moving the items in then cannot fail half-way.
+        items.reserve(items.size() + typed.size());
+        items.insert(items.end(), std::make_move_iterator(typed.begin()), std::make_move_iterator(typed.end()));
         return true;
     } catch (...) {
         WriteTrace(L"Error in Trf_PutTransferSetAsBackupSet out of memory");
@@ -127,30 +130,30 @@ bool Trf_PutTransferSetAsBackupSet(const std::wstring& name, bool slashForm) {
 }
 
 bool LoadAllBackupSets(LoadedBackupSets& sets) {
-    sets.clear();
     try {
         const std::wstring path = CommonDataFile(kDataFile);
         std::vector<std::wstring> lines;
         DWORD error = 0;
         ReadResult result = readLines(path, lines, error);
-        if (result == ReadResult::kMissing) return true;
         if (result == ReadResult::kFailed) {
             WriteTrace(L"DB_ReadRecord = " + std::to_wstring(error));
             return false;
         }
+        // Built aside and handed over whole: a failure leaves the caller's list as it was.
+        LoadedBackupSets loaded;
         for (auto& line : lines) {
             if (IsBlank(line)) continue;
             std::wstring name = RecordName(line);
             // A line without ";" is no record, but it is kept so that saving does not drop it.
-            if (!name.empty() && FindBackupSet(sets, name)) {
+            if (!name.empty() && FindBackupSet(loaded, name)) {
                 WriteTrace(L"Error in LoadAllBackupSets, Reason : the backup set '" + name + L"' is listed twice");
                 break;
             }
-            sets.push_back(std::move(line));
+            loaded.push_back(std::move(line));
         }
+        sets = std::move(loaded);
         return true;
     } catch (...) {
-        sets.clear();
         WriteTrace(L"Error in LoadAllBackupSets out of memory");
         return false;
     }

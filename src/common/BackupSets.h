@@ -33,9 +33,9 @@ bool Trf_PutTransferSetAsBackupSet(const std::wstring& name, bool slashForm);
 // The loaded backup sets, whole record lines in file order.
 using LoadedBackupSets = std::vector<std::wstring>;
 // Replaces `sets` with the records of the data file. Blank lines are skipped; a record whose
-// name (without case) was already loaded ends the loading there. False when the file exists
-// but could not be read: then saving the list back would lose the records it holds, so callers
-// must not save.
+// name (without case) was already loaded ends the loading there. False, with `sets` as it was,
+// when the file exists but could not be read: then saving the list back would lose the records
+// it holds, so callers must not save.
 bool LoadAllBackupSets(LoadedBackupSets& sets);
 // Whether some loaded record's name equals `name` without regard to case.
 bool FindBackupSet(const LoadedBackupSets& sets, const std::wstring& name);
