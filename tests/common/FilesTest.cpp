@@ -54,12 +54,12 @@ TEST(DeleteFolderTree, RemovesLinksAsLinksAndNeverWhatTheyPointTo) {
     test::WriteBytes(precious + L"\\data.txt", "keep");
     test::WriteBytes(tree + L"\\a.txt", "a");
     test::WriteBytes(tree + L"\\sub\\b.txt", "b");
-    test::ScopedFolderLink inside(tree + L"\\sub\\inside", precious), root(dir.file(L"root"), empty);
-    ASSERT_TRUE(IsLink(inside.path()) && IsLink(root.path() + L"\\"));
+    const std::wstring root = dir.file(L"root");
+    ASSERT_TRUE(test::PlantFolderLink(tree + L"\\sub\\inside", precious) && test::PlantFolderLink(root, empty));
 
     // Wine opens what a Unix link points to whatever the flags, so there the links stay and the
     // call says so; Windows removes them.
-    EXPECT_EQ(DeleteFolderTree(root.path() + L"\\"), !PathExists(root.path()));
+    EXPECT_EQ(DeleteFolderTree(root + L"\\"), !PathExists(root));
     EXPECT_EQ(DeleteFolderTree(tree), !PathExists(tree));
     EXPECT_EQ(test::ReadBytes(precious + L"\\data.txt"), "keep");
     EXPECT_TRUE(FolderExists(empty));

@@ -98,8 +98,7 @@ TEST_F(SqlRun, ASecondRunShipsOnlyItsOwnDumpsAndClearsItsDumpFolderWithoutFollow
     TempDir temporary(L"sqltemp2"), destination(L"sqldest2"), outside(L"outside");
     WriteBytes(outside.file(L"data.txt"), "keep");
     CreateDirectoryW(temporary.file(L"OSTROVASQLTEMP").c_str(), nullptr);
-    ScopedFolderLink link(temporary.file(L"OSTROVASQLTEMP\\planted"), outside.path());
-    ASSERT_TRUE(IsLink(link.path()));
+    ASSERT_TRUE(PlantFolderLink(temporary.file(L"OSTROVASQLTEMP\\planted"), outside.path()));
     RecordingRunView window;  // its progress starts again at 0
     EXPECT_EQ(sql::CmdNext({temporary.path(), destination.path(), {L"second"}, L"(local)"}, window).shipped, 1);
     EXPECT_FALSE(FileExists(destination.file(L"[first].dmp")));

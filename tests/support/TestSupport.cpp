@@ -12,20 +12,6 @@
 
 namespace tess::test {
 
-TempDir::TempDir(const std::wstring& tag) {
-    static std::atomic<unsigned> counter{0};
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    std::wstring base = std::wstring(temp) + L"tess-" + tag + L"-" + std::to_wstring(GetCurrentProcessId()) + L"-";
-    for (;;) {
-        path_ = base + std::to_wstring(counter++);
-        if (CreateDirectoryW(path_.c_str(), nullptr)) break;
-        if (GetLastError() != ERROR_ALREADY_EXISTS) break;
-    }
-}
-
-TempDir::~TempDir() { DeleteFolderTree(path_); }
-
 namespace {
 
 // Runs a program of Wine's host on the Unix names of Windows paths (the last part need not exist
@@ -34,6 +20,7 @@ namespace {
 void runOnUnixNames(const wchar_t* program, const wchar_t* option, std::initializer_list<std::wstring> paths) {
     static const auto unixName = reinterpret_cast<char*(CDECL*)(const wchar_t*)>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name")));
+    if (!unixName) return;
     std::wstring line = std::wstring(program) + L" " + option;
     for (const auto& path : paths) {
         char* name = unixName(path.c_str());
@@ -50,14 +37,26 @@ void runOnUnixNames(const wchar_t* program, const wchar_t* option, std::initiali
 
 }  // namespace
 
-ScopedFolderLink::ScopedFolderLink(std::wstring link, const std::wstring& target) : link_(std::move(link)) {
-    runOnUnixNames(L"Z:\\bin\\ln", L"-s", {target, link_});
-    WaitFor([&] { return IsLink(link_); }, 5000);
+bool PlantFolderLink(const std::wstring& link, const std::wstring& target) {
+    runOnUnixNames(L"Z:\\bin\\ln", L"-s", {target, link});
+    return WaitFor([&] { return IsLink(link); }, 5000);
 }
 
-ScopedFolderLink::~ScopedFolderLink() {
-    runOnUnixNames(L"Z:\\bin\\rm", L"-f", {link_});
-    WaitFor([&] { return !PathExists(link_); }, 5000);
+TempDir::TempDir(const std::wstring& tag) {
+    static std::atomic<unsigned> counter{0};
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    std::wstring base = std::wstring(temp) + L"tess-" + tag + L"-" + std::to_wstring(GetCurrentProcessId()) + L"-";
+    for (;;) {
+        path_ = base + std::to_wstring(counter++);
+        if (CreateDirectoryW(path_.c_str(), nullptr)) break;
+        if (GetLastError() != ERROR_ALREADY_EXISTS) break;
+    }
+}
+
+// Under Wine a link stays where DeleteFolderTree meets it; the host's rm removes it as a link.
+TempDir::~TempDir() {
+    if (!DeleteFolderTree(path_)) runOnUnixNames(L"Z:\\bin\\rm", L"-rf", {path_});
 }
 
 ScopedProgramFolder::ScopedProgramFolder(const std::wstring& tag) : dir_(tag) { SetProgramFolderForTesting(dir_.path()); }

@@ -10,7 +10,7 @@
 
 namespace tess::test {
 
-// A fresh folder under %TEMP%, removed with everything in it at the end of the scope.
+// A fresh folder under %TEMP%, removed with everything in it (links too) at the end of the scope.
 class TempDir {
 public:
     explicit TempDir(const std::wstring& tag = L"t");
@@ -24,17 +24,10 @@ private:
     std::wstring path_;
 };
 
-// A link to a folder, planted for the scope as anybody who may write to the folder could plant
-// one: a Unix symbolic link, which Wine 8 shows as a folder marked as a reparse point.
-class ScopedFolderLink {
-public:
-    ScopedFolderLink(std::wstring link, const std::wstring& target);
-    ~ScopedFolderLink();
-    const std::wstring& path() const { return link_; }
-
-private:
-    std::wstring link_;
-};
+// Plants a link to a folder as anybody who may write to the folder could: a Unix symbolic link,
+// which Wine 8 shows as a folder marked as a reparse point. True once it is there. The TempDir
+// holding it removes it.
+bool PlantFolderLink(const std::wstring& link, const std::wstring& target);
 
 // Points ProgramFolder() at a temporary folder for the scope (VXCOMMON then lives inside it).
 class ScopedProgramFolder {
