@@ -49,12 +49,10 @@ TEST(Paths, WithoutTrailingBackslash) {
 // place: what the links point to stays whole, even an empty folder.
 TEST(DeleteFolderTree, RemovesLinksAsLinksAndNeverWhatTheyPointTo) {
     test::TempDir dir(L"links");
-    const std::wstring precious = dir.file(L"precious"), empty = dir.file(L"empty"), tree = dir.file(L"tree");
+    const std::wstring precious = dir.file(L"precious"), empty = dir.file(L"empty"), tree = dir.file(L"tree"),
+                       root = dir.file(L"root");
     for (const auto& folder : {precious, empty, tree, tree + L"\\sub"}) CreateDirectoryW(folder.c_str(), nullptr);
-    test::WriteBytes(precious + L"\\data.txt", "keep");
-    test::WriteBytes(tree + L"\\a.txt", "a");
-    test::WriteBytes(tree + L"\\sub\\b.txt", "b");
-    const std::wstring root = dir.file(L"root");
+    for (const auto& file : {precious + L"\\data.txt", tree + L"\\a.txt", tree + L"\\sub\\b.txt"}) test::WriteBytes(file, "keep");
     ASSERT_TRUE(test::PlantFolderLink(tree + L"\\sub\\inside", precious) && test::PlantFolderLink(root, empty));
 
     // Wine opens what a Unix link points to whatever the flags, so there the links stay and the

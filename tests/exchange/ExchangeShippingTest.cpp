@@ -16,16 +16,15 @@ TEST(ExchangeShipping, LinksInTheSetAreNotFollowed) {
     test::TempDir dir(L"exset"), destination(L"exdest");
     const std::wstring set = dir.file(L"OstrovaExchBackupset"), outside = dir.file(L"outside"), linkedSet = dir.file(L"LinkedSet");
     for (const auto& folder : {set, set + L"\\First Group", outside}) CreateDirectoryW(folder.c_str(), nullptr);
-    test::WriteBytes(set + L"\\ExchBackupINI.ini", "ini");
-    test::WriteBytes(set + L"\\First Group\\Mailbox.edb", "store");
-    test::WriteBytes(outside + L"\\secret.edb", "not the helper's");
+    for (const auto& file : {set + L"\\ExchBackupINI.ini", set + L"\\First Group\\Mailbox.edb", outside + L"\\secret.edb"})
+        test::WriteBytes(file, "four");
     ASSERT_TRUE(test::PlantFolderLink(set + L"\\Linked Group", outside) && test::PlantFolderLink(linkedSet, set));
 
     SetListing listing = FindFilesAPI(set, L"*.*");
     std::sort(listing.files.begin(), listing.files.end());
     EXPECT_EQ(listing.files, (std::vector<std::wstring>{set + L"\\ExchBackupINI.ini", set + L"\\First Group\\Mailbox.edb"}));
     EXPECT_EQ(listing.folders, std::vector<std::wstring>{set + L"\\First Group\\"});
-    EXPECT_EQ(listing.totalBytes, 8u);
+    EXPECT_EQ(listing.totalBytes, 8u);  // the secret's four bytes are not counted
     CreateSetFolders(listing, destination.path());
     EXPECT_FALSE(PathExists(destination.file(L"OstrovaExchBackupset\\Linked Group")));
 

@@ -233,10 +233,8 @@ TEST_F(BrowseTest, TheTreeReadsFoldersOnExpandAndTicksFollowUpAndDown) {
     std::vector<std::wstring> texts;
     for (HTREEITEM c : children) texts.push_back(NodeText(tree, c));
     ASSERT_EQ(texts, (std::vector<std::wstring>{L"a", L"c", L"d"}));  // folders only
-    TVITEMW linkItem{};
-    linkItem.mask = TVIF_HANDLE | TVIF_CHILDREN;
-    linkItem.hItem = children[2];
-    EXPECT_TRUE(TreeView_GetItem(tree, &linkItem) && linkItem.cChildren == 0) << "a link is shown but does not open";
+    EXPECT_FALSE(TreeView_Expand(tree, children[2], TVE_EXPAND) || TreeView_GetChild(tree, children[2]))
+        << "a link is shown but does not open";
     auto toggle = [&](HTREEITEM node, int expected) {
         test::ToggleTreeItem(tree, node);
         return test::WaitFor([&] { return NodeCheckState(tree, TreeView_GetParent(tree, node)) == expected; }, 5000);
