@@ -1,14 +1,12 @@
 // What the shipping of a backup set lists, counts and recreates at the destination.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 #include "common/Files.h"
 #include "exchange/ExchangeRunSteps.h"
 #include "support/TestSupport.h"
 
-namespace tess::exchange {
-namespace {
+using namespace tess;
+using namespace tess::exchange;
 
 // A link inside the set, or in the set folder's place, points outside what the helper backed
 // up: none of it is shipped, counted or recreated.
@@ -20,8 +18,7 @@ TEST(ExchangeShipping, LinksInTheSetAreNotFollowed) {
         test::WriteBytes(file, "four");
     ASSERT_TRUE(test::PlantFolderLink(set + L"\\Linked Group", outside) && test::PlantFolderLink(linkedSet, set));
 
-    SetListing listing = FindFilesAPI(set, L"*.*");
-    std::sort(listing.files.begin(), listing.files.end());
+    const SetListing listing = FindFilesAPI(set, L"*.*");  // a folder's own files before its subfolders'
     EXPECT_EQ(listing.files, (std::vector<std::wstring>{set + L"\\ExchBackupINI.ini", set + L"\\First Group\\Mailbox.edb"}));
     EXPECT_EQ(listing.folders, std::vector<std::wstring>{set + L"\\First Group\\"});
     EXPECT_EQ(listing.totalBytes, 8u);  // the secret's four bytes are not counted
@@ -31,6 +28,3 @@ TEST(ExchangeShipping, LinksInTheSetAreNotFollowed) {
     const SetListing throughLink = FindFilesAPI(linkedSet, L"*.*");
     EXPECT_TRUE(throughLink.files.empty() && throughLink.folders.empty() && throughLink.totalBytes == 0);
 }
-
-}  // namespace
-}  // namespace tess::exchange
