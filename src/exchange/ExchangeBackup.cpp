@@ -112,6 +112,14 @@ void backUp(const ExchangeRunArgs& args, const std::wstring& selectionText, Exch
                  kLogInformation);
         return;
     }
+    // A set that an earlier run left in the same folder would otherwise ship again beside this one.
+    const std::wstring setFolder = work + L"OstrovaExchBackupset";
+    if (FolderExists(setFolder) && !DeleteFolderTree(setFolder)) {
+        WriteLog(L"Unable to clear the Exchange Server backup set left in '" + setFolder + L"' by an earlier run.",
+                 kLogError);
+        result.failed = true;
+        return;
+    }
     writeJobList(args.exchVersion, selectionText);
     WriteLog(L"Started Exchange Server backup to '" + work + L"'.", kLogInformation);
     WriteTrace(L"\r\nInformation   : " + CurrentTimeStamp() + L" :   Exchange Server Backup started    :***********");
@@ -123,7 +131,6 @@ void backUp(const ExchangeRunArgs& args, const std::wstring& selectionText, Exch
     if (outcome != HelperOutcome::kDone) result.failed = true;
     writeBackupStatus("0\r\n");
     if (result.failed) return;
-    const std::wstring setFolder = work + L"OstrovaExchBackupset";
     if (FolderExists(setFolder)) {
         WriteTrace(L"Content of EnumBackupItemSet after the Exchange server local backup : " + setFolder);
         CurrentBackupSetItems().push_back(L"D_" + setFolder + L"\\");

@@ -92,6 +92,10 @@ TEST_F(ExchangeEndToEnd, EachVersionShipsTheHelpersSetByteForByte) {
         DeleteFileW((program_ + L"\\demo\\journal.txt").c_str());
         DeleteFolderTree(temporary_);
         DeleteFolderTree(destination_);
+        // What an earlier run left in the temporary folder is not this run's to ship.
+        CreateDirectoryW(temporary_.c_str(), nullptr);
+        CreateDirectoryW((temporary_ + set).c_str(), nullptr);
+        WriteBytes(temporary_ + set + L"Earlier.edb", "an earlier run's store");
         const DriverRun run = drive(destination_);
         EXPECT_EQ(run.exitCode, 0) << run.output;
         for (const wchar_t* file : files) {
@@ -110,6 +114,7 @@ TEST_F(ExchangeEndToEnd, EachVersionShipsTheHelpersSetByteForByte) {
         EXPECT_NE(text.find("data transfer of database 'Broken Store' failed: The store is dismounted."), std::string::npos)
             << text;
         EXPECT_FALSE(PathExists(destination_ + set + L"Second Group\\Broken Store.edb"));
+        EXPECT_FALSE(PathExists(destination_ + set + L"Earlier.edb"));
         EXPECT_NE(text.find("Completed Shipping database file  Archive.edb to " + ToAnsi(destination_)), std::string::npos);
     }
 }
