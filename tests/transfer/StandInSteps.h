@@ -1,0 +1,130 @@
+#pragma once
+// Stand-in steps for the engine's tests: a dump step whose "tool" is a gate the test opens (or
+// never opens: a tool that hangs), a copier that writes a small real file under its partial name
+// and renames it, a verifier that reads the copy back; and a recorder that keeps the sink's events
+// and the stand-ins' own doings in one sequence, so a test can ask what happened before what.
+#include <windows.h>
+
+#include <algorithm>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "common/Text.h"
+#include "platform/Handle.h"
+#include "support/TestSupport.h"
+#include "transfer/Transfer.h"
+
+namespace tess::test {
+
+class Gate {
+public:
+    void open() { SetEvent(event_.get()); }
+    WaitResult wait(const CancelToken& cancel, uint64_t timeoutMs = kNoTimeLimit) const {
+        return cancel.wait(event_.get(), timeoutMs);
+    }
+
+private:
+    UniqueHandle event_{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+};
+
+class Recorder : public Sink {
+public:
+    void onEvent(const Event& event) override {
+        static const wchar_t* const kNames[] = {L"dump started", L"dump ended", L"file started", L"", L"", L"copied",
+                                                L"verified", L"failed", L"", L"question", L"ended"};
+        std::lock_guard<std::mutex> guard(lock_);
+        if (event.outcome) outcome_ = event.outcome;
+        const std::wstring kind = kNames[static_cast<int>(event.kind)];
+        if (!kind.empty()) steps_.push_back(kind + L" " + event.name);
+    }
+    void note(const std::wstring& step) {
+        std::lock_guard<std::mutex> guard(lock_);
+        steps_.push_back(step);
+    }
+    // Where the step is in the sequence; -1 when it never happened.
+    int at(const std::wstring& step) {
+        std::lock_guard<std::mutex> guard(lock_);
+        const auto found = std::find(steps_.begin(), steps_.end(), step);
+        return found == steps_.end() ? -1 : static_cast<int>(found - steps_.begin());
+    }
+    bool waitFor(const std::wstring& step) { return WaitFor([&] { return at(step) >= 0; }); }
+    std::shared_ptr<const Outcome> outcome() {
+        std::lock_guard<std::mutex> guard(lock_);
+        return outcome_;
+    }
+
+private:
+    std::mutex lock_;
+    std::vector<std::wstring> steps_;
+    std::shared_ptr<const Outcome> outcome_;
+};
+
+class StandInDump : public DumpStep {
+public:
+    // The tool runs until `tool` opens (null: it ends at once), within the plan's time limit.
+    StandInDump(Recorder& recorder, std::wstring name, PlanFile file, Gate* tool, StepStatus status)
+        : recorder_(recorder), name_(std::move(name)), file_(std::move(file)), tool_(tool), status_(status) {}
+    DumpResult run(StepContext& context) override {
+        context.report(L"Dump of " + name_ + L" started");
+        switch (tool_ ? tool_->wait(context.cancel, context.timeoutMs) : WaitResult::kSignalled) {
+            case WaitResult::kCancelled:
+                recorder_.note(L"tool ended " + name_);
+                return {StepStatus::kCancelled, {}, {}};
+            case WaitResult::kTimedOut:
+                return {StepStatus::kTimedOut, {}, {}};
+            case WaitResult::kSignalled:
+                break;
+        }
+        return {status_, status_ == StepStatus::kDone ? L"" : L"the tool said no", {file_}};
+    }
+
+private:
+    Recorder& recorder_;
+    std::wstring name_;
+    PlanFile file_;
+    Gate* tool_;
+    StepStatus status_;
+};
+
+class StandInCopier : public FileCopier {
+public:
+    CopyResult copy(const PlanFile& file, StepContext& context) override {
+        const std::wstring partial = file.target + L".partial";
+        WriteBytes(partial, corrupt.count(file.target) ? "garbage" : ToAnsi(file.source));
+        context.addBytes(file.bytes);
+        const auto gate = gates.find(file.target);
+        const bool cancelled = gate != gates.end() && gate->second->wait(context.cancel) == WaitResult::kCancelled;
+        if (cancelled || noRoom.count(file.target)) {
+            DeleteFileW(partial.c_str());
+            return {cancelled ? StepStatus::kCancelled : StepStatus::kNoRoom, {}, 0, {}};
+        }
+        MoveFileExW(partial.c_str(), file.target.c_str(), MOVEFILE_REPLACE_EXISTING);
+        return {StepStatus::kDone, L"", file.bytes, "sha " + ToAnsi(file.source)};
+    }
+    std::map<std::wstring, Gate*> gates;  // by target: the copy waits there
+    std::set<std::wstring> corrupt, noRoom;
+};
+
+class StandInVerifier : public Verifier {
+public:
+    explicit StandInVerifier(Recorder& recorder) : recorder_(recorder) {}
+    VerifyResult readBack(const std::wstring& target, StepContext& context) override {
+        recorder_.note(L"read-back " + target);
+        const auto gate = gates.find(target);
+        if (gate != gates.end() && gate->second->wait(context.cancel) == WaitResult::kCancelled) {
+            recorder_.note(L"read-back cancelled " + target);
+            return {StepStatus::kCancelled, {}, {}};
+        }
+        return {StepStatus::kDone, L"", "sha " + ReadBytes(target)};
+    }
+    std::map<std::wstring, Gate*> gates;
+
+private:
+    Recorder& recorder_;
+};
+
+}  // namespace tess::test
