@@ -45,6 +45,7 @@ private:
 enum class EventKind {
     kDumpStarted,
     kDumpEnded,    // status, text: the reason when it did not succeed
+    kDumpHeld,     // the item's dump waits until the copy takes the one before (the drive is behind)
     kFileStarted,
     kBytesDone,    // bytes: shipped so far in the run, totalBytes: what the run ships as now known
     kVerifyBytes,  // bytes: read back so far in the run

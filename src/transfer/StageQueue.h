@@ -25,6 +25,10 @@ public:
     StageQueue(const StageQueue&) = delete;
     StageQueue& operator=(const StageQueue&) = delete;
 
+    bool full() {
+        std::lock_guard<SlimLock> guard(lock_);
+        return items_.size() >= capacity_;
+    }
     // Waits until one more item fits. False when the run was cancelled or the queue closed.
     bool waitForRoom() {
         std::lock_guard<SlimLock> guard(lock_);

@@ -99,8 +99,9 @@ void TransferStages::dumpStage() {
     for (size_t k = 0; k < plan_.items.size(); ++k) {
         // The next dump waits for room in the queue before it starts, not after it ended: a
         // finished dump that waits for the drive is room taken in the temporary folder.
-        if (!toCopy_.waitForRoom()) break;
         const PlanItem& item = plan_.items[k];
+        if (toCopy_.full()) emit(EventKind::kDumpHeld, k, 0, item.name);
+        if (!toCopy_.waitForRoom()) break;
         std::vector<PlanFile> files = item.files;
         if (item.dump && !dumpItem(k, files)) {
             if (shipping_.cancelled()) break;

@@ -34,8 +34,8 @@ private:
 class Recorder : public Sink {
 public:
     void onEvent(const Event& event) override {
-        static const wchar_t* const kNames[] = {L"dump started", L"dump ended", L"file started", L"", L"", L"copied",
-                                                L"verified", L"failed", L"", L"question", L"ended"};
+        static const wchar_t* const kNames[] = {L"dump started", L"dump ended", L"dump held", L"file started",
+                                                L"", L"", L"copied", L"verified", L"failed", L"", L"question", L"ended"};
         std::lock_guard<std::mutex> guard(lock_);
         if (event.outcome) outcome_ = event.outcome;
         const std::wstring kind = kNames[static_cast<int>(event.kind)];

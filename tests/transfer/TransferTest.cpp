@@ -124,7 +124,7 @@ TEST(TransferRules, AFullQueueHoldsTheDumpStageBack) {
     for (const wchar_t* name : {L"alpha", L"bravo", L"charlie"}) bench.addDumped(name);
     bench.copier->gates[bench.target(L"alpha")] = &alphaCopy;
     bench.run([&](Transfer&) {
-        ASSERT_TRUE(bench.recorder.waitFor(L"dump ended bravo"));
+        ASSERT_TRUE(bench.recorder.waitFor(L"dump held charlie"));
         alphaCopy.open();
     });
     // Bravo dumps beside alpha's copy; charlie waits until the copy has taken bravo.
