@@ -15,22 +15,23 @@ void CancelToken::cancel() {
 }
 
 WaitResult CancelToken::wait(HANDLE handle, uint64_t timeoutMs) const {
-    // A wait longer than a DWORD can say (49 days) is made of shorter ones.
+    HANDLE handles[2];
+    DWORD count = 0;
+    if (event_) handles[count++] = event_.get();
+    if (handle) handles[count++] = handle;
+    // A wait longer than a DWORD can say (49 days) is made of shorter ones; a limit of 0 still
+    // looks at the handle once.
     const uint64_t startMs = GetTickCount64();
-    HANDLE handles[2] = {event_.get(), handle};
-    const DWORD count = handle ? 2 : 1;
     for (;;) {
-        if (cancelled()) return WaitResult::kCancelled;
         const uint64_t spentMs = GetTickCount64() - startMs;
-        if (timeoutMs != kNoTimeLimit && spentMs >= timeoutMs) return WaitResult::kTimedOut;
-        const uint64_t leftMs = timeoutMs == kNoTimeLimit ? INFINITE - 1 : timeoutMs - spentMs;
+        const uint64_t leftMs = timeoutMs == kNoTimeLimit ? INFINITE - 1 : timeoutMs - std::min(spentMs, timeoutMs);
         const DWORD sliceMs = static_cast<DWORD>(std::min<uint64_t>(leftMs, INFINITE - 1));
-        const DWORD woke = WaitForMultipleObjects(count, handles, FALSE, sliceMs);
-        if (woke == WAIT_OBJECT_0) return WaitResult::kCancelled;
-        if (woke == WAIT_OBJECT_0 + 1) return cancelled() ? WaitResult::kCancelled : WaitResult::kSignalled;
-        // Without the event (it could not be made) the flag is all there is; a failed wait must
-        // not turn into a spin either.
-        if (woke == WAIT_FAILED) return cancelled() ? WaitResult::kCancelled : WaitResult::kTimedOut;
+        DWORD woke = WAIT_TIMEOUT;
+        if (count) woke = WaitForMultipleObjects(count, handles, FALSE, sliceMs);
+        else Sleep(sliceMs);  // without an event of its own (none could be made) a pause is all there is
+        if (cancelled()) return WaitResult::kCancelled;
+        if (handle && woke == WAIT_OBJECT_0 + count - 1) return WaitResult::kSignalled;
+        if (woke != WAIT_TIMEOUT || leftMs == 0) return WaitResult::kTimedOut;  // a failed wait must not spin
     }
 }
 

@@ -41,6 +41,17 @@ bool eventDue(uint64_t& lastMs) {
 // A file the run settled early (a failed dump) carries its reason while still not shipped.
 bool stillToShip(const FileOutcome& file) { return file.state == FileState::kNotShipped && file.reason.empty(); }
 
+Event eventOf(EventKind kind, size_t item = 0, size_t file = 0, const std::wstring& name = {},
+              const std::wstring& text = {}) {
+    Event event;
+    event.kind = kind;
+    event.item = item;
+    event.file = file;
+    event.name = name;
+    event.text = text;
+    return event;
+}
+
 }  // namespace
 
 TransferStages::TransferStages(const Plan& plan, Sink& sink, const CancelToken& run, const CancelToken& shipping,
@@ -59,29 +70,19 @@ TransferStages::TransferStages(const Plan& plan, Sink& sink, const CancelToken& 
     for (const auto& item : plan.items) outcome_.items.push_back(ItemOutcome{item.name, {}, {}, 0, {}});
 }
 
-void TransferStages::emit(EventKind kind, size_t item, size_t file, const std::wstring& name) {
-    Event event;
-    event.kind = kind;
-    event.item = item;
-    event.file = file;
-    event.name = name;
-    emit(event);
-}
-
 StepContext TransferStages::contextFor(size_t item, const CancelToken& cancel) {
     StepContext context(cancel);
     context.report = [this, item](const std::wstring& line) { report_.add(item, line); };
     context.reportText = [this, item](const std::wstring& text) { report_.addText(item, text); };
-    context.ask = [this, &cancel](int code, const std::wstring& text, int safeAnswer) {
-        return ask(cancel, code, text, safeAnswer);
+    context.ask = [this, item, &cancel](int code, const std::wstring& text, int safeAnswer) {
+        return ask(cancel, item, code, text, safeAnswer);
     };
     return context;
 }
 
-std::optional<int> TransferStages::ask(const CancelToken& cancel, int code, const std::wstring& text, int safeAnswer) {
-    Event event;
-    event.kind = EventKind::kQuestion;
-    event.text = text;
+std::optional<int> TransferStages::ask(const CancelToken& cancel, size_t item, int code, const std::wstring& text,
+                                       int safeAnswer) {
+    Event event = eventOf(EventKind::kQuestion, item, 0, plan_.items[item].name, text);
     event.question = std::make_shared<Question>(code, text, safeAnswer);
     emit(event);
     return event.question->wait(cancel);
@@ -100,7 +101,7 @@ void TransferStages::dumpStage() {
         // The next dump waits for room in the queue before it starts, not after it ended: a
         // finished dump that waits for the drive is room taken in the temporary folder.
         const PlanItem& item = plan_.items[k];
-        if (toCopy_.full()) emit(EventKind::kDumpHeld, k, 0, item.name);
+        if (item.dump && toCopy_.full()) emit(eventOf(EventKind::kDumpHeld, k, 0, item.name));
         if (!toCopy_.waitForRoom()) break;
         std::vector<PlanFile> files = item.files;
         if (item.dump && !dumpItem(k, files)) {
@@ -115,7 +116,7 @@ void TransferStages::dumpStage() {
 // False when the dump did not succeed: a failed or timed-out dump settles its own item only.
 bool TransferStages::dumpItem(size_t k, std::vector<PlanFile>& files) {
     const PlanItem& item = plan_.items[k];
-    emit(EventKind::kDumpStarted, k, 0, item.name);
+    emit(eventOf(EventKind::kDumpStarted, k, 0, item.name));
     const uint64_t startMs = GetTickCount64();
     StepContext context = contextFor(k, shipping_);
     context.timeoutMs = plan_.options.dumpTimeoutMs;
@@ -129,12 +130,8 @@ bool TransferStages::dumpItem(size_t k, std::vector<PlanFile>& files) {
         outcome.dumpReason = reason;
         outcome.dumpSeconds = secondsSince(startMs);
     }
-    Event ended;
-    ended.kind = EventKind::kDumpEnded;
-    ended.item = k;
-    ended.name = item.name;
+    Event ended = eventOf(EventKind::kDumpEnded, k, 0, item.name, reason);
     ended.status = result.status;
-    ended.text = reason;
     emit(ended);
     if (done) {
         files.insert(files.end(), result.files.begin(), result.files.end());
@@ -210,7 +207,7 @@ void TransferStages::endShipping(size_t k, RunEnd end) {
 }
 
 bool TransferStages::copyFile(size_t k, size_t j, const PlanFile& file) {
-    emit(EventKind::kFileStarted, k, j, file.target);
+    emit(eventOf(EventKind::kFileStarted, k, j, file.target));
     if (plan_.wording.started) report_.add(k, plan_.wording.started(plan_.items[k], file));
     const uint64_t startMs = GetTickCount64();
     StepContext context = contextFor(k, shipping_);
@@ -235,11 +232,7 @@ bool TransferStages::copyFile(size_t k, size_t j, const PlanFile& file) {
 }
 
 bool TransferStages::copied(size_t k, size_t j, const PlanFile& file, const CopyResult& result) {
-    Event event;
-    event.kind = EventKind::kCopied;
-    event.item = k;
-    event.file = j;
-    event.name = file.target;
+    Event event = eventOf(EventKind::kCopied, k, j, file.target);
     event.bytes = result.bytes;
     event.sha256 = result.sha256;
     emit(event);
@@ -261,13 +254,8 @@ bool TransferStages::copied(size_t k, size_t j, const PlanFile& file, const Copy
 }
 
 void TransferStages::failed(size_t k, size_t j, const PlanFile& file, StepStatus status, const std::wstring& reason) {
-    Event event;
-    event.kind = EventKind::kFailed;
-    event.item = k;
-    event.file = j;
-    event.name = file.target;
+    Event event = eventOf(EventKind::kFailed, k, j, file.target, reason);
     event.status = status;
-    event.text = reason;
     emit(event);
     if (plan_.wording.failed) report_.add(k, plan_.wording.failed(plan_.items[k], file, reason));
     fileSettled(k, j, FileState::kFailed, reason);
@@ -320,24 +308,20 @@ uint64_t TransferStages::bytesToShip(size_t from, bool pendingOnly) {
 void TransferStages::addShipped(uint64_t byteCount) {
     shippedBytes_ += byteCount;
     if (!eventDue(lastShippedEventMs_)) return;
-    Event event;
-    event.kind = EventKind::kBytesDone;
+    Event event = eventOf(EventKind::kBytesDone);
     event.bytes = shippedBytes_;
     event.totalBytes = std::max(bytesToShip(0, false), shippedBytes_);
     emit(event);
     meter_.totalBytes = event.totalBytes;
     meter_ = AdvanceMeter(std::move(meter_), GetTickCount64(), shippedBytes_);
-    Event figures;
-    figures.kind = EventKind::kFigures;
-    figures.text = ProgressFiguresText(meter_);
-    if (!figures.text.empty()) emit(figures);
+    const std::wstring figures = ProgressFiguresText(meter_);
+    if (!figures.empty()) emit(eventOf(EventKind::kFigures, 0, 0, {}, figures));
 }
 
 void TransferStages::addVerified(uint64_t byteCount) {
     verifiedBytes_ += byteCount;
     if (!eventDue(lastVerifiedEventMs_)) return;
-    Event event;
-    event.kind = EventKind::kVerifyBytes;
+    Event event = eventOf(EventKind::kVerifyBytes);
     event.bytes = verifiedBytes_;
     emit(event);
 }
@@ -366,7 +350,7 @@ bool TransferStages::verifyFile(const VerifyJob& job) {
     }
     const std::wstring& target = copy.file.target;
     if (read.status == StepStatus::kDone && !copy.sha256.empty() && read.sha256 == copy.sha256) {
-        emit(EventKind::kVerified, job.item, job.file, target);
+        emit(eventOf(EventKind::kVerified, job.item, job.file, target));
         report_.add(job.item, L"Verified " + target + L" (SHA-256 " + FromAnsi(copy.sha256) + L")");
         releaseDump(job.item, job.file, copy.file);
         fileSettled(job.item, job.file, FileState::kVerified, {});
@@ -405,7 +389,8 @@ Outcome TransferStages::finish(RunEnd end, double seconds) {
     for (size_t k = 0; k < outcome_.items.size(); ++k) {
         ItemOutcome& item = outcome_.items[k];
         if (!known_[k]) {
-            if (plan_.items[k].dump && !item.dump) item.dumpReason = why;
+            // A dump that never ran, or that the end of the run ended.
+            if (plan_.items[k].dump && (!item.dump || *item.dump == StepStatus::kCancelled)) item.dumpReason = why;
             for (const auto& file : plan_.items[k].files) {
                 item.files.emplace_back().file = file;
                 item.files.back().reason = why;
@@ -433,9 +418,7 @@ Outcome TransferStages::finish(RunEnd end, double seconds) {
                        ByteCountText(rate) + L"/s; " +
                        (outcome_.manifest.empty() ? L"no checksum manifest" : L"checksum manifest " + outcome_.manifest));
     report_.close(runLines);
-    Event figures;
-    figures.kind = EventKind::kFigures;  // empty: the figures beside the bar go
-    emit(figures);
+    emit(eventOf(EventKind::kFigures));  // no text: the figures beside the bar go
     outcome_.end = end;
     outcome_.seconds = seconds;
     return outcome_;

@@ -51,8 +51,7 @@ private:
     void endShipping(size_t item, RunEnd end);
 
     StepContext contextFor(size_t item, const CancelToken& cancel);
-    std::optional<int> ask(const CancelToken& cancel, int code, const std::wstring& text, int safeAnswer);
-    void emit(EventKind kind, size_t item, size_t file, const std::wstring& name);
+    std::optional<int> ask(const CancelToken& cancel, size_t item, int code, const std::wstring& text, int safeAnswer);
     void emit(const Event& event) { sink_.onEvent(event); }
     void addShipped(uint64_t byteCount);
     void addVerified(uint64_t byteCount);

@@ -38,8 +38,9 @@ public:
                                                 L"", L"", L"copied", L"verified", L"failed", L"", L"question", L"ended"};
         std::lock_guard<std::mutex> guard(lock_);
         if (event.outcome) outcome_ = event.outcome;
+        if (event.question) question_ = event.question;
         const std::wstring kind = kNames[static_cast<int>(event.kind)];
-        if (!kind.empty()) steps_.push_back(kind + L" " + event.name);
+        if (!kind.empty()) steps_.push_back(kind + L" " + (event.question ? event.text : event.name));
     }
     void note(const std::wstring& step) {
         std::lock_guard<std::mutex> guard(lock_);
@@ -56,11 +57,16 @@ public:
         std::lock_guard<std::mutex> guard(lock_);
         return outcome_;
     }
+    std::shared_ptr<Question> question() {
+        std::lock_guard<std::mutex> guard(lock_);
+        return question_;
+    }
 
 private:
     std::mutex lock_;
     std::vector<std::wstring> steps_;
     std::shared_ptr<const Outcome> outcome_;
+    std::shared_ptr<Question> question_;
 };
 
 class StandInDump : public DumpStep {
@@ -70,15 +76,10 @@ public:
         : recorder_(recorder), name_(std::move(name)), file_(std::move(file)), tool_(tool), status_(status) {}
     DumpResult run(StepContext& context) override {
         context.report(L"Dump of " + name_ + L" started");
-        switch (tool_ ? tool_->wait(context.cancel, context.timeoutMs) : WaitResult::kSignalled) {
-            case WaitResult::kCancelled:
-                recorder_.note(L"tool ended " + name_);
-                return {StepStatus::kCancelled, {}, {}};
-            case WaitResult::kTimedOut:
-                return {StepStatus::kTimedOut, {}, {}};
-            case WaitResult::kSignalled:
-                break;
-        }
+        const WaitResult tool = tool_ ? tool_->wait(context.cancel, context.timeoutMs) : WaitResult::kSignalled;
+        if (tool == WaitResult::kCancelled) recorder_.note(L"tool ended " + name_);
+        if (tool != WaitResult::kSignalled)
+            return {tool == WaitResult::kCancelled ? StepStatus::kCancelled : StepStatus::kTimedOut, {}, {}};
         return {status_, status_ == StepStatus::kDone ? L"" : L"the tool said no", {file_}};
     }
 
@@ -92,7 +93,13 @@ private:
 
 class StandInCopier : public FileCopier {
 public:
+    explicit StandInCopier(Recorder& recorder) : recorder_(recorder) {}
     CopyResult copy(const PlanFile& file, StepContext& context) override {
+        if (askAbout.count(file.target)) {
+            const std::optional<int> answer = context.ask(7, L"Retry?", 2);
+            recorder_.note(L"answer " + (answer ? std::to_wstring(*answer) : L"none"));
+            if (!answer) return {StepStatus::kCancelled, {}, 0, {}};
+        }
         const std::wstring partial = file.target + L".partial";
         WriteBytes(partial, corrupt.count(file.target) ? "garbage" : ToAnsi(file.source));
         context.addBytes(file.bytes);
@@ -106,7 +113,10 @@ public:
         return {StepStatus::kDone, L"", file.bytes, "sha " + ToAnsi(file.source)};
     }
     std::map<std::wstring, Gate*> gates;  // by target: the copy waits there
-    std::set<std::wstring> corrupt, noRoom;
+    std::set<std::wstring> corrupt, noRoom, askAbout;
+
+private:
+    Recorder& recorder_;
 };
 
 class StandInVerifier : public Verifier {

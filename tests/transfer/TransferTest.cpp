@@ -19,10 +19,8 @@ public:
             DeleteFileW(path.c_str());
             return true;
         };
-        plan.writeReport = [this](const std::wstring& text) {
-            std::lock_guard<std::mutex> guard(lock_);
-            report_ += text + L"\r\n";
-        };
+        // The report writer appends under its own lock; the test reads once the run has ended.
+        plan.writeReport = [this](const std::wstring& text) { report_ += text + L"\r\n"; };
     }
     std::wstring target(const std::wstring& name) const { return drive_.file(name + L".bak"); }
     static std::wstring dumpOf(const std::wstring& name) { return L"C:\\temp\\" + name + L".bak"; }
@@ -49,10 +47,7 @@ public:
         return *recorder.outcome();
     }
     int at(const std::wstring& step) { return recorder.at(step); }
-    std::wstring report() {
-        std::lock_guard<std::mutex> guard(lock_);
-        return report_;
-    }
+    const std::wstring& report() const { return report_; }
     // What lies on the drive, partial files included.
     std::set<std::wstring> driveFiles() const {
         std::set<std::wstring> names;
@@ -64,13 +59,12 @@ public:
     }
 
     Recorder recorder;
-    std::shared_ptr<StandInCopier> copier = std::make_shared<StandInCopier>();
+    std::shared_ptr<StandInCopier> copier = std::make_shared<StandInCopier>(recorder);
     std::shared_ptr<StandInVerifier> verifier = std::make_shared<StandInVerifier>(recorder);
     Plan plan;
 
 private:
     TempDir drive_{L"drive"};
-    std::mutex lock_;
     std::wstring report_;
 };
 
@@ -211,6 +205,33 @@ TEST(TransferRules, ADestinationWithoutRoomEndsTheShippingAndLeavesNothingPartia
         EXPECT_EQ(bench.at(L"file started " + bench.target(L"charlie")), -1);
         EXPECT_NE(bench.report().find(L"Insufficient disk space to ship the data to "), std::wstring::npos);
     }
+}
+
+TEST(TransferRules, AStageWaitsForTheReplyToItsQuestionOrForTheCancel) {
+    for (const bool reply : {true, false}) {
+        SCOPED_TRACE(reply ? "replied" : "cancelled");
+        Bench bench;
+        bench.addPlain(L"alpha");
+        bench.copier->askAbout.insert(bench.target(L"alpha"));
+        const Outcome outcome = bench.run([&](Transfer& transfer) {
+            ASSERT_TRUE(bench.recorder.waitFor(L"question Retry?"));
+            if (reply) bench.recorder.question()->reply(4);
+            else transfer.cancel();
+        });
+        EXPECT_GE(bench.at(reply ? L"answer 4" : L"answer none"), 0);
+        EXPECT_EQ(outcome.end, reply ? RunEnd::kCompleted : RunEnd::kCancelled);
+    }
+}
+
+TEST(QueueSink, WakesItsReaderOnlyWhenTheQueueStopsBeingEmpty) {
+    int wakes = 0;
+    QueueSink sink([&] { ++wakes; });
+    sink.onEvent({});
+    sink.onEvent({});
+    EXPECT_EQ(wakes, 1);
+    EXPECT_EQ(sink.drain().size(), 2u);
+    sink.onEvent({});
+    EXPECT_EQ(wakes, 2);
 }
 
 }  // namespace
