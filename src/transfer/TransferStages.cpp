@@ -8,6 +8,7 @@
 #include "common/Files.h"
 #include "common/Manifest.h"
 #include "common/Text.h"
+#include "common/Units.h"
 
 namespace tess {
 namespace {
@@ -411,11 +412,11 @@ Outcome TransferStages::finish(RunEnd end, double seconds) {
     if (!plan_.manifestFolder.empty()) writeManifest(runLines);
     if (end == RunEnd::kCancelled) runLines.push_back(L"The data transfer was cancelled by the user.");
     const uint64_t bytes = outcome_.shippedBytes;
-    const auto rate = static_cast<uint64_t>(seconds > 0 ? static_cast<double>(bytes) / seconds : static_cast<double>(bytes));
-    const uint64_t tenths = static_cast<uint64_t>(seconds * 10);
-    runLines.push_back(L"Shipped " + std::to_wstring(bytes) + L" bytes (" + ByteCountText(bytes) + L") in " +
-                       std::to_wstring(tenths / 10) + L"." + std::to_wstring(tenths % 10) + L" s, average " +
-                       ByteCountText(rate) + L"/s; " +
+    const double rate = seconds > 0 ? static_cast<double>(bytes) / seconds : static_cast<double>(bytes);
+    const auto tenths = static_cast<uint64_t>(seconds * 10);
+    runLines.push_back(L"Shipped " + std::to_wstring(bytes) + L" bytes (" + GetProperSizeValue(static_cast<double>(bytes)) +
+                       L") in " + std::to_wstring(tenths / 10) + L"." + std::to_wstring(tenths % 10) + L" s, average " +
+                       GetProperSizeValue(rate) + L"/s; " +
                        (outcome_.manifest.empty() ? L"no checksum manifest" : L"checksum manifest " + outcome_.manifest));
     report_.close(runLines);
     emit(eventOf(EventKind::kFigures));  // no text: the figures beside the bar go
