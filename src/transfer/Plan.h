@@ -91,10 +91,11 @@ struct PlanOptions {
     bool verify = true;
     bool keepDumps = false;              // KeepTemporaryDumps=1: the dumps stay in the temporary folder
     uint64_t dumpTimeoutMs = kNoTimeLimit;  // each dump step's limit
-    // Dumps finished and not yet taken by the copy; one lets the next dump run beside the copy
-    // while the temporary folder holds no more than three: written, copied, read back.
+    // Dumps finished and not yet taken by the copy, and copies waiting for their read-back; with
+    // one each, the next dump runs beside the copy and the read-back while the temporary folder
+    // holds no more than three dumps.
     size_t dumpsAhead = 1;
-    size_t copiesAhead = 1;              // copies waiting for their read-back
+    size_t copiesAhead = 1;
 };
 
 enum class DestinationRoom { kFits, kUnreachable, kNoRoom };

@@ -170,8 +170,14 @@ bool TransferStages::handOver(size_t k, std::vector<PlanFile> files, const std::
 // ---- the copy stage ----
 
 void TransferStages::copyStage() {
-    while (const std::optional<size_t> k = toCopy_.pop())
-        if (!copyItem(*k)) break;
+    for (;;) {
+        // As the dump stage does: the next item is taken only once the read-back has room for it,
+        // so that a slow read-back holds the dumps back too, and the temporary folder holds no
+        // more than three: one read back, one copied and waiting for it, one waiting for the copy.
+        if (verifying() && !toVerify_.waitForRoom()) break;
+        const std::optional<size_t> k = toCopy_.pop();
+        if (!k || !copyItem(*k)) break;
+    }
     toVerify_.close();
 }
 

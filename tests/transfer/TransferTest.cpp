@@ -114,17 +114,18 @@ TEST(TransferRules, ACancelStopsEveryStageEndsTheToolAndLeavesNoPartialCopy) {
 
 TEST(TransferRules, AFullQueueHoldsTheDumpStageBack) {
     Bench bench;
-    Gate alphaCopy;
-    for (const wchar_t* name : {L"alpha", L"bravo", L"charlie"}) bench.addDumped(name);
-    bench.copier->gates[bench.target(L"alpha")] = &alphaCopy;
+    Gate alphaReadBack;
+    for (const wchar_t* name : {L"alpha", L"bravo", L"charlie", L"delta"}) bench.addDumped(name);
+    bench.verifier->gates[bench.target(L"alpha")] = &alphaReadBack;
     bench.run([&](Transfer&) {
-        ASSERT_TRUE(bench.recorder.waitFor(L"dump held charlie"));
-        alphaCopy.open();
+        ASSERT_TRUE(bench.recorder.waitFor(L"dump held delta"));
+        alphaReadBack.open();
     });
-    // Bravo dumps beside alpha's copy; charlie waits until the copy has taken bravo.
-    const int alphaCopied = bench.at(L"copied " + bench.target(L"alpha"));
-    EXPECT_LT(bench.at(L"dump ended bravo"), alphaCopied);
-    EXPECT_LT(alphaCopied, bench.at(L"dump started charlie"));
+    // Bravo is copied and charlie dumped beside alpha's read-back; delta waits until alpha is
+    // proven: the temporary folder never holds more than three dumps.
+    const int alphaVerified = bench.at(L"verified " + bench.target(L"alpha"));
+    EXPECT_LT(bench.at(L"dump ended charlie"), alphaVerified);
+    EXPECT_LT(alphaVerified, bench.at(L"dump started delta"));
 }
 
 TEST(TransferRules, TheReportKeepsEachItemTogetherInPlanOrder) {
