@@ -70,7 +70,7 @@ bool FrmAdvancedBackup::onCreate() {
     // The program refuses to run without its companion files: the Exchange group is tested
     // before the SQL Server group, and the message goes out while the title is still empty.
     if (!ComponentFilesPresent()) {
-        ShowMessage(GetMessageText(kComponentsMissing), kIconInformation, kButtonsOk, ProgramTitle());
+        ShowMessage({GetMessageText(kComponentsMissing)});
         return false;
     }
     SetProgramTitle(L"Tessaron");
@@ -127,11 +127,11 @@ void FrmAdvancedBackup::exchangeAction() {
     detectExchange();
     int message = ExchangeVersionMessage(Trf_ReadUserProfile(L"ExchVersion"), Trf_ReadUserProfile(L"ExchSPNo"));
     if (message) {
-        ShowMessage(GetMessageText(message), kIconInformation, kButtonsOk, ProgramTitle());
+        ShowMessage({GetMessageText(message)});
         return;
     }
     if (!exchangeInformationAvailable()) {
-        ShowMessage(GetMessageText(kExchangeUnavailable), kIconInformation, kButtonsOk, ProgramTitle());
+        ShowMessage({GetMessageText(kExchangeUnavailable)});
         return;
     }
     openExchangeWizard();

@@ -223,7 +223,7 @@ void Run::finish(Outcome outcome) {
     }
     if (outcome != Outcome::kProgramClosed) showPointer(false);
     WriteTrace(std::wstring(L"Exit ") + kProcedure);
-    if (!message.empty()) ShowMessage(message, kIconWarning, kButtonsOk, ProgramTitle());
+    if (!message.empty()) ShowMessage({message, kIconWarning});
 }
 
 }  // namespace
@@ -234,7 +234,7 @@ void RunSharePointTransfer(HWND mainWindow) {
         return;
     }
     if (!IsSharePointInstalled()) {
-        ShowMessage(GetMessageText(kSharePointNotInstalled), kIconInformation, kButtonsOk, ProgramTitle());
+        ShowMessage({GetMessageText(kSharePointNotInstalled)});
         return;
     }
     auto run = std::make_unique<Run>(mainWindow);

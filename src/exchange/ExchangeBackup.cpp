@@ -77,7 +77,7 @@ HelperOutcome runHelper(const ExchangeRunArgs& args, const std::wstring& workFol
     if (!process) {
         WriteLog(std::wstring(L"The Exchange helper ") + HelperFor(args.exchVersion).executable + L" could not be started.",
                  kLogError);
-        ShowMessage(HelperNotStartedText(HelperFor(args.exchVersion).executable), kIconError, kButtonsOk);
+        ShowMessage({HelperNotStartedText(HelperFor(args.exchVersion).executable), kIconError});
         return HelperOutcome::kNotStarted;
     }
     const uint64_t limit = args.helperTimeoutMs ? args.helperTimeoutMs : BackupWaitLimitMs();
@@ -91,7 +91,7 @@ HelperOutcome runHelper(const ExchangeRunArgs& args, const std::wstring& workFol
     WriteLog(timedOut ? L"The Exchange Server backup was stopped at its time limit of " + DurationText(limit) + L"."
                       : std::wstring(L"The Exchange Server backup was cancelled by the user."),
              kLogError);
-    ShowMessage(timedOut ? BackupTimeoutText(limit) : RunCancelledText(), kIconWarning, kButtonsOk);
+    ShowMessage({timedOut ? BackupTimeoutText(limit) : RunCancelledText(), kIconWarning});
     return timedOut ? HelperOutcome::kTimedOut : HelperOutcome::kCancelled;
 }
 
@@ -162,7 +162,7 @@ bool DoExchangeBackup(const ExchangeRunArgs& args, ExchangeRunResult* out) {
     const std::wstring selectionText = SelectionText(args.selection);
     if (Trim(args.temporaryPath).empty()) {
         result.messageCode = 19;
-        ShowMessage(GetMessageText(19), kIconInformation, kButtonsOk);
+        ShowMessage({GetMessageText(19)});
         view.focusTemporaryBrowse();
         return false;
     }
@@ -175,7 +175,7 @@ bool DoExchangeBackup(const ExchangeRunArgs& args, ExchangeRunResult* out) {
     if (args.selection.empty()) {
         view.setProgressText(L"", false);
         result.messageCode = 20;
-        ShowMessage(GetMessageText(20), kIconInformation, kButtonsOk);
+        ShowMessage({GetMessageText(20)});
         return false;
     }
     try {

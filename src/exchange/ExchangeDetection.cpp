@@ -62,7 +62,7 @@ void tellWaitEnded(HelperOutcome outcome, bool presence, const std::wstring& exe
     const wchar_t* run = presence ? L"presence" : L"information";
     if (outcome == HelperOutcome::kNotStarted) {
         WriteLog(std::wstring(L"The Exchange helper ") + executable + L" could not be started for the " + run + L" run.", kLogError);
-        if (!presence) ShowMessage(HelperNotStartedText(executable));
+        if (!presence) ShowMessage({HelperNotStartedText(executable)});
         return;
     }
     const bool timedOut = outcome == HelperOutcome::kTimedOut;
@@ -70,7 +70,7 @@ void tellWaitEnded(HelperOutcome outcome, bool presence, const std::wstring& exe
                  (timedOut ? L"stopped at its time limit of " + DurationText(limit) : std::wstring(L"cancelled")) + L".",
              kLogError);
     // The presence run's caller says "not available" (400) in any case; the wizard's load says why.
-    if (!presence) ShowMessage(timedOut ? InformationTimeoutText(limit) : InformationCancelledText());
+    if (!presence) ShowMessage({timedOut ? InformationTimeoutText(limit) : InformationCancelledText()});
 }
 
 }  // namespace

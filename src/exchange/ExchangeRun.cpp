@@ -44,7 +44,7 @@ void reset(ExchangeRunView& view) {
 }
 
 int say(int code) {
-    ShowMessage(GetMessageText(code), kIconInformation, kButtonsOk);
+    ShowMessage({GetMessageText(code)});
     return code;
 }
 
@@ -81,11 +81,11 @@ void ship(const std::wstring& temporary, const std::wstring& destination, Exchan
     result.failedCopies = static_cast<int>(shipped.failed.size());
     if (shipped.cancelled) {
         result.cancelled = true;
-        ShowMessage(RunCancelledText(), kIconWarning, kButtonsOk);
+        ShowMessage({RunCancelledText(), kIconWarning});
     } else if (!shipped.failed.empty()) {
         std::wstring names;
         for (const auto& file : shipped.failed) names += file + L"\r\n";
-        ShowMessage(ShippingFailedText(names), kIconWarning, kButtonsOk);
+        ShowMessage({ShippingFailedText(names), kIconWarning});
     }
     SetCursor(LoadCursor(nullptr, IDC_ARROW));
     askToView(result);

@@ -198,7 +198,7 @@ void FrmExchange::runInformation() {
     clsExchange exchange(wait);
     setProgressText(L"Asking MS Exchange Server whether it is running...", true);
     const bool present = exchange.IsExchange() != 0;
-    if (!present && exchange.outcome() == HelperOutcome::kDone) ShowMessage(GetMessageText(kExchangeNotReachable));
+    if (!present && exchange.outcome() == HelperOutcome::kDone) ShowMessage({GetMessageText(kExchangeNotReachable)});
     if (present) {
         setProgressText(L"Reading the storage groups and stores of MS Exchange Server...", true);
         if (exchange.RunInformation() == HelperOutcome::kDone) {
@@ -287,7 +287,7 @@ void FrmExchange::tvDatabase_NodeCheck(HTREEITEM item) {
         if (state == model_.nodes[index].state) return;  // a click beside the box, or already followed
         const auto refusal = ApplyNodeCheck(model_, static_cast<int>(index), state, GetMessageText);
         syncTreeChecks();
-        if (refusal) ShowMessage(*refusal);
+        if (refusal) ShowMessage({*refusal});
     });
 }
 

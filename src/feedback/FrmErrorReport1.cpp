@@ -129,7 +129,7 @@ void FrmErrorReport1::ClearTextBoxesOnForm() {
 bool FrmErrorReport1::ValidateLogMail() {
     const Validation v = ValidateFields(Trim(text(kFrom)), text(kMessage));
     if (!v.message) return true;
-    ShowMessage(GetMessageText(v.message), v.icon, kButtonsOk);
+    ShowMessage({GetMessageText(v.message), v.icon});
     SetFocus(control(v.focusMessage ? kMessage : kFrom));
     return false;
 }
@@ -158,7 +158,7 @@ void FrmErrorReport1::CmdSend_Click() {
     TraceScope scope(L"CmdSend_Click");
     if (!ValidateLogMail()) return;
     if (!gConnectedState()) {
-        ShowMessage(GetMessageText(575), kIconError, kButtonsOk);
+        ShowMessage({GetMessageText(575), kIconError});
         return;
     }
     setSending(true);

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "ui/MessageBox.h"
 #include "ui/Window.h"
 
 namespace tess::feedback {
@@ -21,7 +22,7 @@ struct ErrorReportResult {
 // Which catalog message stops a send, and where the focus goes: 0 when the fields are fine.
 struct Validation {
     int message = 0;
-    int icon = 0;
+    MessageIcon icon = kIconInformation;
     bool focusMessage = false;  // the focus goes to txtMsg instead of txtFrom
 };
 Validation ValidateFields(std::wstring_view from, std::wstring_view message);

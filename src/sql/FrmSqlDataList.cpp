@@ -147,7 +147,7 @@ void FrmSQLDataList::Recalculate() {
     TraceScope scope(L"Recalculate");
     const auto megabytes = SelectedMegabytes(rows_);
     if (auto* total = label(kTotal)) total->setText(megabytes ? FormatTotal(*megabytes) : L"");
-    if (!megabytes) ShowMessage(GetMessageText(179), kIconInformation, kButtonsOk);
+    if (!megabytes) ShowMessage({GetMessageText(179)});
 }
 
 void FrmSQLDataList::onItemChanged(const NMLISTVIEW& change) {

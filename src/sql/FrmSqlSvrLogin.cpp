@@ -163,7 +163,7 @@ void FrmSQLSvrLogin::CmdSQLLogin_Click() {
     WriteTrace(L"Enter CmdSQLLogin_Click");
     LoginCheck check = CheckLoginClick({text(kServer), text(kUser), text(kPassword)}, computerName_);
     if (check.messageCode) {
-        ShowMessage(GetMessageText(check.messageCode), kIconInformation, kButtonsOk);
+        ShowMessage({GetMessageText(check.messageCode)});
         return;
     }
     check.request->owner = hwnd();
@@ -196,22 +196,22 @@ ListResult FrmSQLSvrLogin::retrieve(const ListRequest& request) {
 void FrmSQLSvrLogin::reportFailure(const ListResult& result, const std::wstring& server) {
     switch (result.outcome) {
         case ListOutcome::kFailed:
-            if (ShowsFailureReason(result.mode, result.reason)) ShowMessage(result.reason, kIconInformation, kButtonsOk);
+            if (ShowsFailureReason(result.mode, result.reason)) ShowMessage({result.reason});
             WriteTrace(L"Error in SQL login, Reason : " + result.reason);
             break;
         case ListOutcome::kToolFailed:
             WriteTrace(L"Error in SQL login, Reason : the database-list tool did not report a result");
-            ShowMessage(ListToolFailedText(), kIconError, kButtonsOk);
+            ShowMessage({ListToolFailedText(), kIconError});
             break;
         case ListOutcome::kTimedOut:
             WriteTrace(L"Error in SQL login, Reason : no database list within the time limit");
             WriteLog(L"The database list of '" + server + L"' did not arrive within the time limit.", kLogError);
-            ShowMessage(ListTimeoutText(ListWaitLimitMs()), kIconWarning, kButtonsOk);
+            ShowMessage({ListTimeoutText(ListWaitLimitMs()), kIconWarning});
             break;
         case ListOutcome::kCancelled:
             WriteTrace(L"Error in SQL login, Reason : cancelled by the user");
             WriteLog(L"The retrieval of the database list of '" + server + L"' was cancelled.", kLogError);
-            ShowMessage(ListCancelledText(), kIconInformation, kButtonsOk);
+            ShowMessage({ListCancelledText()});
             break;
         case ListOutcome::kSuccess:
             break;

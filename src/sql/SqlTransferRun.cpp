@@ -36,7 +36,7 @@ struct Run {
 
 void endWithMessage(Run& run, int code) {
     run.report.messageCode = code;
-    ShowMessage(GetMessageText(code), kIconInformation, kButtonsOk);
+    ShowMessage({GetMessageText(code)});
 }
 
 bool inputsUsable(Run& run) {
@@ -172,10 +172,10 @@ bool ship(Run& run, std::wstring& failedFiles) {
 void reportEnd(Run& run, const std::wstring& failedFiles) {
     ClearLogs();
     run.view.setProgressText(L"", false);
-    if (run.report.cancelled) ShowMessage(RunCancelledText(), kIconWarning, kButtonsOk);
-    if (!run.report.notStarted.empty()) ShowMessage(BackupNotStartedText(run.report.notStarted), kIconError, kButtonsOk);
-    if (!run.timeouts.empty()) ShowMessage(run.timeouts, kIconWarning, kButtonsOk);
-    if (!failedFiles.empty()) ShowMessage(ShippingFailedText(failedFiles), kIconError, kButtonsOk);
+    if (run.report.cancelled) ShowMessage({RunCancelledText(), kIconWarning});
+    if (!run.report.notStarted.empty()) ShowMessage({BackupNotStartedText(run.report.notStarted), kIconError});
+    if (!run.timeouts.empty()) ShowMessage({run.timeouts, kIconWarning});
+    if (!failedFiles.empty()) ShowMessage({ShippingFailedText(failedFiles), kIconError});
     run.report.askedToView = true;
     OfferRunReport(570);
 }
@@ -186,7 +186,7 @@ void runSteps(Run& run) {
     gatherLogs();
     if (run.report.cancelled) {
         WriteLogTo(L"The data transfer was cancelled by the user.", RunReportPath());
-        ShowMessage(RunCancelledText(), kIconWarning, kButtonsOk);
+        ShowMessage({RunCancelledText(), kIconWarning});
         return;
     }
     if (run.input.databases.empty()) {

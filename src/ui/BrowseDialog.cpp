@@ -212,7 +212,7 @@ ChosenFolder ChooseTransferFolder(HWND owner, const FolderRequest& request) {
         DWORD writeError = ERROR_SUCCESS;
         const FolderChoice choice = checkChosenFolder(chosen, request.destination, writeError);
         if (choice.action == FolderChoice::kReopen) {
-            ShowMessage(GetMessageText(choice.messageCode), kIconWarning, kButtonsOk, ProgramTitle());
+            ShowMessage({GetMessageText(choice.messageCode), kIconWarning});
             result.refusals.push_back(choice.messageCode);
             if (choice.resetToSqlTemp) result.boxText = ProgramFolder() + L"\\SQLTEMP";
             if (choice.setDestinationFlag) purpose.transferDestination = true;
@@ -395,7 +395,7 @@ void frmLocalFileBrowse::CmdOk_Click() {
         const std::wstring path = entry ? entry->path : std::wstring();
         OkDecision d = DecideCmdOk(purpose_, image, path, IsDriveReady);
         if (d.selectedPath) selected_ = *d.selectedPath;
-        if (d.messageCode) ShowMessage(GetMessageText(d.messageCode), kIconInformation, kButtonsOk, ProgramTitle());
+        if (d.messageCode) ShowMessage({GetMessageText(d.messageCode)});
         if (d.close) endModal();
     } catch (const std::exception& e) {
         WriteLog(L"Error in function CmdOk_Click " + FromAnsi(e.what()), kLogError);

@@ -39,24 +39,22 @@ void SetProgramTitle(const std::wstring& title) { programTitle() = title; }
 
 void SetMessageHookForTesting(MessageHook hook) { messageHook() = std::move(hook); }
 
-int ShowMessage(const std::wstring& text, int icon, int buttons, const std::wstring& caption) {
+MessageResult ShowMessage(const MessageCall& call) {
     TraceScope trace(L"ShowMessage");
-    if (messageHook()) return messageHook()({text, icon, buttons, caption});
+    MessageCall shown = call;
+    if (shown.caption.empty()) shown.caption = ProgramTitle();
+    if (messageHook()) return messageHook()(shown);
     try {
         // Owned by whatever window of this thread is active: the box then stays above it and
         // the user cannot work around it. When the program is not in the foreground nothing
         // is active, and the topmost enabled window of this thread takes that role.
         HWND owner = GetActiveWindow();
         if (!owner) owner = topmostThreadWindow();
-        return RunMessageBox(owner, text, icon, buttons, caption);
+        return static_cast<MessageResult>(RunMessageBox(owner, shown.text, shown.icon, shown.buttons, shown.caption));
     } catch (...) {
         TraceError(L"ShowMessage", L" showing the message box");
         return kResultOk;
     }
-}
-
-int ShowMessage(const std::wstring& text, int icon, int buttons) {
-    return ShowMessage(text, icon, buttons, ProgramTitle());
 }
 
 }  // namespace tess

@@ -251,7 +251,7 @@ int CheckDestinationForRun(const std::wstring& destinationFolder, uint64_t bytes
 std::wstring RunReportPath() { return CommonDataFile(L"Log_trace.txt"); }
 
 void OfferRunReport(int questionCode) {
-    if (ShowMessage(GetMessageText(questionCode), kIconQuestion, kButtonsYesNo) == kResultYes &&
+    if (ShowMessage({GetMessageText(questionCode), kIconQuestion, kButtonsYesNo}) == kResultYes &&
         FileExists(RunReportPath()))
         gReportOpener(RunReportPath());
 }

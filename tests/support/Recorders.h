@@ -18,7 +18,7 @@ namespace tess::test {
 // any other message OK.
 class RecordedMessages {
 public:
-    explicit RecordedMessages(int answerToQuestions = kResultNo) : answer(answerToQuestions) {
+    explicit RecordedMessages(MessageResult answerToQuestions = kResultNo) : answer(answerToQuestions) {
         SetMessageHookForTesting([this](const MessageCall& call) {
             calls.push_back(call);
             return call.buttons == kButtonsYesNo ? answer : kResultOk;
@@ -42,7 +42,7 @@ public:
     }
 
     std::vector<MessageCall> calls;
-    int answer;
+    MessageResult answer;
 };
 
 // A run's view over a hidden window of its own (the waits pump it, Esc posted to it cancels):

@@ -103,7 +103,7 @@ TEST(ShowMessage, RunsModallyOverItsOwnerAndGivesTheFocusBack) {
         ownerWasDisabled = !IsWindowEnabled(ownerHandle);
         test::PostClick(FindByAutomationId(boxSeen, L"cmdButton1"));
     });
-    int code = ShowMessage(L"Show the report?", kIconQuestion, kButtonsYesNo, L"Tessaron");
+    int code = ShowMessage({L"Show the report?", kIconQuestion, kButtonsYesNo, L"Tessaron"});
     KillTimer(nullptr, timer);
     EXPECT_EQ(code, kResultNo);
     EXPECT_NE(boxSeen, nullptr);
