@@ -7,6 +7,13 @@
 #include "ui/Window.h"
 
 namespace tess {
+namespace {
+
+// A handled side-button message answers TRUE, the others 0.
+LRESULT mouseButtonAnswer(UINT msg) { return msg >= WM_XBUTTONDOWN && msg <= WM_XBUTTONDBLCLK ? TRUE : 0; }
+
+}  // namespace
+
 ButtonFace DecideButtonFace(const ButtonFace& current, int state, const std::wstring& imageKey, bool faceEnabled,
                             bool transferInProgress, COLORREF grayText, const std::wstring& normalKey,
                             const std::wstring& hoverKey) {
@@ -84,6 +91,11 @@ void ImageButton::paintFace(HDC dc, const RECT& client) {
     SelectObject(dc, oldFont);
 }
 
+bool ImageButton::acts(UINT mouseMessage) const {
+    if (!leftButtonOnly_) return true;
+    return mouseMessage == WM_LBUTTONDOWN || mouseMessage == WM_LBUTTONDBLCLK || mouseMessage == WM_LBUTTONUP;
+}
+
 void ImageButton::onMouseMove() {
     busyPointer_ = false;
     HideTipIfMoved();
@@ -114,11 +126,17 @@ LRESULT ImageButton::onMessage(UINT msg, WPARAM wp, LPARAM lp) {
             return 0;
         case WM_LBUTTONDOWN:
         case WM_LBUTTONDBLCLK:
-            beginPress();
-            return 0;
+        case WM_MBUTTONDOWN:
+        case WM_MBUTTONDBLCLK:
+        case WM_XBUTTONDOWN:
+        case WM_XBUTTONDBLCLK:
+            if (acts(msg)) beginPress();
+            return mouseButtonAnswer(msg);
         case WM_LBUTTONUP:
-            if (endPress(lp) && IsWindowEnabled(hwnd_)) notifyParent(BN_CLICKED);
-            return 0;
+        case WM_MBUTTONUP:
+        case WM_XBUTTONUP:
+            if (acts(msg) && endPress(lp) && IsWindowEnabled(hwnd_)) notifyParent(BN_CLICKED);
+            return mouseButtonAnswer(msg);
         case WM_RBUTTONUP:
             ShowOrHideTip(2, TipText(window_->name() + L"." + name_), hwnd_);
             return 0;

@@ -4,8 +4,10 @@
 // program-wide transfer-in-progress flag) the face stays as it is, so that a long copy does not
 // repaint buttons for every mouse twitch.
 //
-// It acts on the release of the left mouse button over it (WM_COMMAND/BN_CLICKED to its window);
-// the release of the right button shows its tip ("<window name>.<button name>") and does not act.
+// It acts on the release over it of any mouse button but the right one (WM_COMMAND/BN_CLICKED to
+// its window): left, middle or a side button; the release of the right button shows its tip
+// ("<window name>.<button name>") and does not act. The message box's buttons act on the left
+// button only.
 #include <windows.h>
 
 #include <string>
@@ -54,6 +56,8 @@ public:
     void setFont(FontRole role);
     // The hourglass until the pointer next moves over the button.
     void showBusyPointer();
+    // Only the left button acts (the message box's buttons).
+    void setLeftButtonOnly() { leftButtonOnly_ = true; }
     const ButtonFace& face() const { return face_; }
     static ImageButton* fromHandle(HWND hwnd);
 
@@ -64,12 +68,14 @@ protected:
 private:
     void applyFace(const ButtonFace& wanted);
     void onMouseMove();
+    bool acts(UINT mouseMessage) const;
 
     std::wstring normalKey_ = L"button_enb";
     std::wstring hoverKey_ = L"button_ovr";
     ButtonFace face_{L"button_enb", RGB(0, 0, 0), true};
     bool tracking_ = false;
     bool busyPointer_ = false;
+    bool leftButtonOnly_ = false;
     FontRole font_ = FontRole::Bold;
 };
 

@@ -41,6 +41,7 @@ bool MesgBox::onCreate() {
     for (int i = 0; i < 3; ++i) {
         showControl(kIdButton0 + i, false);
         button(kIdButton0 + i)->setState(ImageButton::kNormal);
+        button(kIdButton0 + i)->setLeftButtonOnly();  // an answer is given with the left button, as in the system's box
     }
     showControl(kIdText, false);
     showControl(kIdSmallText, false);

@@ -154,8 +154,9 @@ bool Window::handleKey(UINT vk, bool alt) {
 }
 
 bool Window::altKey(UINT vk) {
-    // AltGr is Ctrl+Alt: on many keyboards it types a character and must not click anything.
-    for (int modifier : {VK_CONTROL, VK_SHIFT, VK_LWIN, VK_RWIN})
+    // Shift only changes the letter's case, and both cases count. AltGr is Ctrl+Alt: on many
+    // keyboards it types a character and must not click anything.
+    for (int modifier : {VK_CONTROL, VK_LWIN, VK_RWIN})
         if (GetKeyState(modifier) < 0) return false;
     for (const AltKey& key : altKeys_) {
         if (static_cast<UINT>(key.letter) != vk) continue;

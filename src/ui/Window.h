@@ -55,8 +55,9 @@
 //
 // Every window and control carries its design name as the "AutomationId" window property (a
 // global atom), which UI tests and the end-to-end test find it by, also from another process.
-// Image buttons send WM_COMMAND (BN_CLICKED) to their window on a left-button release; a
-// right-button release shows the button's tip instead ("<window name>.<button name>").
+// Image buttons send WM_COMMAND (BN_CLICKED) to their window on the release of any mouse button
+// but the right one; a right-button release shows the button's tip instead ("<window
+// name>.<button name>").
 #include <windows.h>
 
 #include <initializer_list>
@@ -201,9 +202,9 @@ protected:
     void addControls(const ControlSpec (&specs)[N]) { addControls(specs, N); }
     HWND addControl(const ControlSpec& spec);
 
-    // The window's Alt+letter keys, listed once (in onCreate): the letter held with Alt and no
-    // other modifier acts as onCommand(command, BN_CLICKED, control), so the command's own
-    // guards apply to the key too.
+    // The window's Alt+letter keys, listed once (in onCreate): the letter held with Alt, with or
+    // without Shift, and without Ctrl (AltGr) or a Windows key, acts as onCommand(command,
+    // BN_CLICKED, control), so the command's own guards apply to the key too.
     void setAltKeys(std::vector<AltKey> keys) { altKeys_ = std::move(keys); }
     // A solid brush of that colour, made on first use and owned by the window.
     HBRUSH brush(COLORREF color);

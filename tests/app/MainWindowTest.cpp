@@ -4,6 +4,7 @@
 // (399, 400) the Exchange end-to-end test's.
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <vector>
 
 #include "app/MainWindow.h"
@@ -17,19 +18,27 @@
 namespace tess {
 namespace {
 
+// Records which action started; the Exchange action as its detection (no Exchange here, so it
+// stops at 399).
 class RecordingMain : public FrmAdvancedBackup {
 public:
     std::vector<std::string> calls;
-    bool exchangeAvailable = false;
 
 protected:
     void openSqlWizard() override { calls.push_back("sql"); }
-    // The settings the test writes stand for what detection found.
-    void detectExchange() override {}
-    bool exchangeInformationAvailable() override { return exchangeAvailable; }
-    void openExchangeWizard() override { calls.push_back("exchange"); }
+    void detectExchange() override { calls.push_back("exchange"); }
+    bool exchangeInformationAvailable() override { return false; }
+    void openExchangeWizard() override {}
     void runSharePointTransfer() override { calls.push_back("sharepoint"); }
 };
+
+// Sets the thread's own record of the keys held, which GetKeyState reads (posted keys do not
+// change it).
+void holdKeys(const std::vector<BYTE>& keys) {
+    BYTE state[256] = {};
+    for (BYTE key : keys) state[key] = 0x80;
+    SetKeyboardState(state);
+}
 
 class MainWindowTest : public testing::Test {
 protected:
@@ -70,8 +79,7 @@ TEST_F(MainWindowTest, TheHelpTopicFollowsTheLastTransferChosen) {
         leftClick(FrmAdvancedBackup::kIdHelpImage);
         EXPECT_EQ(topics_, std::vector<std::wstring>{std::wstring(L"TessaronHelp.chm::/") + topic});
     }
-    EXPECT_EQ(main_.calls, (std::vector<std::string>{"sql", "sharepoint"}));  // no Exchange found
-
+    EXPECT_EQ(main_.calls, (std::vector<std::string>{"sql", "sharepoint", "exchange"}));
 }
 
 TEST(ExchangeVersionMessage, RefusesUnsupportedVersionsAndOldExchange2000Builds) {
@@ -83,24 +91,42 @@ TEST(ExchangeVersionMessage, RefusesUnsupportedVersionsAndOldExchange2000Builds)
         EXPECT_EQ(ExchangeVersionMessage(version, sp), message) << "version '" << version << "' sp '" << sp << "'";
 }
 
-// A right click shows the button's tip (replacing any other) and does not act; a left click
-// hides it and acts.
-TEST_F(MainWindowTest, ARightClickShowsTheTipAndDoesNotActALeftClickHidesItAndActs) {
-    auto rightClick = [&](int id) {
-        PostMessageW(main_.control(id), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(5, 5));
-        PostMessageW(main_.control(id), WM_RBUTTONUP, 0, MAKELPARAM(5, 5));
-        test::PumpThroughPreTranslate();
-        return CurrentTipWindow();
+// What starts an action: Alt+S and Alt+E with or without Shift, and a click on a button with any
+// mouse button but the right one, which shows the button's tip instead (the next click hides
+// it). Ctrl with Alt (AltGr is Ctrl+Alt), a letter without Alt or another letter start nothing.
+TEST_F(MainWindowTest, AltLettersWithOrWithoutShiftAndEveryMouseButtonButTheRightOneAct) {
+    // what; keys held, the key or the press of the button on SQL Server (its release follows)
+    // with its wParam; the action started
+    const std::tuple<const char*, std::vector<BYTE>, UINT, WPARAM, const char*> inputs[] = {
+        {"Alt+S", {}, WM_SYSKEYDOWN, 'S', "sql"},
+        {"Alt+Shift+S", {VK_SHIFT}, WM_SYSKEYDOWN, 'S', "sql"},
+        {"Alt+Shift+E", {VK_SHIFT}, WM_SYSKEYDOWN, 'E', "exchange"},
+        {"Ctrl+Alt+S", {VK_CONTROL}, WM_SYSKEYDOWN, 'S', nullptr},
+        {"AltGr+E", {VK_CONTROL, VK_MENU, VK_RMENU}, WM_SYSKEYDOWN, 'E', nullptr},
+        {"E", {}, WM_KEYDOWN, 'E', nullptr},
+        {"Alt+Q", {}, WM_SYSKEYDOWN, 'Q', nullptr},
+        {"right", {}, WM_RBUTTONDOWN, MK_RBUTTON, nullptr},
+        {"left", {}, WM_LBUTTONDOWN, MK_LBUTTON, "sql"},
+        {"right", {}, WM_RBUTTONDOWN, MK_RBUTTON, nullptr},
+        {"middle", {}, WM_MBUTTONDOWN, MK_MBUTTON, "sql"},
+        {"side", {}, WM_XBUTTONDOWN, MAKEWPARAM(MK_XBUTTON1, XBUTTON1), "sql"},
     };
-    HWND first = rightClick(FrmAdvancedBackup::kIdExchange);
-    ASSERT_NE(first, nullptr);
-    ASSERT_NE(rightClick(FrmAdvancedBackup::kIdSql), nullptr);
-    EXPECT_FALSE(IsWindow(first));
-    EXPECT_TRUE(main_.calls.empty());
-
-    leftClick(FrmAdvancedBackup::kIdSql);
-    EXPECT_EQ(CurrentTipWindow(), nullptr);
-    EXPECT_EQ(main_.calls, std::vector<std::string>{"sql"});
+    for (const auto& [what, held, message, wp, action] : inputs) {
+        SCOPED_TRACE(what);
+        const bool key = message == WM_KEYDOWN || message == WM_SYSKEYDOWN;
+        main_.calls.clear();
+        holdKeys(held);
+        if (key) {
+            PostMessageW(main_.hwnd(), message, wp, message == WM_SYSKEYDOWN ? 0x20000001 : 1);  // bit 29: Alt
+        } else {  // every button's release message follows its press message
+            PostMessageW(main_.control(FrmAdvancedBackup::kIdSql), message, wp, MAKELPARAM(5, 5));
+            PostMessageW(main_.control(FrmAdvancedBackup::kIdSql), message + 1, HIWORD(wp) << 16, MAKELPARAM(5, 5));
+        }
+        test::PumpThroughPreTranslate();
+        holdKeys({});
+        EXPECT_EQ(main_.calls, action ? std::vector<std::string>{action} : std::vector<std::string>{});
+        EXPECT_TRUE(key || (CurrentTipWindow() != nullptr) == (message == WM_RBUTTONDOWN)) << "the tip";
+    }
 }
 
 }  // namespace
