@@ -50,7 +50,7 @@ MessageResult ShowMessage(const MessageCall& call) {
         // is active, and the topmost enabled window of this thread takes that role.
         HWND owner = GetActiveWindow();
         if (!owner) owner = topmostThreadWindow();
-        return static_cast<MessageResult>(RunMessageBox(owner, shown.text, shown.icon, shown.buttons, shown.caption));
+        return RunMessageBox(owner, shown);
     } catch (...) {
         TraceError(L"ShowMessage", L" showing the message box");
         return kResultOk;

@@ -38,6 +38,8 @@ struct MessageCall {
     MessageIcon icon = kIconInformation;
     MessageButtons buttons = kButtonsOk;
     std::wstring caption{};
+    // A question whose Yes cannot be undone (stopping a transfer): Enter answers No.
+    bool noByDefault = false;
 };
 
 // Shows the message modally (owned by the active window of this thread) and returns the code of

@@ -124,19 +124,20 @@ void MesgBox::onLayout() {
     if (designRect().width != w || designRect().height != px(l.windowHeight)) setDesignSize(w, px(l.windowHeight));
 }
 
-void MesgBox::prepare(const std::wstring& text, int icon, int buttons, const std::wstring& caption) {
+void MesgBox::prepare(const MessageCall& call) {
     try {
         buttonCount_ = -1;
-        set_ = buttons;
-        text_ = text;
-        setMessage(text);
+        set_ = call.buttons;
+        noByDefault_ = call.noByDefault;
+        text_ = call.text;
+        setMessage(call.text);
         label(kIdAppCaption)->setText(L"Tessaron");
-        if (auto set = ButtonSetFor(buttons)) {
+        if (auto set = ButtonSetFor(call.buttons)) {
             for (size_t i = 0; i < set->captions.size(); ++i) setButton(static_cast<int>(i), set->captions[i], true);
             buttonCount_ = static_cast<int>(set->captions.size());
         }
-        SetWindowTextW(hwnd(), caption.c_str());
-        for (int i = 0; i < 4; ++i) showControl(kIdIcon0 + i, i == icon);
+        SetWindowTextW(hwnd(), call.caption.c_str());
+        for (int i = 0; i < 4; ++i) showControl(kIdIcon0 + i, i == call.icon);
         resizeMsgbox();
         centre();
     } catch (...) {
@@ -188,7 +189,7 @@ bool MesgBox::onKey(UINT vk, bool alt) {
         onClose();
         return true;
     }
-    if (auto code = ResultForKey(set_, vk, alt)) {
+    if (auto code = ResultForKey(set_, vk, alt, noByDefault_)) {
         finish(*code);
         return true;
     }
@@ -213,12 +214,13 @@ void MesgBox::paintBackground(HDC dc, const RECT& client) {
     SetImagetoScreenSmall(dc, client, dpi());
 }
 
-int RunMessageBox(HWND owner, const std::wstring& text, int icon, int buttons, const std::wstring& caption) {
+MessageResult RunMessageBox(HWND owner, const MessageCall& call) {
     MesgBox box;
-    if (!box.create(owner)) return box.result();
-    box.prepare(text, icon, buttons, caption);
-    box.runModal(owner);
-    return box.result();
+    if (box.create(owner)) {
+        box.prepare(call);
+        box.runModal(owner);
+    }
+    return static_cast<MessageResult>(box.result());
 }
 
 }  // namespace tess

@@ -3,6 +3,7 @@
 // read the result. Tests create it modeless and drive it with messages.
 #include <string>
 
+#include "ui/MessageBox.h"
 #include "ui/MessageLayout.h"
 #include "ui/Window.h"
 
@@ -25,7 +26,7 @@ public:
 
     // Fills and sizes the window (after create()): the text, the caption-bar text, the buttons
     // of the set, the window caption, the icon.
-    void prepare(const std::wstring& text, int icon, int buttons, const std::wstring& caption);
+    void prepare(const MessageCall& call);
     int result() const { return result_; }
     const MessageTextPlan& plan() const { return plan_; }
     const MessageLayout& layout() const { return layout_; }
@@ -50,12 +51,13 @@ private:
     int result_ = 0;
     int buttonCount_ = -1;
     int set_ = -1;
+    bool noByDefault_ = false;
     std::wstring text_;
     MessageTextPlan plan_;
     MessageLayout layout_{};
 };
 
 // Shows the box modally over `owner` and returns the result code.
-int RunMessageBox(HWND owner, const std::wstring& text, int icon, int buttons, const std::wstring& caption);
+MessageResult RunMessageBox(HWND owner, const MessageCall& call);
 
 }  // namespace tess

@@ -70,11 +70,14 @@ std::optional<int> ResultForLetter(wchar_t letter) {
     }
 }
 
-std::optional<int> ResultForKey(int set, unsigned virtualKey, bool alt) {
+std::optional<int> ResultForKey(int set, unsigned virtualKey, bool alt, bool noByDefault) {
     auto buttons = ButtonSetFor(set);
     if (!buttons) return std::nullopt;
     constexpr unsigned kEnter = 0x0D;
-    if (virtualKey == kEnter && !alt) return ResultForLetter(buttons->defaultLetter);
+    if (virtualKey == kEnter && !alt) {
+        const bool hasNo = buttons->accelerators.find(L'n') != std::wstring::npos;
+        return ResultForLetter(noByDefault && hasNo ? L'n' : buttons->defaultLetter);
+    }
     if (!alt || virtualKey < L'A' || virtualKey > L'Z') return std::nullopt;
     // Letter keys arrive as the upper-case letter whatever Shift and Caps Lock say.
     wchar_t letter = static_cast<wchar_t>(virtualKey);

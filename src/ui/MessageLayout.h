@@ -30,8 +30,9 @@ std::optional<int> ResultForCaption(std::wstring_view caption);
 // Code of an accelerator letter (either case); nothing for another letter.
 std::optional<int> ResultForLetter(wchar_t letter);
 // What a key does in a box of `set`: Alt + one of the set's letters, or Enter for its default
-// letter. Nothing for every other key.
-std::optional<int> ResultForKey(int set, unsigned virtualKey, bool alt);
+// letter (for No instead when the set has one and the question asks for it). Nothing for every
+// other key.
+std::optional<int> ResultForKey(int set, unsigned virtualKey, bool alt, bool noByDefault = false);
 // The close box: the first button captioned "No" or "Cancel" counts as clicked, else 3.
 int ResultForCloseBox(const std::vector<std::wstring>& captions);
 

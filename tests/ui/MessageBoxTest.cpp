@@ -22,6 +22,9 @@ TEST(MessageKeys, AltLettersAndEnterPerSet) {
     };
     for (const auto& [set, vk, alt, expected] : cases)
         EXPECT_EQ(ResultForKey(set, vk, alt).value_or(-1), expected) << "set " << set << " key " << vk << " " << alt;
+    // A question that defaults to No; a set without No keeps its own default.
+    EXPECT_EQ(ResultForKey(kButtonsYesNo, VK_RETURN, false, true).value_or(-1), kResultNo);
+    EXPECT_EQ(ResultForKey(kButtonsOk, VK_RETURN, false, true).value_or(-1), kResultOk);
 }
 
 TEST(MessageCloseBox, NoOrCancelWinsOtherwiseThree) {
@@ -36,7 +39,7 @@ TEST(MessageCloseBox, NoOrCancelWinsOtherwiseThree) {
 struct OpenBox {
     explicit OpenBox(int set) {
         box.create(nullptr);
-        box.prepare(L"Proceed?", kIconQuestion, set, L"Tessaron");
+        box.prepare({L"Proceed?", kIconQuestion, static_cast<MessageButtons>(set), L"Tessaron"});
     }
     int endsWith() {
         return test::WaitFor([&] { return box.hwnd() == nullptr; }, 5000) ? box.result() : -1;
@@ -72,7 +75,7 @@ TEST(MesgBoxWindow, ALongTextFitsWholeAboveTheButtons) {
         SCOPED_TRACE(text.size());
         MesgBox large;
         ASSERT_TRUE(large.create(nullptr));
-        large.prepare(text, kIconWarning, kButtonsOk, L"");
+        large.prepare({text, kIconWarning});
         EXPECT_TRUE(large.isControlShown(MesgBox::kIdText));
         const int width = large.controlRect(MesgBox::kIdText).width;
         SIZE needed = large.label(MesgBox::kIdText)->measureText(width);
