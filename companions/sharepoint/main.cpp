@@ -3,7 +3,8 @@
 // Given "DisplayTessaron/<job file>". Ends when done (after a short pause to show the result)
 // or when its window is closed (a close during the copy cancels it and leaves no partial file).
 // TESSARON_SHAREPOINT_LINGER_MS sets that pause (default 2000), TESSARON_SHAREPOINT_SHOW_AFTER_MS
-// delays the window's creation.
+// delays the window's creation, TESSARON_SHAREPOINT_HAND_OVER=1 makes it hand the whole run to a
+// second copy of itself and wait for that one, as a tool does that restarts itself elevated.
 //
 // Job file (VXSharpointBkupSet.ini, optional):   [Backup]
 //                                                Destination=E:\SharePoint
@@ -33,6 +34,7 @@ namespace {
 
 constexpr wchar_t kTitle[] = L"SharePoint Server";
 constexpr wchar_t kClass[] = L"TessaronOstrovaSharepoint";
+constexpr wchar_t kHandOver[] = L"TESSARON_SHAREPOINT_HAND_OVER";
 constexpr UINT kMsgProgress = WM_APP + 1;  // wParam: per mille done
 constexpr UINT kMsgDone = WM_APP + 2;      // wParam: exit code
 constexpr UINT_PTR kLingerTimer = 1;
@@ -245,9 +247,29 @@ private:
     std::wstring error_;  // written by the worker before it posts kMsgDone
 };
 
+// Starts a second copy with the same command line (without the hand-over, so it does the work and
+// shows the window) and ends with its exit code.
+int handOverToSecondCopy(int show) {
+    SetEnvironmentVariableW(kHandOver, nullptr);
+    std::wstring line = GetCommandLineW();
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESHOWWINDOW;
+    si.wShowWindow = static_cast<WORD>(show);
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return 6;
+    UniqueHandle thread(pi.hThread), process(pi.hProcess);
+    WaitForSingleObject(process.get(), INFINITE);
+    DWORD code = 6;
+    GetExitCodeProcess(process.get(), &code);
+    return static_cast<int>(code);
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
+    wchar_t handOver[4] = {};
+    if (GetEnvironmentVariableW(kHandOver, handOver, 4) && handOver[0] == L'1') return handOverToSecondCopy(show);
     INITCOMMONCONTROLSEX icc{};
     icc.dwSize = sizeof(icc);
     icc.dwICC = ICC_PROGRESS_CLASS;

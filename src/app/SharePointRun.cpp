@@ -21,6 +21,7 @@ namespace tess {
 namespace {
 
 constexpr int kSharePointNotInstalled = 577;
+constexpr int kStopTransferQuestion = 578;
 constexpr UINT_PTR kRunId = 0x5350;  // the subclass and the timer of the run on the main window
 // The process handle is asked every turn (a cheap call); without a handle the process list,
 // which is expensive to take, is read every fifth turn only.
@@ -52,11 +53,14 @@ public:
 
 private:
     static LRESULT CALLBACK hook(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR data);
+    // Esc on the main window: asks whether to stop, and stops on Yes.
+    static void askToStop(HWND main);
     void startTool();
     void tick();
     bool toolEnded();
     void follow();
     void findToolWindow();
+    bool ofTheTool(HWND window) const;
     void showPointer(bool busy) const;
     // Ends the run and deletes it: the last thing a caller does with it.
     void finish(Outcome outcome);
@@ -70,6 +74,7 @@ private:
     uint64_t limitMs_ = 0;
     ULONGLONG deadline_ = 0;
     int polls_ = 0;
+    bool asking_ = false;
 };
 
 bool Run::begin() {
@@ -125,7 +130,7 @@ LRESULT CALLBACK Run::hook(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, 
             return TRUE;
         case WM_KEYDOWN:
             if (wp != VK_ESCAPE) break;
-            run->finish(Outcome::kCancelled);
+            askToStop(hwnd);  // `run` may be gone when it returns
             return 0;
         case WM_SIZE:
         case WM_WINDOWPOSCHANGED:
@@ -138,6 +143,25 @@ LRESULT CALLBACK Run::hook(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, 
             break;
     }
     return DefSubclassProc(hwnd, msg, wp, lp);
+}
+
+void Run::askToStop(HWND main) {
+    Run* run = of(main);
+    if (!run || run->asking_) return;
+    // One key must not throw a long transfer away. While the question is open the tool's window
+    // stands behind the main window, or, on top of everything, it would hide the question.
+    run->asking_ = true;
+    if (run->tool_)
+        SetWindowPos(run->tool_, main, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_ASYNCWINDOWPOS);
+    MessageCall question{GetMessageText(kStopTransferQuestion), kIconQuestion, kButtonsYesNo};
+    question.noByDefault = true;
+    const bool stop = ShowMessage(question) == kResultYes;
+    // The run went on meanwhile and may have ended: it is looked up again.
+    run = of(main);
+    if (!run) return;
+    run->asking_ = false;
+    if (stop) return run->finish(Outcome::kCancelled);
+    run->follow();
 }
 
 void Run::tick() {
@@ -164,18 +188,26 @@ void Run::findToolWindow() {
     // Looked for on every turn until found: the tool may show its window well after it started.
     for (HWND h = FindWindowExW(nullptr, nullptr, nullptr, kSharePointToolTitle); h;
          h = FindWindowExW(nullptr, h, nullptr, kSharePointToolTitle)) {
-        DWORD pid = 0;
-        GetWindowThreadProcessId(h, &pid);
-        if (!IsWindowVisible(h) || pid == GetCurrentProcessId() || (pid_ && pid != pid_)) continue;
+        if (!IsWindowVisible(h) || !ofTheTool(h)) continue;
         tool_ = h;
         SetForegroundWindow(tool_);
         return;
     }
 }
 
+// A window of any copy of the tool: the one started here, or another that shows the window for
+// it (the tool restarts itself elevated, or hands its work to a second copy); never one of this
+// program's.
+bool Run::ofTheTool(HWND window) const {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (pid == GetCurrentProcessId()) return false;
+    return (pid_ && pid == pid_) || IsProcessNamed(pid, kSharePointToolName);
+}
+
 void Run::follow() {
     findToolWindow();
-    if (!tool_) return;
+    if (!tool_ || asking_) return;
     // Asynchronous calls only: a tool that stops answering must not stop the main window.
     if (IsIconic(main_)) {
         if (!IsIconic(tool_)) ShowWindowAsync(tool_, SW_SHOWMINNOACTIVE);

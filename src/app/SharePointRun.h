@@ -24,7 +24,8 @@ void RunSharePointTransfer(HWND mainWindow);
 bool SharePointTransferRunning(HWND mainWindow);
 
 // How long a run waits for the tool before ending it: the setting "SharePointWaitSeconds" of
-// vxwin.ini, a day when it is not set. Esc on the main window ends the wait and the tool sooner.
+// vxwin.ini, a day when it is not set. Esc on the main window asks whether to stop (578, No by
+// default) and on Yes ends the wait and the tool sooner.
 uint64_t SharePointWaitLimitMs();
 
 }  // namespace tess

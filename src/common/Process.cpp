@@ -23,22 +23,30 @@ std::wstring lastComponent(std::wstring_view name) {
     return AfterLast(AfterLast(name, L"\\"), L"/");
 }
 
-bool findBySnapshot(const std::wstring& name, bool endIt) {
+// Calls `visit` with each entry of a snapshot of the process list until it returns true;
+// whether one did.
+template <typename Visit>
+bool anyProcessEntry(Visit&& visit) {
     UniqueFile snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     if (!snapshot) return false;
-    const DWORD self = GetCurrentProcessId();
     PROCESSENTRY32W entry{};
     entry.dwSize = sizeof entry;
-    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry)) {
-        if (entry.th32ProcessID == self || !ProcessNameMatches(entry.szExeFile, name)) continue;
+    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry))
+        if (visit(entry)) return true;
+    return false;
+}
+
+bool findBySnapshot(const std::wstring& name, bool endIt) {
+    const DWORD self = GetCurrentProcessId();
+    return anyProcessEntry([&](const PROCESSENTRY32W& entry) {
+        if (entry.th32ProcessID == self || !ProcessNameMatches(entry.szExeFile, name)) return false;
         if (endIt) {
             UniqueHandle process(
                 OpenProcess(PROCESS_TERMINATE | PROCESS_QUERY_INFORMATION | SYNCHRONIZE, FALSE, entry.th32ProcessID));
             if (process) EndProcess(process.get());
         }
         return true;
-    }
-    return false;
+    });
 }
 
 std::vector<DWORD> processIds() {
@@ -139,6 +147,18 @@ bool FindProcess(const std::wstring& name, bool endIt, int methodHint) {
         WriteTrace(L"Error in FindProcess out of memory");
         return false;
     }
+}
+
+bool IsProcessNamed(DWORD processId, const std::wstring& name) {
+    // The process list names every process, an elevated one or another user's too, where
+    // opening the process to ask for its file would be refused.
+    bool named = false;
+    anyProcessEntry([&](const PROCESSENTRY32W& entry) {
+        if (entry.th32ProcessID != processId) return false;
+        named = ProcessNameMatches(entry.szExeFile, name);
+        return true;
+    });
+    return named;
 }
 
 void EnableDebugPrivilege(bool enable) {

@@ -21,6 +21,10 @@ bool FindProcess(const std::wstring& name, bool endIt, int methodHint);
 // exited by itself meanwhile, or cannot be ended, is left quietly.
 void EndProcess(HANDLE process);
 
+// Whether the running process `processId` is one FindProcess would find by `name` (its
+// executable under the same match rule); false for a process that is gone.
+bool IsProcessNamed(DWORD processId, const std::wstring& name);
+
 enum class EnumerationMethod { kSnapshot, kProcessStatus };
 // The method FindProcess uses for a hint on the given Windows version.
 EnumerationMethod ChooseEnumerationMethod(int methodHint, unsigned long major, unsigned long minor,

@@ -1,5 +1,6 @@
-// SharePoint detection from the environment and the files present. The tool's command line and
-// the run itself: tests/e2e/SharePointE2ETest.cpp.
+// SharePoint detection from the environment and the files present; the run refused without
+// SharePoint, and with the stand-in tool handing its work to a second copy (its window placed, Esc
+// asking first). The tool's command line and the rest of the run: tests/e2e/SharePointE2ETest.cpp.
 #include <windows.h>
 #include <shlobj.h>
 
@@ -8,8 +9,12 @@
 #include <tuple>
 
 #include "app/SharePoint.h"
+#include "app/SharePointRun.h"
 #include "common/Files.h"
+#include "support/Recorders.h"
 #include "support/TestSupport.h"
+#include "support/WindowDriving.h"
+#include "ui/Window.h"
 
 namespace tess {
 namespace {
@@ -40,6 +45,53 @@ TEST(SharePointDetection, ChecksBothVersionsInTheCommonFilesFolderTheEnvironment
         EXPECT_EQ(IsSharePointInstalled(), installed);
         DeleteFolderTree(common64);
         DeleteFolderTree(common32);
+    }
+}
+
+// Without SharePoint: 577, and an earlier run's files stay. Then the stand-in tool in a program
+// folder of the test's own; it hands its run to a second copy of itself, which shows the window
+// while the first waits for it (a tool that restarts itself elevated).
+TEST(SharePointRun, WithoutSharePoint577ElseTheWindowOfASecondCopyIsPlacedAndEscAsksBeforeStopping) {
+    static const wchar_t kTool[] = L"OstrovaSharepoint.exe";
+    test::ScopedProgramFolder program(L"sprun");
+    struct EndsTheTool {  // before the folder goes: its files are in use while it runs
+        ~EndsTheTool() { test::EndProcesses(kTool); }
+    } endsTheTool;
+    CopyFileW((test::BuildBinFolder() + L"\\" + kTool).c_str(), (program.path() + L"\\" + kTool).c_str(), FALSE);
+    test::WriteBytes(program.path() + L"\\demo.ini", "[Faults]\r\nOstrovaSharepoint=slow:60\r\n");
+    test::ScopedEnvironment demo(L"TESSARON_DEMO", (program.path() + L"\\demo.ini").c_str());
+    test::ScopedEnvironment common(L"CommonProgramW6432", program.path().c_str());
+    test::ScopedEnvironment handOver(L"TESSARON_SHAREPOINT_HAND_OVER", L"1");
+    test::RecordedMessages messages;
+    Window main(L"FrmAdvancedBackup", {0, 0, 476, 404});
+    ASSERT_TRUE(main.createModeless(nullptr, SW_SHOWNOACTIVATE));
+    test::WriteBytes(program.path() + L"\\VXSharepointstatus.txt", "Completed\r\n");
+    RunSharePointTransfer(main.hwnd());
+    EXPECT_EQ(messages.codes(), std::vector<int>{577});
+    EXPECT_EQ(test::ReadBytes(program.path() + L"\\VXSharepointstatus.txt"), "Completed\r\n");
+
+    const std::wstring bin = program.path() + L"\\Microsoft Shared\\Web Server Extensions\\12\\Bin";
+    SHCreateDirectoryExW(nullptr, bin.c_str(), nullptr);
+    test::WriteBytes(bin + L"\\WSSADMIN.EXE", "MZ");
+    RunSharePointTransfer(main.hwnd());
+    HWND tool = nullptr;
+    ASSERT_TRUE(test::WaitFor([&] { return (tool = test::SharePointToolWindow()) != nullptr; }, 30000));
+    EXPECT_EQ(test::CountProcesses(kTool), 2u) << "the first copy waits for the second";
+    EXPECT_TRUE(test::WaitFor([&] { return test::CentredOnTop(main.hwnd(), tool); }, 3000));
+
+    // answer; whether the transfer goes on
+    const std::tuple<MessageResult, bool> answers[] = {{kResultNo, true}, {kResultYes, false}};
+    for (const auto& [answer, goesOn] : answers) {
+        SCOPED_TRACE(answer);
+        messages.answer = answer;
+        messages.calls.clear();
+        PostMessageW(main.hwnd(), WM_KEYDOWN, VK_ESCAPE, 0);
+        test::PumpMessages();
+        ASSERT_EQ(messages.codes(), std::vector<int>{578});
+        EXPECT_TRUE(messages.calls.front().noByDefault);
+        EXPECT_EQ(SharePointTransferRunning(main.hwnd()), goesOn);
+        EXPECT_EQ(test::CountProcesses(kTool), goesOn ? 2u : 0u);
+        EXPECT_TRUE(!goesOn || test::WaitFor([&] { return test::CentredOnTop(main.hwnd(), tool); }, 3000));
     }
 }
 
