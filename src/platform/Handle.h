@@ -88,6 +88,11 @@ struct IconTraits {
     static Type none() { return nullptr; }
     static void close(Type h) { ::DestroyIcon(h); }
 };
+struct DcTraits {  // CreateCompatibleDC; a DC of GetDC goes back with WindowDc
+    using Type = HDC;
+    static Type none() { return nullptr; }
+    static void close(Type h) { ::DeleteDC(h); }
+};
 
 using UniqueHandle = Unique<HandleTraits>;
 using UniqueFile = Unique<FileTraits>;
@@ -98,5 +103,38 @@ using UniqueGdi = Unique<GdiTraits>;
 using UniqueWindow = Unique<WindowTraits>;
 using UniqueModule = Unique<ModuleTraits>;
 using UniqueIcon = Unique<IconTraits>;
+using UniqueDc = Unique<DcTraits>;
+
+// The DC of a window (null: the screen) from GetDC, released at the end of the scope.
+class WindowDc {
+public:
+    explicit WindowDc(HWND window) noexcept : window_(window), dc_(::GetDC(window)) {}
+    ~WindowDc() {
+        if (dc_) ::ReleaseDC(window_, dc_);
+    }
+    WindowDc(const WindowDc&) = delete;
+    WindowDc& operator=(const WindowDc&) = delete;
+    [[nodiscard]] HDC get() const noexcept { return dc_; }
+
+private:
+    HWND window_;
+    HDC dc_;
+};
+
+// A GDI object selected into a DC for the scope; the one it replaced is selected back at the end,
+// so declare it after the owner of the object (a selected object must not be deleted).
+class Selection {
+public:
+    Selection(HDC dc, HGDIOBJ object) noexcept : dc_(dc), old_(object ? ::SelectObject(dc, object) : nullptr) {}
+    ~Selection() {
+        if (old_) ::SelectObject(dc_, old_);
+    }
+    Selection(const Selection&) = delete;
+    Selection& operator=(const Selection&) = delete;
+
+private:
+    HDC dc_;
+    HGDIOBJ old_;
+};
 
 }  // namespace tess

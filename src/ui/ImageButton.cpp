@@ -83,12 +83,11 @@ void ImageButton::paintFace(HDC dc, const RECT& client) {
     DrawSkinImage(dc, face_.imageKey, client);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, face_.captionColor);
-    HGDIOBJ oldFont = SelectObject(dc, window_->font(font_));
+    Selection selected(dc, window_->font(font_));
     std::wstring caption = text();
     RECT rc = client;
     DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &rc,
               DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-    SelectObject(dc, oldFont);
 }
 
 bool ImageButton::acts(UINT mouseMessage) const {

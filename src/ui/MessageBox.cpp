@@ -13,7 +13,9 @@ std::wstring& programTitle() {
 }
 
 BOOL CALLBACK firstEnabledWindow(HWND hwnd, LPARAM lp) {
-    if (IsWindowVisible(hwnd) && IsWindowEnabled(hwnd) && Window::fromHandle(hwnd)) {
+    // A control tip is never activated, and goes at the next click: it owns nothing.
+    const bool tip = (GetWindowLongW(hwnd, GWL_EXSTYLE) & WS_EX_NOACTIVATE) != 0;
+    if (IsWindowVisible(hwnd) && IsWindowEnabled(hwnd) && !tip && Window::fromHandle(hwnd)) {
         *reinterpret_cast<HWND*>(lp) = hwnd;
         return FALSE;
     }

@@ -6,6 +6,7 @@
 #include <tuple>
 
 #include "common/Text.h"
+#include "platform/Handle.h"
 #include "ui/SkinArt.h"
 
 namespace tess {
@@ -17,12 +18,12 @@ struct CacheKey {
     bool operator<(const CacheKey& o) const { return std::tie(key, width, height) < std::tie(o.key, o.width, o.height); }
 };
 
-std::map<CacheKey, HBITMAP>& cache() {
-    static std::map<CacheKey, HBITMAP> c;
+std::map<CacheKey, UniqueGdi>& cache() {
+    static std::map<CacheKey, UniqueGdi> c;
     return c;
 }
 
-HBITMAP createDib(int w, int h, uint32_t** bits) {
+UniqueGdi createDib(int w, int h, uint32_t** bits) {
     BITMAPINFO bi{};
     bi.bmiHeader.biSize = sizeof bi.bmiHeader;
     bi.bmiHeader.biWidth = w;
@@ -31,39 +32,32 @@ HBITMAP createDib(int w, int h, uint32_t** bits) {
     bi.bmiHeader.biBitCount = 32;
     bi.bmiHeader.biCompression = BI_RGB;
     void* p = nullptr;
-    HBITMAP bmp = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &p, nullptr, 0);
+    UniqueGdi bmp(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &p, nullptr, 0));
     *bits = static_cast<uint32_t*>(p);
     return bmp;
 }
 
 // Renders on black and on white: the difference between the two is the coverage (alpha), the
 // black rendering is the premultiplied colour. Then averages kOversample x kOversample blocks.
-HBITMAP render(const ArtInfo& art, int w, int h) {
+UniqueGdi render(const ArtInfo& art, int w, int h) {
     const int s = std::max(1, art.oversample);  // GDI itself does not anti-alias shapes
     const int W = w * s, H = h * s;
     uint32_t* black = nullptr;
     uint32_t* white = nullptr;
     uint32_t* out = nullptr;
-    HBITMAP bBlack = createDib(W, H, &black);
-    HBITMAP bWhite = art.opaque ? nullptr : createDib(W, H, &white);
-    HBITMAP result = createDib(w, h, &out);
-    if (!bBlack || (!art.opaque && !bWhite) || !result) {
-        if (bBlack) DeleteObject(bBlack);
-        if (bWhite) DeleteObject(bWhite);
-        if (result) DeleteObject(result);
-        return nullptr;
-    }
-    HDC dc = CreateCompatibleDC(nullptr);
+    UniqueGdi bBlack = createDib(W, H, &black);
+    UniqueGdi bWhite = art.opaque ? UniqueGdi() : createDib(W, H, &white);
+    UniqueGdi result = createDib(w, h, &out);
+    if (!bBlack || (!art.opaque && !bWhite) || !result) return {};
+    UniqueDc dc(CreateCompatibleDC(nullptr));
     for (int pass = 0; pass < (art.opaque ? 1 : 2); ++pass) {
-        HGDIOBJ old = SelectObject(dc, pass == 0 ? bBlack : bWhite);
+        Selection selected(dc.get(), pass == 0 ? bBlack.get() : bWhite.get());
         RECT all{0, 0, W, H};
-        FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(pass == 0 ? BLACK_BRUSH : WHITE_BRUSH)));
+        FillRect(dc.get(), &all, static_cast<HBRUSH>(GetStockObject(pass == 0 ? BLACK_BRUSH : WHITE_BRUSH)));
         GdiFlush();
-        art.draw(dc, W, H, s);
+        art.draw(dc.get(), W, H, s);
         GdiFlush();
-        SelectObject(dc, old);
     }
-    DeleteDC(dc);
     const int n = s * s;
     for (int y = 0; y < h; ++y) {
         for (int x = 0; x < w; ++x) {
@@ -92,8 +86,6 @@ HBITMAP render(const ArtInfo& art, int w, int h) {
             out[y * w + x] = ((sa / n) << 24) | ((sr / n) << 16) | ((sg / n) << 8) | (sb / n);
         }
     }
-    DeleteObject(bBlack);
-    if (bWhite) DeleteObject(bWhite);
     return result;
 }
 
@@ -109,22 +101,20 @@ HBITMAP SkinImage(std::wstring_view key, int width, int height) {
     if (!art) return nullptr;
     CacheKey k{std::wstring(key), width, height};
     auto& c = cache();
-    if (auto it = c.find(k); it != c.end()) return it->second;
-    HBITMAP bmp = render(*art, width, height);
-    if (bmp) c.emplace(std::move(k), bmp);
-    return bmp;
+    if (auto it = c.find(k); it != c.end()) return static_cast<HBITMAP>(it->second.get());
+    UniqueGdi bmp = render(*art, width, height);
+    if (!bmp) return nullptr;
+    return static_cast<HBITMAP>(c.emplace(std::move(k), std::move(bmp)).first->second.get());
 }
 
 void DrawSkinImage(HDC dc, std::wstring_view key, const RECT& rect) {
     int w = rect.right - rect.left, h = rect.bottom - rect.top;
     HBITMAP bmp = SkinImage(key, w, h);
     if (!bmp) return;
-    HDC mem = CreateCompatibleDC(dc);
-    HGDIOBJ old = SelectObject(mem, bmp);
+    UniqueDc mem(CreateCompatibleDC(dc));
+    Selection selected(mem.get(), bmp);
     BLENDFUNCTION bf{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    AlphaBlend(dc, rect.left, rect.top, w, h, mem, 0, 0, w, h, bf);
-    SelectObject(mem, old);
-    DeleteDC(mem);
+    AlphaBlend(dc, rect.left, rect.top, w, h, mem.get(), 0, 0, w, h, bf);
 }
 
 HIMAGELIST CreateSkinImageList(const std::vector<std::wstring>& keys, int size) {
@@ -137,9 +127,8 @@ HIMAGELIST CreateSkinImageList(const std::vector<std::wstring>& keys, int size) 
             ImageList_Add(list, bmp, nullptr);
         } else {
             uint32_t* bits = nullptr;
-            HBITMAP empty = createDib(size, size, &bits);
-            ImageList_Add(list, empty, nullptr);
-            DeleteObject(empty);
+            UniqueGdi empty = createDib(size, size, &bits);
+            ImageList_Add(list, static_cast<HBITMAP>(empty.get()), nullptr);
         }
     }
     return list;
@@ -151,10 +140,7 @@ HCURSOR SkinCursor(std::wstring_view key) {
     return LoadCursor(nullptr, IDC_ARROW);
 }
 
-void ClearSkinCache() {
-    for (auto& [k, bmp] : cache()) DeleteObject(bmp);
-    cache().clear();
-}
+void ClearSkinCache() { cache().clear(); }
 
 RegionEdges RoundedRegionEdges(std::wstring_view windowName, int innerWidth, int innerHeight) {
     double right = innerWidth + 0.5, bottom = innerHeight + 1.25;
@@ -173,13 +159,12 @@ void RoundedBorder(HWND hwnd, std::wstring_view windowName) {
     RECT client{};
     if (!GetClientRect(hwnd, &client)) return;
     RegionEdges e = RoundedRegionEdges(windowName, client.right, client.bottom);
-    HDC probe = GetDC(hwnd);
-    int dpi = probe ? GetDeviceCaps(probe, LOGPIXELSX) : 96;
-    if (probe) ReleaseDC(hwnd, probe);
+    const WindowDc probe(hwnd);
+    int dpi = probe.get() ? GetDeviceCaps(probe.get(), LOGPIXELSX) : 96;
     int corner = std::max(5, MulDiv(5, dpi, 96));
-    HRGN rgn = CreateRoundRectRgn(0, 0, e.right, e.bottom, corner, corner);
-    // The system owns the region from here on (and deletes the previous one).
-    if (rgn && !SetWindowRgn(hwnd, rgn, TRUE)) DeleteObject(rgn);
+    UniqueGdi rgn(CreateRoundRectRgn(0, 0, e.right, e.bottom, corner, corner));
+    // The system owns the region once it took it (and deletes the previous one).
+    if (rgn && SetWindowRgn(hwnd, static_cast<HRGN>(rgn.get()), TRUE)) rgn.release();
 }
 
 namespace {
@@ -198,16 +183,17 @@ void paintFrame(HDC dc, const RECT& client, int dpi, const wchar_t* left, const 
     }
     DrawSkinImage(dc, left, l);
     DrawSkinImage(dc, right, r);
-    HPEN pen = CreatePen(PS_SOLID, 1, skin::kOutline);
-    HGDIOBJ oldPen = SelectObject(dc, pen);
-    HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
-    Rectangle(dc, client.left, client.top + h, client.right, client.bottom);
-    SelectObject(dc, oldBrush);
-    SelectObject(dc, oldPen);
-    DeleteObject(pen);
+    OutlineRect(dc, {client.left, client.top + h, client.right, client.bottom}, skin::kOutline);
 }
 
 }  // namespace
+
+void OutlineRect(HDC dc, const RECT& rect, COLORREF color) {
+    UniqueGdi pen(CreatePen(PS_SOLID, 1, color));
+    Selection penSelected(dc, pen.get());
+    Selection brushSelected(dc, GetStockObject(NULL_BRUSH));
+    Rectangle(dc, rect.left, rect.top, rect.right, rect.bottom);
+}
 
 int BigBandHeight() { return 36; }
 int SmallBandHeight() { return 30; }

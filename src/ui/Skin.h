@@ -65,6 +65,8 @@ void RoundedBorder(HWND hwnd, std::wstring_view windowName);
 // band in design pixels is returned by the *Height functions.
 void SetImagetoScreen(HDC dc, const RECT& client, int dpi);
 void SetImagetoScreenSmall(HDC dc, const RECT& client, int dpi);
+// A one-pixel outline of the rectangle, nothing filled.
+void OutlineRect(HDC dc, const RECT& rect, COLORREF color);
 int BigBandHeight();
 int SmallBandHeight();
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "common/Text.h"
+#include "platform/Handle.h"
 #include "ui/Skin.h"
 
 namespace tess {
@@ -27,9 +28,8 @@ public:
 
     void rect(double x, double y, double w, double h, COLORREF c) const {
         RECT r{X(x), Y(y), X(x + w), Y(y + h)};
-        HBRUSH b = CreateSolidBrush(c);
-        FillRect(dc_, &r, b);
-        DeleteObject(b);
+        UniqueGdi brush(CreateSolidBrush(c));
+        FillRect(dc_, &r, static_cast<HBRUSH>(brush.get()));
     }
 
     void gradient(double x, double y, double w, double h, COLORREF top, COLORREF bottom, bool vertical = true) const {
@@ -44,11 +44,10 @@ public:
     // A rounded rectangle filled with a vertical gradient and outlined.
     void roundGradient(double x, double y, double w, double h, double r, COLORREF top, COLORREF bottom, COLORREF line,
                        double lineWidth) const {
-        HRGN rgn = CreateRoundRectRgn(X(x), Y(y), X(x + w) + 1, Y(y + h) + 1, X(2 * r), Y(2 * r));
-        SelectClipRgn(dc_, rgn);
+        UniqueGdi rgn(CreateRoundRectRgn(X(x), Y(y), X(x + w) + 1, Y(y + h) + 1, X(2 * r), Y(2 * r)));
+        SelectClipRgn(dc_, static_cast<HRGN>(rgn.get()));
         gradient(x, y, w, h, top, bottom);
         SelectClipRgn(dc_, nullptr);
-        DeleteObject(rgn);
         if (lineWidth > 0) round(x, y, w, h, r, CLR_INVALID, line, lineWidth);
     }
 
@@ -86,42 +85,34 @@ public:
 
     void text(double x, double y, double w, double h, const wchar_t* t, double size, bool bold, COLORREF c,
               UINT format = DT_CENTER | DT_VCENTER | DT_SINGLELINE) const {
-        HFONT f = CreateFontW(-Y(size), 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0,
-                              ANTIALIASED_QUALITY, 0, L"Arial");
-        HGDIOBJ old = SelectObject(dc_, f);
+        UniqueGdi font(CreateFontW(-Y(size), 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0,
+                                   ANTIALIASED_QUALITY, 0, L"Arial"));
+        Selection selected(dc_, font.get());
         SetBkMode(dc_, TRANSPARENT);
         SetTextColor(dc_, c);
         RECT r{X(x), Y(y), X(x + w), Y(y + h)};
         DrawTextW(dc_, t, -1, &r, format | DT_NOPREFIX);
-        SelectObject(dc_, old);
-        DeleteObject(f);
     }
 
 private:
     // Selects a brush and a round-capped pen for one shape; CLR_INVALID means none.
     class Select {
     public:
-        Select(const Painter& p, COLORREF fill, COLORREF line, double lineWidth) : dc_(p.dc_) {
-            brush_ = fill == CLR_INVALID ? nullptr : CreateSolidBrush(fill);
-            oldBrush_ = SelectObject(dc_, brush_ ? static_cast<HGDIOBJ>(brush_) : GetStockObject(NULL_BRUSH));
-            if (line != CLR_INVALID && lineWidth > 0) {
-                LOGBRUSH lb{BS_SOLID, line, 0};
-                pen_ = ExtCreatePen(PS_GEOMETRIC | PS_SOLID | PS_ENDCAP_ROUND | PS_JOIN_ROUND, p.L(lineWidth), &lb, 0, nullptr);
-            }
-            oldPen_ = SelectObject(dc_, pen_ ? static_cast<HGDIOBJ>(pen_) : GetStockObject(NULL_PEN));
-        }
-        ~Select() {
-            SelectObject(dc_, oldBrush_);
-            SelectObject(dc_, oldPen_);
-            if (brush_) DeleteObject(brush_);
-            if (pen_) DeleteObject(pen_);
-        }
+        Select(const Painter& p, COLORREF fill, COLORREF line, double lineWidth)
+            : brush_(fill == CLR_INVALID ? nullptr : CreateSolidBrush(fill)),
+              pen_(line != CLR_INVALID && lineWidth > 0 ? roundPen(line, p.L(lineWidth)) : nullptr),
+              brushSelected_(p.dc_, brush_ ? brush_.get() : GetStockObject(NULL_BRUSH)),
+              penSelected_(p.dc_, pen_ ? pen_.get() : GetStockObject(NULL_PEN)) {}
 
     private:
-        HDC dc_;
-        HBRUSH brush_ = nullptr;
-        HPEN pen_ = nullptr;
-        HGDIOBJ oldBrush_, oldPen_;
+        static HPEN roundPen(COLORREF color, int width) {
+            LOGBRUSH lb{BS_SOLID, color, 0};
+            return ExtCreatePen(PS_GEOMETRIC | PS_SOLID | PS_ENDCAP_ROUND | PS_JOIN_ROUND, width, &lb, 0, nullptr);
+        }
+
+        // The objects outlive their selection: members go in the reverse order.
+        UniqueGdi brush_, pen_;
+        Selection brushSelected_, penSelected_;
     };
 
     HDC dc_;

@@ -9,6 +9,7 @@
 
 #include <string>
 
+#include "platform/Handle.h"
 #include "ui/Window.h"
 
 namespace tess {
@@ -66,15 +67,12 @@ void PaintParentBackground(HWND child, HDC dc);
 // the skin is several layers and must not flicker.
 template <typename Draw>
 void PaintBuffered(HDC dc, const RECT& client, const RECT& update, Draw&& draw) {
-    HDC mem = CreateCompatibleDC(dc);
-    HBITMAP bmp = CreateCompatibleBitmap(dc, client.right, client.bottom);
-    HGDIOBJ old = SelectObject(mem, bmp);
-    draw(mem);
-    BitBlt(dc, update.left, update.top, update.right - update.left, update.bottom - update.top, mem, update.left,
+    UniqueDc mem(CreateCompatibleDC(dc));
+    UniqueGdi bmp(CreateCompatibleBitmap(dc, client.right, client.bottom));
+    Selection selected(mem.get(), bmp.get());
+    draw(mem.get());
+    BitBlt(dc, update.left, update.top, update.right - update.left, update.bottom - update.top, mem.get(), update.left,
            update.top, SRCCOPY);
-    SelectObject(mem, old);
-    DeleteObject(bmp);
-    DeleteDC(mem);
 }
 
 }  // namespace tess

@@ -37,14 +37,12 @@ void SkinLabel::setFormat(UINT format) {
 }
 
 SIZE SkinLabel::measureText(int wrapWidth) const {
-    HDC dc = GetDC(hwnd_);
-    HGDIOBJ old = SelectObject(dc, window_->font(font_));
+    const WindowDc dc(hwnd_);
+    Selection selected(dc.get(), window_->font(font_));
     std::wstring t = text();
     RECT r{0, 0, wrapWidth > 0 ? window_->scale(wrapWidth) : 0, 0};
     UINT flags = DT_CALCRECT | DT_NOPREFIX | (wrapWidth > 0 ? DT_WORDBREAK | DT_EDITCONTROL : DT_SINGLELINE);
-    DrawTextW(dc, t.empty() ? L" " : t.c_str(), t.empty() ? 1 : static_cast<int>(t.size()), &r, flags);
-    SelectObject(dc, old);
-    ReleaseDC(hwnd_, dc);
+    DrawTextW(dc.get(), t.empty() ? L" " : t.c_str(), t.empty() ? 1 : static_cast<int>(t.size()), &r, flags);
     // Back to design pixels, rounded up so that the text never gets clipped.
     int dpi = window_->dpi();
     return SIZE{(r.right * 96 + dpi - 1) / dpi, (r.bottom * 96 + dpi - 1) / dpi};
@@ -57,11 +55,10 @@ void SkinLabel::paintFace(HDC dc, const RECT& client) {
     }
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, color_);
-    HGDIOBJ oldFont = SelectObject(dc, window_->font(font_));
+    Selection selected(dc, window_->font(font_));
     std::wstring t = text();
     RECT rc = client;
     DrawTextW(dc, t.c_str(), static_cast<int>(t.size()), &rc, format_);
-    SelectObject(dc, oldFont);
 }
 
 LRESULT SkinLabel::onMessage(UINT msg, WPARAM wp, LPARAM lp) {

@@ -3,10 +3,12 @@
 #include <htmlhelp.h>
 
 #include <algorithm>
+#include <memory>
 
 #include "common/Log.h"
 #include "common/ProgramPaths.h"
 #include "common/Text.h"
+#include "platform/Handle.h"
 #include "ui/Skin.h"
 #include "ui/Window.h"
 
@@ -70,12 +72,6 @@ std::function<void(HWND, const std::wstring&)>& helpHook() {
     return hook;
 }
 
-// The single tip of the program and where the pointer was when it opened.
-struct TipState {
-    HWND window = nullptr;
-    POINT at{};
-};
-TipState gTip;
 bool gHelpOpened = false;
 
 // Reads a tag at text[i] ('<' ... '>'), tolerating blanks inside ("< br >" is a break too).
@@ -91,130 +87,7 @@ std::wstring readTag(std::wstring_view text, size_t& i) {
     return name;
 }
 
-constexpr wchar_t kTipClass[] = L"Tessaron.Tip";
-
-struct TipLayout {
-    std::vector<TipLine> lines;
-    HFONT normal = nullptr, bold = nullptr;
-    int padding = 0, lineHeight = 0;
-    SIZE size{};
-};
-
-TipLayout* tipLayout(HWND hwnd) { return reinterpret_cast<TipLayout*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA)); }
-
-void paintTip(HWND hwnd, HDC dc) {
-    TipLayout* t = tipLayout(hwnd);
-    RECT rc;
-    GetClientRect(hwnd, &rc);
-    HBRUSH back = CreateSolidBrush(RGB(255, 255, 255));
-    FillRect(dc, &rc, back);
-    DeleteObject(back);
-    // An accent stripe on the left ties the tip to the skin.
-    RECT stripe{0, 0, std::max(4, t->padding / 2), rc.bottom};
-    HBRUSH accent = CreateSolidBrush(skin::kAccent);
-    FillRect(dc, &stripe, accent);
-    DeleteObject(accent);
-    HPEN pen = CreatePen(PS_SOLID, 1, skin::kOutline);
-    HGDIOBJ oldPen = SelectObject(dc, pen);
-    HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
-    Rectangle(dc, 0, 0, rc.right, rc.bottom);
-    SelectObject(dc, oldBrush);
-    SelectObject(dc, oldPen);
-    DeleteObject(pen);
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, skin::kText);
-    int y = t->padding;
-    for (const auto& line : t->lines) {
-        int x = t->padding + stripe.right;
-        for (const auto& run : line) {
-            HGDIOBJ old = SelectObject(dc, run.bold ? t->bold : t->normal);
-            TextOutW(dc, x, y, run.text.c_str(), static_cast<int>(run.text.size()));
-            SIZE s{};
-            GetTextExtentPoint32W(dc, run.text.c_str(), static_cast<int>(run.text.size()), &s);
-            x += s.cx;
-            SelectObject(dc, old);
-        }
-        y += t->lineHeight;
-    }
-}
-
-LRESULT CALLBACK tipProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    switch (msg) {
-        case WM_PAINT: {
-            PAINTSTRUCT ps;
-            HDC dc = BeginPaint(hwnd, &ps);
-            if (tipLayout(hwnd)) paintTip(hwnd, dc);
-            EndPaint(hwnd, &ps);
-            return 0;
-        }
-        case WM_LBUTTONUP:
-        case WM_RBUTTONUP:
-            HideTip();  // a click on the tip itself puts it away
-            return 0;
-        case WM_MOUSEACTIVATE:
-            return MA_NOACTIVATE;
-        case WM_NCDESTROY: {
-            TipLayout* t = tipLayout(hwnd);
-            if (t) {
-                DeleteObject(t->normal);
-                DeleteObject(t->bold);
-                delete t;
-            }
-            SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-            if (gTip.window == hwnd) gTip.window = nullptr;
-            return 0;
-        }
-        default:
-            return DefWindowProcW(hwnd, msg, wp, lp);
-    }
-}
-
-void registerTipClass() {
-    static bool registered = false;
-    if (registered) return;
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.style = CS_DROPSHADOW;
-    wc.lpfnWndProc = tipProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    wc.lpszClassName = kTipClass;
-    registered = RegisterClassExW(&wc) != 0;
-}
-
-// The tip's lines, fonts and spacing at the density, and the size of its text (widest line).
-SIZE layOutTip(TipLayout& layout, const std::wstring& text, int dpi) {
-    layout.lines = ParseTipMarkup(text);
-    if (layout.lines.empty()) layout.lines.push_back({});  // an unknown key still shows (empty) tip
-    LOGFONTW lf{};
-    lf.lfHeight = -MulDiv(9, dpi, 72);
-    lf.lfCharSet = DEFAULT_CHARSET;
-    lf.lfQuality = CLEARTYPE_QUALITY;
-    wcscpy_s(lf.lfFaceName, L"Arial");
-    layout.normal = CreateFontIndirectW(&lf);
-    lf.lfWeight = FW_BOLD;
-    layout.bold = CreateFontIndirectW(&lf);
-    layout.padding = MulDiv(9, dpi, 96);
-    HDC dc = GetDC(nullptr);
-    TEXTMETRICW tm{};
-    HGDIOBJ old = SelectObject(dc, layout.bold);
-    GetTextMetricsW(dc, &tm);
-    layout.lineHeight = tm.tmHeight + MulDiv(2, dpi, 96);
-    int widest = 0;
-    for (const auto& line : layout.lines) {
-        int w = 0;
-        for (const auto& run : line) {
-            SelectObject(dc, run.bold ? layout.bold : layout.normal);
-            SIZE s{};
-            GetTextExtentPoint32W(dc, run.text.c_str(), static_cast<int>(run.text.size()), &s);
-            w += s.cx;
-        }
-        widest = std::max(widest, w);
-    }
-    SelectObject(dc, old);
-    ReleaseDC(nullptr, dc);
-    return SIZE{widest, static_cast<int>(layout.lines.size()) * layout.lineHeight};
-}
+constexpr UINT kDpiChanged = 0x02E0;  // WM_DPICHANGED, which older SDK headers lack
 
 // Below and right of the pointer, flipped to stay on the monitor's work area.
 POINT placeTip(POINT at, int width, int height, int dpi) {
@@ -228,29 +101,98 @@ POINT placeTip(POINT at, int width, int height, int dpi) {
     return p;
 }
 
-HWND createTip(const std::wstring& text, HWND owner, POINT at) {
-    registerTipClass();
-    HWND root = owner ? GetAncestor(owner, GA_ROOT) : nullptr;
-    int dpi = DpiForWindow(root);
-    auto* layout = new TipLayout;
-    const SIZE textSize = layOutTip(*layout, text, dpi);
-    int stripe = std::max(4, layout->padding / 2);
-    int width = textSize.cx + 2 * layout->padding + stripe;
-    int height = textSize.cy + 2 * layout->padding;
-    const POINT p = placeTip(at, width, height, dpi);
-    HWND tip = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kTipClass, L"", WS_POPUP, p.x, p.y,
-                               width, height, root, nullptr, GetModuleHandleW(nullptr), nullptr);
-    if (!tip) {
-        DeleteObject(layout->normal);
-        DeleteObject(layout->bold);
-        delete layout;
-        return nullptr;
+// The tip: its text in the window's body font, bold runs in its bold one, beside the pointer
+// where it opened; laid out again at each density.
+class TipWindow : public Window {
+public:
+    TipWindow(const std::wstring& text, POINT at)
+        : Window(L"ControlTip", {0, 0, 1, 1}, WindowFrame::kTip), lines_(ParseTipMarkup(text)), at_(at) {
+        if (lines_.empty()) lines_.push_back({});  // an unknown key still shows an (empty) tip
     }
-    SetWindowLongPtrW(tip, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(layout));
-    SetAutomationId(tip, L"ControlTip");
-    ShowWindow(tip, SW_SHOWNOACTIVATE);
-    return tip;
+    POINT openedAt() const { return at_; }
+
+protected:
+    LRESULT onMessage(UINT msg, WPARAM wp, LPARAM lp) override {
+        switch (msg) {
+            case WM_LBUTTONUP:
+            case WM_RBUTTONUP:
+                DestroyWindow(hwnd());  // a click on the tip itself puts it away
+                return 0;
+            case WM_MOUSEACTIVATE:
+                return MA_NOACTIVATE;
+            case WM_MOUSEMOVE:
+                return 0;  // over the tip it stays; the background and the buttons hide it
+            case kDpiChanged:
+                // The base sizes the window to its design rectangle; the tip sizes itself.
+                Window::onMessage(msg, wp, lp);
+                onLayout();
+                return 0;
+            default:
+                return Window::onMessage(msg, wp, lp);
+        }
+    }
+    void onLayout() override;
+    void paintBackground(HDC dc, const RECT& client) override;
+
+private:
+    HFONT fontOf(const TipRun& run) const { return font(run.bold ? FontRole::Bold : FontRole::Body); }
+    int padding() const { return scale(9); }
+    int stripeWidth() const { return std::max(4, padding() / 2); }
+
+    std::vector<TipLine> lines_;
+    POINT at_;
+    int lineHeight_ = 0;
+};
+
+void TipWindow::onLayout() {
+    const WindowDc screen(nullptr);
+    TEXTMETRICW tm{};
+    {
+        Selection bold(screen.get(), font(FontRole::Bold));
+        GetTextMetricsW(screen.get(), &tm);
+    }
+    lineHeight_ = tm.tmHeight + scale(2);
+    int widest = 0;
+    for (const auto& line : lines_) {
+        int width = 0;
+        for (const auto& run : line) {
+            Selection selected(screen.get(), fontOf(run));
+            SIZE s{};
+            GetTextExtentPoint32W(screen.get(), run.text.c_str(), static_cast<int>(run.text.size()), &s);
+            width += s.cx;
+        }
+        widest = std::max(widest, width);
+    }
+    const int width = widest + 2 * padding() + stripeWidth();
+    const int height = static_cast<int>(lines_.size()) * lineHeight_ + 2 * padding();
+    const POINT p = placeTip(at_, width, height, dpi());
+    SetWindowPos(hwnd(), HWND_TOPMOST, p.x, p.y, width, height, SWP_NOACTIVATE);
 }
+
+void TipWindow::paintBackground(HDC dc, const RECT& client) {
+    FillRect(dc, &client, brush(skin::kPanel));
+    // An accent stripe on the left ties the tip to the skin.
+    RECT stripe{0, 0, stripeWidth(), client.bottom};
+    FillRect(dc, &stripe, brush(skin::kAccent));
+    OutlineRect(dc, client, skin::kOutline);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, skin::kText);
+    int y = padding();
+    for (const auto& line : lines_) {
+        int x = padding() + stripe.right;
+        for (const auto& run : line) {
+            Selection selected(dc, fontOf(run));
+            TextOutW(dc, x, y, run.text.c_str(), static_cast<int>(run.text.size()));
+            SIZE s{};
+            GetTextExtentPoint32W(dc, run.text.c_str(), static_cast<int>(run.text.size()), &s);
+            x += s.cx;
+        }
+        y += lineHeight_;
+    }
+}
+
+// The single tip of the program (its window gone when a click on it closed it).
+std::unique_ptr<TipWindow> gTip;
 
 }  // namespace
 
@@ -302,34 +244,28 @@ std::vector<TipLine> ParseTipMarkup(std::wstring_view text) {
 
 void ShowOrHideTip(int mouseButton, const std::wstring& text, HWND window, int /*style*/) {
     try {
-        if (mouseButton != 2) {
-            HideTip();
-            return;
-        }
+        HideTip();
+        if (mouseButton != 2) return;
         POINT at{};
         GetCursorPos(&at);
-        HideTip();
-        gTip.window = createTip(text, window, at);
-        gTip.at = at;
+        auto tip = std::make_unique<TipWindow>(text, at);
+        if (tip->createModeless(window, SW_SHOWNOACTIVATE)) gTip = std::move(tip);
     } catch (...) {
     }
 }
 
-void HideTip() {
-    HWND tip = gTip.window;
-    gTip.window = nullptr;
-    if (tip && IsWindow(tip)) DestroyWindow(tip);
-}
+void HideTip() { gTip.reset(); }
 
 void HideTipIfMoved() {
-    if (!gTip.window) return;
+    if (!CurrentTipWindow()) return;
     POINT now{};
     GetCursorPos(&now);
+    const POINT at = gTip->openedAt();
     int slack = GetSystemMetrics(SM_CXDRAG) * 2;
-    if (std::abs(now.x - gTip.at.x) > slack || std::abs(now.y - gTip.at.y) > slack) HideTip();
+    if (std::abs(now.x - at.x) > slack || std::abs(now.y - at.y) > slack) HideTip();
 }
 
-HWND CurrentTipWindow() { return gTip.window && IsWindow(gTip.window) ? gTip.window : nullptr; }
+HWND CurrentTipWindow() { return gTip ? gTip->hwnd() : nullptr; }
 
 void CloseHelpWindows() {
     // Only when help was used: the call would otherwise load the help system just to close it.

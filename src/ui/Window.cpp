@@ -15,6 +15,7 @@ namespace tess {
 namespace {
 
 constexpr wchar_t kWindowClass[] = L"Tessaron.Window";
+constexpr wchar_t kTipClass[] = L"Tessaron.Tip";
 constexpr wchar_t kObjectProp[] = L"Tessaron.Window";
 constexpr wchar_t kAutomationProp[] = L"AutomationId";
 #ifndef WM_DPICHANGED
@@ -88,7 +89,8 @@ HWND FindByAutomationId(HWND parent, const wchar_t* name) {
 void Window::registerClass() {
     static bool done = false;
     if (done) return;
-    // One class serves every window: the object, not the class, says what the window is.
+    // One class serves every window: the object, not the class, says what the window is. The
+    // tips have one of their own only because a drop shadow is a class style.
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     wc.style = CS_DBLCLKS;
@@ -98,14 +100,17 @@ void Window::registerClass() {
     wc.hIcon = LoadIconW(wc.hInstance, MAKEINTRESOURCEW(1));
     wc.lpszClassName = kWindowClass;
     done = RegisterClassExW(&wc) != 0;
+    wc.style = CS_DROPSHADOW;
+    wc.hIcon = nullptr;
+    wc.lpszClassName = kTipClass;
+    done = RegisterClassExW(&wc) != 0 && done;
 }
 
-Window::Window(std::wstring designName, DesignRect design) : name_(std::move(designName)), design_(design) {}
+Window::Window(std::wstring designName, DesignRect design, WindowFrame frame)
+    : name_(std::move(designName)), design_(design), frame_(frame) {}
 
 Window::~Window() {
     if (hwnd_) DestroyWindow(hwnd_);
-    for (HFONT f : fonts_)
-        if (f) DeleteObject(f);
 }
 
 Window* Window::fromHandle(HWND hwnd) {
@@ -116,9 +121,14 @@ bool Window::create(HWND owner) {
     if (hwnd_) return true;
     registerClass();
     owner_ = owner ? GetAncestor(owner, GA_ROOT) : nullptr;
+    const bool tip = frame_ == WindowFrame::kTip;
     DWORD exStyle = owner_ ? 0 : WS_EX_APPWINDOW;  // an ownerless window needs its task-bar button
-    HWND hwnd = CreateWindowExW(exStyle, kWindowClass, name_.c_str(),
-                                WS_POPUP | WS_CLIPCHILDREN | WS_MINIMIZEBOX | WS_SYSMENU, 0, 0, design_.width,
+    DWORD style = WS_POPUP | WS_CLIPCHILDREN | WS_MINIMIZEBOX | WS_SYSMENU;
+    if (tip) {
+        exStyle = WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE;
+        style = WS_POPUP;
+    }
+    HWND hwnd = CreateWindowExW(exStyle, tip ? kTipClass : kWindowClass, name_.c_str(), style, 0, 0, design_.width,
                                 design_.height, owner_, nullptr, GetModuleHandleW(nullptr), this);
     if (!hwnd) {
         TraceError(L"Window::create", L" " + name_ + L" " + ErrorDescription(GetLastError()));
@@ -136,7 +146,7 @@ bool Window::create(HWND owner) {
         return false;
     }
     applyDensity(DpiForWindow(hwnd_));  // places what onCreate added
-    centre();
+    if (!tip) centre();
     return true;
 }
 

@@ -117,12 +117,17 @@ struct ControlColors {
     COLORREF text = CLR_INVALID;
 };
 
+// What a top-level window is: a window of the program (activated, centred on its owner, with a
+// task-bar button when it has no owner), or a control tip (on top of everything, never
+// activated, shadowed, placed by itself beside the pointer).
+enum class WindowFrame { kWindow, kTip };
+
 // The DrawText format of a caption that is one line centred in the band's height.
 constexpr UINT kCaptionLineFormat = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX;
 
 class Window {
 public:
-    Window(std::wstring designName, DesignRect design);
+    Window(std::wstring designName, DesignRect design, WindowFrame frame = WindowFrame::kWindow);
     virtual ~Window();
     Window(const Window&) = delete;
     Window& operator=(const Window&) = delete;
@@ -241,13 +246,14 @@ private:
 
     std::wstring name_;
     DesignRect design_;
+    WindowFrame frame_;
     HWND hwnd_ = nullptr;
     HWND owner_ = nullptr;
     int dpi_ = 96;
     bool modalDone_ = false;
     bool inModalLoop_ = false;
     std::vector<Control> controls_;
-    HFONT fonts_[5] = {};
+    UniqueGdi fonts_[5];
     std::vector<AltKey> altKeys_;
     std::vector<std::pair<COLORREF, UniqueGdi>> brushes_;
 };

@@ -14,9 +14,8 @@
 namespace tess {
 
 int DpiForSystem() {
-    HDC dc = GetDC(nullptr);
-    int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSX) : 96;
-    if (dc) ReleaseDC(nullptr, dc);
+    const WindowDc screen(nullptr);
+    int dpi = screen.get() ? GetDeviceCaps(screen.get(), LOGPIXELSX) : 96;
     return dpi > 0 ? dpi : 96;
 }
 
@@ -36,7 +35,7 @@ RECT Window::scale(const DesignRect& r) const {
     return RECT{scale(r.x), scale(r.y), scale(r.x + r.width), scale(r.y + r.height)};
 }
 
-HFONT Window::font(FontRole role) const { return fonts_[static_cast<int>(role)]; }
+HFONT Window::font(FontRole role) const { return static_cast<HFONT>(fonts_[static_cast<int>(role)].get()); }
 
 void Window::centre() {
     RECT area{};
@@ -81,16 +80,16 @@ void Window::buildFonts() {
         lf.lfCharSet = DEFAULT_CHARSET;
         lf.lfQuality = CLEARTYPE_QUALITY;
         wcscpy_s(lf.lfFaceName, defs[i].face);
-        fonts_[i] = CreateFontIndirectW(&lf);
+        fonts_[i].reset(CreateFontIndirectW(&lf));
     }
 }
 
 void Window::applyDensity(int dpi) {
     dpi_ = dpi > 0 ? dpi : 96;
-    // The old fonts go only after every control has the new ones: a control must never paint
-    // with a deleted font.
-    HFONT oldFonts[5];
-    std::copy(std::begin(fonts_), std::end(fonts_), oldFonts);
+    // The old fonts go only after every control has the new ones (at the end of this function):
+    // a control must never paint with a deleted font.
+    UniqueGdi oldFonts[5];
+    std::move(std::begin(fonts_), std::end(fonts_), std::begin(oldFonts));
     buildFonts();
     SetWindowPos(hwnd_, nullptr, 0, 0, scale(design_.width), scale(design_.height),
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -109,16 +108,12 @@ void Window::applyDensity(int dpi) {
     }
     reround();
     InvalidateRect(hwnd_, nullptr, TRUE);
-    for (HFONT f : oldFonts)
-        if (f) DeleteObject(f);
 }
 
 void Window::reround() {
     // A rounded window keeps its corners when its size changes: the region is in pixels.
-    HRGN probe = CreateRectRgn(0, 0, 0, 0);
-    bool rounded = probe && GetWindowRgn(hwnd_, probe) != ERROR;
-    if (probe) DeleteObject(probe);
-    if (rounded) RoundedBorder(hwnd_, name_);
+    UniqueGdi probe(CreateRectRgn(0, 0, 0, 0));
+    if (probe && GetWindowRgn(hwnd_, static_cast<HRGN>(probe.get())) != ERROR) RoundedBorder(hwnd_, name_);
 }
 
 void Window::setDesignSize(int width, int height) {
