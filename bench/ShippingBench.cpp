@@ -12,10 +12,9 @@
 
 #include "BenchClock.h"
 #include "common/Files.h"
-#include "common/Sha256.h"
-#include "common/TransferState.h"
-#include "ui/BlockCopy.h"
-#include "ui/ReadBack.h"
+#include "transfer/Sha256.h"
+#include "transfer/BlockCopy.h"
+#include "transfer/ReadBack.h"
 
 namespace {
 
@@ -28,10 +27,9 @@ int benchHash(const std::wstring& file, const std::wstring& folder, int rounds) 
         for (int k = 0; k < 2; ++k) {
             const int which = (round + k) % 2;  // neither always finds the warmer cache
             const std::wstring target = folder + L"\\copy.bin";
-            tess::Totals() = tess::TransferTotals{};
             std::string digest;
             const double start = BenchSeconds();
-            const int result = tess::CopyFileBlocks(file, target, nullptr, which ? &digest : nullptr);
+            const int result = tess::CopyFileBlocks(file, target, nullptr, nullptr, which ? &digest : nullptr);
             if (result != tess::kCopyDone) {
                 std::fprintf(stderr, "copy failed (%d, %s)\n", result, which ? "with the digest" : "plain");
                 return 1;
@@ -96,8 +94,7 @@ int benchOnce(const std::wstring& how, const std::wstring& file, const std::wstr
     } else if (how == L"copy" || how == L"hashcopy") {
         std::string digest;
         const std::wstring target = folder + L"\\copy.bin";
-        tess::Totals() = tess::TransferTotals{};
-        if (tess::CopyFileBlocks(file, target, nullptr, how == L"hashcopy" ? &digest : nullptr) == tess::kCopyDone)
+        if (tess::CopyFileBlocks(file, target, nullptr, nullptr, how == L"hashcopy" ? &digest : nullptr) == tess::kCopyDone)
             seconds = BenchSeconds() - start;
         tess::DeleteFileIfExists(target);
     }

@@ -10,8 +10,8 @@
 
 #include "BenchClock.h"
 #include "common/Files.h"
-#include "common/TransferState.h"
-#include "ui/BlockCopy.h"
+#include "transfer/BlockCopy.h"
+#include "ui/Shipping.h"
 #include "sql/SqlBackup.h"
 #include "ui/PumpWait.h"
 
@@ -45,8 +45,6 @@ int benchCopy(const std::wstring& file, const std::wstring& folder, int rounds) 
             const int which = (round + k) % 3;
             const std::wstring target = folder + (which ? L"\\copyfileex.bin" : L"\\blocks.bin");
             tess::DeleteFileIfExists(target);
-            tess::Totals() = tess::TransferTotals{};
-            tess::Totals().totalBytes = static_cast<uint64_t>(mb * 1048576.0);
             const double start = BenchSeconds();
             bool ok = which ? CopyFileExW(file.c_str(), target.c_str(), nullptr, nullptr, nullptr, 0) != 0
                             : tess::CopyFileBlocks(file, target) == tess::kCopyDone;
@@ -90,14 +88,17 @@ int benchWait(const std::wstring& sleeper, DWORD ms) {
 }
 
 int benchGaps(const std::wstring& file, const std::wstring& folder) {
-    tess::Totals() = tess::TransferTotals{};
-    tess::Totals().totalBytes = tess::FileSize(file).value_or(0);
     HWND window = CreateWindowW(L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
     gLastTurn = 0;
     gLongestGap = 0;
     const double start = BenchSeconds();
     const std::wstring target = folder + L"\\[ship].dmp";
-    const int result = tess::CopyFileBlocks(file, target, window);
+    // The shipping as a run does it: the engine copies on its thread, the window's thread waits.
+    tess::ShipRequest request;
+    request.items = {{file, target, L"ship"}};
+    request.cancelWindow = window;
+    const tess::ShipOutcome outcome = tess::ShipFiles(request);
+    const int result = outcome.files.empty() ? tess::kCopyFailed : outcome.files[0].result;
     const double seconds = BenchSeconds() - start;
     tess::DeleteFileIfExists(target);
     DestroyWindow(window);

@@ -3,7 +3,7 @@
 #include "common/Files.h"
 #include "common/Log.h"
 #include "common/Text.h"
-#include "ui/BlockCopy.h"
+#include "transfer/BlockCopy.h"
 #include "ui/Shipping.h"
 #include "exchange/ExchangeLogic.h"
 #include "exchange/ExchangeRunSteps.h"
@@ -99,10 +99,7 @@ ShippingOutcome ShipSetFiles(const ShippingRequest& request) {
     ship.report.completed = [](const ShipItem& item) {
         return L"Completed Shipping database file  " + item.name + L" to " + item.target;
     };
-    ship.report.cancelled = [](const ShipItem& item) {
-        return L"Shipping of database file " + item.name + L" was cancelled by the user";
-    };
-    ship.report.failed = [](const ShipItem& item, int) {
+    ship.report.failed = [](const ShipItem& item, const std::wstring&) {
         return L"Failed Shipping database file " + item.name + L" to " + item.target;
     };
     ship.cancelWindow = request.cancelWindow;

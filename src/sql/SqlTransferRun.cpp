@@ -12,7 +12,7 @@
 #include "sql/SqlLogic.h"
 #include "sql/SqlMessages.h"
 #include "sql/SqlSettings.h"
-#include "ui/BlockCopy.h"
+#include "transfer/BlockCopy.h"
 #include "ui/MessageBox.h"
 #include "ui/PumpWait.h"
 #include "ui/Shipping.h"
@@ -125,9 +125,8 @@ ShipReportLines reportLines(const std::wstring& destination) {
     lines.completed = [destination](const ShipItem& f) {
         return L"Completed shipping database '" + f.name + L"' to " + destination;
     };
-    lines.cancelled = [](const ShipItem& f) { return L"Shipping of database '" + f.name + L"' was cancelled by the user"; };
-    lines.failed = [destination](const ShipItem& f, int result) {
-        return L"Failed shipping database '" + f.name + L"' to " + destination + L" (error " + std::to_wstring(result) + L")";
+    lines.failed = [destination](const ShipItem& f, const std::wstring& reason) {
+        return L"Failed shipping database '" + f.name + L"' to " + destination + L": " + reason;
     };
     return lines;
 }

@@ -6,7 +6,7 @@
 #include <mutex>
 
 #include "common/Files.h"
-#include "common/Manifest.h"
+#include "transfer/Manifest.h"
 #include "common/Text.h"
 #include "common/Units.h"
 
@@ -178,6 +178,8 @@ void TransferStages::copyStage() {
         const std::optional<size_t> k = toCopy_.pop();
         if (!k || !copyItem(*k)) break;
     }
+    // Whoever shows the run sees the end of the last copy, however soon after the last event.
+    addShipped(0, true);
     toVerify_.close();
 }
 
@@ -312,9 +314,9 @@ uint64_t TransferStages::bytesToShip(size_t from, bool pendingOnly) {
     return total;
 }
 
-void TransferStages::addShipped(uint64_t byteCount) {
+void TransferStages::addShipped(uint64_t byteCount, bool always) {
     shippedBytes_ += byteCount;
-    if (!eventDue(lastShippedEventMs_)) return;
+    if (!eventDue(lastShippedEventMs_) && !always) return;
     Event event = eventOf(EventKind::kBytesDone);
     event.bytes = shippedBytes_;
     event.totalBytes = std::max(bytesToShip(0, false), shippedBytes_);

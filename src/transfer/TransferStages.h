@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "common/Progress.h"
+#include "transfer/Progress.h"
 #include "transfer/CancelToken.h"
 #include "transfer/Outcome.h"
 #include "transfer/Plan.h"
@@ -53,7 +53,7 @@ private:
     StepContext contextFor(size_t item, const CancelToken& cancel);
     std::optional<int> ask(const CancelToken& cancel, size_t item, int code, const std::wstring& text, int safeAnswer);
     void emit(const Event& event) { sink_.onEvent(event); }
-    void addShipped(uint64_t byteCount);
+    void addShipped(uint64_t byteCount, bool always = false);
     void addVerified(uint64_t byteCount);
     uint64_t bytesToShip(size_t fromItem, bool pendingOnly);
     void writeManifest(std::vector<std::wstring>& runLines);

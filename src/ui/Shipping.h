@@ -24,8 +24,7 @@ struct ShipReportLines {
     std::wstring reportFile;
     std::function<std::wstring(const ShipItem&)> started;
     std::function<std::wstring(const ShipItem&)> completed;
-    std::function<std::wstring(const ShipItem&)> cancelled;
-    std::function<std::wstring(const ShipItem&, int copyResult)> failed;
+    std::function<std::wstring(const ShipItem&, const std::wstring& reason)> failed;
 };
 
 struct ShipRequest {
@@ -60,12 +59,7 @@ struct ShipOutcome {
 // What the items whose source exists weigh together.
 uint64_t ShipTotalBytes(const std::vector<ShipItem>& items);
 
-enum class RoomCheck { kFits, kUnreachable, kNoRoom };
-
-// Creates the destination folder when it is missing (a new folder on the external drive), then
-// tells whether `bytes` fit on its drive: a run that cannot finish ships nothing.
-RoomCheck CheckDestinationRoom(const std::wstring& destinationFolder, uint64_t bytes);
-// The room check as a run makes it: why the destination cannot take `bytes` goes to the run
+// The room check (CheckDestinationRoom) as a run makes it: why the destination cannot take `bytes` goes to the run
 // report, and the result is the message the run ends with (15: unreachable, 574: no room), or 0
 // when they fit.
 int CheckDestinationForRun(const std::wstring& destinationFolder, uint64_t bytes);
@@ -83,11 +77,12 @@ void SetReportOpenerForTesting(ReportOpener opener);
 extern const wchar_t kVerifySettingKey[];
 bool ShippingVerificationOn();
 
-// Copies every item in order (the transfer totals cover all of them), stopping at a cancel (Esc,
-// or a cancel request the run has not cleared: ResetWaitCancel when the run starts); a failed file
-// is reported and the next one goes on. Then each copy is read back: a copy whose digest differs is
-// removed and counts as failed (kCopyNotVerified). The report gets "Verified" or the reason per
-// file, and at the end the manifest, the bytes, the time taken and the average throughput.
+// Ships every item in order through the transfer engine (copy and read-back stages), the window's
+// bar and figures following its events, stopping at a cancel (Esc, or a cancel request the run has
+// not cleared: ResetWaitCancel when the run starts); a failed file is reported and the next one
+// goes on. A copy whose digest differs when read back is removed and counts as failed. The report
+// gets "Verified" or the reason per file, and at the end the manifest, the bytes, the time taken
+// and the average throughput.
 ShipOutcome ShipFiles(const ShipRequest& request);
 
 }  // namespace tess

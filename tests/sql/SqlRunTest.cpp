@@ -11,7 +11,7 @@
 #include "sql/SqlSettings.h"
 #include "sql/SqlToolFixture.h"
 #include "sql/SqlTransferRun.h"
-#include "ui/BlockCopy.h"
+#include "transfer/BlockCopy.h"
 
 namespace tess::test {
 namespace {

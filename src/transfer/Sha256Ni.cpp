@@ -1,4 +1,4 @@
-#include "common/Sha256Ni.h"
+#include "transfer/Sha256Ni.h"
 
 #include <cpuid.h>
 #include <immintrin.h>

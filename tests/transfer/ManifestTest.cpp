@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "common/Manifest.h"
-#include "common/Sha256.h"
+#include "transfer/Manifest.h"
+#include "transfer/Sha256.h"
 
 using namespace tess;
 

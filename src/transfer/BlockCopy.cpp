@@ -1,14 +1,12 @@
-#include "ui/BlockCopy.h"
+#include "transfer/BlockCopy.h"
 
 #include <memory>
 
 #include "common/Disks.h"
 #include "common/Files.h"
 #include "common/Log.h"
-#include "common/Sha256.h"
-#include "common/TransferState.h"
+#include "transfer/Sha256.h"
 #include "platform/Handle.h"
-#include "ui/PumpWait.h"
 
 namespace tess {
 
@@ -16,19 +14,8 @@ const wchar_t kPartialSuffix[] = L".partial";
 
 namespace {
 
-// The window is served (painted, progress shown, Esc seen) this often while a copy runs; more
-// often only costs system calls.
-constexpr ULONGLONG kServeEveryMs = 25;
-
-void advanceTotals(uint64_t bytes) {
-    TransferTotals& totals = Totals();
-    totals.shippedBytes += bytes;
-    totals.percentShipped = totals.totalBytes
-                                ? static_cast<double>(totals.shippedBytes) * 100.0 / static_cast<double>(totals.totalBytes)
-                                : 100.0;
-    if (totals.percentShipped > 100.0) totals.percentShipped = 100.0;
-    if (totals.onProgress) totals.onProgress(totals.percentShipped);
-}
+// The bytes done are told this often while a copy runs; more often only costs calls.
+constexpr ULONGLONG kTellEveryMs = 25;
 
 int fail(int code, const std::wstring& what, const std::wstring& path, DWORD error) {
     TraceError(L"CopyFileBlocks", L" Reason: " + what + L" '" + path + L"': " + ErrorDescription(error));
@@ -60,8 +47,8 @@ bool roomFor(const std::wstring& destination, uint64_t bytes) {
     return true;
 }
 
-// When the window was last served by a copy; shared by the copies of one shipping.
-ULONGLONG gLastServedMs = 0;
+// When the bytes were last told; shared by the copies of one shipping.
+ULONGLONG gLastToldMs = 0;
 
 // One copy in progress: the source, the file under its temporary name, and where it goes.
 struct OpenCopy {
@@ -140,14 +127,15 @@ struct ChunkedHash {
 
 // The two chunks, kept from one copy to the next: a set of thousands of small files would
 // otherwise map and unmap them, and fault their pages in again, for every file. Copies run on
-// the window thread, one at a time, and the hasher is done with the chunks when a copy returns.
+// the copy stage's thread, one at a time, and the hasher is done with the chunks when a copy returns.
 char* copyChunks() {
     static char* chunks = nullptr;  // asked again after a failure: memory may be back
     if (!chunks) chunks = static_cast<char*>(VirtualAlloc(nullptr, 2 * kHashChunkBytes, MEM_COMMIT, PAGE_READWRITE));
     return chunks;
 }
 
-int copyBlocks(OpenCopy& copy, HWND cancelWindow, std::string* sha256) {
+int copyBlocks(OpenCopy& copy, const CancelToken* cancel, const std::function<void(uint64_t)>& onBytes,
+               std::string* sha256) {
     if (!copyChunks()) return fail(kCopyFailed, L"cannot allocate the copy buffer for", copy.source, GetLastError());
     std::unique_ptr<BackgroundSha256> hasher;
     if (sha256) hasher = std::make_unique<BackgroundSha256>();
@@ -163,19 +151,18 @@ int copyBlocks(OpenCopy& copy, HWND cancelWindow, std::string* sha256) {
         remaining -= put;
         unreported += put;
         if (result == kCopyDone) chunks.took(put, remaining == 0);
-        // Served by time across files, not at each file's end: a set of thousands of small files
-        // would otherwise spend a sixth of its time serving the window. A key already waiting at a
-        // file's end (Esc) is still seen before the file counts as shipped.
+        // Told by time across files, not at each file's end: a set of thousands of small files
+        // would otherwise spend its time telling. A cancel is seen at every block, and before a
+        // file counts as shipped.
+        if (result == kCopyDone && cancel && cancel->cancelled()) result = kCopyCancelled;
         const ULONGLONG now = GetTickCount64();
-        const bool due = now - gLastServedMs >= kServeEveryMs;
-        if (result == kCopyDone && (due || (remaining == 0 && HIWORD(GetQueueStatus(QS_KEY | QS_POSTMESSAGE))))) {
-            gLastServedMs = now;
-            advanceTotals(unreported);
+        if (result == kCopyDone && now - gLastToldMs >= kTellEveryMs) {
+            gLastToldMs = now;
+            if (onBytes) onBytes(unreported);
             unreported = 0;
-            if (PumpPaintMessages(cancelWindow)) result = kCopyCancelled;
         }
     }
-    if (unreported) advanceTotals(unreported);
+    if (unreported && onBytes) onBytes(unreported);
     if (result == kCopyDone && hasher) {
         chunks.flush();
         *sha256 = hasher->finish();
@@ -214,8 +201,14 @@ std::wstring SpaceRootOf(const std::wstring& path) {
     return parent.empty() ? path : parent + L"\\";
 }
 
-int CopyFileBlocks(const std::wstring& source, const std::wstring& destination, HWND cancelWindow,
-                   std::string* sha256) {
+DestinationRoom CheckDestinationRoom(const std::wstring& destinationFolder, uint64_t bytes) {
+    if (!FolderExists(destinationFolder)) Trf_CreateLocalDir(destinationFolder);
+    if (!FolderExists(destinationFolder)) return DestinationRoom::kUnreachable;  // an unplugged drive, an empty card reader
+    return DriveFreeBytes(SpaceRootOf(destinationFolder)) < bytes ? DestinationRoom::kNoRoom : DestinationRoom::kFits;
+}
+
+int CopyFileBlocks(const std::wstring& source, const std::wstring& destination, const CancelToken* cancel,
+                   const std::function<void(uint64_t)>& onBytes, std::string* sha256) {
     const auto size = FileExists(source) ? FileSize(source) : std::nullopt;
     if (!size) return kCopyNoSource;
     OpenCopy copy;
@@ -224,7 +217,7 @@ int CopyFileBlocks(const std::wstring& source, const std::wstring& destination, 
     copy.partial = destination + kPartialSuffix;
     copy.size = *size;
     int result = openCopy(copy);
-    if (result == kCopyDone) result = copyBlocks(copy, cancelWindow, sha256);
+    if (result == kCopyDone) result = copyBlocks(copy, cancel, onBytes, sha256);
     return finishCopy(copy, result);
 }
 

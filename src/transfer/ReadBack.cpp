@@ -1,9 +1,8 @@
-#include "ui/ReadBack.h"
+#include "transfer/ReadBack.h"
 
 #include "common/Log.h"
-#include "common/Sha256.h"
+#include "transfer/Sha256.h"
 #include "platform/Handle.h"
-#include "ui/PumpWait.h"
 
 namespace tess {
 namespace {
@@ -13,7 +12,7 @@ ReadBackHook gHook = nullptr;
 // Reads of 1 MiB keep the drive streaming; a whole number of any sector size, and the buffers
 // come from VirtualAlloc, so page-aligned as unbuffered reads need.
 constexpr DWORD kReadBytes = 1u << 20;
-constexpr ULONGLONG kServeEveryMs = 25;
+constexpr ULONGLONG kTellEveryMs = 25;
 
 // Unbuffered where the file system takes it; some (network shares, some drivers) refuse the
 // flag, and then the plain read is the best there is.
@@ -33,12 +32,12 @@ ReadBackResult failed(const std::wstring& what, const std::wstring& path, DWORD 
 }
 
 // Every byte of the file through the hasher, a buffer being read while the other is hashed.
-ReadBackResult readAll(HANDLE file, const std::wstring& path, HWND cancelWindow,
+ReadBackResult readAll(HANDLE file, const std::wstring& path, const CancelToken* cancel,
                        const std::function<void(uint64_t)>& onBytes, char* buffers) {
     BackgroundSha256 hasher;
     if (!hasher.ok()) return failed(L"cannot start the digest", path, ERROR_INVALID_FUNCTION);
     uint64_t unreported = 0;
-    ULONGLONG lastServed = GetTickCount64();
+    ULONGLONG lastTold = GetTickCount64();
     for (int current = 0;; current ^= 1) {
         char* buffer = buffers + current * kReadBytes;
         DWORD got = 0;
@@ -50,14 +49,14 @@ ReadBackResult readAll(HANDLE file, const std::wstring& path, HWND cancelWindow,
         if (got == 0) break;
         hasher.add(buffer, got);
         unreported += got;
-        if (GetTickCount64() - lastServed < kServeEveryMs) continue;
-        lastServed = GetTickCount64();
-        if (onBytes) onBytes(unreported);
-        unreported = 0;
-        if (PumpPaintMessages(cancelWindow)) {
+        if (cancel && cancel->cancelled()) {
             hasher.finish();
             return {ReadBackStatus::kCancelled, {}, L"cancelled by the user"};
         }
+        if (GetTickCount64() - lastTold < kTellEveryMs) continue;
+        lastTold = GetTickCount64();
+        if (onBytes) onBytes(unreported);
+        unreported = 0;
     }
     if (onBytes && unreported) onBytes(unreported);
     ReadBackResult result;
@@ -71,17 +70,17 @@ ReadBackResult readAll(HANDLE file, const std::wstring& path, HWND cancelWindow,
 
 void SetReadBackHookForTesting(ReadBackHook hook) { gHook = hook; }
 
-ReadBackResult ReadBackSha256(const std::wstring& path, HWND cancelWindow,
+ReadBackResult ReadBackSha256(const std::wstring& path, const CancelToken* cancel,
                               const std::function<void(uint64_t bytes)>& onBytes) {
     if (gHook) gHook(path);
     UniqueFile file = openUncached(path);
     if (!file) return failed(L"cannot open", path, GetLastError());
-    // Kept from one file to the next (read-backs run on the window thread, one at a time, and the
+    // Kept from one file to the next (read-backs run on the verify stage's thread, one at a time, and the
     // hasher is done with them when a read-back returns).
     static char* buffers = nullptr;  // asked again after a failure: memory may be back
     if (!buffers) buffers = static_cast<char*>(VirtualAlloc(nullptr, 2 * kReadBytes, MEM_COMMIT, PAGE_READWRITE));
     if (!buffers) return failed(L"cannot allocate the read buffers", path, GetLastError());
-    return readAll(file.get(), path, cancelWindow, onBytes, buffers);
+    return readAll(file.get(), path, cancel, onBytes, buffers);
 }
 
 }  // namespace tess

@@ -1,5 +1,5 @@
 #!/bin/sh
-# The checksum manifest against the real `sha256sum -c` of the host: test_ui ships names with
+# The checksum manifest against the real `sha256sum -c` of the host: test_transfer ships names with
 # blanks, non-ASCII letters and subfolders, and a file above 4 GiB (sparse), into a folder of this
 # script, which then checks the manifest from that folder. Runs inside the test session.
 # Usage: manifest-check.sh TEST_DIR
@@ -9,7 +9,7 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/tess-manifest.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 export TESS_MANIFEST_CHECK_DIR="$(printf 'Z:%s' "$work" | tr '/' '\\')"
 cd "$tests"
-wine ./test_ui.exe --gtest_filter=ShippingManifest.ForSha256sum --gtest_also_run_disabled_tests
+wine ./test_transfer.exe --gtest_filter=ShippingManifest.ForSha256sum --gtest_also_run_disabled_tests
 cd "$work"
 test "$(wc -l < Tessaron-SHA256SUMS.txt)" -eq 4
 if head -c 3 Tessaron-SHA256SUMS.txt | grep -q "$(printf '\357\273\277')"; then

@@ -1,4 +1,4 @@
-#include "common/Manifest.h"
+#include "transfer/Manifest.h"
 
 #include <windows.h>
 

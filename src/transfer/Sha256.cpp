@@ -1,11 +1,11 @@
-#include "common/Sha256.h"
+#include "transfer/Sha256.h"
 
 #include <bcrypt.h>
 
 #include <algorithm>
 #include <cstring>
 
-#include "common/Sha256Ni.h"
+#include "transfer/Sha256Ni.h"
 
 namespace tess {
 namespace {

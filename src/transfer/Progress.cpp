@@ -1,4 +1,4 @@
-#include "common/Progress.h"
+#include "transfer/Progress.h"
 
 #include <cstdio>
 

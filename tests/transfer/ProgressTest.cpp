@@ -5,7 +5,7 @@
 #include <optional>
 #include <vector>
 
-#include "common/Progress.h"
+#include "transfer/Progress.h"
 
 using namespace tess;
 

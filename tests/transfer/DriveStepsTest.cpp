@@ -1,5 +1,5 @@
-// Shipping that proves itself: what is read back from the drive decides what the manifest holds,
-// and the manifest is the format sha256sum reads.
+// Shipping that proves itself, with the engine's real steps on a real folder: what is read back
+// from the drive decides what the manifest holds, and the manifest is the format sha256sum reads.
 #include <windows.h>
 
 #include <shlobj.h>
@@ -7,15 +7,12 @@
 #include <gtest/gtest.h>
 
 #include "common/Files.h"
-#include "common/Manifest.h"
-#include "common/Settings.h"
 #include "common/Text.h"
-#include "common/TransferState.h"
 #include "support/TestSupport.h"
-#include "ui/BlockCopy.h"
-#include "ui/PumpWait.h"
-#include "ui/ReadBack.h"
-#include "ui/Shipping.h"
+#include "transfer/DriveSteps.h"
+#include "transfer/Manifest.h"
+#include "transfer/ReadBack.h"
+#include "transfer/StandInSteps.h"
 
 namespace tess::test {
 namespace {
@@ -34,49 +31,58 @@ void alterOnReadBack(const std::wstring& path) {
     if (path == gAlter) WriteBytes(path, "tampered on the drive");
 }
 
+// The files shipped as one item each through the engine with the real copy and read-back.
+Outcome Ship(const std::vector<std::pair<std::wstring, std::wstring>>& files, const std::wstring& manifestFolder,
+             bool verify, std::wstring* report = nullptr) {
+    Plan plan;
+    for (const auto& [source, target] : files)
+        plan.items.push_back({target, nullptr, {{source, target, FileSize(source).value_or(0)}}, 0});
+    plan.manifestFolder = manifestFolder;
+    plan.options.verify = verify;
+    plan.copier = std::make_shared<BlockFileCopier>();
+    plan.verifier = std::make_shared<ReadBackVerifier>();
+    if (report) plan.writeReport = [report](const std::wstring& text) { *report += text + L"\r\n"; };
+    Recorder sink;
+    return Transfer(std::move(plan), sink).run();
+}
+
 class ShippingVerify : public ::testing::Test {
 protected:
     void SetUp() override {
-        Totals() = TransferTotals{};
-        ResetWaitCancel();
         gAlter.clear();
         gReadBacks = 0;
         SetReadBackHookForTesting(alterOnReadBack);
     }
     void TearDown() override { SetReadBackHookForTesting(nullptr); }
 
-    ShipOutcome ship(const std::vector<std::pair<std::wstring, std::string>>& files) {
-        ShipRequest request;
+    Outcome ship(const std::vector<std::pair<std::wstring, std::string>>& files, bool verify = true) {
+        std::vector<std::pair<std::wstring, std::wstring>> pairs;
         for (const auto& [name, content] : files) {
             WriteBytes(source_.file(name), content);
-            request.items.push_back({source_.file(name), drive_.file(name), name});
+            pairs.emplace_back(source_.file(name), drive_.file(name));
         }
-        request.report.reportFile = drive_.file(L"..\\report-" + std::to_wstring(++runs_) + L".txt");
-        request.manifestFolder = drive_.path();
-        const ShipOutcome outcome = ShipFiles(request);
-        report_ = ReadBytes(request.report.reportFile);
+        std::wstring report;
+        const Outcome outcome = Ship(pairs, drive_.path(), verify, &report);
+        report_ = ToAnsi(report);
         return outcome;
     }
     std::vector<ManifestEntry> manifest() const {
         return ParseManifest(ReadBytes(drive_.file(kManifestName)));
     }
 
-    ScopedProgramFolder program_;
     TempDir source_{L"src"};
     TempDir drive_{L"drive"};
     std::string report_;
-    int runs_ = 0;
 };
 
 const std::string kDigestOfAbc = "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad";
 
 TEST_F(ShippingVerify, ACopyAlteredOnTheDriveIsRemovedReportedAndLeftOutOfTheManifest) {
     gAlter = drive_.file(L"b.dmp");
-    const ShipOutcome outcome = ship({{L"a.dmp", "abc"}, {L"b.dmp", std::string(300000, 'b')}, {L"c.dmp", "c"}});
+    const Outcome outcome = ship({{L"a.dmp", "abc"}, {L"b.dmp", std::string(300000, 'b')}, {L"c.dmp", "c"}});
     EXPECT_EQ(gReadBacks, 3);
-    EXPECT_EQ(outcome.shipped, 2);
-    EXPECT_EQ(outcome.failed, 1);
-    EXPECT_EQ(outcome.files[1].result, kCopyNotVerified);
+    EXPECT_EQ(outcome.count(FileState::kVerified), 2);
+    EXPECT_EQ(outcome.items[1].files[0].state, FileState::kFailed);
     EXPECT_FALSE(FileExists(drive_.file(L"b.dmp")));
     const auto entries = manifest();
     ASSERT_EQ(entries.size(), 2u);
@@ -101,24 +107,22 @@ TEST_F(ShippingVerify, ACopyAlteredOnTheDriveIsRemovedReportedAndLeftOutOfTheMan
 }
 
 TEST_F(ShippingVerify, WithVerificationOffTheManifestHoldsTheCopyTimeDigestsAndTheReportSaysSo) {
-    Trf_WriteUserProfile(kVerifySettingKey, L"0");
-    const ShipOutcome outcome = ship({{L"a.dmp", "abc"}});
+    const Outcome outcome = ship({{L"a.dmp", "abc"}}, false);
     EXPECT_EQ(gReadBacks, 0);
-    EXPECT_EQ(outcome.shipped, 1);
+    EXPECT_EQ(outcome.count(FileState::kShipped), 1);
     const auto entries = manifest();
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_EQ(entries[0].sha256, kDigestOfAbc);
     EXPECT_NE(report_.find("verification is off"), std::string::npos) << report_;
 }
 
-// The shipping of names sha256sum finds hard, into a folder that tests/ui/manifest-check.sh then
+// The shipping of names sha256sum finds hard, into a folder that tests/transfer/manifest-check.sh then
 // checks with `sha256sum -c` on the host; skipped when it does not run this test.
 TEST(ShippingManifest, ForSha256sum) {
     const std::wstring folder = environment(L"TESS_MANIFEST_CHECK_DIR");
-    if (folder.empty()) GTEST_SKIP() << "run by tests/ui/manifest-check.sh";
-    ScopedProgramFolder program;
+    if (folder.empty()) GTEST_SKIP() << "run by tests/transfer/manifest-check.sh";
     TempDir source(L"src");
-    ShipRequest request;
+    std::vector<std::pair<std::wstring, std::wstring>> files;
     const std::vector<std::wstring> names = {L"with blanks  in it.bak", L"Zürich Ærø\\Størage Grüppe\\mailbox ß.edb",
                                              L"OstrovaExchBackupset\\First Storage Group\\E00.log"};
     for (size_t i = 0; i < names.size(); ++i) {
@@ -126,10 +130,9 @@ TEST(ShippingManifest, ForSha256sum) {
         WriteBytes(file, std::string(100000 + i, static_cast<char>('a' + i)));
         const std::wstring target = JoinPath(folder, names[i]);
         SHCreateDirectoryExW(nullptr, ParentFolder(target).c_str(), nullptr);
-        request.items.push_back({file, target, names[i]});
+        files.emplace_back(file, target);
     }
-    request.manifestFolder = folder;
-    EXPECT_EQ(ShipFiles(request).shipped, 3);
+    EXPECT_EQ(Ship(files, folder, true).count(FileState::kVerified), 3);
 
     // A file above 4 GiB, sparse so that no 4 GiB are written: read back like a copy and added.
     const std::wstring big = JoinPath(folder, L"big.bak");

@@ -8,6 +8,8 @@
 #include <functional>
 #include <string>
 
+#include "transfer/CancelToken.h"
+
 namespace tess {
 
 enum class ReadBackStatus { kDone, kFailed, kCancelled };
@@ -18,9 +20,9 @@ struct ReadBackResult {
     std::wstring reason;  // why it failed, for the report
 };
 
-// Esc in cancelWindow cancels; onBytes gets the bytes read since its last call, every few
-// dozen milliseconds (the window is served at the same time).
-ReadBackResult ReadBackSha256(const std::wstring& path, HWND cancelWindow,
+// `cancel` (when given) ends it; onBytes gets the bytes read since its last call, every few
+// dozen milliseconds. One read-back at a time per process (its buffers are kept).
+ReadBackResult ReadBackSha256(const std::wstring& path, const CancelToken* cancel = nullptr,
                               const std::function<void(uint64_t bytes)>& onBytes = nullptr);
 
 // Seam: called with the file's path just before it is read back (a test alters the file there).

@@ -1,0 +1,52 @@
+#include "transfer/DriveSteps.h"
+
+#include "transfer/BlockCopy.h"
+#include "transfer/ReadBack.h"
+
+namespace tess {
+
+std::wstring BlockCopyReason(int blockCopyResult) {
+    switch (blockCopyResult) {
+        case kCopyNoSpace: return L"the destination drive has no room left for it";
+        case kCopyCancelled: return L"the transfer was cancelled by the user";
+        case kCopyNoSource: return L"the source does not exist";
+        case kCopyNotVerified: return L"the copy did not read back as its source";
+        default: return L"the copy failed (error " + std::to_wstring(blockCopyResult) + L")";
+    }
+}
+
+CopyResult BlockFileCopier::copy(const PlanFile& file, StepContext& context) {
+    CopyResult result;
+    // Counted on the way: asking the drive afterwards costs a round trip per file of a set of
+    // thousands.
+    const auto onBytes = [&result, &context](uint64_t bytes) {
+        result.bytes += bytes;
+        if (context.addBytes) context.addBytes(bytes);
+    };
+    const int copied = CopyFileBlocks(file.source, file.target, &context.cancel, onBytes,
+                                      digest_ ? &result.sha256 : nullptr);
+    switch (copied) {
+        case kCopyDone:
+            result.status = StepStatus::kDone;
+            return result;
+        case kCopyCancelled: result.status = StepStatus::kCancelled; break;
+        case kCopyNoSpace: result.status = StepStatus::kNoRoom; break;
+        default: result.status = StepStatus::kFailed; break;
+    }
+    result.reason = BlockCopyReason(copied);
+    result.sha256.clear();
+    return result;
+}
+
+VerifyResult ReadBackVerifier::readBack(const std::wstring& target, StepContext& context) {
+    const ReadBackResult read = ReadBackSha256(target, &context.cancel, context.addBytes);
+    VerifyResult result;
+    result.sha256 = read.sha256;
+    result.reason = read.reason;
+    result.status = read.status == ReadBackStatus::kDone        ? StepStatus::kDone
+                    : read.status == ReadBackStatus::kCancelled ? StepStatus::kCancelled
+                                                                : StepStatus::kFailed;
+    return result;
+}
+
+}  // namespace tess

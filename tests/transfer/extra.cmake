@@ -1,0 +1,6 @@
+# The shipping manifest checked by the host's sha256sum.
+if(TARGET test_transfer)
+  add_test(NAME test_transfer_manifest_sha256sum
+           COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/transfer/manifest-check.sh ${TESS_TEST_DIR})
+  set_tests_properties(test_transfer_manifest_sha256sum PROPERTIES TIMEOUT 300 RESOURCE_LOCK wineprefix)
+endif()
