@@ -31,6 +31,10 @@ bool WaitCancelRequested() { return gCancelRequested; }
 
 void SetPumpTurnHook(PumpTurnHook hook) { gTurnHook = hook; }
 
+void NotePumpTurn() {
+    if (gTurnHook) gTurnHook();
+}
+
 bool PumpPaintMessages(HWND cancelWindow, HWND cancelButton) {
     if (gTurnHook) gTurnHook();
     MSG msg;

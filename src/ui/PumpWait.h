@@ -53,5 +53,7 @@ bool WaitCancelRequested();
 // Hook for measurements: called on every turn of a pumping loop (benchmarks measure the gaps).
 using PumpTurnHook = void (*)();
 void SetPumpTurnHook(PumpTurnHook hook);
+// A loop of its own (ServeUntil) tells the hook of its turns too.
+void NotePumpTurn();
 
 }  // namespace tess

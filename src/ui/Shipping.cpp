@@ -18,7 +18,7 @@
 #include "transfer/DriveSteps.h"
 #include "transfer/Transfer.h"
 #include "ui/MessageBox.h"
-#include "ui/PumpWait.h"
+#include "ui/WindowSink.h"
 
 namespace tess {
 
@@ -156,29 +156,16 @@ bool ShippingVerificationOn() {
 
 ShipOutcome ShipFiles(const ShipRequest& request) {
     const bool verify = ShippingVerificationOn();
-    UniqueHandle wake(CreateEventW(nullptr, FALSE, FALSE, nullptr));
-    QueueSink sink([event = wake.get()] { SetEvent(event); });
+    std::shared_ptr<const Outcome> outcome;
+    WindowSink sink([&](const Event& event) {
+        showEvent(request, event);
+        if (event.kind == EventKind::kEnded) outcome = event.outcome;
+    });
     Transfer transfer(shippingPlan(request, verify), sink);
     SetTransferInProgress(true);
     transfer.start();
-    std::shared_ptr<const Outcome> outcome;
-    const auto drain = [&] {
-        for (const Event& event : sink.drain()) {
-            showEvent(request, event);
-            if (event.kind == EventKind::kEnded) outcome = event.outcome;
-        }
-        return outcome != nullptr;
-    };
-    WaitOptions options;
-    options.cancelWindow = request.cancelWindow;
-    const HANDLE handles[] = {wake.get()};
-    options.wakeHandles = handles;
-    options.wakeHandleCount = 1;
-    if (PumpWait(drain, options) != WaitOutcome::kDone) {
-        // Esc: the engine stops its stages within a block and says so.
-        transfer.cancel();
-        while (!drain()) WaitForSingleObject(wake.get(), INFINITE);
-    }
+    // The copy runs on the engine's threads; this thread only serves its windows meanwhile.
+    ServeUntil([&] { return outcome != nullptr; }, request.cancelWindow, [&] { transfer.cancel(); });
     SetTransferInProgress(false);
     return shipOutcomeOf(*outcome, request, verify);
 }
