@@ -2,6 +2,9 @@
 
 #include <tlhelp32.h>
 
+#include <algorithm>
+#include <functional>
+
 #include "common/BackupSets.h"
 #include "common/Files.h"
 #include "common/Log.h"
@@ -13,13 +16,12 @@
 #include "platform/Handle.h"
 #include "sql/SqlLogic.h"
 #include "sql/SqlSettings.h"
-#include "ui/PumpWait.h"
 
 namespace tess::sql {
 namespace {
 
-// The wait holds the tool's process handle and polls it (a cheap call) every 50 ms, so the
-// window is served often and the wait costs almost no processor time; the process list, which
+// The wait holds the tool's process handle and wakes when it ends, looking again every 50 ms for a
+// tool it has no handle of, so the wait costs almost no processor time; the process list, which
 // is expensive to take, is only read to find the tool (again).
 constexpr DWORD kToolPollMs = 50;
 constexpr int kListEveryPolls = 4;
@@ -46,6 +48,23 @@ UniqueHandle openRunningProcess(const wchar_t* name) {
         }
     }
     return {};
+}
+
+// Waits until `done` says so, waking when `wake` (when given) is signalled and looking again every
+// `pollMs`; bounded by `timeoutMs` (kNoTimeLimit: none) and ended by the run's cancel.
+WaitResult waitUntil(const CancelToken* cancel, uint64_t timeoutMs, DWORD pollMs, const std::function<bool()>& done,
+                     const std::function<HANDLE()>& wake = nullptr) {
+    const ULONGLONG start = GetTickCount64();
+    static const CancelToken kNever;
+    const CancelToken& token = cancel ? *cancel : kNever;
+    for (;;) {
+        if (token.cancelled()) return WaitResult::kCancelled;
+        if (done()) return WaitResult::kSignalled;
+        const uint64_t spent = GetTickCount64() - start;
+        if (timeoutMs != kNoTimeLimit && spent >= timeoutMs) return WaitResult::kTimedOut;
+        const uint64_t left = timeoutMs == kNoTimeLimit ? pollMs : std::min<uint64_t>(pollMs, timeoutMs - spent);
+        if (token.wait(wake ? wake() : nullptr, left) == WaitResult::kCancelled) return WaitResult::kCancelled;
+    }
 }
 
 void recreateEmpty(const std::wstring& path) {
@@ -125,13 +144,11 @@ std::wstring SavedTemporaryRoot(const std::wstring& serverName) {
 }
 
 BackupOutcome WaitForBackupToolToEnd(const BackupContext& context) {
-    WaitOptions options;
-    options.timeoutMs = context.timeoutMs ? context.timeoutMs : BackupWaitLimitMs();
-    options.pollMs = kToolPollMs;
-    options.cancelWindow = context.cancelWindow;
+    const uint64_t limitMs = context.timeoutMs ? context.timeoutMs : BackupWaitLimitMs();
     UniqueHandle tool;
     int polls = 0;
-    const WaitOutcome outcome = PumpWait(
+    const WaitResult outcome = waitUntil(
+        context.cancel, limitMs, kToolPollMs,
         [&] {
             if (tool) {
                 if (WaitForSingleObject(tool.get(), 0) != WAIT_OBJECT_0) return false;
@@ -143,17 +160,19 @@ BackupOutcome WaitForBackupToolToEnd(const BackupContext& context) {
             // A copy that cannot be opened is still waited for, by name.
             return !tool && !FindProcess(kBackupToolName, false, 6);
         },
-        options);
-    if (outcome == WaitOutcome::kDone) return BackupOutcome::kDumped;
-    // A tool left running would go on writing a dump that nobody ships, and block the next start.
-    while (FindProcess(kBackupToolName, true, 6)) {
-        if (PumpPause(kToolPollMs) == WaitOutcome::kCancelled) break;
-        if (!FindProcess(kBackupToolName, false, 6)) break;
+        [&] { return tool.get(); });
+    if (outcome == WaitResult::kSignalled) return BackupOutcome::kDumped;
+    // A tool left running would go on writing a dump that nobody ships, and block the next start:
+    // it is ended, and its end waited for (a while at most) on its own handle.
+    for (int tries = 0; tries < 40 && FindProcess(kBackupToolName, true, 6); ++tries) {
+        UniqueHandle ending = openRunningProcess(kBackupToolName);
+        if (!ending) break;
+        WaitForSingleObject(ending.get(), kToolPollMs);
     }
-    return outcome == WaitOutcome::kCancelled ? BackupOutcome::kCancelled : BackupOutcome::kTimedOut;
+    return outcome == WaitResult::kCancelled ? BackupOutcome::kCancelled : BackupOutcome::kTimedOut;
 }
 
-BackupOutcome BackupToDisk(const std::wstring& database, const BackupContext& context) {
+BackupOutcome BackupToDisk(const std::wstring& database, const BackupContext& context, std::wstring* dumpPathOut) {
     TraceScope scope(L"BackupToDisk");
     const std::wstring errorFile = CommonDataFile(L"SQLErrorBackupFile.txt");
     DeleteFileIfExists(errorFile, true);
@@ -170,6 +189,7 @@ BackupOutcome BackupToDisk(const std::wstring& database, const BackupContext& co
     if (!startTool(command, elevated, database)) return BackupOutcome::kNotStarted;
 
     const std::wstring dumpPath = input.dumpFolderShort + L"\\" + DumpFileName(database);
+    if (dumpPathOut) *dumpPathOut = dumpPath;
     const BackupOutcome waited = WaitForBackupToolToEnd(context);
     if (waited != BackupOutcome::kDumped) {
         // The tool was ended half-way: its dump is not whole and must not be shipped.
@@ -180,10 +200,7 @@ BackupOutcome BackupToDisk(const std::wstring& database, const BackupContext& co
         WriteLog(L"Error while local backup of database '" + database + L"': " + why + L".", kLogError);
         return waited;
     }
-    WaitOptions settle;
-    settle.timeoutMs = kDumpSettleMs;
-    settle.cancelWindow = context.cancelWindow;
-    PumpWait([&] { return dumpClosed(dumpPath) || FileExists(errorFile); }, settle);
+    (void)waitUntil(context.cancel, kDumpSettleMs, kToolPollMs, [&] { return dumpClosed(dumpPath) || FileExists(errorFile); });
     return checkDump(database, dumpFolder, dumpPath, errorFile);
 }
 

@@ -6,18 +6,21 @@
 #include <cstdint>
 #include <string>
 
+#include "transfer/CancelToken.h"
+
 namespace tess::sql {
 
 struct BackupContext {
     std::wstring serverName;      // as the login settled on it; its settings hold the credentials
     std::wstring temporaryPath;   // the window's temporary path; empty: the saved settings
-    HWND cancelWindow = nullptr;  // Esc there cancels the wait
-    uint64_t timeoutMs = 0;       // 0: the limit from the settings
+    const CancelToken* cancel = nullptr;  // the run's: every wait ends when it is cancelled
+    uint64_t timeoutMs = 0;               // 0: the limit from the settings
 };
 
 enum class BackupOutcome { kDumped, kFailed, kNotStarted, kTimedOut, kCancelled };
 
-BackupOutcome BackupToDisk(const std::wstring& database, const BackupContext& context);
+// `dumpPath` (when given) gets the path of the dump the tool was asked to write.
+BackupOutcome BackupToDisk(const std::wstring& database, const BackupContext& context, std::wstring* dumpPath = nullptr);
 
 // The temporary root the backup uses when the window gives none: "SQLTEMP" + server, then
 // "SQLTEMP", then the program folder.

@@ -1,5 +1,8 @@
 #include "sql/SqlTransferRun.h"
 
+#include <algorithm>
+#include <memory>
+
 #include "common/BackupSets.h"
 #include "common/Files.h"
 #include "common/Log.h"
@@ -13,9 +16,12 @@
 #include "sql/SqlMessages.h"
 #include "sql/SqlSettings.h"
 #include "transfer/BlockCopy.h"
+#include "transfer/DriveSteps.h"
+#include "transfer/Transfer.h"
 #include "ui/MessageBox.h"
 #include "ui/PumpWait.h"
 #include "ui/Shipping.h"
+#include "ui/WindowSink.h"
 
 namespace tess::sql {
 namespace {
@@ -64,107 +70,194 @@ void prepareFolders(const Run& run) {
     if (PathExists(dumpFolder) && !DeleteFolderTree(dumpFolder))
         WriteTrace(L"Error in CmdNext of frmSQLDataList, Reason : the dump folder " + dumpFolder + L" could not be cleared");
     DeleteFileIfExists(RunReportPath(), true);
-}
-
-void backUpEach(Run& run) {
-    BackupContext context;
-    context.serverName = run.input.serverName;
-    context.temporaryPath = run.temporary;
-    context.cancelWindow = run.view.window();
-    for (const auto& database : run.input.databases) {
-        if (WaitForBackupToolToEnd(context) == BackupOutcome::kCancelled) {
-            run.report.cancelled = true;
-            return;
-        }
-        run.view.setProgressText(
-            L"Data transfer of database '" + ShortDatabaseCaption(database) + L"' is in progress ...", true);
-        PumpPaintMessages(run.view.window());
-        const BackupOutcome outcome = BackupToDisk(database, context);
-        if (outcome == BackupOutcome::kNotStarted) run.report.notStarted.push_back(database);
-        else ++run.report.started;
-        if (outcome == BackupOutcome::kTimedOut) {
-            const uint64_t limit = context.timeoutMs ? context.timeoutMs : BackupWaitLimitMs();
-            run.timeouts += BackupTimeoutText(database, limit) + L"\r\n";
-        }
-        if (outcome == BackupOutcome::kCancelled || PumpPaintMessages(run.view.window())) {
-            run.report.cancelled = true;
-            return;
-        }
-    }
-}
-
-// The program log becomes the start of the run report.
-void gatherLogs() {
-    const std::wstring programLog = CommonDataFile(L"VXWLogFile.txt");
-    std::string text;
-    if (auto bytes = ReadFileBytes(programLog); bytes && !bytes->empty()) {
-        text = GatherLogText(*bytes);
-        DeleteFileIfExists(programLog, true);
-    }
     EnsureCommonDataFolder();
-    WriteFileBytes(RunReportPath(), text);
 }
 
-// Every dump of the transfer file list that exists, to the destination under its own name.
-std::vector<ShipItem> gatherFiles(const std::wstring& destination) {
-    std::vector<ShipItem> items;
-    for (const auto& path : TransferFileList()) {
-        if (!FileExists(path)) continue;
-        const std::wstring file = AfterLast(path, L"\\");
-        items.push_back(ShipItem{path, JoinPath(destination, file), DatabaseOfDumpFile(file)});
+// What the dumps of a run came to, for the messages at its end. Written by the dump stage only;
+// read on the window's thread after the run's end event.
+struct DumpRecords {
+    int started = 0;
+    std::vector<std::wstring> notStarted;
+    std::wstring timeouts;
+};
+
+// The program log's lines of one dump (what this step and the backup tool wrote), for the
+// database's part of the run report.
+std::wstring takeProgramLog() {
+    const std::wstring programLog = CommonDataFile(L"VXWLogFile.txt");
+    auto bytes = ReadFileBytes(programLog);
+    if (!bytes || bytes->empty()) return {};
+    DeleteFileIfExists(programLog, true);
+    std::wstring text = FromAnsi(GatherLogText(*bytes));
+    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r')) text.pop_back();
+    return text;
+}
+
+// One database's dump by the backup tool: one tool at a time (a tool still running from before
+// is waited for first), bounded by SQLBackupWaitSeconds, and ended when the run is cancelled.
+class SqlDumpStep : public DumpStep {
+public:
+    SqlDumpStep(std::wstring database, const Run& run, std::shared_ptr<DumpRecords> records)
+        : database_(std::move(database)),
+          server_(run.input.serverName),
+          temporary_(run.temporary),
+          destination_(run.destination),
+          records_(std::move(records)) {}
+
+    DumpResult run(StepContext& step) override {
+        BackupContext context;
+        context.serverName = server_;
+        context.temporaryPath = temporary_;
+        context.cancel = &step.cancel;
+        context.timeoutMs = step.timeoutMs == kNoTimeLimit ? 0 : step.timeoutMs;
+        DumpResult result;
+        if (WaitForBackupToolToEnd(context) == BackupOutcome::kCancelled) {
+            result.status = StepStatus::kCancelled;
+            return result;
+        }
+        std::wstring dumpPath;
+        const BackupOutcome outcome = BackupToDisk(database_, context, &dumpPath);
+        const std::wstring log = takeProgramLog();
+        if (!log.empty() && step.reportText) step.reportText(log);
+        if (outcome == BackupOutcome::kNotStarted) records_->notStarted.push_back(database_);
+        else ++records_->started;
+        switch (outcome) {
+            case BackupOutcome::kDumped: {
+                result.status = StepStatus::kDone;
+                const std::wstring file = AfterLast(dumpPath, L"\\");
+                result.files.push_back({dumpPath, JoinPath(destination_, file), FileSize(dumpPath).value_or(0)});
+                return result;
+            }
+            case BackupOutcome::kTimedOut:
+                records_->timeouts +=
+                    BackupTimeoutText(database_, context.timeoutMs ? context.timeoutMs : BackupWaitLimitMs()) + L"\r\n";
+                result.status = StepStatus::kTimedOut;
+                return result;
+            case BackupOutcome::kCancelled:
+                result.status = StepStatus::kCancelled;
+                return result;
+            case BackupOutcome::kNotStarted:
+                result.reason = L"the backup tool could not be started";
+                break;
+            case BackupOutcome::kFailed:
+                result.reason = L"the backup tool wrote no dump";
+                break;
+        }
+        result.status = StepStatus::kFailed;
+        return result;
     }
-    return items;
+
+private:
+    std::wstring database_, server_, temporary_, destination_;
+    std::shared_ptr<DumpRecords> records_;
+};
+
+bool keepTemporaryDumps() { return Trim(Trf_ReadUserProfile(L"KeepTemporaryDumps")) == L"1"; }
+
+// The whole run as the engine's plan: each database dumped, then shipped while the next one
+// dumps.
+Plan runPlan(const Run& run, const std::shared_ptr<DumpRecords>& records) {
+    Plan plan;
+    for (const auto& database : run.input.databases)
+        plan.items.push_back({database, std::make_shared<SqlDumpStep>(database, run, records), {}, 0});
+    plan.destination = run.destination;
+    plan.manifestFolder = run.destination;
+    plan.options.verify = ShippingVerificationOn();
+    plan.options.keepDumps = keepTemporaryDumps();
+    plan.options.dumpTimeoutMs = BackupWaitLimitMs();
+    plan.copier = std::make_shared<BlockFileCopier>();
+    plan.verifier = std::make_shared<ReadBackVerifier>();
+    const std::wstring destination = run.destination;
+    plan.wording.started = [destination](const PlanItem& item, const PlanFile&) {
+        return L"Started shipping database '" + item.name + L"' to " + destination;
+    };
+    plan.wording.completed = [destination](const PlanItem& item, const PlanFile&) {
+        return L"Completed shipping database '" + item.name + L"' to " + destination;
+    };
+    plan.wording.failed = [destination](const PlanItem& item, const PlanFile&, const std::wstring& reason) {
+        return L"Failed shipping database '" + item.name + L"' to " + destination + L": " + reason;
+    };
+    plan.checkRoom = [destination](uint64_t bytes) { return CheckDestinationRoom(destination, bytes); };
+    plan.writeReport = [](const std::wstring& text) { AppendAnsiLine(RunReportPath(), text); };
+    return plan;
 }
 
-ShipReportLines reportLines(const std::wstring& destination) {
-    ShipReportLines lines;
-    lines.reportFile = RunReportPath();
-    lines.started = [destination](const ShipItem& f) {
-        return L"Started shipping database '" + f.name + L"' to " + destination;
-    };
-    lines.completed = [destination](const ShipItem& f) {
-        return L"Completed shipping database '" + f.name + L"' to " + destination;
-    };
-    lines.failed = [destination](const ShipItem& f, const std::wstring& reason) {
-        return L"Failed shipping database '" + f.name + L"' to " + destination + L": " + reason;
-    };
-    return lines;
+// The window follows the run: the status line names the database being dumped, the bar and the
+// figures beside it show the shipping.
+class RunDisplay {
+public:
+    RunDisplay(RunView& view, const std::wstring& destination)
+        : view_(view), caption_(L"Shipping  SQL Server data to '" + ShortDestinationCaption(destination) + L"'") {}
+
+    void apply(const Event& event) {
+        switch (event.kind) {
+            case EventKind::kDumpStarted:
+                dumping_ = true;
+                view_.setProgressText(
+                    L"Data transfer of database '" + ShortDatabaseCaption(event.name) + L"' is in progress ...", true);
+                break;
+            case EventKind::kDumpEnded:
+                dumping_ = false;
+                if (shipping_) view_.setProgressText(caption_, true);
+                break;
+            case EventKind::kFileStarted:
+                if (!shipping_) {
+                    view_.setProgressBarVisible(true);
+                    view_.setProgress(0);
+                }
+                shipping_ = true;
+                if (!dumping_) view_.setProgressText(caption_, true);
+                break;
+            case EventKind::kBytesDone:
+                // The total grows as each dump becomes known: the bar never goes back for it.
+                if (event.totalBytes)
+                    percent_ = std::max(percent_, std::min(100.0, static_cast<double>(event.bytes) * 100.0 /
+                                                                      static_cast<double>(event.totalBytes)));
+                view_.setProgress(percent_);
+                break;
+            case EventKind::kFigures:
+                view_.setProgressFigures(event.text);
+                break;
+            case EventKind::kQuestion:
+                event.question->reply(event.question->safeAnswer());
+                break;
+            case EventKind::kEnded:
+                outcome_ = event.outcome;
+                break;
+            default:
+                break;
+        }
+    }
+    const std::shared_ptr<const Outcome>& outcome() const { return outcome_; }
+
+private:
+    RunView& view_;
+    std::wstring caption_;
+    bool dumping_ = false;
+    bool shipping_ = false;
+    double percent_ = 0;
+    std::shared_ptr<const Outcome> outcome_;
+};
+
+// Runs the plan on the engine's threads while this thread serves the window (Esc cancels).
+Outcome runTransfer(Run& run, const std::shared_ptr<DumpRecords>& records) {
+    RunDisplay display(run.view, run.destination);
+    WindowSink sink([&display](const Event& event) { display.apply(event); });
+    Transfer transfer(runPlan(run, records), sink);
+    SetTransferInProgress(true);
+    transfer.start();
+    ServeUntil([&] { return display.outcome() != nullptr; }, run.view.window(), [&] { transfer.cancel(); });
+    SetTransferInProgress(false);
+    return *display.outcome();
 }
 
-// False when the destination cannot take the dumps (the run then ends with its message).
-bool roomOnDestination(Run& run, uint64_t bytes) {
-    const int message = CheckDestinationForRun(run.destination, bytes);
-    if (message) endWithMessage(run, message);
-    return message == 0;
-}
-
-// The dumps to the destination, after the room check; `failedFiles` gets the names that could
-// not be shipped, one a line. False when the run ended at the room check.
-bool ship(Run& run, std::wstring& failedFiles) {
-    RunView& view = run.view;
-    view.setProgressText(L"", false);
-    PumpPaintMessages(view.window());
-    ShipRequest request;
-    request.items = gatherFiles(run.destination);
-    view.setProgressBarVisible(true);
-    view.setProgress(0);
-    view.setProgressText(L"", true);
-    if (!roomOnDestination(run, ShipTotalBytes(request.items))) return false;
-
-    request.report = reportLines(run.destination);
-    request.cancelWindow = view.window();
-    request.onProgress = [&view](double percent) { view.setProgress(percent); };
-    const std::wstring caption = L"Shipping  SQL Server data to '" + ShortDestinationCaption(run.destination) + L"'";
-    request.onFileStart = [&view, caption](const ShipItem&) { view.setProgressText(caption, true); };
-    request.onFigures = [&view](const std::wstring& text) { view.setProgressFigures(text); };
-    request.manifestFolder = run.destination;
-    const ShipOutcome outcome = ShipFiles(request);
-    run.report.shipped = outcome.shipped;
-    run.report.failedCopies = outcome.failed;
-    run.report.cancelled = outcome.cancelled;
-    for (const auto& file : outcome.files)
-        if (file.result != kCopyDone && file.result != kCopyCancelled) failedFiles += AfterLast(file.item.target, L"\\") + L"\r\n";
-    return true;
+// The names of the dumps that did not arrive whole, one a line.
+std::wstring failedFilesOf(const Outcome& outcome) {
+    std::wstring names;
+    for (const auto& item : outcome.items)
+        for (const auto& file : item.files)
+            if (file.state == FileState::kFailed) names += AfterLast(file.file.target, L"\\") + L"\r\n";
+    return names;
 }
 
 // What went wrong on the way, then the offer to read the run report.
@@ -181,30 +274,34 @@ void reportEnd(Run& run, const std::wstring& failedFiles) {
 
 void runSteps(Run& run) {
     prepareFolders(run);
-    backUpEach(run);
-    gatherLogs();
-    if (run.report.cancelled) {
-        WriteLogTo(L"The data transfer was cancelled by the user.", RunReportPath());
-        ShowMessage({RunCancelledText(), kIconWarning});
-        return;
-    }
     if (run.input.databases.empty()) {
         endWithMessage(run, 568);
         return;
     }
-    std::wstring failedFiles;
-    // With no backup started there is nothing of this run to ship: only the report remains.
-    if (run.report.started > 0 && !ship(run, failedFiles)) return;
-    reportEnd(run, failedFiles);
+    const auto records = std::make_shared<DumpRecords>();
+    const Outcome outcome = runTransfer(run, records);
+    run.report.started = records->started;
+    run.report.notStarted = records->notStarted;
+    run.timeouts = records->timeouts;
+    run.report.shipped = outcome.count(FileState::kVerified) + outcome.count(FileState::kShipped);
+    run.report.failedCopies = outcome.count(FileState::kFailed);
+    run.report.cancelled = outcome.end == RunEnd::kCancelled;
+    if (run.report.cancelled) {
+        ShowMessage({RunCancelledText(), kIconWarning});
+        return;
+    }
+    if (outcome.end == RunEnd::kNoRoom || outcome.end == RunEnd::kUnreachable) {
+        endWithMessage(run, outcome.end == RunEnd::kNoRoom ? 574 : 15);
+        return;
+    }
+    reportEnd(run, failedFilesOf(outcome));
 }
 
 // Every run ends here, whatever happened before.
 void reset(RunView& view) {
     SetTransferInProgress(false);
-    Totals().onProgress = nullptr;
     view.setProgressBarVisible(false);
     view.setRunning(false);
-    PumpPaintMessages();
     SetCursor(LoadCursor(nullptr, IDC_ARROW));
     view.setProgressText(L"", false);
 }
@@ -228,7 +325,6 @@ RunReport CmdNext(const RunInput& input, RunView& view) {
     if (!inputsUsable(run)) return report;
 
     view.setRunning(true);
-    PumpPaintMessages();
     ResetWaitCancel();
     BusyCursor busy;
     try {

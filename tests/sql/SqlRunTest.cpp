@@ -72,7 +72,11 @@ TEST_F(SqlRun, DatabasesAreDumpedInTurnAndWhatWasDumpedShipsWhole) {
 
     EXPECT_EQ(report.started, 4);
     EXPECT_EQ(report.shipped, 2);
-    for (const wchar_t* db : {L"master", L"Sales"}) EXPECT_EQ(ReadBytes(shipped(db)), ReadBytes(dump(db))) << ToAnsi(db);
+    // Read back with the dump's digest, each dump left the temporary folder (the read-back proved
+    // the bytes; the sizes say the whole dump arrived).
+    EXPECT_EQ(FileSize(shipped(L"master")), 102400u);
+    EXPECT_EQ(FileSize(shipped(L"Sales")), 3000000u);
+    for (const wchar_t* db : {L"master", L"Sales"}) EXPECT_FALSE(FileExists(dump(db))) << ToAnsi(db);
     EXPECT_FALSE(FileExists(shipped(L"bad")));
     const std::string j = journal();
     EXPECT_LT(j.find("\"[master]\""), j.find("\"[Sales]\""));
@@ -82,6 +86,9 @@ TEST_F(SqlRun, DatabasesAreDumpedInTurnAndWhatWasDumpedShipsWhole) {
     EXPECT_NE(trace.find("Cannot open database \"bad\""), std::string::npos) << trace;
     EXPECT_EQ(trace.find("shipping database 'bad'"), std::string::npos);
     EXPECT_NE(trace.find("Completed shipping database 'Sales' to " + ToAnsi(destination_.path())), std::string::npos);
+    // Each database's lines together, in the order of the databases.
+    EXPECT_LT(trace.find("database 'master'"), trace.find("Cannot open database \"bad\""));
+    EXPECT_LT(trace.find("Cannot open database \"bad\""), trace.find("shipping database 'Sales'"));
     EXPECT_FALSE(FileExists(common(L"VXWLogFile.txt")));  // cleared at the end
     EXPECT_EQ(messages_.codes(), std::vector<int>{570});
     EXPECT_EQ(openedReport(), common(L"Log_trace.txt"));
@@ -92,6 +99,7 @@ TEST_F(SqlRun, DatabasesAreDumpedInTurnAndWhatWasDumpedShipsWhole) {
 
 TEST_F(SqlRun, ASecondRunShipsOnlyItsOwnDumpsAndClearsItsDumpFolderWithoutFollowingLinks) {
     demo("[Database:first]\r\nSize=1 KB\r\n[Database:second]\r\nSize=1 KB\r\n");
+    Trf_WriteUserProfile(L"KeepTemporaryDumps", L"1");  // the first run's dump stays where the link points
     ASSERT_EQ(sql::CmdNext(input({L"first"}), view_).shipped, 1);
 
     // The same window, another temporary folder, and in its dump folder a link somebody planted
@@ -119,16 +127,22 @@ TEST_F(SqlRun, HangingBackupIsEndedAtTheLimitAndTheRunGoesOn) {
     EXPECT_EQ(view_.runningChanges.back(), false);
 }
 
-TEST_F(SqlRun, EscapeDuringABackupCancelsTheRunAndShipsNothing) {
+// Esc once the hanging tool runs: posted by a timer of the window (a plain function: the timer
+// procedure is a system callback).
+void CALLBACK escapeOnceTheToolRuns(HWND hwnd, UINT, UINT_PTR id, DWORD) {
+    if (!FindProcess(sql::kBackupToolName, false, 6)) return;
+    KillTimer(hwnd, id);
+    PostMessageW(hwnd, WM_KEYDOWN, VK_ESCAPE, 0);
+}
+
+TEST_F(SqlRun, EscapeDuringABackupEndsTheToolAndStopsTheRun) {
     demo("[Database:first]\r\nSize=1 KB\r\n[Database:stuck]\r\nFault=hang\r\n");
-    SetTimer(view_.window(), 1, 100, [](HWND hwnd, UINT, UINT_PTR id, DWORD) {
-        if (!FindProcess(sql::kBackupToolName, false, 6)) return;
-        KillTimer(hwnd, id);
-        PostMessageW(hwnd, WM_KEYDOWN, VK_ESCAPE, 0);
-    });
+    SetTimer(view_.window(), 1, 100, escapeOnceTheToolRuns);
     const auto report = sql::CmdNext(input({L"first", L"stuck", L"never"}), view_);
     EXPECT_TRUE(report.cancelled);
-    EXPECT_EQ(report.shipped, 0);
+    // The first database ships while the second dumps; nothing of the stuck one arrives.
+    EXPECT_LE(report.shipped, 1);
+    EXPECT_FALSE(FileExists(shipped(L"stuck")));
     EXPECT_FALSE(FindProcess(sql::kBackupToolName, false, 6));
     EXPECT_EQ(journal().find("[never]"), std::string::npos);
     EXPECT_TRUE(messages_.calls.size() == 1 && messages_.calls[0].text.find(L"cancelled") != std::wstring::npos);
