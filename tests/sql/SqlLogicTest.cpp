@@ -10,12 +10,6 @@
 namespace tess::sql {
 namespace {
 
-TEST(SqlLogin, InstanceEntriesNameTheDefaultInstanceByTheComputerAlone) {
-    EXPECT_EQ(InstanceEntries(L"SRV1", {L"MSSQLSERVER", L"SALES", L"mssqlserver"}),
-              (std::vector<std::wstring>{L"SRV1", L"SRV1\\SALES", L"SRV1"}));
-    EXPECT_TRUE(InstanceEntries(L"SRV1", {}).empty());
-}
-
 TEST(SqlLogin, LoginClickRefusesAnotherComputerElseAsksForTheNormalisedServer) {
     const std::tuple<const wchar_t*, int, const wchar_t*> cases[] = {  // server; message, server asked
         {L"", 0, L"(local)"},    {L"  ", 0, L"(local)"},   {L" Local ", 0, L"(local)"}, {L"local", 0, L"(local)"},
