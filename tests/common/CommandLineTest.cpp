@@ -42,11 +42,3 @@ TEST(CommandLine, HostileQuotedValuesArriveAsOneUnchangedArgument) {
         }
     }
 }
-
-TEST(CommandLine, SecretItemsAreMaskedOnlyInTheLogForm) {
-    CommandLine line;
-    line.raw(L"tool.exe").raw(L"sa").raw(L"p@ss word", Secret::kYes).quoted(L"p\"w", Secret::kYes).raw(L"end");
-    EXPECT_EQ(line.str(), L"tool.exe sa p@ss word \"p\\\"w\" end");
-    EXPECT_EQ(line.forLog(), L"tool.exe sa ******** ******** end");
-    EXPECT_EQ(line.forLog().find(L"p@ss"), std::wstring::npos);
-}

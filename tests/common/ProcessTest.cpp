@@ -55,21 +55,6 @@ TEST(ProcessMatch, LastComponentWithoutCaseOrTheStemAgainstTheWantedNamesStart) 
     }
 }
 
-TEST(ProcessMatch, MethodFollowsTheWindowsVersionBeforeTheHint) {
-    using M = EnumerationMethod;
-    const std::tuple<int, unsigned long, unsigned long, unsigned long, M> cases[] = {  // hint, major, minor, platform
-        {0, 6, 1, 2, M::kSnapshot},        // Vista and later: the hint is ignored
-        {6, 5, 0, 2, M::kProcessStatus},   // Windows 2000: whatever the hint
-        {6, 5, 1, 2, M::kSnapshot},        // XP: the hint decides
-        {0, 5, 1, 2, M::kProcessStatus},
-        {0, 4, 10, 1, M::kSnapshot},       // the old consumer family
-    };
-    for (const auto& [hint, major, minor, platform, expected] : cases) {
-        SCOPED_TRACE(testing::Message() << hint << " on " << major << "." << minor);
-        EXPECT_EQ(ChooseEnumerationMethod(hint, major, minor, platform), expected);
-    }
-}
-
 // Which name forms match is ProcessMatch's table; here, that each enumeration method (the
 // snapshot, and the process-status functions of Windows 2000) reports the real processes and
 // that ending takes one copy at a time.

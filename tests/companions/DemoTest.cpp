@@ -6,33 +6,8 @@
 using namespace tess;
 using namespace tess::companion;
 
-namespace {
-
-const wchar_t kDemo[] =
-    L"\uFEFF; a demo server\r\n"
-    L"[Demo]\r\nComputerName=DEMOSRV\r\nJournal=calls.txt\r\n"
-    L"[Faults]\r\nvxsqldblist_tessaron=slow:2, hang\r\n"
-    L"[Instance:MSSQLSERVER]\r\n[Instance:SALES]\r\n"
-    L"[Database:b]\r\nInstance=SALES\r\nName=Say \"Hi\"; #1\r\nSize=5 GB\r\nSource=pattern:7\r\n";
-
-}  // namespace
-
-// The tools' tests and the end-to-end runs read most of a description through the tools (file
-// sources, partial dumps, Exchange trees); here, what they cannot show.
-TEST(DemoDescription, ReadsWhatTheToolsCannotShow) {
-    DemoParse p = ParseDemo(kDemo);
-    ASSERT_TRUE(p.errors.empty()) << ToUTF8(p.errors.front());
-    const DemoConfig& c = p.config;
-    EXPECT_EQ(c.journalName, L"calls.txt");
-    ASSERT_EQ(c.instances.size(), 2u);
-    const DemoItem& quoted = c.instances[1].databases.at(0);
-    EXPECT_EQ(quoted.name, L"Say \"Hi\"; #1");  // ';' and '#' inside a value are not comments
-    EXPECT_EQ(quoted.content.seed, 7u);
-    FaultSet listFaults = c.faultsOf(L"VXSQLDBLIST_tessaron");  // tool names ignore case
-    EXPECT_TRUE(listFaults.hang);
-    EXPECT_EQ(listFaults.slowSeconds, 2u);
-}
-
+// The fault words and sizes a demo description may hold. Each fault at work (hang, crash, slow,
+// fail, partial) is a tool's or a run's test; here, the words a description may not use.
 TEST(Faults, CombineWordsAndKeepTheFailureTextWhole) {
     // The faults as "hang crash slow:N fail:TEXT partial:N", or "refused".
     const auto text = [](const std::optional<FaultSet>& f) {

@@ -1,4 +1,4 @@
-// What the Exchange helpers write: the job inventory and the files' names.
+// What the Exchange helpers write: the job inventory.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -46,10 +46,4 @@ TEST(JobList, GroupAndStoreLinesSelectStores) {
     EXPECT_EQ(ProfileValue(ini, "BACKEDUP STORAGE GROUPS", "SG2"), "First Storage Group");
     EXPECT_EQ(ProfileValue(ini, "BKP INFO OF->First Storage Group", "NODB"), "1");
     EXPECT_EQ(ProfileValue(ini, "BKP INFO OF->First Storage Group", "DB1"), "Public Folder Store (EXCH1)");
-}
-
-TEST(FileNames, ReservedCharactersBecomeUnderscores) {
-    EXPECT_EQ(FileNameOf(L"Mailbox Store (EXCH1)"), L"Mailbox Store (EXCH1)");
-    EXPECT_EQ(FileNameOf(L"a/b\\c:d*e?f\"g<h>i|j"), L"a_b_c_d_e_f_g_h_i_j");
-    EXPECT_EQ(FileNameOf(L"ends."), L"ends_");
 }

@@ -27,6 +27,16 @@ inline std::wstring RemovableDrive(bool small) {
     return {};
 }
 
+// Skips a test that needs the demo machine when run outside one; inside one (in-demo-machine.sh sets
+// TESS_DEMO_MACHINE) a missing piece is a broken machine and fails, so that a demo-machine entry never
+// passes by skipping everything.
+#define TESS_NEEDS_DEMO_MACHINE(ready, what)                                                    \
+    do {                                                                                         \
+        if (ready) break;                                                                        \
+        if (_wgetenv(L"TESS_DEMO_MACHINE")) FAIL() << "the demo machine lacks " << (what);        \
+        GTEST_SKIP() << "needs a demo machine with " << (what);                                  \
+    } while (0)
+
 // Copies every file of the build's program folder (the program, the companion tools, the help)
 // into `program`, with an empty demo folder beside them, and makes it this process's program
 // folder. The tools then read <program>\demo\demo.ini.

@@ -30,7 +30,7 @@ const wchar_t kDllPaths[] = L"SYSTEM\\CurrentControlSet\\Control\\BackupRestore\
 class ExchangeEndToEnd : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (RemovableDrive(false).empty()) GTEST_SKIP() << "needs a demo machine (ctest -R test_e2e_exchange_demo_machine)";
+        TESS_NEEDS_DEMO_MACHINE(!RemovableDrive(false).empty(), "a removable drive (ctest -R test_e2e_exchange_demo_machine)");
         ASSERT_TRUE(InstallProgramCopy(program_));
         demo(kDemo);
         destination_ = RemovableDrive(false) + L"\\TessExchE2E-" + std::to_wstring(GetCurrentProcessId());

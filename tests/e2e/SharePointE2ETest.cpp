@@ -23,9 +23,9 @@ protected:
         ASSERT_TRUE(InstallProgramCopy(program_));
         wchar_t common[MAX_PATH] = {};
         GetEnvironmentVariableW(L"CommonProgramW6432", common, MAX_PATH);
-        if (!FileExists(std::wstring(common) + L"\\Microsoft Shared\\Web Server Extensions\\12\\Bin\\WSSADMIN.EXE"))
-            GTEST_SKIP() << "needs a demo machine with SharePoint (ctest -R test_e2e_sharepoint_demo_machine)";
-        if (GetDriveTypeW(L"E:\\") != DRIVE_REMOVABLE) GTEST_SKIP() << "needs the demo machine's removable drive E:";
+        TESS_NEEDS_DEMO_MACHINE(FileExists(std::wstring(common) + L"\\Microsoft Shared\\Web Server Extensions\\12\\Bin\\WSSADMIN.EXE"),
+                                "SharePoint (ctest -R test_e2e_sharepoint_demo_machine)");
+        TESS_NEEDS_DEMO_MACHINE(GetDriveTypeW(L"E:\\") == DRIVE_REMOVABLE, "the removable drive E:");
         destination_ = L"E:\\TessE2E-SP-" + std::to_wstring(GetCurrentProcessId());
     }
 

@@ -16,7 +16,7 @@ class SqlEndToEnd : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(InstallProgramCopy(program_));
-        if (RemovableDrive(false).empty()) GTEST_SKIP() << "needs a demo machine (ctest -R test_e2e_sql_demo_machine)";
+        TESS_NEEDS_DEMO_MACHINE(!RemovableDrive(false).empty(), "a removable drive (ctest -R test_e2e_sql_demo_machine)");
     }
     void TearDown() override {
         for (const wchar_t* exe : {L"sql_demo_driver.exe", L"Tessaron.exe", L"ostrova_sqlbackup_tessaron.exe"})

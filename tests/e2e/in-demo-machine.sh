@@ -18,5 +18,6 @@ trap unmount_small_drive EXIT
 trap 'exit 130' INT TERM
 TESS_BUILD_DIR="$build" "$root/scripts/demo-machine" "$machine/wineprefix" >/dev/null
 status=0
+export TESS_DEMO_MACHINE=1  # the tests fail instead of skipping when the machine lacks a piece
 "$root/scripts/wine-session" "$machine" wine "$build/tests/test_e2e.exe" --gtest_filter="$filter" "$@" || status=$?
 exit $status

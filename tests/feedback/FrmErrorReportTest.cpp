@@ -100,14 +100,13 @@ TEST_F(FeedbackServer, TheWindowSendsTheWholeReportAndSaysSo) {
     const auto names = reports(L"TRUSTED");
     ASSERT_FALSE(names.empty());
     const std::string json = test::ReadBytes(names.back().wstring());
+    // The form byte for byte is ReportTextTest's, the header's fixed lines are the catalog's; here,
+    // what the window puts in the form arrives.
     for (const char* part : {"\"path\": \"/cgi-bin/Notify_unicode\"", "\"HTTP/1.0\"",
                              "application/x-www-form-urlencoded; charset=utf-8",
                              "\"SUBJECT\": \"Tessaron Ticket : 7\"", "\"user_email\": \"me@x.example\"",
-                             "\"CONTENT\": \"<<< USER FEEDBACK FROM TESSARON version >>>Version: ",
-                             "User's e-mail address:  me@x.example \\r\\n",
-                             "suggestions:\\r\\n\\r\\n\\r\\nfirst\\nzweite \xC3\xA9\\n\\r\\n\\r\\n----------Log_trace-------------"
-                             "\\r\\nInformation : shipped master.bak\\n\\n",
-                             "\\r\\n\\r\\nRelease date : 05/26/2011\""}) {
+                             "first\\nzweite \xC3\xA9\\n\\r\\n\\r\\n----------Log_trace-------------"
+                             "\\r\\nInformation : shipped master.bak\\n\\n"}) {
         EXPECT_NE(json.find(part), std::string::npos) << part;
     }
 }

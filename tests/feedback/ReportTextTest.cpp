@@ -1,15 +1,13 @@
-// The report as values: the encoders, the form, the system facts, the fields' rules, and the
-// logs' tails and sections appended to it.
+// The report as values: the encoders, the form, the fields' rules, and the logs' tails and
+// sections appended to it.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
-#include <deque>
 #include <tuple>
 #include <vector>
 
 #include "common/Files.h"
-#include "common/OsVersion.h"
 #include "common/Text.h"
 #include "feedback/FrmErrorReport1.h"
 #include "feedback/LogBundle.h"
@@ -63,31 +61,6 @@ TEST(ReportText, FormBodyByteForByteOnBothPaths) {
     EXPECT_EQ(form.path, L"/cgi-bin/Notify_unicode");
     EXPECT_EQ(form.body, L"EMAIL=s%40x%2Eexample\r\n&SUBJECT=S\r\n&CONTENT=header\r\nline%20one\n"
                          L"\r\n&user_email=me%40y%2Eexample");
-}
-
-// The header's facts, read from the registry as each platform keeps them.
-TEST(ReportText, SystemFactsFromTheRegistryOfBothPlatforms) {
-    const wchar_t nt[] = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", win[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
-    std::deque<test::ScopedRegValue> values;  // the prefix's own values come back afterwards
-    const auto text = [&](HKEY root, const wchar_t* path, const wchar_t* name, const std::wstring& value) {
-        values.emplace_back(root, path, name, REG_SZ, test::RegBytes(value + L'\0'));
-    };
-    text(HKEY_LOCAL_MACHINE, nt, L"ProductName", L"Windows Test Server");
-    text(HKEY_LOCAL_MACHINE, nt, L"CurrentVersion", L"6.3");
-    text(HKEY_LOCAL_MACHINE, win, L"ProductName", L"Windows 98");
-    text(HKEY_LOCAL_MACHINE, win, L"VersionNumber", L"4.10.1998");
-    text(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Internet Explorer", L"Version", L"9.11.1");
-    values.emplace_back(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings",
-                        L"ProxyEnable", REG_DWORD, test::RegBytes(1));
-    const auto facts = [] {
-        const SystemFacts f = ReadSystemFacts();
-        return f.osName + L"|" + f.osVersion + L"|" + f.browserVersion + (f.proxy ? L"|proxy" : L"|direct");
-    };
-    EXPECT_EQ(facts(), L"Windows Test Server|6.3|9.11.1|proxy");
-    const OsVersionOverride win98{4, 10, 1};
-    SetOsVersionForTesting(&win98);
-    EXPECT_EQ(facts(), L"Windows 98|4.10.1998|9.11.1|proxy");
-    SetOsVersionForTesting(nullptr);
 }
 
 TEST(ReportFields, RulesBeforeASend) {

@@ -40,11 +40,24 @@ protected:
     }
 };
 
-// The SQL Server option enables the two boxes, the Windows option empties and disables them.
-TEST_F(SqlWindows, LoginWithTheAuthenticationChosenReturnsTheServerAndItsDatabases) {
+// The instances come from the registry (Refresh reads it again); the SQL Server option enables
+// the two boxes, the Windows option empties and disables them.
+TEST_F(SqlWindows, LoginListsTheInstancesAndWithTheAuthenticationChosenReturnsTheServerAndItsDatabases) {
     demo("[Database:master]\r\nSize=100 KB\r\n[Database:Sales]\r\nSize=2 KB\r\n");
+    auto instances = std::make_unique<ScopedRegValue>(HKEY_LOCAL_MACHINE, sql::kSqlServerKey, sql::kInstalledInstances,
+                                                      REG_MULTI_SZ, RegBytes(std::wstring(L"SALES\0MSSQLSERVER\0\0", 20)));
     FrmSQLSvrLogin login;
     ASSERT_TRUE(login.createModeless(nullptr));
+    HWND combo = login.control(FrmSQLSvrLogin::kServer);
+    const std::wstring computer = login.computerName();
+    wchar_t second[64] = {};
+    SendMessageW(combo, CB_GETLBTEXT, 1, reinterpret_cast<LPARAM>(second));
+    EXPECT_EQ(WindowText(combo) + L"|" + second, computer + L"\\SALES|" + computer);  // in the registry's order
+    instances.reset();
+    SendAltKey(login.hwnd(), 'R');
+    EXPECT_EQ(SendMessageW(combo, CB_GETCOUNT, 0, 0), 0);
+    EXPECT_EQ(WindowText(combo), computer);  // nothing installed: the default instance of this computer
+
     HWND user = login.control(FrmSQLSvrLogin::kUser), password = login.control(FrmSQLSvrLogin::kPassword);
     HWND optSql = login.control(FrmSQLSvrLogin::kOptSql);
     EXPECT_FALSE(IsWindowEnabled(user));
@@ -54,7 +67,7 @@ TEST_F(SqlWindows, LoginWithTheAuthenticationChosenReturnsTheServerAndItsDatabas
     EXPECT_FALSE(IsWindowEnabled(user) || IsWindowEnabled(password));
     EXPECT_EQ(WindowText(user), L"");
 
-    SetWindowTextW(login.control(FrmSQLSvrLogin::kServer), L"(LOCAL)");
+    SetWindowTextW(combo, L"(LOCAL)");
     SendMessageW(optSql, BM_CLICK, 0, 0);
     EXPECT_TRUE(IsWindowEnabled(user) && IsWindowEnabled(password));
     SetWindowTextW(user, L"sa");
@@ -69,23 +82,15 @@ TEST_F(SqlWindows, LoginWithTheAuthenticationChosenReturnsTheServerAndItsDatabas
     EXPECT_EQ(login.result()->databases[1].sizeBytes, 2048u);
 }
 
-TEST_F(SqlWindows, RefreshListsTheRegisteredInstances) {
-    auto instances = std::make_unique<ScopedRegValue>(HKEY_LOCAL_MACHINE, sql::kSqlServerKey, sql::kInstalledInstances,
-                                                      REG_MULTI_SZ, RegBytes(std::wstring(L"SALES\0MSSQLSERVER\0\0", 20)));
-    FrmSQLSvrLogin login;
-    ASSERT_TRUE(login.createModeless(nullptr));
-    HWND combo = login.control(FrmSQLSvrLogin::kServer);
-    const std::wstring computer = login.computerName();
-    EXPECT_EQ(SendMessageW(combo, CB_GETCOUNT, 0, 0), 2);
-    EXPECT_EQ(WindowText(combo), computer + L"\\SALES");  // the first entry, in the registry's order
-
-    instances.reset();
-    SendAltKey(login.hwnd(), 'R');
-    EXPECT_EQ(SendMessageW(combo, CB_GETCOUNT, 0, 0), 0);
-    EXPECT_EQ(WindowText(combo), computer);  // nothing installed: the default instance of this computer
-}
-
-TEST_F(SqlWindows, DatabaseWindowListsTheLoginsRowsAndTheirTotal) {
+// The rows and their total; the two browse buttons fill their folder, each for its purpose.
+TEST_F(SqlWindows, DatabaseWindowListsTheLoginsRowsTheirTotalAndBrowsesForItsFolders) {
+    TempDir temp(L"wtemp"), destination(L"wdest");
+    std::vector<BrowsePurpose> seen;
+    std::wstring answer;
+    SetBrowseScriptForTesting([&](const BrowsePurpose& purpose) -> std::optional<std::wstring> {
+        seen.push_back(purpose);
+        return answer + L"\\";  // the tree's node paths end with a separator
+    });
     std::vector<DatabaseRow> list = rows({{L"master", 100 << 10}, {L"Übersicht", 1536ull << 20}});
     list.push_back({L"Sales", std::nullopt, false});
     FrmSQLDataList window({L"(local)", list});
@@ -106,18 +111,7 @@ TEST_F(SqlWindows, DatabaseWindowListsTheLoginsRowsAndTheirTotal) {
     EXPECT_EQ(WindowText(window.control(FrmSQLDataList::kTotal)), L"");
     Click(clickTarget(window, FrmSQLDataList::kRecalculate));
     EXPECT_EQ(messages_.codes(), (std::vector<int>{179, 179}));
-}
 
-TEST_F(SqlWindows, BrowseButtonsFillTheirFolderForTheirPurpose) {
-    TempDir temp(L"wtemp"), destination(L"wdest");
-    std::vector<BrowsePurpose> seen;
-    std::wstring answer;
-    SetBrowseScriptForTesting([&](const BrowsePurpose& purpose) -> std::optional<std::wstring> {
-        seen.push_back(purpose);
-        return answer + L"\\";  // the tree's node paths end with a separator
-    });
-    FrmSQLDataList window({L"(local)", rows({{L"a", 1}})});
-    ASSERT_TRUE(window.createModeless(nullptr));
     answer = destination.path();
     Click(clickTarget(window, FrmSQLDataList::kDestinationBrowse));
     answer = temp.path();

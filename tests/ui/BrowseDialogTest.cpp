@@ -64,15 +64,6 @@ TEST(BrowseDecisions, CmdOk) {
     }
 }
 
-TEST(BrowseDecisions, UnloadRules) {
-    // The separator comes off except for the Exchange temporary folder.
-    const std::tuple<BrowsePurpose, std::wstring, std::wstring> unload[] = {
-        {kDestination, L"E:\\", L"E:"}, {kSqlTemp, L"C:\\T\\", L"C:\\T"}, {kExchangeTemp, L"C:\\T\\", L"C:\\T\\"}};
-    for (const auto& [purpose, selected, expected] : unload) EXPECT_EQ(PathOnUnload(selected, purpose), expected);
-    BrowsePurpose after = FlagsOnUnload({true, true, true});
-    EXPECT_TRUE(after.exchangeTemp && after.sqlTemp && !after.transferDestination);
-}
-
 TEST(BrowseDecisions, ChosenFolderScreeningAndTheTrialWritesOutcome) {
     using A = FolderChoice;
     // chosen, destination, drive type; action, message, reset to SQLTEMP, folder

@@ -7,7 +7,6 @@
 #include "support/WindowDriving.h"
 #include "ui/MessageBox.h"
 #include "ui/MessageBoxWindow.h"
-#include "ui/SkinLabel.h"
 
 namespace tess {
 namespace {
@@ -64,30 +63,6 @@ TEST(MesgBoxWindow, ButtonsKeysAndTheCloseBoxEndItWithTheirCodes) {
     OpenBox keyed(kButtonsYesNo);
     test::PostAltKey(keyed.box.hwnd(), 'Y');
     EXPECT_EQ(keyed.endsWith(), kResultYes);
-}
-
-TEST(MesgBoxWindow, ALongTextFitsWholeAboveTheButtons) {
-    // A long text, and a path longer than a line that must break inside itself: the whole text
-    // fits in its label, and the button stays inside the window below it.
-    std::wstring prose;
-    for (int i = 0; i < 40; ++i) prose += L"The quick brown fox jumps over the lazy dog. ";
-    for (const std::wstring& text : {prose, L"C:\\" + std::wstring(150, L'x') + L"\\OSTROVASQLTEMP"}) {
-        SCOPED_TRACE(text.size());
-        MesgBox large;
-        ASSERT_TRUE(large.create(nullptr));
-        large.prepare({text, kIconWarning});
-        EXPECT_TRUE(large.isControlShown(MesgBox::kIdText));
-        const int width = large.controlRect(MesgBox::kIdText).width;
-        SIZE needed = large.label(MesgBox::kIdText)->measureText(width);
-        EXPECT_LE(needed.cx, width);
-        EXPECT_GE(large.controlRect(MesgBox::kIdText).height, needed.cy);
-        RECT window, label, button;
-        GetWindowRect(large.hwnd(), &window);
-        GetWindowRect(large.control(MesgBox::kIdText), &label);
-        GetWindowRect(large.control(MesgBox::kIdButton0), &button);
-        EXPECT_LE(button.bottom, window.bottom);
-        EXPECT_GE(button.top, label.bottom - 1);
-    }
 }
 
 TEST(ShowMessage, RunsModallyOverItsOwnerAndGivesTheFocusBack) {

@@ -1,6 +1,6 @@
 // The window base with its skinned controls, in one small window: the Alt-key table before the
 // focused control, Tab between tab stops, the control colours, AutomationIds, the image button's
-// faces (as values, then on the button) and its click, and a density change.
+// faces (as values, then on the button) and its click.
 #include <gtest/gtest.h>
 
 #include <tuple>
@@ -9,7 +9,6 @@
 #include "support/TestSupport.h"
 #include "support/WindowDriving.h"
 #include "ui/ImageButton.h"
-#include "ui/Skin.h"
 #include "ui/Window.h"
 
 namespace tess {
@@ -77,8 +76,6 @@ TEST(WindowBase, ControlColoursComeWithTheWindowsOwnBrushAndNamesWithTheirAtoms)
     EXPECT_EQ(SendMessageW(w.hwnd(), WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc), 0), edit);
     ReleaseDC(w.hwnd(), dc);
 
-    EXPECT_EQ(FindByAutomationId(nullptr, L"frmTest"), w.hwnd());
-    EXPECT_EQ(FindByAutomationId(w.hwnd(), L"lblNote"), w.control(TestWindow::kNote));
     // The atoms go with the window: a window made a thousand times must not exhaust them.
     ATOM atom = static_cast<ATOM>(reinterpret_cast<ULONG_PTR>(GetPropW(w.control(TestWindow::kNote), L"AutomationId")));
     ASSERT_NE(atom, 0);
@@ -134,30 +131,6 @@ TEST(ImageButtonWindow, HoverFacesAndActingOnReleaseInsideOnly) {
     b->setEnabled(false);
     test::Click(h);
     EXPECT_EQ(w.commands.size(), 1u) << "a disabled button does not act";
-}
-
-TEST(WindowDensity, ADensityChangeScalesTheControlsAndTheRoundedRegion) {
-    TestWindow w;
-    ASSERT_TRUE(w.create(nullptr));
-    const int dpi = w.dpi();
-    RoundedBorder(w.hwnd(), w.name());
-    RECT before, after, window;
-    GetWindowRect(w.control(TestWindow::kGo), &before);
-    RECT suggested{0, 0, 300, 150};
-    SendMessageW(w.hwnd(), 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(dpi * 2, dpi * 2), reinterpret_cast<LPARAM>(&suggested));
-    GetWindowRect(w.control(TestWindow::kGo), &after);
-    GetWindowRect(w.hwnd(), &window);
-    EXPECT_EQ(after.right - after.left, 2 * (before.right - before.left));
-    EXPECT_EQ(after.bottom - after.top, 2 * (before.bottom - before.top));
-    // The rounded region follows the new size instead of clipping the window to the old one
-    // (a rounded-rectangle region stops a pixel short of its right and bottom edges).
-    HRGN rgn = CreateRectRgn(0, 0, 0, 0);
-    ASSERT_NE(GetWindowRgn(w.hwnd(), rgn), ERROR);
-    RECT box{};
-    GetRgnBox(rgn, &box);
-    DeleteObject(rgn);
-    EXPECT_GE(box.right, window.right - window.left - 1);
-    EXPECT_GE(box.bottom, window.bottom - window.top - 1);
 }
 
 }  // namespace
