@@ -176,10 +176,14 @@ void FrmSQLDataList::CmdSQLNext_Click() {
     input.temporaryPath = text(kTemp);
     input.destination = text(kDestination);
     input.serverName = server_;
-    for (const auto& row : rows_)
-        if (row.checked) input.databases.push_back(row.name);
+    for (const auto& row : rows_) {
+        if (!row.checked) continue;
+        input.databases.push_back(row.name);
+        input.databaseBytes.push_back(row.sizeBytes.value_or(0));
+    }
     SendMessageW(control(kSchList), LVM_DELETEALLITEMS, 0, 0);
-    lastRun_ = CmdNext(input, *this);
+    // The run goes on while this window's own loop runs; its end sets the report.
+    run_ = StartRun(input, *this, [this](const RunReport& report) { lastRun_ = report; });
 }
 
 void FrmSQLDataList::setRunning(bool running) {
@@ -192,6 +196,13 @@ void FrmSQLDataList::setRunning(bool running) {
 
 void FrmSQLDataList::onClose() {
     if (!running_) endModal();
+    else if (run_) run_->cancel();
+}
+
+bool FrmSQLDataList::onKey(UINT vk, bool alt) {
+    if (!running_ || alt || vk != VK_ESCAPE) return false;
+    if (run_) run_->cancel();
+    return true;
 }
 
 void FrmSQLDataList::onCommand(int id, int, HWND) {

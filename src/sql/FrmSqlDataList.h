@@ -46,6 +46,7 @@ protected:
     LRESULT onMessage(UINT msg, WPARAM wp, LPARAM lp) override;
     void onCommand(int id, int code, HWND control) override;
     void onClose() override;
+    bool onKey(UINT vk, bool alt) override;
 
 private:
     void styleLabels();
@@ -58,6 +59,7 @@ private:
     std::wstring server_;
     std::vector<DatabaseRow> rows_;
     std::optional<RunReport> lastRun_;
+    std::unique_ptr<SqlRun> run_;  // the run under way, or the last one
     BrowsePurpose browsePurpose_;
     bool loading_ = false;
     bool running_ = false;

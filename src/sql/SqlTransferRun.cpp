@@ -158,8 +158,12 @@ bool keepTemporaryDumps() { return Trim(Trf_ReadUserProfile(L"KeepTemporaryDumps
 // dumps.
 Plan runPlan(const Run& run, const std::shared_ptr<DumpRecords>& records) {
     Plan plan;
-    for (const auto& database : run.input.databases)
-        plan.items.push_back({database, std::make_shared<SqlDumpStep>(database, run, records), {}, 0});
+    // The room check before the first copy counts the sizes the list tool gave for the dumps
+    // still to come.
+    const auto& databases = run.input.databases;
+    for (size_t k = 0; k < databases.size(); ++k)
+        plan.items.push_back({databases[k], std::make_shared<SqlDumpStep>(databases[k], run, records), {},
+                              k < run.input.databaseBytes.size() ? run.input.databaseBytes[k] : 0});
     plan.destination = run.destination;
     plan.manifestFolder = run.destination;
     plan.options.verify = ShippingVerificationOn();
@@ -239,18 +243,6 @@ private:
     std::shared_ptr<const Outcome> outcome_;
 };
 
-// Runs the plan on the engine's threads while this thread serves the window (Esc cancels).
-Outcome runTransfer(Run& run, const std::shared_ptr<DumpRecords>& records) {
-    RunDisplay display(run.view, run.destination);
-    WindowSink sink([&display](const Event& event) { display.apply(event); });
-    Transfer transfer(runPlan(run, records), sink);
-    SetTransferInProgress(true);
-    transfer.start();
-    ServeUntil([&] { return display.outcome() != nullptr; }, run.view.window(), [&] { transfer.cancel(); });
-    SetTransferInProgress(false);
-    return *display.outcome();
-}
-
 // The names of the dumps that did not arrive whole, one a line.
 std::wstring failedFilesOf(const Outcome& outcome) {
     std::wstring names;
@@ -272,31 +264,6 @@ void reportEnd(Run& run, const std::wstring& failedFiles) {
     OfferRunReport(570);
 }
 
-void runSteps(Run& run) {
-    prepareFolders(run);
-    if (run.input.databases.empty()) {
-        endWithMessage(run, 568);
-        return;
-    }
-    const auto records = std::make_shared<DumpRecords>();
-    const Outcome outcome = runTransfer(run, records);
-    run.report.started = records->started;
-    run.report.notStarted = records->notStarted;
-    run.timeouts = records->timeouts;
-    run.report.shipped = outcome.count(FileState::kVerified) + outcome.count(FileState::kShipped);
-    run.report.failedCopies = outcome.count(FileState::kFailed);
-    run.report.cancelled = outcome.end == RunEnd::kCancelled;
-    if (run.report.cancelled) {
-        ShowMessage({RunCancelledText(), kIconWarning});
-        return;
-    }
-    if (outcome.end == RunEnd::kNoRoom || outcome.end == RunEnd::kUnreachable) {
-        endWithMessage(run, outcome.end == RunEnd::kNoRoom ? 574 : 15);
-        return;
-    }
-    reportEnd(run, failedFilesOf(outcome));
-}
-
 // Every run ends here, whatever happened before.
 void reset(RunView& view) {
     SetTransferInProgress(false);
@@ -306,33 +273,103 @@ void reset(RunView& view) {
     view.setProgressText(L"", false);
 }
 
-class BusyCursor {
+// One run: started from the window's handler, it goes on on the engine's threads while the
+// window's own loop runs, and ends on the window's thread when the engine's end event arrives.
+class RunningSql : public SqlRun {
 public:
-    BusyCursor() : previous_(SetCursor(LoadCursor(nullptr, IDC_WAIT))) {}
-    ~BusyCursor() { SetCursor(previous_); }
+    RunningSql(const RunInput& input, RunView& view, std::function<void(const RunReport&)> ended)
+        : input_(input),
+          run_{input_, view, report_, Trim(input.temporaryPath), Trim(input.destination), {}},
+          display_(view, run_.destination),
+          sink_([this](const Event& event) { apply(event); }),
+          ended_(std::move(ended)) {}
+
+    void start() {
+        if (!inputsUsable(run_)) return finish(false);
+        run_.view.setRunning(true);
+        ResetWaitCancel();
+        SetCursor(LoadCursor(nullptr, IDC_WAIT));
+        try {
+            prepareFolders(run_);
+            if (run_.input.databases.empty()) {
+                endWithMessage(run_, 568);
+                return finish(true);
+            }
+            transfer_ = std::make_unique<Transfer>(runPlan(run_, records_), sink_);
+            SetTransferInProgress(true);
+            transfer_->start();
+        } catch (const std::exception& e) {
+            WriteTrace(L"Error in CmdNext of frmSQLDataList " + FromAnsi(e.what()));
+            finish(true);
+        }
+    }
+    void cancel() override {
+        if (transfer_) transfer_->cancel();
+    }
+    bool ended() const override { return done_; }
 
 private:
-    HCURSOR previous_;
+    void apply(const Event& event) {
+        display_.apply(event);
+        if (event.kind != EventKind::kEnded) return;
+        try {
+            endOfRun(*event.outcome);
+        } catch (const std::exception& e) {
+            WriteTrace(L"Error in CmdNext of frmSQLDataList " + FromAnsi(e.what()));
+        }
+        finish(true);
+    }
+
+    // The messages at the end of the run, from its outcome.
+    void endOfRun(const Outcome& outcome) {
+        SetTransferInProgress(false);
+        RunReport& report = run_.report;
+        report.started = records_->started;
+        report.notStarted = records_->notStarted;
+        run_.timeouts = records_->timeouts;
+        report.shipped = outcome.count(FileState::kVerified) + outcome.count(FileState::kShipped);
+        report.failedCopies = outcome.count(FileState::kFailed);
+        report.cancelled = outcome.end == RunEnd::kCancelled;
+        if (report.cancelled) {
+            ShowMessage({RunCancelledText(), kIconWarning});
+        } else if (outcome.end == RunEnd::kNoRoom || outcome.end == RunEnd::kUnreachable) {
+            endWithMessage(run_, outcome.end == RunEnd::kNoRoom ? 574 : 15);
+        } else {
+            reportEnd(run_, failedFilesOf(outcome));
+        }
+    }
+
+    void finish(bool started) {
+        if (started) reset(run_.view);
+        done_ = true;
+        if (ended_) ended_(report_);
+    }
+
+    RunInput input_;
+    RunReport report_;
+    Run run_;
+    std::shared_ptr<DumpRecords> records_ = std::make_shared<DumpRecords>();
+    RunDisplay display_;
+    WindowSink sink_;
+    std::unique_ptr<Transfer> transfer_;  // before the sink goes: its stages stop first
+    std::function<void(const RunReport&)> ended_;
+    bool done_ = false;
 };
 
 }  // namespace
 
 
-RunReport CmdNext(const RunInput& input, RunView& view) {
+std::unique_ptr<SqlRun> StartRun(const RunInput& input, RunView& view, std::function<void(const RunReport&)> ended) {
     TraceScope scope(L"CmdNext");
-    RunReport report;
-    Run run{input, view, report, Trim(input.temporaryPath), Trim(input.destination), {}};
-    if (!inputsUsable(run)) return report;
+    auto run = std::make_unique<RunningSql>(input, view, std::move(ended));
+    run->start();
+    return run;
+}
 
-    view.setRunning(true);
-    ResetWaitCancel();
-    BusyCursor busy;
-    try {
-        runSteps(run);
-    } catch (const std::exception& e) {
-        WriteTrace(L"Error in CmdNext of frmSQLDataList " + FromAnsi(e.what()));
-    }
-    reset(view);
+RunReport CmdNext(const RunInput& input, RunView& view) {
+    RunReport report;
+    const auto run = StartRun(input, view, [&report](const RunReport& result) { report = result; });
+    ServeUntil([&] { return run->ended(); }, view.window(), [&] { run->cancel(); });
     return report;
 }
 

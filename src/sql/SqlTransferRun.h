@@ -4,6 +4,9 @@
 // The database window supplies the view; the run decides everything else.
 #include <windows.h>
 
+#include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -18,6 +21,7 @@ struct RunInput {
     std::wstring destination;                // txtDestination
     std::vector<std::wstring> databases;     // the checked rows, in list order
     std::wstring serverName;                 // the server the login settled on (normalised)
+    std::vector<uint64_t> databaseBytes;     // the list tool's size of each database, as far as known
 };
 
 struct RunReport {
@@ -30,6 +34,23 @@ struct RunReport {
     std::vector<std::wstring> notStarted;  // databases whose backup tool could not be started
 };
 
+// A run under way; the window that started it keeps it until the next one.
+class SqlRun {
+public:
+    virtual ~SqlRun() = default;
+    // Esc, the window's close: the engine stops every stage, ends the backup tool it started, and
+    // the run ends as cancelled.
+    virtual void cancel() = 0;
+    virtual bool ended() const = 0;
+};
+
+// Starts the run and returns at once: it goes on while the window's own loop runs, and `ended`
+// gets its report on the window's thread once the end-of-run messages were shown (at once when
+// the input checks end it before anything starts).
+std::unique_ptr<SqlRun> StartRun(const RunInput& input, RunView& view, std::function<void(const RunReport&)> ended);
+
+// The same for a caller that needs the report before it returns: serves the thread's messages
+// until the run ended (Esc on the view's window cancels).
 RunReport CmdNext(const RunInput& input, RunView& view);
 
 }  // namespace tess::sql

@@ -19,7 +19,7 @@ namespace {
 class SqlRun : public SqlToolFixture {
 protected:
     sql::RunInput input(std::vector<std::wstring> databases) {
-        return sql::RunInput{temp_.path() + L"\\Temp Dumps", destination_.path(), std::move(databases), L"(local)"};
+        return sql::RunInput{temp_.path() + L"\\Temp Dumps", destination_.path(), std::move(databases), L"(local)", {}};
     }
     std::wstring dump(const std::wstring& db) const { return temp_.path() + L"\\Temp Dumps\\OSTROVASQLTEMP\\[" + db + L"].dmp"; }
     std::wstring shipped(const std::wstring& db) const { return destination_.file(L"[" + db + L"].dmp"); }
@@ -35,7 +35,7 @@ TEST_F(SqlRun, InputChecksEndTheRunBeforeAnythingStarts) {
     for (const auto& [temporary, destination, code] : cases) {
         SCOPED_TRACE(code);
         messages_.calls.clear();
-        const auto report = sql::CmdNext(sql::RunInput{temporary, destination, {L"a"}, L"(local)"}, view_);
+        const auto report = sql::CmdNext(sql::RunInput{temporary, destination, {L"a"}, L"(local)", {}}, view_);
         EXPECT_EQ(report.messageCode, code);
         EXPECT_EQ(messages_.codes(), std::vector<int>{code});
     }
@@ -108,7 +108,7 @@ TEST_F(SqlRun, ASecondRunShipsOnlyItsOwnDumpsAndClearsItsDumpFolderWithoutFollow
     CreateDirectoryW(temporary.file(L"OSTROVASQLTEMP").c_str(), nullptr);
     ASSERT_TRUE(PlantFolderLink(temporary.file(L"OSTROVASQLTEMP\\planted"), ParentFolder(dump(L"first"))));
     RecordingRunView window;  // its progress starts again at 0
-    EXPECT_EQ(sql::CmdNext({temporary.path(), destination.path(), {L"second"}, L"(local)"}, window).shipped, 1);
+    EXPECT_EQ(sql::CmdNext({temporary.path(), destination.path(), {L"second"}, L"(local)", {}}, window).shipped, 1);
     EXPECT_FALSE(FileExists(destination.file(L"[first].dmp")));
     EXPECT_TRUE(FileExists(dump(L"first")));
 }

@@ -134,7 +134,9 @@ TEST_F(SqlWindows, TransferShipsTheCheckedDatabasesOfTheGivenServer) {
     EXPECT_EQ(WindowText(window.control(FrmSQLDataList::kDestination)), destination.path());
     ListView_SetCheckState(window.control(FrmSQLDataList::kList), 2, FALSE);
     Click(clickTarget(window, FrmSQLDataList::kTransfer));
-    ASSERT_TRUE(window.lastRun().has_value());
+    // The click only starts the run; it goes on while the window's loop runs.
+    EXPECT_FALSE(IsWindowEnabled(window.control(FrmSQLDataList::kTransfer)));
+    ASSERT_TRUE(WaitFor([&] { return window.lastRun().has_value(); }));
     EXPECT_EQ(window.lastRun()->shipped, 2);
     EXPECT_FALSE(FileExists(destination.file(L"[skipped].dmp")));
     EXPECT_TRUE(IsWindowEnabled(window.control(FrmSQLDataList::kTransfer)));  // reset after the run
