@@ -7,6 +7,7 @@
 // destination is its removable drive E:, the full-destination case uses its small drive F:.
 #include <gtest/gtest.h>
 
+#include "common/Settings.h"
 #include "e2e/EndToEnd.h"
 
 namespace tess::test {
@@ -38,16 +39,23 @@ protected:
 };
 
 // The failing, crashing and skipped databases are the in-process run's (tests/sql/SqlRunTest.cpp).
-TEST_F(SqlEndToEnd, ADumpedDatabaseArrivesWhole) {
+TEST_F(SqlEndToEnd, ADumpedDatabaseArrivesWholeAndLeavesTheTemporaryFolder) {
     std::string source(3 * 1024 * 1024 + 17, '\0');
     for (size_t i = 0; i < source.size(); ++i) source[i] = static_cast<char>((i * 2654435761u) >> 13);
     WriteBytes(dir_.path() + L"\\north.bak", source);
-    const DriverRun run = transferTo(RemovableDrive(false), "[Database:north]\r\nName=North Wind\r\nSource=file:" +
-                                                                ToAnsi(dir_.path()) + "\\north.bak\r\n");
+    const std::string database = "[Database:north]\r\nName=North Wind\r\nSource=file:" + ToAnsi(dir_.path()) + "\\north.bak\r\n";
+    const DriverRun run = transferTo(RemovableDrive(false), database);
     EXPECT_EQ(run.exitCode, 0) << run.output;
     EXPECT_EQ(ReadBytes(shipped(L"North Wind")), source);
     const std::string trace = ReadBytes(program_ + L"\\VXCOMMON\\Log_trace.txt");
     EXPECT_NE(trace.find("Completed shipping database 'North Wind' to " + ToAnsi(destination_)), std::string::npos) << trace;
+    // Verified on the drive, the dump left the temporary folder; KeepTemporaryDumps=1 keeps it.
+    const std::wstring dump = temporary_ + L"\\OSTROVASQLTEMP\\[North Wind].dmp";
+    EXPECT_FALSE(FileExists(dump));
+    Trf_WriteUserProfile(L"KeepTemporaryDumps", L"1");
+    EXPECT_EQ(transferTo(RemovableDrive(false), database).exitCode, 0);
+    EXPECT_EQ(ReadBytes(dump), source);
+    EXPECT_NE(ReadBytes(program_ + L"\\VXCOMMON\\Log_trace.txt").find("Kept the dump"), std::string::npos);
 }
 
 TEST_F(SqlEndToEnd, FullDestinationGives574AndShipsNothing) {
