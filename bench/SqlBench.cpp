@@ -1,19 +1,26 @@
 // Measurements of the SQL Server run, side by side in one process under the same Wine:
 //   copy  <file> <dest folder>   CopyFileBlocks against CopyFileExW on the same file
-//   wait  <sleeper exe> <ms>     processor time while the program waits for a sleeping tool
+//   wait  <sleeper exe> <ms>     processor time while the program waits for a sleeping tool, and
+//                                the longest gap between two turns of the window thread's loop
 //   gaps  <file> <dest folder>   the longest gap between two message-loop turns while a file ships
+// The waits and the copies run on the engine's threads while this thread serves its loop as a
+// window's thread does; a thread timer of a few milliseconds keeps the loop turning, so a gap is
+// time the thread could not have answered the user.
 // Results are printed as "key=value" lines that scripts/bench turns into the README table.
 #include <windows.h>
 
 #include <cstdio>
+#include <memory>
 #include <string>
 
 #include "BenchClock.h"
 #include "common/Files.h"
 #include "transfer/BlockCopy.h"
-#include "ui/Shipping.h"
 #include "sql/SqlBackup.h"
+#include "transfer/Transfer.h"
 #include "ui/PumpWait.h"
+#include "ui/Shipping.h"
+#include "ui/WindowSink.h"
 
 namespace {
 
@@ -68,6 +75,27 @@ int benchCopy(const std::wstring& file, const std::wstring& folder, int rounds) 
     return 0;
 }
 
+// The wait for the backup tool as a SQL run makes it: the dump stage waits on the tool's process
+// and the run's cancel.
+class WaitForTool : public tess::DumpStep {
+public:
+    explicit WaitForTool(uint64_t limitMs) : limitMs_(limitMs) {}
+    tess::DumpResult run(tess::StepContext& step) override {
+        tess::sql::BackupContext context;
+        context.cancel = &step.cancel;
+        context.timeoutMs = limitMs_;
+        outcome = tess::sql::WaitForBackupToolToEnd(context);
+        return {tess::StepStatus::kDone, {}, {}};
+    }
+    tess::sql::BackupOutcome outcome = tess::sql::BackupOutcome::kFailed;
+
+private:
+    uint64_t limitMs_;
+};
+
+// A few milliseconds: well below one frame, so the loop turns at least that often when free.
+constexpr UINT kLoopTimerMs = 4;
+
 int benchWait(const std::wstring& sleeper, DWORD ms) {
     STARTUPINFOW si{};
     si.cb = sizeof si;
@@ -75,15 +103,24 @@ int benchWait(const std::wstring& sleeper, DWORD ms) {
     std::wstring line = L"\"" + sleeper + L"\" " + std::to_wstring(ms);
     if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return 1;
     CloseHandle(pi.hThread);
+    const UINT_PTR timer = SetTimer(nullptr, 0, kLoopTimerMs, nullptr);
     const double cpu0 = processCpuSeconds(), wall0 = BenchSeconds();
     gStart = wall0;
-    tess::sql::BackupContext context;
-    context.timeoutMs = ms * 3ull;
-    const auto outcome = tess::sql::WaitForBackupToolToEnd(context);
+    gLastTurn = 0;
+    gLongestGap = 0;
+    auto step = std::make_shared<WaitForTool>(ms * 3ull);
+    tess::Plan plan;
+    plan.items.push_back({L"wait", step, {}, 0});
+    bool ended = false;
+    tess::WindowSink sink([&ended](const tess::Event& event) { ended |= event.kind == tess::EventKind::kEnded; });
+    tess::Transfer transfer(std::move(plan), sink);
+    transfer.start();
+    tess::ServeUntil([&] { return ended; }, nullptr, [&] { transfer.cancel(); });
     const double cpu = processCpuSeconds() - cpu0, wall = BenchSeconds() - wall0;
+    KillTimer(nullptr, timer);
     CloseHandle(pi.hProcess);
     std::printf("wait_s=%.2f\nwait_cpu_s=%.3f\nwait_cpu_pct=%.2f\nwait_longest_gap_ms=%.1f\nwait_longest_gap_at_s=%.2f\nwait_outcome=%d\n", wall, cpu,
-                100.0 * cpu / wall, gLongestGap * 1000.0, gLongestAt, static_cast<int>(outcome));
+                100.0 * cpu / wall, gLongestGap * 1000.0, gLongestAt, static_cast<int>(step->outcome));
     return 0;
 }
 
@@ -91,6 +128,7 @@ int benchGaps(const std::wstring& file, const std::wstring& folder) {
     HWND window = CreateWindowW(L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
     gLastTurn = 0;
     gLongestGap = 0;
+    const UINT_PTR timer = SetTimer(nullptr, 0, kLoopTimerMs, nullptr);
     const double start = BenchSeconds();
     const std::wstring target = folder + L"\\[ship].dmp";
     // The shipping as a run does it: the engine copies on its thread, the window's thread waits.
@@ -100,6 +138,7 @@ int benchGaps(const std::wstring& file, const std::wstring& folder) {
     const tess::ShipOutcome outcome = tess::ShipFiles(request);
     const int result = outcome.files.empty() ? tess::kCopyFailed : outcome.files[0].result;
     const double seconds = BenchSeconds() - start;
+    KillTimer(nullptr, timer);
     tess::DeleteFileIfExists(target);
     DestroyWindow(window);
     std::printf("ship_s=%.2f\nship_result=%d\nship_longest_gap_ms=%.1f\n", seconds, result, gLongestGap * 1000.0);
