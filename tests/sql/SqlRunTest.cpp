@@ -11,7 +11,6 @@
 #include "sql/SqlSettings.h"
 #include "sql/SqlToolFixture.h"
 #include "sql/SqlTransferRun.h"
-#include "transfer/BlockCopy.h"
 
 namespace tess::test {
 namespace {

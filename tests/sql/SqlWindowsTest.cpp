@@ -8,6 +8,7 @@
 
 #include "common/BackupSets.h"
 #include "common/Files.h"
+#include "common/Process.h"
 #include "common/Settings.h"
 #include "sql/FrmSqlDataList.h"
 #include "sql/FrmSqlSvrLogin.h"
@@ -141,6 +142,23 @@ TEST_F(SqlWindows, TransferShipsTheCheckedDatabasesOfTheGivenServer) {
     EXPECT_FALSE(FileExists(destination.file(L"[skipped].dmp")));
     EXPECT_TRUE(IsWindowEnabled(window.control(FrmSQLDataList::kTransfer)));  // reset after the run
     EXPECT_FALSE(IsWindowVisible(window.control(FrmSQLDataList::kProgress)));
+}
+
+// While the run goes on the window's own loop runs: Esc there reaches the window, which asks the
+// engine to cancel; the tool it started is ended and the run ends as cancelled.
+TEST_F(SqlWindows, EscInTheWindowCancelsTheRunningTransfer) {
+    TempDir temp(L"wtemp"), destination(L"wdest");
+    Trf_WriteUserProfile(L"SQLTEMP(LOCAL)", temp.path());
+    Trf_WriteUserProfile(L"SQLDEST(LOCAL)", destination.path());
+    demo("[Database:stuck]\r\nFault=hang\r\n");
+    FrmSQLDataList window({L"(local)", rows({{L"stuck", 100}})});
+    ASSERT_TRUE(window.createModeless(nullptr));
+    Click(clickTarget(window, FrmSQLDataList::kTransfer));
+    ASSERT_TRUE(WaitFor([] { return FindProcess(sql::kBackupToolName, false, 6); }));
+    PostMessageW(window.hwnd(), WM_KEYDOWN, VK_ESCAPE, 0);
+    ASSERT_TRUE(WaitFor([&] { return window.lastRun().has_value(); }));
+    EXPECT_TRUE(window.lastRun()->cancelled);
+    EXPECT_FALSE(FindProcess(sql::kBackupToolName, false, 6));
 }
 
 }  // namespace
