@@ -93,6 +93,19 @@ std::wstring takeProgramLog() {
     return text;
 }
 
+// The tool is handed the dump folder's short form; the report names the dump as the user knows it.
+std::wstring longPath(const std::wstring& path) {
+    std::wstring buffer(MAX_PATH, L'\0');
+    DWORD n = GetLongPathNameW(path.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (n > buffer.size()) {
+        buffer.resize(n);
+        n = GetLongPathNameW(path.c_str(), buffer.data(), n);
+    }
+    if (n == 0 || n > buffer.size()) return path;
+    buffer.resize(n);
+    return buffer;
+}
+
 // One database's dump by the backup tool: one tool at a time (a tool still running from before
 // is waited for first), bounded by SQLBackupWaitSeconds, and ended when the run is cancelled.
 class SqlDumpStep : public DumpStep {
@@ -124,8 +137,9 @@ public:
         switch (outcome) {
             case BackupOutcome::kDumped: {
                 result.status = StepStatus::kDone;
-                const std::wstring file = AfterLast(dumpPath, L"\\");
-                result.files.push_back({dumpPath, JoinPath(destination_, file), FileSize(dumpPath).value_or(0)});
+                const std::wstring source = longPath(dumpPath);
+                const std::wstring file = AfterLast(source, L"\\");
+                result.files.push_back({source, JoinPath(destination_, file), FileSize(source).value_or(0)});
                 return result;
             }
             case BackupOutcome::kTimedOut:
