@@ -121,7 +121,7 @@ TEST_F(SqlRun, HangingBackupIsEndedAtTheLimitAndTheRunGoesOn) {
 
 TEST_F(SqlRun, EscapeDuringABackupCancelsTheRunAndShipsNothing) {
     demo("[Database:first]\r\nSize=1 KB\r\n[Database:stuck]\r\nFault=hang\r\n");
-    SetTimer(view_.window(), 1, 100, [](HWND hwnd, UINT, UINT_PTR id, DWORD) {
+    SetTimer(view_.window(), 1, 100, [](HWND hwnd, UINT, UINT_PTR id, DWORD) CALLBACK {
         if (!FindProcess(sql::kBackupToolName, false, 6)) return;
         KillTimer(hwnd, id);
         PostMessageW(hwnd, WM_KEYDOWN, VK_ESCAPE, 0);
