@@ -35,8 +35,10 @@ bool Sha256ExtensionsAvailable() {
 }
 
 // Four rounds a step: the schedule keeps the last four message vectors (16 words) and derives the
-// next from them; rnds2 takes the state as ABEF/CDGH halves.
-__attribute__((target("sha,ssse3,sse4.1")))
+// next from them; rnds2 takes the state as ABEF/CDGH halves. The compiler keeps vectors on the stack
+// with aligned loads; a 32-bit Windows thread or callback may enter with the stack aligned to only 4
+// bytes, so the function aligns its own frame.
+__attribute__((target("sha,ssse3,sse4.1"), force_align_arg_pointer))
 void Sha256ExtensionsBlocks(uint32_t state[8], const uint8_t* data, size_t blockCount) {
     const __m128i byteSwap = _mm_set_epi64x(0x0c0d0e0f08090a0bULL, 0x0405060700010203ULL);
     __m128i cdab = _mm_shuffle_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(&state[0])), 0xB1);

@@ -22,7 +22,9 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(InstallProgramCopy(program_));
         wchar_t common[MAX_PATH] = {};
-        GetEnvironmentVariableW(L"CommonProgramW6432", common, MAX_PATH);
+        // A 32-bit Windows names its only common files folder CommonProgramFiles.
+        if (!GetEnvironmentVariableW(L"CommonProgramW6432", common, MAX_PATH))
+            GetEnvironmentVariableW(L"CommonProgramFiles", common, MAX_PATH);
         TESS_NEEDS_DEMO_MACHINE(FileExists(std::wstring(common) + L"\\Microsoft Shared\\Web Server Extensions\\12\\Bin\\WSSADMIN.EXE"),
                                 "SharePoint (ctest -R test_e2e_sharepoint_demo_machine)");
         TESS_NEEDS_DEMO_MACHINE(GetDriveTypeW(L"E:\\") == DRIVE_REMOVABLE, "the removable drive E:");

@@ -75,7 +75,7 @@ TEST(ShowMessage, RunsModallyOverItsOwnerAndGivesTheFocusBack) {
     static bool ownerWasDisabled;
     ownerHandle = owner;
     boxSeen = nullptr;
-    UINT_PTR timer = SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR id, DWORD) {
+    UINT_PTR timer = SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR id, DWORD) CALLBACK {
         if (!(boxSeen = FindByAutomationId(nullptr, L"MesgBox"))) return;
         KillTimer(nullptr, id);
         ownerWasDisabled = !IsWindowEnabled(ownerHandle);
