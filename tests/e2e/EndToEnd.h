@@ -77,8 +77,17 @@ struct DriverRun {
 // output going to `outputFile`; with `during`, calls it every 100 ms until it returns true.
 inline DriverRun RunDriver(const std::wstring& name, const std::vector<std::wstring>& arguments,
                            const std::wstring& outputFile, const std::function<bool()>& during = nullptr) {
+    // Each run writes a file of its own: a driver of an earlier run that Wine has not yet torn down
+    // may still hold its file open, and a shared name would leave this run without any output.
+    static int runs = 0;
+    const std::wstring outputPath = outputFile + L"." + std::to_wstring(++runs) + L".txt";
     SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
-    HANDLE output = CreateFileW(outputFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS, 0, nullptr);
+    HANDLE output = CreateFileW(outputPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS, 0, nullptr);
+    DriverRun run;
+    if (output == INVALID_HANDLE_VALUE) {
+        run.output = "cannot create the driver's output file, error " + std::to_string(GetLastError());
+        return run;
+    }
     STARTUPINFOW si{};
     si.cb = sizeof si;
     si.dwFlags = STARTF_USESTDHANDLES;
@@ -86,7 +95,6 @@ inline DriverRun RunDriver(const std::wstring& name, const std::vector<std::wstr
     PROCESS_INFORMATION pi{};
     std::wstring line = L"\"" + BuildBinFolder() + L"\\..\\tests\\" + name + L".exe\"";
     for (const auto& argument : arguments) line += L" \"" + argument + L"\"";
-    DriverRun run;
     const BOOL started = CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
     CloseHandle(output);
     if (!started) return run;
@@ -95,7 +103,7 @@ inline DriverRun RunDriver(const std::wstring& name, const std::vector<std::wstr
     DWORD code = 1;
     GetExitCodeProcess(pi.hProcess, &code);
     run.exitCode = static_cast<int>(code);
-    run.output = ReadBytes(outputFile);
+    run.output = ReadBytes(outputPath);
     CloseHandle(pi.hProcess);
     CloseHandle(pi.hThread);
     return run;
