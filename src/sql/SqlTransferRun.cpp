@@ -166,8 +166,6 @@ private:
     std::shared_ptr<DumpRecords> records_;
 };
 
-bool keepTemporaryDumps() { return Trim(Trf_ReadUserProfile(L"KeepTemporaryDumps")) == L"1"; }
-
 // The whole run as the engine's plan: each database dumped, then shipped while the next one
 // dumps.
 Plan runPlan(const Run& run, const std::shared_ptr<DumpRecords>& records) {
@@ -181,7 +179,7 @@ Plan runPlan(const Run& run, const std::shared_ptr<DumpRecords>& records) {
     plan.destination = run.destination;
     plan.manifestFolder = run.destination;
     plan.options.verify = ShippingVerificationOn();
-    plan.options.keepDumps = keepTemporaryDumps();
+    plan.options.keepDumps = KeepTemporaryDumpsOn();
     plan.options.dumpTimeoutMs = BackupWaitLimitMs();
     plan.copier = std::make_shared<BlockFileCopier>();
     plan.verifier = std::make_shared<ReadBackVerifier>();
