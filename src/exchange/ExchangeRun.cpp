@@ -4,7 +4,6 @@
 // and the temporary folder's Browse button.
 #include "exchange/ExchangeRun.h"
 
-#include <algorithm>
 #include <atomic>
 
 #include "common/Disks.h"
@@ -163,15 +162,6 @@ void removeEmptiedSetFolders(const SetRecords& records, const std::wstring& temp
     RemoveDirectoryW((WithTrailingBackslash(temporary) + kSetFolder).c_str());
 }
 
-// The names of the files that did not arrive whole, one a line.
-std::wstring failedFilesOf(const Outcome& outcome) {
-    std::wstring names;
-    for (const auto& item : outcome.items)
-        for (const auto& file : item.files)
-            if (file.state == FileState::kFailed) names += AfterLast(file.file.source, L"\\") + L"\r\n";
-    return names;
-}
-
 // One run: started from the wizard's handler, it goes on on the engine's threads while the
 // window's own loop runs, and ends on the window's thread when the engine's end event arrives.
 class RunningExchange : public ExchangeRun {
@@ -230,17 +220,6 @@ private:
                 view_.setProgress(0);
                 view_.setProgressText(L"Shipping data to '" + DisplayDestination(Trim(args_.destination)) + L"'", true);
                 break;
-            case EventKind::kBytesDone:
-                if (event.totalBytes)
-                    view_.setProgress(std::min(100.0, static_cast<double>(event.bytes) * 100.0 /
-                                                          static_cast<double>(event.totalBytes)));
-                break;
-            case EventKind::kFigures:
-                view_.setProgressFigures(event.text);
-                break;
-            case EventKind::kQuestion:
-                event.question->reply(event.question->safeAnswer());
-                break;
             case EventKind::kEnded:
                 try {
                     endOfRun(*event.outcome);
@@ -250,6 +229,7 @@ private:
                 finish();
                 break;
             default:
+                ShowShippingEvent(view_, event, percent_);
                 break;
         }
     }
@@ -280,7 +260,7 @@ private:
         }
         if (result_.cancelled) {
             ShowMessage({RunCancelledText(), kIconWarning});
-        } else if (const std::wstring names = failedFilesOf(outcome); !names.empty()) {
+        } else if (const std::wstring names = FailedFileNames(outcome); !names.empty()) {
             ShowMessage({ShippingFailedText(names), kIconWarning});
         }
         SetCursor(LoadCursor(nullptr, IDC_ARROW));
@@ -316,6 +296,7 @@ private:
     bool running_ = false;
     bool shipping_ = false;
     bool done_ = false;
+    double percent_ = 0;
 };
 
 // Serves the thread's messages until the run ended; Esc on the view's window cancels it.
