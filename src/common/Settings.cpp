@@ -55,6 +55,8 @@ std::wstring UnscrambleText(std::string_view scrambled) {
 
 std::wstring SettingsFilePath() { return CommonDataFile(L"vxwin.ini"); }
 
+bool KeepTemporaryDumpsOn() { return Trim(Trf_ReadUserProfile(L"KeepTemporaryDumps")) == L"1"; }
+
 std::wstring Trf_ReadUserProfile(const std::wstring& key) {
     try {
         auto scrambledKey = TryScrambleText(key);

@@ -23,6 +23,9 @@ std::wstring Trf_ReadUserProfile(const std::wstring& key);
 // written at all (the failure is traced).
 void Trf_WriteUserProfile(const std::wstring& key, const std::wstring& value);
 
+// KeepTemporaryDumps=1: a run's dumps stay in the temporary folder once their copies are verified.
+bool KeepTemporaryDumpsOn();
+
 // The settings file's full path: program folder + "\VXCOMMON\vxwin.ini".
 std::wstring SettingsFilePath();
 

@@ -1,5 +1,6 @@
-// DoExchangeBackup: the selection recorded as the backup set, the job files, and the helper's
-// local backup into the temporary location, waited for within its own time limit.
+// The helper's local backup: the selection recorded as the backup set (on the window's thread),
+// then the job files and the helper's run into the temporary location (on the engine's dump
+// stage), waited for on its process and the run's cancel within its own time limit.
 #include <windows.h>
 
 #include "common/BackupSets.h"
@@ -19,13 +20,11 @@
 #include "exchange/ExchangeRunSteps.h"
 #include "platform/Handle.h"
 #include "ui/MessageBox.h"
-#include "ui/PumpWait.h"
 
 namespace tess::exchange {
 namespace {
 
 constexpr wchar_t kSetName[] = L"VXExchangeServerBkset";
-constexpr DWORD kHelperPollMs = 100;
 
 // The status file is written over its first bytes and never shortened: the vendor's client
 // reads only its first character.
@@ -62,8 +61,10 @@ void writeJobList(int version, const std::wstring& selectionText) {
 }
 
 // Starts the helper and waits for its process to end; a helper that outlives the limit or the
-// user's patience is ended, so that no late files appear in the set.
-HelperOutcome runHelper(const ExchangeRunArgs& args, const std::wstring& workFolder) {
+// user's patience is ended, so that no late files appear in the set. Why it did not end by itself
+// is told to the user at the end of the run, on the window's thread.
+HelperOutcome runHelper(const ExchangeRunArgs& args, const std::wstring& workFolder, const CancelToken& cancel,
+                        uint64_t limit) {
     BackupCommandInput input;
     input.exchVersion = args.exchVersion;
     input.programFolderShort = WithTrailingBackslash(ShortPath(ProgramFolder()));
@@ -77,40 +78,34 @@ HelperOutcome runHelper(const ExchangeRunArgs& args, const std::wstring& workFol
     if (!process) {
         WriteLog(std::wstring(L"The Exchange helper ") + HelperFor(args.exchVersion).executable + L" could not be started.",
                  kLogError);
-        ShowMessage({HelperNotStartedText(HelperFor(args.exchVersion).executable), kIconError});
         return HelperOutcome::kNotStarted;
     }
-    const uint64_t limit = args.helperTimeoutMs ? args.helperTimeoutMs : BackupWaitLimitMs();
-    WaitOptions options;
-    options.timeoutMs = limit;
-    options.pollMs = kHelperPollMs;
-    options.cancelWindow = args.view->window();
-    const WaitOutcome outcome = WaitForProcess(process.get(), options);
-    if (outcome == WaitOutcome::kDone) return HelperOutcome::kDone;
-    const bool timedOut = outcome == WaitOutcome::kTimedOut;
+    const WaitResult waited = cancel.wait(process.get(), limit);
+    if (waited == WaitResult::kSignalled) return HelperOutcome::kDone;
+    EndProcess(process.get());
+    const bool timedOut = waited == WaitResult::kTimedOut;
     WriteLog(timedOut ? L"The Exchange Server backup was stopped at its time limit of " + DurationText(limit) + L"."
                       : std::wstring(L"The Exchange Server backup was cancelled by the user."),
              kLogError);
-    ShowMessage({timedOut ? BackupTimeoutText(limit) : RunCancelledText(), kIconWarning});
     return timedOut ? HelperOutcome::kTimedOut : HelperOutcome::kCancelled;
 }
 
 // Steps 8 to 13: the helper's run and the set folder it left.
-void backUp(const ExchangeRunArgs& args, const std::wstring& selectionText, ExchangeRunResult& result) {
+HelperOutcome backUp(const ExchangeRunArgs& args, const CancelToken& cancel, uint64_t limit, ExchangeRunResult& result) {
     const std::wstring work = workFolderFor(WithTrailingBackslash(Trim(args.temporaryPath)));
     if (!CheckForWriteAccessPermission(work)) {
         WriteLog(L"Unable to continue the Exchange Server Backup operation, make sure that the folder/drive exists or "
                  L"the disk is not full or write protected.",
                  kLogInformation);
         result.failed = true;
-        return;
+        return HelperOutcome::kDone;
     }
     DeleteFileIfExists(CommonDataFile(L"TmpExchangeBackupSet.txt"), true);
     if (CurrentBackupSetItems().empty()) {
         WriteLog(std::wstring(L"Unable to perform the Backup operation, Reason : There are no items found in the Backup "
                               L"set : '") + kSetName + L"'. Check the contents of the Backup set.",
                  kLogInformation);
-        return;
+        return HelperOutcome::kDone;
     }
     // A set that an earlier run left in the same folder would otherwise ship again beside this one.
     const std::wstring setFolder = work + L"OstrovaExchBackupset";
@@ -118,24 +113,25 @@ void backUp(const ExchangeRunArgs& args, const std::wstring& selectionText, Exch
         WriteLog(L"Unable to clear the Exchange Server backup set left in '" + setFolder + L"' by an earlier run.",
                  kLogError);
         result.failed = true;
-        return;
+        return HelperOutcome::kDone;
     }
-    writeJobList(args.exchVersion, selectionText);
+    writeJobList(args.exchVersion, SelectionText(args.selection));
     WriteLog(L"Started Exchange Server backup to '" + work + L"'.", kLogInformation);
     WriteTrace(L"\r\nInformation   : " + CurrentTimeStamp() + L" :   Exchange Server Backup started    :***********");
     writeBackupStatus("1\r\n");
     result.backupRan = true;
-    const HelperOutcome outcome = runHelper(args, work);
+    const HelperOutcome outcome = runHelper(args, work, cancel, limit);
     result.helperTimedOut = outcome == HelperOutcome::kTimedOut;
     result.cancelled = outcome == HelperOutcome::kCancelled;
     if (outcome != HelperOutcome::kDone) result.failed = true;
     writeBackupStatus("0\r\n");
-    if (result.failed) return;
+    if (result.failed) return outcome;
     if (FolderExists(setFolder)) {
         WriteTrace(L"Content of EnumBackupItemSet after the Exchange server local backup : " + setFolder);
         CurrentBackupSetItems().push_back(L"D_" + setFolder + L"\\");
     }
     WriteTrace(L"Information   : " + CurrentTimeStamp() + L" :   Exchange Server Backup End    :***********\r\n");
+    return outcome;
 }
 
 }  // namespace
@@ -154,45 +150,45 @@ void Sch_SaveSqlServerBackupset(const std::wstring& setName, const std::wstring&
     }
 }
 
-bool DoExchangeBackup(const ExchangeRunArgs& args, ExchangeRunResult* out) {
+uint64_t HelperLimitMs(const ExchangeRunArgs& args) { return args.helperTimeoutMs ? args.helperTimeoutMs : BackupWaitLimitMs(); }
+
+int PrepareHelperBackup(const ExchangeRunArgs& args) {
     TraceScope trace(L"DoExchangeBackup");
-    ExchangeRunResult local;
-    ExchangeRunResult& result = out ? *out : local;
     ExchangeRunView& view = *args.view;
-    const std::wstring selectionText = SelectionText(args.selection);
-    if (Trim(args.temporaryPath).empty()) {
-        result.messageCode = 19;
-        ShowMessage({GetMessageText(19)});
-        view.focusTemporaryBrowse();
-        return false;
-    }
-    BusyCursor busy;
     view.setProgressText(L"Data transfer is in progress ...", true);
-    PumpPaintMessages(view.window());
     const std::wstring temporary = WithTrailingBackslash(Trim(args.temporaryPath));
     Trf_WriteUserProfile(L"APIEXCHANGE", temporary);
     if (!FolderExists(temporary)) Trf_CreateLocalDir(temporary);
     if (args.selection.empty()) {
         view.setProgressText(L"", false);
-        result.messageCode = 20;
         ShowMessage({GetMessageText(20)});
-        return false;
+        return 20;
     }
     try {
-        Sch_SaveSqlServerBackupset(kSetName, selectionText);
+        Sch_SaveSqlServerBackupset(kSetName, SelectionText(args.selection));
         prepareLogs();
         // Both lists are process-wide: what an earlier run (SQL Server's too) left in them is not
         // this run's to ship.
         TransferFileList().clear();
         CurrentBackupSetItems().clear();
         Trf_PutTransferSetAsBackupSet(kSetName, false);
-        backUp(args, selectionText, result);
-        if (CurrentBackupSetItems().empty()) WriteLog(L"Failed to continue the Exchange Server backup.", kLogInformation);
     } catch (...) {
         TraceError(L"DoExchangeBackup", L", Reason : unexpected failure");
     }
-    view.setProgressText(L"", false);
-    return true;
+    return 0;
+}
+
+HelperOutcome RunHelperBackup(const ExchangeRunArgs& args, const CancelToken& cancel, uint64_t limitMs,
+                              ExchangeRunResult& result) {
+    HelperOutcome outcome = HelperOutcome::kDone;
+    try {
+        outcome = backUp(args, cancel, limitMs, result);
+        if (CurrentBackupSetItems().empty()) WriteLog(L"Failed to continue the Exchange Server backup.", kLogInformation);
+    } catch (...) {
+        TraceError(L"DoExchangeBackup", L", Reason : unexpected failure");
+        result.failed = true;
+    }
+    return outcome;
 }
 
 }  // namespace tess::exchange

@@ -1,26 +1,39 @@
-// CmdNext of the Exchange wizard: the checks, the local backup (ExchangeBackup.cpp), then the
-// shipping of the set folder to the destination with its report, and the temporary folder's
-// Browse button.
+// "Transfer data" of the Exchange wizard: the checks, then one item of the transfer engine whose
+// dump step is the helper's local backup (ExchangeBackup.cpp) and whose files are the set it
+// left, copied and read back by the engine's stages; the end of the run on the window's thread;
+// and the temporary folder's Browse button.
 #include "exchange/ExchangeRun.h"
+
+#include <atomic>
 
 #include "common/Disks.h"
 #include "common/Files.h"
 #include "common/Log.h"
 #include "common/MessageCatalog.h"
 #include "common/ProgramPaths.h"
+#include "common/Settings.h"
 #include "common/Text.h"
 #include "common/TransferState.h"
 #include "exchange/ExchangeLogic.h"
 #include "exchange/ExchangeMessages.h"
 #include "exchange/ExchangeRunSteps.h"
-#include "exchange/ExchangeShipping.h"
+#include "transfer/BlockCopy.h"
+#include "transfer/DriveSteps.h"
+#include "transfer/Transfer.h"
 #include "ui/BrowseDialog.h"
 #include "ui/MessageBox.h"
-#include "ui/PumpWait.h"
 #include "ui/Shipping.h"
+#include "ui/WindowSink.h"
 
 namespace tess::exchange {
 namespace {
+
+constexpr wchar_t kSetFolder[] = L"OstrovaExchBackupset";
+
+int say(int code) {
+    ShowMessage({GetMessageText(code)});
+    return code;
+}
 
 // Step 10: the helper's set log becomes the run report.
 void writeRunReport() {
@@ -31,100 +44,285 @@ void writeRunReport() {
     WriteFileBytes(RunReportPath(), text);
 }
 
-// Step 14: every run that got past the checks ends here.
-void reset(ExchangeRunView& view) {
-    SetTransferInProgress(false);
-    Totals().onProgress = nullptr;
-    SetCursor(LoadCursor(nullptr, IDC_ARROW));
-    view.setRunning(false);
-    view.setProgressText(L"", false);
-    view.setProgressBarVisible(false);
-    PumpPaintMessages();
-    ClearLogs();
-}
+// What the helper's run left for the end of the run: written on the dump stage's thread, read on
+// the window's thread after the run's end event.
+struct SetRecords {
+    ExchangeRunResult* result = nullptr;
+    bool helperNotStarted = false;
+    SetListing listing;  // the set as listed once the helper ended
+    bool listed = false;
+    // The run report exists only once the helper ended by itself: a stop at the limit or a cancel
+    // leaves none, as before the engine.
+    std::atomic<bool> reportStarted{false};
+};
 
-int say(int code) {
-    ShowMessage({GetMessageText(code)});
-    return code;
-}
-
-void askToView(ExchangeRunResult& result) {
-    result.askedToView = true;
-    OfferRunReport(569);
-}
-
-// Steps 6 to 13 after a backup that ended by itself.
-void ship(const std::wstring& temporary, const std::wstring& destination, ExchangeRunView& view,
-          ExchangeRunResult& result) {
-    const SetListing listing = FindFilesAPI(temporary + L"OstrovaExchBackupset", L"*.*");
-    writeRunReport();
-    // Room for the whole set first: a run that cannot finish leaves nothing on the drive.
-    if (const int message = CheckDestinationForRun(destination, listing.totalBytes)) {
-        result.messageCode = say(message);
-        return;
+// The helper's backup as the item's dump step; its files are the set it left, listed after it
+// ended (no link followed).
+class HelperDumpStep : public DumpStep {
+public:
+    HelperDumpStep(const ExchangeRunArgs& args, RunScope scope, std::shared_ptr<SetRecords> records)
+        : args_(args), scope_(scope), records_(std::move(records)) {
+        args_.view = nullptr;  // the window is not the dump stage's
     }
-    CreateSetFolders(listing, destination);
 
-    ShippingRequest request;
-    request.destination = destination;
-    request.logPath = RunReportPath();
-    request.files = listing.files;
-    request.cancelWindow = view.window();
-    view.setProgressBarVisible(true);
-    view.setProgress(0);
-    view.setProgressText(L"Shipping data to '" + DisplayDestination(destination) + L"'", true);
-    request.onProgress = [&view](double percent) { view.setProgress(percent); };
-    request.onFigures = [&view](const std::wstring& text) { view.setProgressFigures(text); };
-    const ShippingOutcome shipped = ShipSetFiles(request);
-    view.setProgressText(L"", false);
-    result.shipped = shipped.shipped;
-    result.failedCopies = static_cast<int>(shipped.failed.size());
-    if (shipped.cancelled) {
-        result.cancelled = true;
-        ShowMessage({RunCancelledText(), kIconWarning});
-    } else if (!shipped.failed.empty()) {
-        std::wstring names;
-        for (const auto& file : shipped.failed) names += file + L"\r\n";
-        ShowMessage({ShippingFailedText(names), kIconWarning});
+    DumpResult run(StepContext& step) override {
+        DumpResult dump;
+        ExchangeRunResult& result = *records_->result;
+        const HelperOutcome outcome = RunHelperBackup(args_, step.cancel, step.timeoutMs, result);
+        records_->helperNotStarted = outcome == HelperOutcome::kNotStarted;
+        if (outcome == HelperOutcome::kCancelled || step.cancel.cancelled()) {
+            result.cancelled = true;
+            dump.status = StepStatus::kCancelled;
+            return dump;
+        }
+        if (outcome == HelperOutcome::kTimedOut) {
+            dump.status = StepStatus::kTimedOut;
+            dump.reason = L"the Exchange helper did not finish within its time limit";
+            return dump;
+        }
+        dump.status = StepStatus::kDone;
+        if (scope_ == RunScope::kLocalBackup) return dump;
+        writeRunReport();
+        records_->reportStarted = true;
+        // Only a set this run's helper wrote is shipped: whatever else lies in the folder is an
+        // earlier run's.
+        if (!result.backupRan || result.failed) {
+            dump.status = StepStatus::kFailed;
+            dump.reason = L"the Exchange helper made no backup set";
+            return dump;
+        }
+        const std::wstring destination = WithTrailingBackslash(Trim(args_.destination));
+        records_->listing = FindFilesAPI(WithTrailingBackslash(Trim(args_.temporaryPath)) + kSetFolder, L"*.*");
+        records_->listed = true;
+        for (const auto& file : records_->listing.files)
+            dump.files.push_back({file, destination + ShippedPart(file), FileSize(file).value_or(0)});
+        return dump;
     }
-    SetCursor(LoadCursor(nullptr, IDC_ARROW));
-    askToView(result);
+
+private:
+    ExchangeRunArgs args_;
+    RunScope scope_;
+    std::shared_ptr<SetRecords> records_;
+};
+
+// The block copy, with the set's folders (the empty ones too) made below the destination before
+// its first file; that is after the room check, so a run that cannot finish leaves nothing there.
+class SetCopier : public FileCopier {
+public:
+    SetCopier(std::wstring destination, std::shared_ptr<SetRecords> records)
+        : destination_(std::move(destination)), records_(std::move(records)) {}
+
+    CopyResult copy(const PlanFile& file, StepContext& context) override {
+        if (!foldersMade_) CreateSetFolders(records_->listing, destination_);
+        foldersMade_ = true;
+        return copier_.copy(file, context);
+    }
+
+private:
+    std::wstring destination_;
+    std::shared_ptr<SetRecords> records_;
+    BlockFileCopier copier_;
+    bool foldersMade_ = false;
+};
+
+Plan runPlan(const ExchangeRunArgs& args, RunScope scope, const std::shared_ptr<SetRecords>& records) {
+    Plan plan;
+    const std::wstring destination = Trim(args.destination);
+    plan.items.push_back({L"VXExchangeServerBkset", std::make_shared<HelperDumpStep>(args, scope, records), {}, 0});
+    plan.destination = destination;
+    plan.options.dumpTimeoutMs = HelperLimitMs(args);
+    if (scope == RunScope::kLocalBackup) return plan;
+    plan.manifestFolder = destination;
+    plan.options.verify = ShippingVerificationOn();
+    plan.options.keepDumps = KeepTemporaryDumpsOn();
+    plan.copier = std::make_shared<SetCopier>(destination, records);
+    plan.verifier = std::make_shared<ReadBackVerifier>();
+    const auto name = [](const PlanFile& file) { return AfterLast(file.source, L"\\"); };
+    plan.wording.started = [name](const PlanItem&, const PlanFile& file) {
+        return L"Started Shipping database file " + name(file) + L" to " + file.target;
+    };
+    plan.wording.completed = [name](const PlanItem&, const PlanFile& file) {
+        return L"Completed Shipping database file  " + name(file) + L" to " + file.target;
+    };
+    plan.wording.failed = [name](const PlanItem&, const PlanFile& file, const std::wstring&) {
+        return L"Failed Shipping database file " + name(file) + L" to " + file.target;
+    };
+    plan.checkRoom = [destination](uint64_t bytes) { return CheckDestinationRoom(destination, bytes); };
+    plan.writeReport = [records](const std::wstring& text) {
+        if (records->reportStarted) AppendAnsiLine(RunReportPath(), text);
+    };
+    return plan;
+}
+
+// The set's files left the temporary folder as each was verified; its emptied folders go too,
+// deepest first (a folder that still holds something, a link among them, stays).
+void removeEmptiedSetFolders(const SetRecords& records, const std::wstring& temporary) {
+    const auto& folders = records.listing.folders;
+    for (auto folder = folders.rbegin(); folder != folders.rend(); ++folder) RemoveDirectoryW(folder->c_str());
+    RemoveDirectoryW((WithTrailingBackslash(temporary) + kSetFolder).c_str());
+}
+
+// One run: started from the wizard's handler, it goes on on the engine's threads while the
+// window's own loop runs, and ends on the window's thread when the engine's end event arrives.
+class RunningExchange : public ExchangeRun {
+public:
+    RunningExchange(const ExchangeRunArgs& args, RunScope scope, std::function<void(const ExchangeRunResult&)> ended)
+        : args_(args),
+          scope_(scope),
+          view_(*args.view),
+          sink_([this](const Event& event) { apply(event); }),
+          ended_(std::move(ended)) {
+        records_->result = &result_;
+    }
+
+    void start() {
+        const std::wstring temporary = Trim(args_.temporaryPath), destination = Trim(args_.destination);
+        if (scope_ == RunScope::kTransfer) {
+            if (!temporary.empty() && EqualsNoCase(WithTrailingBackslash(temporary), WithTrailingBackslash(destination))) {
+                result_.messageCode = say(571);
+                return finish();
+            }
+            if (temporary.empty() || destination.empty()) {
+                result_.messageCode = say(573);
+                return finish();
+            }
+            DeleteFileIfExists(RunReportPath(), true);
+        } else if (temporary.empty()) {
+            result_.messageCode = say(19);
+            view_.focusTemporaryBrowse();
+            return finish();
+        }
+        view_.setRunning(true);
+        running_ = true;
+        SetCursor(LoadCursor(nullptr, IDC_WAIT));
+        if ((result_.messageCode = PrepareHelperBackup(args_)) != 0) return finish();
+        try {
+            transfer_ = std::make_unique<Transfer>(runPlan(args_, scope_, records_), sink_);
+            if (scope_ == RunScope::kTransfer) SetTransferInProgress(true);
+            transfer_->start();
+        } catch (const std::exception& e) {
+            TraceError(L"CmdNext", L", Reason : " + FromAnsi(e.what()));
+            finish();
+        }
+    }
+    void cancel() override {
+        if (transfer_) transfer_->cancel();
+    }
+    bool ended() const override { return done_; }
+
+private:
+    void apply(const Event& event) {
+        switch (event.kind) {
+            case EventKind::kFileStarted:
+                if (shipping_) break;
+                shipping_ = true;
+                view_.setProgressBarVisible(true);
+                view_.setProgress(0);
+                view_.setProgressText(L"Shipping data to '" + DisplayDestination(Trim(args_.destination)) + L"'", true);
+                break;
+            case EventKind::kEnded:
+                try {
+                    endOfRun(*event.outcome);
+                } catch (const std::exception& e) {
+                    TraceError(L"CmdNext", L", Reason : " + FromAnsi(e.what()));
+                }
+                finish();
+                break;
+            default:
+                ShowShippingEvent(view_, event, percent_);
+                break;
+        }
+    }
+
+    // The messages at the end of the run, from its outcome and what the helper's run left.
+    void endOfRun(const Outcome& outcome) {
+        SetTransferInProgress(false);
+        view_.setProgressText(L"", false);
+        result_.shipped = outcome.count(FileState::kVerified) + outcome.count(FileState::kShipped);
+        result_.failedCopies = outcome.count(FileState::kFailed);
+        if (outcome.end == RunEnd::kCancelled) result_.cancelled = true;
+        if (records_->listed && !KeepTemporaryDumpsOn()) removeEmptiedSetFolders(*records_, Trim(args_.temporaryPath));
+        if (records_->helperNotStarted)
+            ShowMessage({HelperNotStartedText(HelperFor(args_.exchVersion).executable), kIconError});
+        const std::optional<StepStatus> dump = outcome.items.empty() ? std::nullopt : outcome.items[0].dump;
+        if (dump == StepStatus::kTimedOut) {
+            ShowMessage({BackupTimeoutText(HelperLimitMs(args_)), kIconWarning});
+            return;
+        }
+        if (dump != StepStatus::kDone && dump != StepStatus::kFailed) {  // cancelled while the helper ran
+            ShowMessage({RunCancelledText(), kIconWarning});
+            return;
+        }
+        if (scope_ == RunScope::kLocalBackup) return;
+        if (outcome.end == RunEnd::kNoRoom || outcome.end == RunEnd::kUnreachable) {
+            result_.messageCode = say(outcome.end == RunEnd::kNoRoom ? 574 : 15);
+            return;
+        }
+        if (result_.cancelled) {
+            ShowMessage({RunCancelledText(), kIconWarning});
+        } else if (const std::wstring names = FailedFileNames(outcome); !names.empty()) {
+            ShowMessage({ShippingFailedText(names), kIconWarning});
+        }
+        SetCursor(LoadCursor(nullptr, IDC_ARROW));
+        result_.askedToView = true;
+        OfferRunReport(569);
+    }
+
+    // Step 14: every run that got past the checks ends here.
+    void finish() {
+        if (running_) {
+            if (scope_ == RunScope::kTransfer) {
+                SetTransferInProgress(false);
+                Totals().onProgress = nullptr;
+            }
+            SetCursor(LoadCursor(nullptr, IDC_ARROW));
+            view_.setRunning(false);
+            view_.setProgressText(L"", false);
+            view_.setProgressBarVisible(false);
+            if (scope_ == RunScope::kTransfer && transfer_) ClearLogs();
+        }
+        done_ = true;
+        if (ended_) ended_(result_);
+    }
+
+    ExchangeRunArgs args_;
+    RunScope scope_;
+    ExchangeRunView& view_;
+    ExchangeRunResult result_;
+    std::shared_ptr<SetRecords> records_ = std::make_shared<SetRecords>();
+    WindowSink sink_;
+    std::unique_ptr<Transfer> transfer_;  // before the sink goes: its stages stop first
+    std::function<void(const ExchangeRunResult&)> ended_;
+    bool running_ = false;
+    bool shipping_ = false;
+    bool done_ = false;
+    double percent_ = 0;
+};
+
+// Serves the thread's messages until the run ended; Esc on the view's window cancels it.
+ExchangeRunResult waitForRun(const ExchangeRunArgs& args, RunScope scope) {
+    ExchangeRunResult result;
+    const auto run = StartRun(args, scope, [&result](const ExchangeRunResult& ended) { result = ended; });
+    ServeUntil([&] { return run->ended(); }, args.view->window(), [&] { run->cancel(); });
+    return result;
 }
 
 }  // namespace
 
-
-ExchangeRunResult CmdNext(const ExchangeRunArgs& args) {
+std::unique_ptr<ExchangeRun> StartRun(const ExchangeRunArgs& args, RunScope scope,
+                                      std::function<void(const ExchangeRunResult&)> ended) {
     TraceScope trace(L"CmdNext");
-    ExchangeRunResult result;
-    ExchangeRunView& view = *args.view;
-    const std::wstring temporary = Trim(args.temporaryPath);
-    const std::wstring destination = Trim(args.destination);
-    if (!temporary.empty() && EqualsNoCase(WithTrailingBackslash(temporary), WithTrailingBackslash(destination))) {
-        result.messageCode = say(571);
-        return result;
-    }
-    if (temporary.empty() || destination.empty()) {
-        result.messageCode = say(573);
-        return result;
-    }
-    DeleteFileIfExists(RunReportPath(), true);
-    view.setRunning(true);
-    PumpPaintMessages(view.window());
-    ResetWaitCancel();
-    try {
-        if (!DoExchangeBackup(args, &result)) {
-            view.setRunning(false);
-            view.setProgressText(L"", false);
-            return result;
-        }
-        BusyCursor busy;
-        if (!result.cancelled && !result.helperTimedOut) ship(WithTrailingBackslash(temporary), destination, view, result);
-    } catch (...) {
-        TraceError(L"CmdNext", L", Reason : unexpected failure");
-    }
-    reset(view);
-    return result;
+    auto run = std::make_unique<RunningExchange>(args, scope, std::move(ended));
+    run->start();
+    return run;
+}
+
+ExchangeRunResult CmdNext(const ExchangeRunArgs& args) { return waitForRun(args, RunScope::kTransfer); }
+
+bool DoExchangeBackup(const ExchangeRunArgs& args, ExchangeRunResult* out) {
+    const ExchangeRunResult result = waitForRun(args, RunScope::kLocalBackup);
+    if (out) *out = result;
+    return result.messageCode != 19 && result.messageCode != 20;
 }
 
 std::optional<std::wstring> btnBrowse_Click(HWND owner) {

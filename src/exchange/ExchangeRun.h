@@ -1,10 +1,13 @@
 #pragma once
 // The Exchange transfer run behind "Transfer data": the input checks, the helper's local backup
-// (DoExchangeBackup) and the shipping of its OstrovaExchBackupset folder to the destination with
-// the run report. The wizard supplies the view and what the user chose; the run decides the rest.
+// and the shipping of its OstrovaExchBackupset folder to the destination with the run report, as
+// one item of the transfer engine (the helper is its dump step; its set is copied and read back
+// once it ended). The wizard supplies the view and what the user chose; the run decides the rest.
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -38,10 +41,31 @@ struct ExchangeRunResult {
     bool askedToView = false;  // question 569 was asked
 };
 
-// CmdNext: the checks, the local backup, the shipping and question 569.
+// A run under way; the wizard keeps it until the next one.
+class ExchangeRun {
+public:
+    virtual ~ExchangeRun() = default;
+    // Esc, the window's close: the engine stops, the helper it started is ended, and the run ends
+    // as cancelled.
+    virtual void cancel() = 0;
+    virtual bool ended() const = 0;
+};
+
+enum class RunScope {
+    kTransfer,     // "Transfer data": the checks, the local backup, the shipping and question 569
+    kLocalBackup,  // Enter: the local backup alone, without the checks and the shipping
+};
+
+// Starts the run and returns at once: it goes on while the window's own loop runs, and `ended`
+// gets its result on the window's thread once the end-of-run messages were shown (at once when
+// the input checks end it before anything starts).
+std::unique_ptr<ExchangeRun> StartRun(const ExchangeRunArgs& args, RunScope scope,
+                                      std::function<void(const ExchangeRunResult&)> ended);
+
+// The same for a caller that needs the result before it returns: serves the thread's messages
+// until the run ended (Esc on the view's window cancels).
 ExchangeRunResult CmdNext(const ExchangeRunArgs& args);
-// Enter in the wizard: the local backup alone, without the checks and the shipping. False when it
-// stopped at its own input checks (19, 20).
+// The local backup alone; false when it stopped at its own input checks (19, 20).
 bool DoExchangeBackup(const ExchangeRunArgs& args, ExchangeRunResult* result = nullptr);
 
 // btnBrowse: the browse dialog for the temporary folder, the drive and write checks (15, 16, 17,

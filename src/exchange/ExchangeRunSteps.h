@@ -7,7 +7,22 @@
 #include <string>
 #include <vector>
 
+#include "exchange/ExchangeDetection.h"
+#include "exchange/ExchangeRun.h"
+#include "transfer/CancelToken.h"
+
 namespace tess::exchange {
+
+// On the window's thread, before the helper: the selection checked (20), the selection recorded as the backup set and the logs prepared. The message code that
+// stopped it (shown already), else 0.
+int PrepareHelperBackup(const ExchangeRunArgs& args);
+// The helper's local backup, on the engine's dump stage: the job files, the helper started and
+// waited for on its process handle and `cancel`, at most `limitMs`; a helper still running at the
+// limit or the cancel is ended. The result's backupRan, helperTimedOut, cancelled and failed follow.
+HelperOutcome RunHelperBackup(const ExchangeRunArgs& args, const CancelToken& cancel, uint64_t limitMs,
+                              ExchangeRunResult& result);
+// The limit of the helper's backup: the run's own, else ExchBackupWaitSeconds.
+uint64_t HelperLimitMs(const ExchangeRunArgs& args);
 
 // VXCOMMON\logs\VXExchangeServerBkset.txt, the helper's log of the set.
 std::wstring SetLogPath();
@@ -29,16 +44,5 @@ std::wstring CreateFolderPath(const std::wstring& relativePath, const std::wstri
 // The set folder and every folder of the listing recreated below the destination (the set
 // folder itself too: the helper's inventory lies directly in it).
 void CreateSetFolders(const SetListing& listing, const std::wstring& destination);
-
-class BusyCursor {
-public:
-    BusyCursor() : previous_(SetCursor(LoadCursor(nullptr, IDC_WAIT))) {}
-    ~BusyCursor() { SetCursor(previous_); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-
-private:
-    HCURSOR previous_;
-};
 
 }  // namespace tess::exchange

@@ -317,18 +317,16 @@ ExchangeRunArgs FrmExchange::runArgs() {
     return args;
 }
 
-void FrmExchange::CmdNext_Click() {
-    if (busy_) return;
-    const ExchangeRunArgs args = runArgs();
-    keepReport(args, CmdNext(args), false);
-}
+void FrmExchange::CmdNext_Click() { startRun(RunScope::kTransfer); }
 
-void FrmExchange::localBackup() {
+void FrmExchange::localBackup() { startRun(RunScope::kLocalBackup); }
+
+void FrmExchange::startRun(RunScope scope) {
     if (busy_) return;
     const ExchangeRunArgs args = runArgs();
-    ExchangeRunResult result;
-    DoExchangeBackup(args, &result);
-    keepReport(args, result, true);
+    run_ = StartRun(args, scope, [this, args, scope](const ExchangeRunResult& result) {
+        keepReport(args, result, scope == RunScope::kLocalBackup);
+    });
 }
 
 void FrmExchange::keepReport(const ExchangeRunArgs& args, const ExchangeRunResult& result, bool localOnly) {
@@ -363,7 +361,8 @@ void FrmExchange::setRunning(bool running) {
 }
 
 void FrmExchange::onClose() {
-    if (!busy_) endModal();
+    if (runGoing()) run_->cancel();
+    else if (!busy_) endModal();
 }
 
 void FrmExchange::onCommand(int id, int, HWND) {
@@ -381,6 +380,10 @@ void FrmExchange::onCommand(int id, int, HWND) {
 }
 
 bool FrmExchange::onKey(UINT vk, bool alt) {
+    if (!alt && vk == VK_ESCAPE && runGoing()) {
+        run_->cancel();
+        return true;
+    }
     // Enter runs the helper's local backup alone; the other keys belong to the tree and the list.
     if (alt || vk != VK_RETURN || busy_) return false;
     localBackup();

@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -61,6 +62,8 @@ public:
     HTREEITEM treeItem(size_t node) const { return node < items_.size() ? items_[node] : nullptr; }
     const StorageModel& model() const { return model_; }
 
+    // Both start the run and return; its end (the messages, the controls, lastRun) comes later
+    // on the window's thread while the window's own loop runs.
     void CmdNext_Click();
     void localBackup();
     const std::optional<ExchangeWizardReport>& lastRun() const { return lastRun_; }
@@ -89,6 +92,8 @@ private:
     void chooseTemporary();
     void chooseDestination();
     ExchangeRunArgs runArgs();
+    void startRun(RunScope scope);
+    bool runGoing() const { return run_ && !run_->ended(); }
     void keepReport(const ExchangeRunArgs& args, const ExchangeRunResult& result, bool localOnly);
     std::wstring text(int id) const;
 
@@ -98,6 +103,7 @@ private:
     std::vector<std::wstring> databases_;
     std::vector<std::wstring> selection_;
     std::optional<ExchangeWizardReport> lastRun_;
+    std::unique_ptr<ExchangeRun> run_;  // the run under way, or the last one
     BrowsePurpose browsePurpose_;  // what the last browse left, for the next one
     bool listMode_ = false;
     bool loaded_ = false;

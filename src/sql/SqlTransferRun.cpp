@@ -1,6 +1,5 @@
 #include "sql/SqlTransferRun.h"
 
-#include <algorithm>
 #include <memory>
 
 #include "common/BackupSets.h"
@@ -166,8 +165,6 @@ private:
     std::shared_ptr<DumpRecords> records_;
 };
 
-bool keepTemporaryDumps() { return Trim(Trf_ReadUserProfile(L"KeepTemporaryDumps")) == L"1"; }
-
 // The whole run as the engine's plan: each database dumped, then shipped while the next one
 // dumps.
 Plan runPlan(const Run& run, const std::shared_ptr<DumpRecords>& records) {
@@ -181,7 +178,7 @@ Plan runPlan(const Run& run, const std::shared_ptr<DumpRecords>& records) {
     plan.destination = run.destination;
     plan.manifestFolder = run.destination;
     plan.options.verify = ShippingVerificationOn();
-    plan.options.keepDumps = keepTemporaryDumps();
+    plan.options.keepDumps = KeepTemporaryDumpsOn();
     plan.options.dumpTimeoutMs = BackupWaitLimitMs();
     plan.copier = std::make_shared<BlockFileCopier>();
     plan.verifier = std::make_shared<ReadBackVerifier>();
@@ -226,23 +223,11 @@ public:
                 shipping_ = true;
                 if (!dumping_) view_.setProgressText(caption_, true);
                 break;
-            case EventKind::kBytesDone:
-                // The total grows as each dump becomes known: the bar never goes back for it.
-                if (event.totalBytes)
-                    percent_ = std::max(percent_, std::min(100.0, static_cast<double>(event.bytes) * 100.0 /
-                                                                      static_cast<double>(event.totalBytes)));
-                view_.setProgress(percent_);
-                break;
-            case EventKind::kFigures:
-                view_.setProgressFigures(event.text);
-                break;
-            case EventKind::kQuestion:
-                event.question->reply(event.question->safeAnswer());
-                break;
             case EventKind::kEnded:
                 outcome_ = event.outcome;
                 break;
             default:
+                ShowShippingEvent(view_, event, percent_);
                 break;
         }
     }
@@ -256,15 +241,6 @@ private:
     double percent_ = 0;
     std::shared_ptr<const Outcome> outcome_;
 };
-
-// The names of the dumps that did not arrive whole, one a line.
-std::wstring failedFilesOf(const Outcome& outcome) {
-    std::wstring names;
-    for (const auto& item : outcome.items)
-        for (const auto& file : item.files)
-            if (file.state == FileState::kFailed) names += AfterLast(file.file.target, L"\\") + L"\r\n";
-    return names;
-}
 
 // What went wrong on the way, then the offer to read the run report.
 void reportEnd(Run& run, const std::wstring& failedFiles) {
@@ -349,7 +325,7 @@ private:
         } else if (outcome.end == RunEnd::kNoRoom || outcome.end == RunEnd::kUnreachable) {
             endWithMessage(run_, outcome.end == RunEnd::kNoRoom ? 574 : 15);
         } else {
-            reportEnd(run_, failedFilesOf(outcome));
+            reportEnd(run_, FailedFileNames(outcome));
         }
     }
 

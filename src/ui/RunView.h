@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "transfer/Sink.h"
+
 namespace tess {
 
 class RunView {
@@ -24,5 +26,12 @@ public:
     // messages are owned by it.
     virtual HWND window() const = 0;
 };
+
+// What every run's window shows alike of the engine's events: the bar from the bytes done (never
+// going back as the total grows with each dump that becomes known), the figures beside it, and a
+// question answered with its safe answer. False for the events the run shows its own way.
+bool ShowShippingEvent(RunView& view, const Event& event, double& percent);
+// The names of the files that did not arrive whole, one a line, for the message at the run's end.
+std::wstring FailedFileNames(const Outcome& outcome);
 
 }  // namespace tess

@@ -93,6 +93,7 @@ TEST_F(ExchangeWindow, EnterRunsTheLocalBackupAlone) {
     msg.message = WM_KEYDOWN;
     msg.wParam = VK_RETURN;
     ASSERT_TRUE(PreTranslateWindowMessage(msg));
+    ASSERT_TRUE(WaitFor([&] { return window.lastRun().has_value(); }, 30000));
 
     const std::string journal = ReadBytes(JoinPath(program_.path(), L"demo\\journal.txt"));
     EXPECT_NE(journal.find("\" 1"), std::string::npos) << journal;  // the helper's backup ran
@@ -103,6 +104,29 @@ TEST_F(ExchangeWindow, EnterRunsTheLocalBackupAlone) {
     EXPECT_TRUE(window.lastRun()->localOnly);
     EXPECT_TRUE(window.lastRun()->result.backupRan);
     EXPECT_EQ(window.lastRun()->reportPath, L"");
+}
+
+// The window's own loop runs while the helper works: Esc there asks the engine to cancel, which
+// ends the helper; nothing is shipped and the run ends as cancelled.
+TEST_F(ExchangeWindow, EscDuringTheHelpersBackupEndsItThroughTheEngine) {
+    TempDir work(L"exw"), destination(L"exd");
+    WriteBytes(JoinPath(program_.path(), L"demo\\demo.ini"),
+               std::string(kDemo) + "[Store:stuck]\r\nName=Stuck Store\r\nGroup=sg2\r\nFault=hang\r\n");
+    FrmExchange window;
+    open(window, L"2003");
+    SetWindowTextW(window.control(FrmExchange::kTemp), (work.path() + L"\\").c_str());
+    SetWindowTextW(window.control(FrmExchange::kDestination), destination.path().c_str());
+    window.CmdNext_Click();
+    const std::wstring journal = JoinPath(program_.path(), L"demo\\journal.txt");
+    ASSERT_TRUE(WaitFor([&] { return ReadBytes(journal).find("\tfault\thang") != std::string::npos; }, 30000));
+    EXPECT_FALSE(IsWindowEnabled(window.control(FrmExchange::kTransfer)));
+    PostMessageW(window.hwnd(), WM_KEYDOWN, VK_ESCAPE, 0);
+    ASSERT_TRUE(WaitFor([&] { return window.lastRun().has_value(); }, 30000));
+    EXPECT_TRUE(window.lastRun()->result.cancelled);
+    EXPECT_FALSE(FindProcess(helper_, false, 6));
+    EXPECT_FALSE(PathExists(JoinPath(destination.path(), L"OstrovaExchBackupset")));
+    ASSERT_EQ(messages_.calls.size(), 1u);  // the cancel, and no report question
+    EXPECT_TRUE(IsWindowEnabled(window.control(FrmExchange::kTransfer)));
 }
 
 // lblHelp pops up the menu the main window hands over: its topic, and its report opened over the
