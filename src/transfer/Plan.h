@@ -119,6 +119,8 @@ struct Plan {
     // Removes a file: a dump once its copy is verified, a copy that did not read back as its
     // source. Empty: deleted from the disk.
     std::function<bool(const std::wstring& path)> removeFile;
+    // The clock of the progress figures and of the bytes events' pace; empty: GetTickCount64.
+    std::function<uint64_t()> clockMs;
     // Appends finished report text (formatted lines, CR LF between them); empty: no report.
     std::function<void(const std::wstring& text)> writeReport;
 };

@@ -48,11 +48,12 @@ enum class EventKind {
     kDumpHeld,     // the item's dump waits until the copy takes the one before (the drive is behind)
     kFileStarted,
     kBytesDone,    // bytes: shipped so far in the run, totalBytes: what the run ships as now known
-    kVerifyBytes,  // bytes: read back so far in the run
+    kVerifyBytes,  // bytes: read back so far in the run, totalBytes: what the run ships as now known
     kCopied,       // sha256 of the source
     kVerified,
     kFailed,       // a file's copy or read-back: status, text
-    kFigures,      // text: "1.25 GB of 4.00 GB, 85.3 MB/s, 0:42 left"; empty hides them
+    kFigures,      // text: "1.25 GB of 4.00 GB, 85.3 MB/s, 0:42 left", once the last copy is made the
+                   // read-back's "Verifying: ..."; empty hides them
     kQuestion,     // question
     kEnded,        // outcome
 };

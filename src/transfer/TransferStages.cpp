@@ -32,8 +32,7 @@ std::wstring endReason(RunEnd end) {
 }
 
 // At most one bytes event every kBytesEventEveryMs.
-bool eventDue(uint64_t& lastMs) {
-    const uint64_t nowMs = GetTickCount64();
+bool eventDue(uint64_t& lastMs, uint64_t nowMs) {
     if (lastMs && nowMs - lastMs < kBytesEventEveryMs) return false;
     lastMs = nowMs;
     return true;
@@ -178,7 +177,9 @@ void TransferStages::copyStage() {
         const std::optional<size_t> k = toCopy_.pop();
         if (!k || !copyItem(*k)) break;
     }
-    // Whoever shows the run sees the end of the last copy, however soon after the last event.
+    // From here the figures beside the bar are the read-back's. Whoever shows the run sees the
+    // end of the last copy, however soon after the last event.
+    copyEnded_.store(true);
     addShipped(0, true);
     toVerify_.close();
 }
@@ -314,25 +315,38 @@ uint64_t TransferStages::bytesToShip(size_t from, bool pendingOnly) {
     return total;
 }
 
+uint64_t TransferStages::nowMs() const { return plan_.clockMs ? plan_.clockMs() : GetTickCount64(); }
+
 void TransferStages::addShipped(uint64_t byteCount, bool always) {
     shippedBytes_ += byteCount;
-    if (!eventDue(lastShippedEventMs_) && !always) return;
+    const uint64_t now = nowMs();
+    if (!eventDue(lastShippedEventMs_, now) && !always) return;
     Event event = eventOf(EventKind::kBytesDone);
     event.bytes = shippedBytes_;
     event.totalBytes = std::max(bytesToShip(0, false), shippedBytes_);
     emit(event);
     meter_.totalBytes = event.totalBytes;
-    meter_ = AdvanceMeter(std::move(meter_), GetTickCount64(), shippedBytes_);
+    meter_ = AdvanceMeter(std::move(meter_), now, shippedBytes_);
+    if (copyEnded_.load() && verifying()) return;  // the read-back's figures take over
     const std::wstring figures = ProgressFiguresText(meter_);
     if (!figures.empty()) emit(eventOf(EventKind::kFigures, 0, 0, {}, figures));
 }
 
+// The read-back runs beside the copy and is metered from its start, so that once the last copy is
+// made its figures (prefixed "Verifying: ") follow on at once, with a throughput already known.
 void TransferStages::addVerified(uint64_t byteCount) {
     verifiedBytes_ += byteCount;
-    if (!eventDue(lastVerifiedEventMs_)) return;
+    const uint64_t now = nowMs();
+    if (!eventDue(lastVerifiedEventMs_, now)) return;
     Event event = eventOf(EventKind::kVerifyBytes);
     event.bytes = verifiedBytes_;
+    event.totalBytes = std::max(bytesToShip(0, false), verifiedBytes_);
     emit(event);
+    verifyMeter_.totalBytes = event.totalBytes;
+    verifyMeter_ = AdvanceMeter(std::move(verifyMeter_), now, verifiedBytes_);
+    if (!copyEnded_.load()) return;  // the figures are the copy's while it goes on
+    const std::wstring figures = ProgressFiguresText(verifyMeter_);
+    if (!figures.empty()) emit(eventOf(EventKind::kFigures, 0, 0, {}, L"Verifying: " + figures));
 }
 
 // ---- the verify stage ----

@@ -2,6 +2,7 @@
 // The three stages of a Transfer and what they share; used by Transfer only. Each stage runs on a
 // thread of its own; what two stages both touch (the outcome, the files each item still waits
 // for) is under one lock, and the queues carry the items from one stage to the next.
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -55,6 +56,7 @@ private:
     void emit(const Event& event) { sink_.onEvent(event); }
     void addShipped(uint64_t byteCount, bool always = false);
     void addVerified(uint64_t byteCount);
+    uint64_t nowMs() const;
     uint64_t bytesToShip(size_t fromItem, bool pendingOnly);
     void writeManifest(std::vector<std::wstring>& runLines);
     bool remove(const std::wstring& path);
@@ -79,9 +81,11 @@ private:
     uint64_t shippedBytes_ = 0;
     uint64_t lastShippedEventMs_ = 0;
     ProgressMeter meter_;
+    std::atomic<bool> copyEnded_{false};  // set by the copy stage when it has nothing left to copy
     // The verify stage's own.
     uint64_t verifiedBytes_ = 0;
     uint64_t lastVerifiedEventMs_ = 0;
+    ProgressMeter verifyMeter_;
 };
 
 }  // namespace tess

@@ -63,6 +63,9 @@ Plan shippingPlan(const ShipRequest& request, bool verify, const std::shared_ptr
         plan.items.push_back({item.name, nullptr, {{item.source, item.target, FileSize(item.source).value_or(0)}}, 0});
     plan.manifestFolder = request.manifestFolder;
     plan.options.verify = verify;
+    // Nothing here is dumped, so the queues between the stages hold no temporary room: bounded at
+    // one they would make the stages take turns, two thread hand-overs per file of a set of thousands.
+    plan.options.dumpsAhead = plan.options.copiesAhead = std::max<size_t>(1, plan.items.size());
     plan.copier = std::make_shared<BlockFileCopier>(verify || !request.manifestFolder.empty());
     plan.verifier = std::make_shared<ReadBackVerifier>();
     // Each request item is a plan item of one file: the caller's lines get it back from them.

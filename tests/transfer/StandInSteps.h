@@ -35,12 +35,15 @@ class Recorder : public Sink {
 public:
     void onEvent(const Event& event) override {
         static const wchar_t* const kNames[] = {L"dump started", L"dump ended", L"dump held", L"file started",
-                                                L"", L"", L"copied", L"verified", L"failed", L"", L"question", L"ended"};
+                                                L"bytes",        L"",           L"copied",    L"verified",
+                                                L"failed",       L"figures",    L"question",  L"ended"};
         std::lock_guard<std::mutex> guard(lock_);
         if (event.outcome) outcome_ = event.outcome;
         if (event.question) question_ = event.question;
         const std::wstring kind = kNames[static_cast<int>(event.kind)];
-        if (!kind.empty()) steps_.push_back(kind + L" " + (event.question ? event.text : event.name));
+        std::wstring detail = event.question || event.kind == EventKind::kFigures ? event.text : event.name;
+        if (event.kind == EventKind::kBytesDone) detail = std::to_wstring(event.bytes);
+        if (!kind.empty()) steps_.push_back(kind + L" " + detail);
     }
     void note(const std::wstring& step) {
         std::lock_guard<std::mutex> guard(lock_);
@@ -53,6 +56,14 @@ public:
         return found == steps_.end() ? -1 : static_cast<int>(found - steps_.begin());
     }
     bool waitFor(const std::wstring& step) { return WaitFor([&] { return at(step) >= 0; }); }
+    int count(const std::wstring& step) {
+        std::lock_guard<std::mutex> guard(lock_);
+        return static_cast<int>(std::count(steps_.begin(), steps_.end(), step));
+    }
+    std::vector<std::wstring> steps() {
+        std::lock_guard<std::mutex> guard(lock_);
+        return steps_;
+    }
     std::shared_ptr<const Outcome> outcome() {
         std::lock_guard<std::mutex> guard(lock_);
         return outcome_;
@@ -129,9 +140,11 @@ public:
             recorder_.note(L"read-back cancelled " + target);
             return {StepStatus::kCancelled, {}, {}};
         }
+        for (int step = 0; step < byteSteps; ++step) context.addBytes(1);
         return {StepStatus::kDone, L"", "sha " + ReadBytes(target)};
     }
     std::map<std::wstring, Gate*> gates;
+    int byteSteps = 0;  // the bytes read back told a byte at a time
 
 private:
     Recorder& recorder_;

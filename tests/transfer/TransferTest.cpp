@@ -3,6 +3,8 @@
 // destination that fills up. The stages are made to interleave with gates the test opens.
 #include <gtest/gtest.h>
 
+#include <atomic>
+
 #include "transfer/StandInSteps.h"
 
 namespace tess::test {
@@ -173,6 +175,28 @@ TEST(TransferRules, ADumpLeavesTheTemporaryFolderOnceItsCopyIsVerified) {
         EXPECT_EQ(bench.driveFiles(), (std::set<std::wstring>{L"alpha.bak", L"charlie.bak"}));
         EXPECT_EQ(bench.report().find(L"Kept the dump " + Bench::dumpOf(L"alpha")) != std::wstring::npos, keep);
     }
+}
+
+TEST(TransferRules, OnceTheLastCopyIsMadeTheFiguresFollowTheReadBack) {
+    Bench bench;
+    std::atomic<uint64_t> clock{0};
+    bench.plan.clockMs = [&clock] { return clock += 100; };  // figures settle without waiting
+    bench.addPlain(L"alpha");
+    bench.addPlain(L"bravo");
+    bench.verifier->byteSteps = 60;
+    Gate lastReadBack;
+    bench.verifier->gates[bench.target(L"bravo")] = &lastReadBack;
+    bench.run([&](Transfer&) {
+        // The copy stage's end tells the bytes once more (after its last copy's own event).
+        ASSERT_TRUE(WaitFor([&] { return bench.recorder.count(L"bytes 200") == 2; }));
+        lastReadBack.open();
+    });
+    std::vector<std::wstring> figures;
+    for (const auto& step : bench.recorder.steps())
+        if (step.rfind(L"figures ", 0) == 0) figures.push_back(step.substr(8));
+    ASSERT_GE(figures.size(), 2u);
+    EXPECT_EQ(figures.back(), L"");  // the run's end hides them
+    EXPECT_EQ(figures[figures.size() - 2].rfind(L"Verifying: ", 0), 0u) << figures[figures.size() - 2];
 }
 
 TEST(TransferRules, ADestinationWithoutRoomEndsTheShippingAndLeavesNothingPartial) {
