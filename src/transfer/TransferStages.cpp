@@ -317,18 +317,23 @@ uint64_t TransferStages::bytesToShip(size_t from, bool pendingOnly) {
 
 uint64_t TransferStages::nowMs() const { return plan_.clockMs ? plan_.clockMs() : GetTickCount64(); }
 
+// One step of a stage's meter: its bytes event, then the meter advanced; returns the figures text.
+std::wstring TransferStages::meterStep(EventKind kind, uint64_t doneBytes, uint64_t now, ProgressMeter& meter) {
+    Event event = eventOf(kind);
+    event.bytes = doneBytes;
+    event.totalBytes = std::max(bytesToShip(0, false), doneBytes);
+    emit(event);
+    meter.totalBytes = event.totalBytes;
+    meter = AdvanceMeter(std::move(meter), now, doneBytes);
+    return ProgressFiguresText(meter);
+}
+
 void TransferStages::addShipped(uint64_t byteCount, bool always) {
     shippedBytes_ += byteCount;
     const uint64_t now = nowMs();
     if (!eventDue(lastShippedEventMs_, now) && !always) return;
-    Event event = eventOf(EventKind::kBytesDone);
-    event.bytes = shippedBytes_;
-    event.totalBytes = std::max(bytesToShip(0, false), shippedBytes_);
-    emit(event);
-    meter_.totalBytes = event.totalBytes;
-    meter_ = AdvanceMeter(std::move(meter_), now, shippedBytes_);
+    const std::wstring figures = meterStep(EventKind::kBytesDone, shippedBytes_, now, meter_);
     if (copyEnded_.load() && verifying()) return;  // the read-back's figures take over
-    const std::wstring figures = ProgressFiguresText(meter_);
     if (!figures.empty()) emit(eventOf(EventKind::kFigures, 0, 0, {}, figures));
 }
 
@@ -338,14 +343,8 @@ void TransferStages::addVerified(uint64_t byteCount) {
     verifiedBytes_ += byteCount;
     const uint64_t now = nowMs();
     if (!eventDue(lastVerifiedEventMs_, now)) return;
-    Event event = eventOf(EventKind::kVerifyBytes);
-    event.bytes = verifiedBytes_;
-    event.totalBytes = std::max(bytesToShip(0, false), verifiedBytes_);
-    emit(event);
-    verifyMeter_.totalBytes = event.totalBytes;
-    verifyMeter_ = AdvanceMeter(std::move(verifyMeter_), now, verifiedBytes_);
+    const std::wstring figures = meterStep(EventKind::kVerifyBytes, verifiedBytes_, now, verifyMeter_);
     if (!copyEnded_.load()) return;  // the figures are the copy's while it goes on
-    const std::wstring figures = ProgressFiguresText(verifyMeter_);
     if (!figures.empty()) emit(eventOf(EventKind::kFigures, 0, 0, {}, L"Verifying: " + figures));
 }
 

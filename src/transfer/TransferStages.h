@@ -56,6 +56,7 @@ private:
     void emit(const Event& event) { sink_.onEvent(event); }
     void addShipped(uint64_t byteCount, bool always = false);
     void addVerified(uint64_t byteCount);
+    std::wstring meterStep(EventKind kind, uint64_t doneBytes, uint64_t now, ProgressMeter& meter);
     uint64_t nowMs() const;
     uint64_t bytesToShip(size_t fromItem, bool pendingOnly);
     void writeManifest(std::vector<std::wstring>& runLines);
