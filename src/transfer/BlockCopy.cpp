@@ -1,6 +1,8 @@
 #include "transfer/BlockCopy.h"
 
+#include <cstring>
 #include <memory>
+#include <vector>
 
 #include "common/Disks.h"
 #include "common/Files.h"
@@ -60,10 +62,19 @@ struct OpenCopy {
     UniqueFile out;
 };
 
+// The size comes from the open source, not from a lookup by name before it: under Wine each
+// lookup is a round trip to the wineserver, paid for every file of a set of thousands.
 int openCopy(OpenCopy& copy) {
     copy.in.reset(CreateFileW(copy.source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!copy.in) return fail(kCopyFailed, L"cannot open", copy.source, GetLastError());
+    if (!copy.in) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return kCopyNoSource;
+        return fail(kCopyFailed, L"cannot open", copy.source, error);
+    }
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(copy.in.get(), &size)) return fail(kCopyFailed, L"cannot size", copy.source, GetLastError());
+    copy.size = static_cast<uint64_t>(size.QuadPart);
 
     // A file of the same name that this copy replaces frees its room. Asked only when the copy does
     // not fit otherwise: under Wine looking up a name that does not exist reads the whole folder,
@@ -77,8 +88,9 @@ int openCopy(OpenCopy& copy) {
         TraceError(L"CopyFileBlocks", L" Reason: not enough free space for '" + copy.destination + L"'");
         return kCopyNoSpace;
     }
-    copy.out.reset(CreateFileW(copy.partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                               nullptr));
+    // DELETE access lets the finished copy take its final name through this handle.
+    copy.out.reset(CreateFileW(copy.partial.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!copy.out) return fail(kCopyFailed, L"cannot create", copy.partial, GetLastError());
     return kCopyDone;
 }
@@ -171,6 +183,21 @@ int copyBlocks(OpenCopy& copy, const CancelToken* cancel, const std::function<vo
     return result;
 }
 
+// Renames the file open at `file` (opened with DELETE access) to `target`, replacing a file there.
+// Through the handle: a rename by name opens the file once more, which under Wine costs as much
+// as a fifth of copying a small file. False when the file system refuses; the caller then renames
+// by name.
+bool renameOpenFile(HANDLE file, const std::wstring& target) {
+    const DWORD nameBytes = static_cast<DWORD>(target.size() * sizeof(wchar_t));
+    std::vector<char> buffer(sizeof(FILE_RENAME_INFO) + nameBytes);
+    auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+    info->ReplaceIfExists = TRUE;
+    info->RootDirectory = nullptr;
+    info->FileNameLength = nameBytes;
+    std::memcpy(info->FileName, target.c_str(), nameBytes);
+    return SetFileInformationByHandle(file, FileRenameInfo, info, static_cast<DWORD>(buffer.size())) != 0;
+}
+
 // The file takes its final name only when it is whole; anything else leaves nothing behind.
 int finishCopy(OpenCopy& copy, int result) {
     // A removable drive may be pulled out right after the run: there the data is on the drive
@@ -180,9 +207,10 @@ int finishCopy(OpenCopy& copy, int result) {
         !FlushFileBuffers(copy.out.get()))
         result = fail(kCopyFailed, L"cannot flush", copy.partial, GetLastError());
     const bool created = copy.out.valid();
+    const bool renamed = result == kCopyDone && renameOpenFile(copy.out.get(), copy.destination);
     copy.out.reset();
     copy.in.reset();
-    if (result == kCopyDone &&
+    if (result == kCopyDone && !renamed &&
         !MoveFileExW(copy.partial.c_str(), copy.destination.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         result = fail(kCopyFailed, L"cannot rename to", copy.destination, GetLastError());
     if (result != kCopyDone) {
@@ -209,14 +237,12 @@ DestinationRoom CheckDestinationRoom(const std::wstring& destinationFolder, uint
 
 int CopyFileBlocks(const std::wstring& source, const std::wstring& destination, const CancelToken* cancel,
                    const std::function<void(uint64_t)>& onBytes, std::string* sha256) {
-    const auto size = FileExists(source) ? FileSize(source) : std::nullopt;
-    if (!size) return kCopyNoSource;
     OpenCopy copy;
     copy.source = source;
     copy.destination = destination;
     copy.partial = destination + kPartialSuffix;
-    copy.size = *size;
     int result = openCopy(copy);
+    if (result == kCopyNoSource) return result;
     if (result == kCopyDone) result = copyBlocks(copy, cancel, onBytes, sha256);
     return finishCopy(copy, result);
 }
