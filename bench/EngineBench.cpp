@@ -3,12 +3,17 @@
 // A stand-in dump step writes each dump at the given pace (as a backup tool that the server's disk
 // holds back); the real copy and read-back ship it. Prints the phases alone, the overlapped run,
 // its ratio to the slower phase and the peak of the temporary folder, as "key=value" lines.
+//   readback <temp folder> <dest folder> <files> <MiB each> <key>
+// Ships the same files twice: the read-back of file k beside the copy of file k+1 (as the engine
+// runs), and each read-back before the next copy starts; prints "<key>_beside_s" and "<key>_after_s".
 #include <windows.h>
 
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
 #include <cstdio>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -130,12 +135,100 @@ int benchOverlap(const std::wstring& temp, const std::wstring& dest, int count, 
     return 0;
 }
 
+// The read-back held behind the copy: the next copy starts only when the previous copy has been
+// read back, one file on the drive at a time, as a shipping without a verify stage of its own would.
+class Turns {
+public:
+    void copyStarts() {
+        std::unique_lock<std::mutex> guard(lock_);
+        changed_.wait(guard, [this] { return !unread_; });
+        unread_ = true;
+    }
+    void readBackEnded() {
+        std::lock_guard<std::mutex> guard(lock_);
+        unread_ = false;
+        changed_.notify_all();
+    }
+    void copyFailed() { readBackEnded(); }
+
+private:
+    std::mutex lock_;
+    std::condition_variable changed_;
+    bool unread_ = false;
+};
+
+class CopyInTurn : public tess::FileCopier {
+public:
+    explicit CopyInTurn(Turns& turns) : turns_(turns) {}
+    tess::CopyResult copy(const tess::PlanFile& file, tess::StepContext& context) override {
+        turns_.copyStarts();
+        tess::CopyResult result = copier_.copy(file, context);
+        if (result.status != tess::StepStatus::kDone) turns_.copyFailed();
+        return result;
+    }
+
+private:
+    Turns& turns_;
+    tess::BlockFileCopier copier_;
+};
+
+class ReadBackInTurn : public tess::Verifier {
+public:
+    explicit ReadBackInTurn(Turns& turns) : turns_(turns) {}
+    tess::VerifyResult readBack(const std::wstring& target, tess::StepContext& context) override {
+        tess::VerifyResult result = verifier_.readBack(target, context);
+        turns_.readBackEnded();
+        return result;
+    }
+
+private:
+    Turns& turns_;
+    tess::ReadBackVerifier verifier_;
+};
+
+int benchReadBack(const std::wstring& temp, const std::wstring& dest, int count, uint64_t mib, const char* key) {
+    std::vector<tess::PlanItem> items;
+    for (int k = 0; k < count; ++k) {
+        const std::wstring name = L"\\file" + std::to_wstring(k) + L".dmp";
+        tess::CancelToken never;
+        tess::StepContext context(never);
+        PacedDump(temp + name, dest + name, mib, 1e6).run(context);
+        items.push_back({L"file", nullptr, {{temp + name, dest + name, mib * kBlock}}, 0});
+    }
+    NoSink sink;
+    double seconds[2] = {0, 0};
+    int verified[2] = {0, 0};
+    for (int after = 0; after < 2; ++after) {
+        Turns turns;
+        tess::Plan plan = shippingPlan(dest);
+        plan.items = items;
+        if (after) {
+            plan.copier = std::make_shared<CopyInTurn>(turns);
+            plan.verifier = std::make_shared<ReadBackInTurn>(turns);
+        }
+        const double start = BenchSeconds();
+        verified[after] = tess::Transfer(std::move(plan), sink).run().count(tess::FileState::kVerified);
+        seconds[after] = BenchSeconds() - start;
+        for (const auto& item : items) tess::DeleteFileIfExists(item.files[0].target);
+    }
+    for (const auto& item : items) tess::DeleteFileIfExists(item.files[0].source);
+    std::printf("%s_beside_s=%.2f\n%s_after_s=%.2f\n%s_verified=%d\n", key, seconds[0], key, seconds[1], key,
+                std::min(verified[0], verified[1]));
+    return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
     const std::wstring mode = argc > 1 ? argv[1] : L"";
     if (mode == L"overlap" && argc > 6)
         return benchOverlap(argv[2], argv[3], _wtoi(argv[4]), static_cast<uint64_t>(_wtoi(argv[5])), _wtof(argv[6]));
-    std::fprintf(stderr, "usage: bench_engine overlap <temp> <dest> <databases> <MiB> <dump MB/s>\n");
+    if (mode == L"readback" && argc > 6) {
+        char key[64];
+        std::snprintf(key, sizeof key, "%ls", argv[6]);
+        return benchReadBack(argv[2], argv[3], _wtoi(argv[4]), static_cast<uint64_t>(_wtoi(argv[5])), key);
+    }
+    std::fprintf(stderr, "usage: bench_engine overlap <temp> <dest> <databases> <MiB> <dump MB/s>\n"
+                         "       bench_engine readback <temp> <dest> <files> <MiB> <key>\n");
     return 2;
 }
