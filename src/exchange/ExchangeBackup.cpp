@@ -154,13 +154,13 @@ uint64_t HelperLimitMs(const ExchangeRunArgs& args) { return args.helperTimeoutM
 
 int PrepareHelperBackup(const ExchangeRunArgs& args) {
     TraceScope trace(L"DoExchangeBackup");
-    ExchangeRunView& view = *args.view;
-    view.setProgressText(L"Data transfer is in progress ...", true);
+    ExchangeRunView* view = args.view;  // none: the console program's run
+    if (view) view->setProgressText(L"Data transfer is in progress ...", true);
     const std::wstring temporary = WithTrailingBackslash(Trim(args.temporaryPath));
     Trf_WriteUserProfile(L"APIEXCHANGE", temporary);
     if (!FolderExists(temporary)) Trf_CreateLocalDir(temporary);
     if (args.selection.empty()) {
-        view.setProgressText(L"", false);
+        if (view) view->setProgressText(L"", false);
         ShowMessage({GetMessageText(20)});
         return 20;
     }

@@ -80,13 +80,13 @@ void prepareStatusFiles(bool elevated) {
     recreateEmpty(CommonDataFile(L"SqlLaunchCmd.txt"));
 }
 
-BackupToolInput toolInput(const std::wstring& database, const std::wstring& dumpFolder, const std::wstring& server) {
-    const std::wstring suffix = ServerKeySuffix(server);
+BackupToolInput toolInput(const std::wstring& database, const std::wstring& dumpFolder, const BackupContext& context) {
+    const std::wstring suffix = ServerKeySuffix(context.serverName);
     BackupToolInput input;
-    input.server = server;
+    input.server = context.serverName;
     input.database = database;
-    input.user = Trf_ReadUserProfile(L"SqlUN" + suffix);
-    input.password = Trf_ReadUserProfile(L"SqlPS" + suffix);
+    input.user = context.user ? *context.user : Trf_ReadUserProfile(L"SqlUN" + suffix);
+    input.password = context.password ? *context.password : Trf_ReadUserProfile(L"SqlPS" + suffix);
     input.dumpFolderShort = ShortPath(dumpFolder);
     input.commonFolderShort = ShortPath(CommonDataFolder());
     input.programFolderShort = ShortPath(ProgramFolder());
@@ -182,7 +182,7 @@ BackupOutcome BackupToDisk(const std::wstring& database, const BackupContext& co
     const std::wstring dumpFolder = DumpFolderFor(
         IsBlank(context.temporaryPath) ? SavedTemporaryRoot(context.serverName) : context.temporaryPath);
     if (!FolderExists(dumpFolder)) Trf_CreateLocalDir(dumpFolder);
-    const BackupToolInput input = toolInput(database, dumpFolder, context.serverName);
+    const BackupToolInput input = toolInput(database, dumpFolder, context);
     const BackupToolCommand command = BuildBackupToolCommand(input);
     WriteTrace(L"SQL Cmdline : " + command.line.forLog());
     WriteLog(L"Started data transfer of database '" + database + L"' to '" + dumpFolder + L"' ", kLogInformation);

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "transfer/CancelToken.h"
@@ -15,6 +16,8 @@ struct BackupContext {
     std::wstring temporaryPath;   // the window's temporary path; empty: the saved settings
     const CancelToken* cancel = nullptr;  // the run's: every wait ends when it is cancelled
     uint64_t timeoutMs = 0;               // 0: the limit from the settings
+    // SQL Server authentication given for this run; none: the server's SqlUN and SqlPS settings.
+    std::optional<std::wstring> user, password;
 };
 
 enum class BackupOutcome { kDumped, kFailed, kNotStarted, kTimedOut, kCancelled };

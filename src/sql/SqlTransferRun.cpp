@@ -10,9 +10,9 @@
 #include "common/Settings.h"
 #include "common/Text.h"
 #include "common/TransferState.h"
-#include "sql/SqlBackup.h"
 #include "sql/SqlLogic.h"
 #include "sql/SqlMessages.h"
+#include "sql/SqlPlan.h"
 #include "sql/SqlSettings.h"
 #include "transfer/BlockCopy.h"
 #include "transfer/DriveSteps.h"
@@ -24,10 +24,6 @@
 
 namespace tess::sql {
 namespace {
-
-bool samePlace(const std::wstring& a, const std::wstring& b) {
-    return EqualsNoCase(WithoutTrailingBackslash(a), WithoutTrailingBackslash(b));
-}
 
 // The two folders of the run, trimmed, and the warnings the end of the run shows.
 struct Run {
@@ -45,156 +41,11 @@ void endWithMessage(Run& run, int code) {
 }
 
 bool inputsUsable(Run& run) {
-    if (run.temporary.empty() || run.destination.empty()) {
-        endWithMessage(run, 184);
-        run.view.focusTemporaryBrowse();
-        return false;
-    }
-    if (samePlace(run.temporary, run.destination)) {
-        endWithMessage(run, 572);
-        return false;
-    }
-    return true;
-}
-
-// The temporary folder is remembered for this server; what an earlier run left is removed, from
-// the dump folder and from the list of files to ship (an earlier run's dumps in another
-// temporary folder are not this run's).
-void prepareFolders(const Run& run) {
-    TransferFileList().clear();
-    Trf_WriteUserProfile(L"SQLTEMP" + ServerKeySuffix(run.input.serverName), run.temporary);
-    if (!FolderExists(run.temporary)) Trf_CreateLocalDir(run.temporary);
-    const std::wstring dumpFolder = DumpFolderFor(run.temporary);
-    DeleteFileIfExists(CommonDataFile(L"VXWLogFile.txt"), true);
-    if (PathExists(dumpFolder) && !DeleteFolderTree(dumpFolder))
-        WriteTrace(L"Error in CmdNext of frmSQLDataList, Reason : the dump folder " + dumpFolder + L" could not be cleared");
-    DeleteFileIfExists(RunReportPath(), true);
-    EnsureCommonDataFolder();
-}
-
-// What the dumps of a run came to, for the messages at its end. Written by the dump stage only;
-// read on the window's thread after the run's end event.
-struct DumpRecords {
-    int started = 0;
-    std::vector<std::wstring> notStarted;
-    std::wstring timeouts;
-};
-
-// The program log's lines of one dump (what this step and the backup tool wrote), for the
-// database's part of the run report.
-std::wstring takeProgramLog() {
-    const std::wstring programLog = CommonDataFile(L"VXWLogFile.txt");
-    auto bytes = ReadFileBytes(programLog);
-    if (!bytes || bytes->empty()) return {};
-    DeleteFileIfExists(programLog, true);
-    std::wstring text = FromAnsi(GatherLogText(*bytes));
-    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r')) text.pop_back();
-    return text;
-}
-
-// The tool is handed the dump folder's short form; the report names the dump as the user knows it.
-std::wstring longPath(const std::wstring& path) {
-    std::wstring buffer(MAX_PATH, L'\0');
-    DWORD n = GetLongPathNameW(path.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
-    if (n > buffer.size()) {
-        buffer.resize(n);
-        n = GetLongPathNameW(path.c_str(), buffer.data(), n);
-    }
-    if (n == 0 || n > buffer.size()) return path;
-    buffer.resize(n);
-    return buffer;
-}
-
-// One database's dump by the backup tool: one tool at a time (a tool still running from before
-// is waited for first), bounded by SQLBackupWaitSeconds, and ended when the run is cancelled.
-class SqlDumpStep : public DumpStep {
-public:
-    SqlDumpStep(std::wstring database, const Run& run, std::shared_ptr<DumpRecords> records)
-        : database_(std::move(database)),
-          server_(run.input.serverName),
-          temporary_(run.temporary),
-          destination_(run.destination),
-          records_(std::move(records)) {}
-
-    DumpResult run(StepContext& step) override {
-        BackupContext context;
-        context.serverName = server_;
-        context.temporaryPath = temporary_;
-        context.cancel = &step.cancel;
-        context.timeoutMs = step.timeoutMs == kNoTimeLimit ? 0 : step.timeoutMs;
-        DumpResult result;
-        if (WaitForBackupToolToEnd(context) == BackupOutcome::kCancelled) {
-            result.status = StepStatus::kCancelled;
-            return result;
-        }
-        std::wstring dumpPath;
-        const BackupOutcome outcome = BackupToDisk(database_, context, &dumpPath);
-        const std::wstring log = takeProgramLog();
-        if (!log.empty() && step.reportText) step.reportText(log);
-        if (outcome == BackupOutcome::kNotStarted) records_->notStarted.push_back(database_);
-        else ++records_->started;
-        switch (outcome) {
-            case BackupOutcome::kDumped: {
-                result.status = StepStatus::kDone;
-                const std::wstring source = longPath(dumpPath);
-                const std::wstring file = AfterLast(source, L"\\");
-                result.files.push_back({source, JoinPath(destination_, file), FileSize(source).value_or(0)});
-                return result;
-            }
-            case BackupOutcome::kTimedOut:
-                records_->timeouts +=
-                    BackupTimeoutText(database_, context.timeoutMs ? context.timeoutMs : BackupWaitLimitMs()) + L"\r\n";
-                result.status = StepStatus::kTimedOut;
-                return result;
-            case BackupOutcome::kCancelled:
-                result.status = StepStatus::kCancelled;
-                return result;
-            case BackupOutcome::kNotStarted:
-                result.reason = L"the backup tool could not be started";
-                break;
-            case BackupOutcome::kFailed:
-                result.reason = L"the backup tool wrote no dump";
-                break;
-        }
-        result.status = StepStatus::kFailed;
-        return result;
-    }
-
-private:
-    std::wstring database_, server_, temporary_, destination_;
-    std::shared_ptr<DumpRecords> records_;
-};
-
-// The whole run as the engine's plan: each database dumped, then shipped while the next one
-// dumps.
-Plan runPlan(const Run& run, const std::shared_ptr<DumpRecords>& records) {
-    Plan plan;
-    // The room check before the first copy counts the sizes the list tool gave for the dumps
-    // still to come.
-    const auto& databases = run.input.databases;
-    for (size_t k = 0; k < databases.size(); ++k)
-        plan.items.push_back({databases[k], std::make_shared<SqlDumpStep>(databases[k], run, records), {},
-                              k < run.input.databaseBytes.size() ? run.input.databaseBytes[k] : 0});
-    plan.destination = run.destination;
-    plan.manifestFolder = run.destination;
-    plan.options.verify = ShippingVerificationOn();
-    plan.options.keepDumps = KeepTemporaryDumpsOn();
-    plan.options.dumpTimeoutMs = BackupWaitLimitMs();
-    plan.copier = std::make_shared<BlockFileCopier>();
-    plan.verifier = std::make_shared<ReadBackVerifier>();
-    const std::wstring destination = run.destination;
-    plan.wording.started = [destination](const PlanItem& item, const PlanFile&) {
-        return L"Started shipping database '" + item.name + L"' to " + destination;
-    };
-    plan.wording.completed = [destination](const PlanItem& item, const PlanFile&) {
-        return L"Completed shipping database '" + item.name + L"' to " + destination;
-    };
-    plan.wording.failed = [destination](const PlanItem& item, const PlanFile&, const std::wstring& reason) {
-        return L"Failed shipping database '" + item.name + L"' to " + destination + L": " + reason;
-    };
-    plan.checkRoom = [destination](uint64_t bytes) { return CheckDestinationRoom(destination, bytes); };
-    plan.writeReport = [](const std::wstring& text) { AppendAnsiLine(RunReportPath(), text); };
-    return plan;
+    const int code = CheckRunFolders(run.temporary, run.destination);
+    if (code == 0) return true;
+    endWithMessage(run, code);
+    if (code == 184) run.view.focusTemporaryBrowse();
+    return false;
 }
 
 // The window follows the run: the status line names the database being dumped, the bar and the
@@ -270,6 +121,7 @@ public:
     RunningSql(const RunInput& input, RunView& view, std::function<void(const RunReport&)> ended)
         : input_(input),
           run_{input_, view, report_, Trim(input.temporaryPath), Trim(input.destination), {}},
+          plan_{input.serverName, run_.temporary, run_.destination, input.databases, input.databaseBytes, {}, {}},
           display_(view, run_.destination),
           sink_([this](const Event& event) { apply(event); }),
           ended_(std::move(ended)) {}
@@ -280,12 +132,12 @@ public:
         ResetWaitCancel();
         SetCursor(LoadCursor(nullptr, IDC_WAIT));
         try {
-            prepareFolders(run_);
+            PrepareRunFolders(plan_);
             if (run_.input.databases.empty()) {
                 endWithMessage(run_, 568);
                 return finish(true);
             }
-            transfer_ = std::make_unique<Transfer>(runPlan(run_, records_), sink_);
+            transfer_ = std::make_unique<Transfer>(BuildRunPlan(plan_, records_), sink_);
             SetTransferInProgress(true);
             transfer_->start();
         } catch (const std::exception& e) {
@@ -338,6 +190,7 @@ private:
     RunInput input_;
     RunReport report_;
     Run run_;
+    PlanInput plan_;
     std::shared_ptr<DumpRecords> records_ = std::make_shared<DumpRecords>();
     RunDisplay display_;
     WindowSink sink_;

@@ -73,10 +73,12 @@ struct DriverRun {
     std::string output;
 };
 
-// Runs a demo driver of the tests folder (`name`.exe) with the quoted arguments to its end, its
-// output going to `outputFile`; with `during`, calls it every 100 ms until it returns true.
-inline DriverRun RunDriver(const std::wstring& name, const std::vector<std::wstring>& arguments,
-                           const std::wstring& outputFile, const std::function<bool()>& during = nullptr) {
+// Runs `program` with the quoted arguments to its end, its standard output and error going to
+// `outputFile`; with `during`, calls it with the process id every 100 ms until it returns true.
+// `flags` are CreateProcess's (a new process group takes console control events of its own).
+inline DriverRun RunProgram(const std::wstring& program, const std::vector<std::wstring>& arguments,
+                            const std::wstring& outputFile, const std::function<bool(DWORD pid)>& during = nullptr,
+                            DWORD flags = 0) {
     // Each run writes a file of its own: a driver of an earlier run that Wine has not yet torn down
     // may still hold its file open, and a shared name would leave this run without any output.
     static int runs = 0;
@@ -93,13 +95,13 @@ inline DriverRun RunDriver(const std::wstring& name, const std::vector<std::wstr
     si.dwFlags = STARTF_USESTDHANDLES;
     si.hStdOutput = si.hStdError = output;
     PROCESS_INFORMATION pi{};
-    std::wstring line = L"\"" + BuildBinFolder() + L"\\..\\tests\\" + name + L".exe\"";
+    std::wstring line = L"\"" + program + L"\"";
     for (const auto& argument : arguments) line += L" \"" + argument + L"\"";
-    const BOOL started = CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
+    const BOOL started = CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, flags, nullptr, nullptr, &si, &pi);
     CloseHandle(output);
     if (!started) return run;
     for (bool done = !during; WaitForSingleObject(pi.hProcess, 100) != WAIT_OBJECT_0;)
-        if (!done) done = during();
+        if (!done) done = during(pi.dwProcessId);
     DWORD code = 1;
     GetExitCodeProcess(pi.hProcess, &code);
     run.exitCode = static_cast<int>(code);
@@ -107,6 +109,14 @@ inline DriverRun RunDriver(const std::wstring& name, const std::vector<std::wstr
     CloseHandle(pi.hProcess);
     CloseHandle(pi.hThread);
     return run;
+}
+
+// Runs a demo driver of the tests folder (`name`.exe) as RunProgram does.
+inline DriverRun RunDriver(const std::wstring& name, const std::vector<std::wstring>& arguments,
+                           const std::wstring& outputFile, const std::function<bool()>& during = nullptr) {
+    std::function<bool(DWORD)> each;
+    if (during) each = [&during](DWORD) { return during(); };
+    return RunProgram(BuildBinFolder() + L"\\..\\tests\\" + name + L".exe", arguments, outputFile, each);
 }
 
 }  // namespace tess::test

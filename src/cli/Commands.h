@@ -1,0 +1,49 @@
+#pragma once
+// The console program's commands, each with what its options said; each returns the exit code.
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tess::cli {
+
+// SQL Server authentication: the password never comes on the command line.
+struct SqlLogin {
+    std::wstring user;                       // empty: Windows authentication
+    std::optional<std::wstring> passwordEnv; // the variable that holds it
+    bool passwordStdin = false;              // the first line of standard input
+};
+
+struct TransferOptions {
+    std::wstring temporary, destination;
+    bool all = false;
+    bool noVerify = false;
+    bool keepDumps = false;
+    std::wstring reportFile;
+    bool json = false;
+};
+
+struct SqlListOptions {
+    std::wstring server;
+    SqlLogin login;
+    bool json = false;
+};
+
+struct SqlTransferOptions : TransferOptions {
+    std::wstring server;
+    std::vector<std::wstring> databases;
+    SqlLogin login;
+};
+
+struct ExchangeTransferOptions : TransferOptions {
+    std::vector<std::wstring> stores;     // GROUP\STORE (Exchange 2000 to 2007)
+    std::vector<std::wstring> databases;  // Exchange 2010 and 2013
+};
+
+int SqlList(const SqlListOptions& options);
+int SqlTransfer(const SqlTransferOptions& options);
+int ExchangeInfo(bool json);
+int ExchangeTransfer(const ExchangeTransferOptions& options);
+// Checks each file of FOLDER\Tessaron-SHA256SUMS.txt against its digest.
+int Verify(const std::wstring& folder, bool json);
+
+}  // namespace tess::cli

@@ -1,0 +1,76 @@
+// The console program's decisions that a script relies on: the exit code a run's outcome gives,
+// and the pace of the progress lines when nobody watches a console.
+#include <gtest/gtest.h>
+
+#include "cli/ConsoleSink.h"
+#include "cli/RunReport.h"
+
+namespace tess::cli {
+namespace {
+
+Outcome outcomeOf(RunEnd end, std::optional<StepStatus> dump, std::vector<FileState> states) {
+    Outcome outcome;
+    outcome.end = end;
+    ItemOutcome item;
+    item.dump = dump;
+    for (FileState state : states) item.files.push_back({{}, state, {}, 0, {}, 0});
+    outcome.items.push_back(item);
+    return outcome;
+}
+
+TEST(ConsoleRun, ExitCodeFollowsWhatArrived) {
+    using S = FileState;
+    const struct {
+        const char* what;
+        Outcome outcome;
+        bool verify;
+        int code;
+    } cases[] = {
+        {"all verified", outcomeOf(RunEnd::kCompleted, StepStatus::kDone, {S::kVerified, S::kVerified}), true, 0},
+        {"copied but never read back", outcomeOf(RunEnd::kCompleted, StepStatus::kDone, {S::kShipped}), true, 1},
+        {"copied with verification off", outcomeOf(RunEnd::kCompleted, StepStatus::kDone, {S::kShipped}), false, 0},
+        {"one copy failed", outcomeOf(RunEnd::kCompleted, StepStatus::kDone, {S::kVerified, S::kFailed}), true, 1},
+        {"a dump failed, nothing to ship", outcomeOf(RunEnd::kCompleted, StepStatus::kFailed, {}), true, 1},
+        {"a dump timed out", outcomeOf(RunEnd::kCompleted, StepStatus::kTimedOut, {}), true, 1},
+        {"cancelled after a verified file", outcomeOf(RunEnd::kCancelled, StepStatus::kDone, {S::kVerified}), true, 4},
+        {"the drive filled up", outcomeOf(RunEnd::kNoRoom, StepStatus::kDone, {S::kNotShipped}), true, 5},
+        {"the drive went away", outcomeOf(RunEnd::kUnreachable, StepStatus::kDone, {S::kNotShipped}), true, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(ExitCodeOf(c.outcome, c.verify), c.code);
+    }
+}
+
+// Figures come with every bytes event; to a file they are thinned to one a second, and the JSON
+// lines of the copy and the read-back are paced apart so one cannot starve the other. A question
+// is answered at once with its safe answer, or the stage waiting on it would hang the run.
+TEST(ConsoleRun, ProgressIsPacedAndQuestionsTakeTheSafeAnswer) {
+    uint64_t now = 0;
+    std::vector<std::wstring> lines;
+    ConsoleSink text(false, 1000, [&](const std::wstring& line) { lines.push_back(line); }, [&] { return now; });
+    Event figures;
+    figures.kind = EventKind::kFigures;
+    figures.text = L"1 MB of 2 MB";
+    for (now = 0; now < 3000; now += 50) text.onEvent(figures);
+    EXPECT_EQ(lines.size(), 3u);
+
+    lines.clear();
+    ConsoleSink json(true, 1000, [&](const std::wstring& line) { lines.push_back(line); }, [&] { return now; });
+    Event copy, verify;
+    copy.kind = EventKind::kBytesDone;
+    verify.kind = EventKind::kVerifyBytes;
+    for (int i = 0; i < 10; ++i) json.onEvent(copy), json.onEvent(verify);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_NE(lines[1].find(L"verifyProgress"), std::wstring::npos);
+
+    Event ask;
+    ask.kind = EventKind::kQuestion;
+    ask.question = std::make_shared<Question>(15, L"The drive is not ready.", 2);
+    json.onEvent(ask);
+    CancelToken never;
+    EXPECT_EQ(ask.question->wait(never), std::optional<int>(2));
+}
+
+}  // namespace
+}  // namespace tess::cli

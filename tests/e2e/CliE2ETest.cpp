@@ -1,0 +1,134 @@
+// TessaronCmd.exe end to end: the real console program and the stand-in companion tools in a
+// program folder of the test's own, in a demo machine (the ctest entry test_e2e_cli_demo_machine
+// prepares one and then checks the report file against docs/run-report.schema.json and the
+// shipped folder with sha256sum -c). The engine's rules have their own tests; here each exit
+// code is reached once through the real tools.
+#include <gtest/gtest.h>
+
+#include "common/Settings.h"
+#include "e2e/EndToEnd.h"
+
+namespace tess::test {
+namespace {
+
+constexpr char kInstance[] = "[Demo]\r\nJournal=journal.txt\r\n\r\n[Instance:MSSQLSERVER]\r\nLogin.sa=Demo#2026\r\n\r\n";
+
+class CliEndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override {
+        TESS_NEEDS_DEMO_MACHINE(!RemovableDrive(false).empty(), "a removable drive (ctest -R test_e2e_cli_demo_machine)");
+        ASSERT_TRUE(InstallProgramCopy(program_));
+        destination_ = RemovableDrive(false) + L"\\TessCli-" + std::to_wstring(GetCurrentProcessId());
+    }
+    void TearDown() override {
+        for (const wchar_t* exe : {L"TessaronCmd.exe", L"Tessaron.exe", L"ostrova_sqlbackup_tessaron.exe"}) EndProcesses(exe);
+        DeleteFolderTree(destination_);
+        SetProgramFolderForTesting(L"");
+    }
+
+    void databases(const std::string& sections) { WriteBytes(program_ + L"\\demo\\demo.ini", kInstance + sections); }
+    // A database whose dump is `bytes` of a pattern, as the backup tool finds it.
+    std::string source(const std::wstring& name, size_t bytes) {
+        std::string data(bytes, '\0');
+        for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<char>((i * 2654435761u) >> 13);
+        WriteBytes(dir_.path() + L"\\" + name + L".bak", data);
+        return data;
+    }
+    std::string section(const std::string& name) const {
+        return "[Database:" + name + "]\r\nSource=file:" + ToAnsi(dir_.path()) + "\\" + name + ".bak\r\n";
+    }
+    DriverRun cmd(std::vector<std::wstring> arguments, const std::function<bool(DWORD)>& during = nullptr) {
+        return RunProgram(program_ + L"\\TessaronCmd.exe", arguments, dir_.file(L"cmd.txt"), during,
+                          CREATE_NEW_CONSOLE | CREATE_NEW_PROCESS_GROUP);
+    }
+    DriverRun transfer(const std::wstring& destination, std::vector<std::wstring> more = {},
+                       const std::function<bool(DWORD)>& during = nullptr) {
+        std::vector<std::wstring> arguments{L"sql", L"transfer", L"--server", L"(local)", L"--temp", temporary_, L"--dest", destination};
+        arguments.insert(arguments.end(), more.begin(), more.end());
+        return cmd(arguments, during);
+    }
+
+    TempDir dir_{L"e2ecli"};
+    std::wstring program_ = dir_.path() + L"\\Tess Prog", temporary_ = dir_.path() + L"\\SQL Temp", destination_;
+};
+
+// --all ships byte-identical dumps, the report file holds each with its digest, and verify
+// accepts the drive until a shipped file is altered. The ctest entry checks the report against
+// the schema and the kept folder with sha256sum -c.
+TEST_F(CliEndToEnd, TransferAllShipsVerifiedDumpsWithReportAndVerifyCatchesAnAlteredFile) {
+    const std::string north = source(L"north", 3 * 1024 * 1024 + 17), south = source(L"south", 70001);
+    databases(section("north") + section("south"));
+    const std::wstring kept = RemovableDrive(false) + L"\\TessCli-Shipped", report = dir_.file(L"run.json");
+    DeleteFolderTree(kept);
+    const DriverRun run = transfer(kept, {L"--all", L"--report", report});
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_EQ(ReadBytes(kept + L"\\[north].dmp"), north);
+    EXPECT_EQ(ReadBytes(kept + L"\\[south].dmp"), south);
+    const std::string json = ReadBytes(report);
+    EXPECT_NE(json.find("\"schemaVersion\": 1"), std::string::npos) << json;
+    EXPECT_NE(json.find("\"verified\": 2"), std::string::npos) << json;
+    if (const wchar_t* copy = _wgetenv(L"TESS_CLI_REPORT_COPY")) CopyFileW(report.c_str(), copy, FALSE);
+
+    const std::wstring altered = destination_ + L"\\altered";
+    CreateDirectoryW(destination_.c_str(), nullptr);
+    CreateDirectoryW(altered.c_str(), nullptr);
+    for (const wchar_t* name : {L"Tessaron-SHA256SUMS.txt", L"[north].dmp", L"[south].dmp"})
+        CopyFileW((kept + L"\\" + name).c_str(), (altered + L"\\" + name).c_str(), FALSE);
+    EXPECT_EQ(cmd({L"verify", altered}).exitCode, 0);
+    std::string changed = south;
+    changed[4096] ^= 1;
+    WriteBytes(altered + L"\\[south].dmp", changed);
+    const DriverRun verify = cmd({L"verify", altered});
+    EXPECT_EQ(verify.exitCode, 1) << verify.output;
+    EXPECT_NE(verify.output.find("[south].dmp: FAILED"), std::string::npos) << verify.output;
+    EXPECT_EQ(verify.output.find("[north].dmp: FAILED"), std::string::npos) << verify.output;
+}
+
+// One case per exit code the options and the machine give before or after a run.
+TEST_F(CliEndToEnd, ExitCodesForFailureUsageNothingFoundNoRoomAndTheWizardOpen) {
+    source(L"north", 200000);
+    databases(section("north") + "[Database:broken]\r\nFault=fail:The database is offline.\r\n");
+    const DriverRun failed = transfer(destination_, {L"--all"});
+    EXPECT_EQ(failed.exitCode, 1) << failed.output;
+    EXPECT_TRUE(FileExists(destination_ + L"\\[north].dmp"));
+    EXPECT_FALSE(FileExists(destination_ + L"\\[broken].dmp"));
+
+    const DriverRun noChoice = transfer(destination_);
+    EXPECT_EQ(noChoice.exitCode, 2);
+    EXPECT_NE(noChoice.output.find("needs --all or --database"), std::string::npos) << noChoice.output;
+    const DriverRun samePlace = cmd({L"sql", L"transfer", L"--server", L"(local)", L"--all", L"--temp", destination_, L"--dest", destination_});
+    EXPECT_EQ(samePlace.exitCode, 2);
+    EXPECT_NE(samePlace.output.find("Tessaron 572: "), std::string::npos) << samePlace.output;
+    EXPECT_EQ(transfer(destination_, {L"--database", L"nowhere"}).exitCode, 3);
+
+    const std::wstring small = RemovableDrive(true);
+    if (!small.empty()) {
+        databases("[Database:huge]\r\nSize=64 MB\r\n");
+        const DriverRun full = transfer(small + L"\\TessCli", {L"--all"});
+        EXPECT_EQ(full.exitCode, 5) << full.output;
+        EXPECT_NE(full.output.find("Tessaron 574: "), std::string::npos) << full.output;
+        EXPECT_FALSE(FileExists(small + L"\\TessCli\\[huge].dmp"));
+    }
+
+    // The wizard holds the machine's one instance while it is open.
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    std::wstring line = L"\"" + program_ + L"\\Tessaron.exe\"";
+    ASSERT_TRUE(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+    bool open = false;
+    for (ULONGLONG end = GetTickCount64() + 60000; !open && GetTickCount64() < end;) {
+        HANDLE mutex = OpenMutexW(SYNCHRONIZE, FALSE, L"Global\\Tessaron");
+        open = mutex != nullptr;
+        if (mutex) CloseHandle(mutex);
+        else WaitForSingleObject(pi.hProcess, 100);  // the next look, or at once if the wizard died
+    }
+    EXPECT_TRUE(open);
+    EXPECT_EQ(transfer(destination_, {L"--all"}).exitCode, 6);
+    TerminateProcess(pi.hProcess, 0);
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+}
+
+}  // namespace
+}  // namespace tess::test
