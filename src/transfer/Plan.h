@@ -20,7 +20,8 @@ struct PlanFile {
     uint64_t bytes = 0;   // the source's size, as far as it is known (the room check counts it)
 };
 
-enum class StepStatus { kDone, kFailed, kTimedOut, kCancelled, kNoRoom };
+// kDriveGone: the destination stopped answering (unplugged, not ready); what it holds is kept.
+enum class StepStatus { kDone, kFailed, kTimedOut, kCancelled, kNoRoom, kDriveGone };
 
 // What a step gets from the engine for one call.
 struct StepContext {
@@ -57,10 +58,12 @@ struct CopyResult {
     std::wstring reason;
     uint64_t bytes = 0;
     std::string sha256;  // lower-case hex of the bytes read from the source, when done
+    uint64_t keptBytes = 0;  // of `bytes`, what an earlier copy left on the drive, proven and not written again
 };
 
 // Copies one file at a time, on the copy stage's thread: written as `<target>.partial` and
-// renamed to the target only when whole; whatever ends it early removes the partial file.
+// renamed to the target only when whole; whatever ends it early removes the partial file, but a
+// drive that dropped out (kDriveGone) keeps it for the copy to resume from.
 class FileCopier {
 public:
     virtual ~FileCopier() = default;
