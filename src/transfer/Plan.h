@@ -99,6 +99,10 @@ struct PlanOptions {
     // holds no more than three dumps.
     size_t dumpsAhead = 1;
     size_t copiesAhead = 1;
+    // A destination drive that stopped answering is looked at this often, and waited for at most
+    // this long before the shipping ends as unreachable.
+    uint64_t drivePollMs = 1000;
+    uint64_t driveWaitMs = 60 * 60 * 1000;
 };
 
 enum class DestinationRoom { kFits, kUnreachable, kNoRoom };
