@@ -182,21 +182,21 @@ void BackgroundSha256::add(const void* data, size_t byteCount) {
     ReleaseSRWLockExclusive(&lock_);
 }
 
-std::string BackgroundSha256::finish() {
+void BackgroundSha256::drain() {
     if (firstData_) {
         hash_.add(firstData_, firstByteCount_);
         firstData_ = nullptr;
     }
     if (thread_) waitIdle();
+}
+
+std::string BackgroundSha256::finish() {
+    drain();
     return hash_.finish();
 }
 
 std::string BackgroundSha256::digestSoFar() {
-    if (firstData_) {
-        hash_.add(firstData_, firstByteCount_);
-        firstData_ = nullptr;
-    }
-    if (thread_) waitIdle();
+    drain();
     return hash_.digestSoFar();
 }
 

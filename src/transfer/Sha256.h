@@ -65,6 +65,7 @@ private:
     static DWORD WINAPI run(void* self);
     void start();
     void waitIdle();
+    void drain();  // every block handed over digested
     Sha256 hash_;
     SRWLOCK lock_ = SRWLOCK_INIT;
     CONDITION_VARIABLE changed_ = CONDITION_VARIABLE_INIT;  // a block was handed over or digested
