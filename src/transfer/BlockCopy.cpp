@@ -1,5 +1,6 @@
 #include "transfer/BlockCopy.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -7,6 +8,7 @@
 #include "common/Disks.h"
 #include "common/Files.h"
 #include "common/Log.h"
+#include "transfer/ReadBack.h"
 #include "transfer/Sha256.h"
 #include "platform/Handle.h"
 
@@ -58,6 +60,7 @@ struct OpenCopy {
     std::wstring destination;
     std::wstring partial;
     uint64_t size = 0;
+    uint64_t kept = 0;  // the size of a `.partial` found there, then the part of it proven
     UniqueFile in;
     UniqueFile out;
 };
@@ -76,22 +79,31 @@ int openCopy(OpenCopy& copy) {
     if (!GetFileSizeEx(copy.in.get(), &size)) return fail(kCopyFailed, L"cannot size", copy.source, GetLastError());
     copy.size = static_cast<uint64_t>(size.QuadPart);
 
-    // A file of the same name that this copy replaces frees its room. Asked only when the copy does
-    // not fit otherwise: under Wine looking up a name that does not exist reads the whole folder,
-    // which a set of thousands of files in one folder would pay for every file.
+    // A file of the same name that this copy replaces frees its room, and so does the part a
+    // `.partial` kept. Asked only when the copy does not fit otherwise: under Wine looking up a
+    // name that does not exist reads the whole folder, which a set of thousands of files in one
+    // folder would pay for every file.
     bool fits = roomFor(copy.destination, copy.size);
-    if (!fits && FileExists(copy.destination)) {
-        const uint64_t replaced = FileSize(copy.destination).value_or(0);
-        fits = roomFor(copy.destination, copy.size > replaced ? copy.size - replaced : 0);
+    if (!fits) {
+        const uint64_t held = FileSize(copy.destination).value_or(0) + FileSize(copy.partial).value_or(0);
+        fits = roomFor(copy.destination, copy.size > held ? copy.size - held : 0);
     }
     if (!fits) {
         TraceError(L"CopyFileBlocks", L" Reason: not enough free space for '" + copy.destination + L"'");
         return kCopyNoSpace;
     }
-    // DELETE access lets the finished copy take its final name through this handle.
-    copy.out.reset(CreateFileW(copy.partial.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_ALWAYS,
+    // DELETE access lets the finished copy take its final name through this handle. Opened, not
+    // created over: a `.partial` that is there holds what an earlier copy of this file kept.
+    copy.out.reset(CreateFileW(copy.partial.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                                FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!copy.out) return fail(kCopyFailed, L"cannot create", copy.partial, GetLastError());
+    if (!copy.out) {
+        const DWORD error = GetLastError();
+        return fail(IsDriveGoneError(error) ? kCopyDriveGone : kCopyFailed, L"cannot create", copy.partial, error);
+    }
+    if (GetLastError() == ERROR_ALREADY_EXISTS) {
+        LARGE_INTEGER kept{};
+        if (GetFileSizeEx(copy.out.get(), &kept)) copy.kept = static_cast<uint64_t>(kept.QuadPart);
+    }
     return kCopyDone;
 }
 
@@ -104,8 +116,9 @@ int copyBlock(OpenCopy& copy, void* buffer, DWORD want, DWORD& put) {
         return fail(kCopyFailed, L"unexpected end of", copy.source, ERROR_HANDLE_EOF);
     if (!WriteFile(copy.out.get(), buffer, got, &put, nullptr)) {
         const DWORD error = GetLastError();
-        return fail(error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL ? kCopyNoSpace : kCopyFailed,
-                    L"cannot write", copy.partial, error);
+        const bool full = error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL;
+        return fail(full ? kCopyNoSpace : IsDriveGoneError(error) ? kCopyDriveGone : kCopyFailed, L"cannot write",
+                    copy.partial, error);
     }
     if (put < got) return fail(kCopyNoSpace, L"short write to", copy.partial, ERROR_DISK_FULL);
     return kCopyDone;
@@ -146,15 +159,106 @@ char* copyChunks() {
     return chunks;
 }
 
+// The kept part's reads: whole chunks (unbuffered reads go by whole sectors into page-aligned
+// memory) into a buffer of their own, kept from one copy to the next.
+char* keptBuffer() {
+    static char* buffer = nullptr;
+    if (!buffer) buffer = static_cast<char*>(VirtualAlloc(nullptr, kHashChunkBytes, MEM_COMMIT, PAGE_READWRITE));
+    return buffer;
+}
+
+// Why the kept part cannot be read back: the drive gone again holds the copy, anything else
+// makes it start again.
+int keptUnreadable(OpenCopy& copy, DWORD error, std::wstring& startedAgain) {
+    if (IsDriveGoneError(error)) return fail(kCopyDriveGone, L"cannot read back", copy.partial, error);
+    startedAgain = L"the kept part could not be read back (" + ErrorDescription(error) + L")";
+    return kCopyDone;
+}
+
+// Reads the kept part back from the drive, past the cache, and the same range of the source, the
+// source's bytes going into the copy's running digest; the part stays (copy.kept) only when the
+// two digests agree. The source is then positioned after it.
+int proveKept(OpenCopy& copy, ChunkedHash& chunks, const CancelToken* cancel, std::wstring& startedAgain) {
+    uint64_t kept = copy.kept;
+    copy.kept = 0;
+    if (kept > copy.size) {
+        startedAgain = L"the kept part is longer than the source";
+        return kCopyDone;
+    }
+    // A block being written when the copy stopped may be torn: what is kept ends at the last whole block.
+    if (kept < copy.size) kept -= kept % kCopyBlockBytes;
+    if (kept == 0) return kCopyDone;
+    char* buffer = keptBuffer();
+    if (!buffer) return fail(kCopyFailed, L"cannot allocate the read-back buffer for", copy.partial, GetLastError());
+    UniqueFile back = OpenForReadBack(copy.partial);
+    if (!back) return keptUnreadable(copy, GetLastError(), startedAgain);
+    Sha256 keptHash;
+    for (uint64_t done = 0; done < kept;) {
+        const DWORD want = static_cast<DWORD>(std::min<uint64_t>(kHashChunkBytes, kept - done));
+        DWORD got = 0;
+        if (!ReadFile(back.get(), buffer, kHashChunkBytes, &got, nullptr)) return keptUnreadable(copy, GetLastError(), startedAgain);
+        if (got < want) return keptUnreadable(copy, ERROR_HANDLE_EOF, startedAgain);
+        keptHash.add(buffer, want);
+        DWORD read = 0;
+        if (!ReadFile(copy.in.get(), chunks.next(), want, &read, nullptr))
+            return fail(kCopyFailed, L"cannot read", copy.source, GetLastError());
+        if (read < want) return fail(kCopyFailed, L"unexpected end of", copy.source, ERROR_HANDLE_EOF);
+        chunks.took(want, false);
+        done += want;
+        if (cancel && cancel->cancelled()) return kCopyCancelled;
+    }
+    chunks.flush();
+    const std::string source = chunks.hasher->digestSoFar();
+    if (!source.empty() && source == keptHash.finish()) {
+        copy.kept = kept;
+        return kCopyDone;
+    }
+    startedAgain = L"the kept part differs from the source";
+    return kCopyDone;
+}
+
+// Where the copy begins: after a proven kept part, else at the start with the `.partial` emptied
+// and, when the source was read for a proof, the digest begun anew.
+int startCopy(OpenCopy& copy, std::unique_ptr<BackgroundSha256>& hasher, ChunkedHash& chunks,
+              const CancelToken* cancel, CopyStart& start) {
+    const bool wasKept = copy.kept > 0;
+    int result = kCopyDone;
+    if (wasKept) {
+        // Without a digest of the copy the proof still needs one of the source's range.
+        std::unique_ptr<BackgroundSha256> proof;
+        if (!hasher) proof = std::make_unique<BackgroundSha256>();
+        ChunkedHash proving{hasher ? hasher.get() : proof.get(), chunks.chunks};
+        result = proveKept(copy, proving, cancel, start.startedAgain);
+        if (hasher) chunks = proving;
+    }
+    if (result != kCopyDone) return result;
+    start.keptBytes = copy.kept;
+    if (wasKept && copy.kept == 0) {
+        if (hasher) {
+            hasher = std::make_unique<BackgroundSha256>();
+            chunks = ChunkedHash{hasher.get(), chunks.chunks};
+        }
+        if (!SetFilePointerEx(copy.in.get(), LARGE_INTEGER{}, nullptr, FILE_BEGIN))
+            return fail(kCopyFailed, L"cannot rewind", copy.source, GetLastError());
+    }
+    LARGE_INTEGER at{};
+    at.QuadPart = static_cast<LONGLONG>(copy.kept);
+    if (!SetFilePointerEx(copy.out.get(), at, nullptr, FILE_BEGIN) || !SetEndOfFile(copy.out.get())) {
+        const DWORD error = GetLastError();
+        return fail(IsDriveGoneError(error) ? kCopyDriveGone : kCopyFailed, L"cannot cut back", copy.partial, error);
+    }
+    return kCopyDone;
+}
+
 int copyBlocks(OpenCopy& copy, const CancelToken* cancel, const std::function<void(uint64_t)>& onBytes,
-               std::string* sha256) {
+               std::string* sha256, CopyStart& start) {
     if (!copyChunks()) return fail(kCopyFailed, L"cannot allocate the copy buffer for", copy.source, GetLastError());
     std::unique_ptr<BackgroundSha256> hasher;
     if (sha256) hasher = std::make_unique<BackgroundSha256>();
     ChunkedHash chunks{hasher.get(), copyChunks()};
-    int result = kCopyDone;
-    uint64_t remaining = copy.size;
-    uint64_t unreported = 0;
+    int result = startCopy(copy, hasher, chunks, cancel, start);
+    uint64_t remaining = copy.size - copy.kept;
+    uint64_t unreported = copy.kept;
     while (result == kCopyDone && remaining > 0) {
         const DWORD want = remaining < kCopyBlockBytes ? static_cast<DWORD>(remaining) : kCopyBlockBytes;
         DWORD put = 0;
@@ -204,16 +308,21 @@ int finishCopy(OpenCopy& copy, int result) {
     // before the file takes its final name. Other drives keep the system's write-behind, as
     // CopyFileEx does (flushing every dump costs half the copy speed).
     if (result == kCopyDone && destinationDrive(copy.destination).type == DRIVE_REMOVABLE &&
-        !FlushFileBuffers(copy.out.get()))
-        result = fail(kCopyFailed, L"cannot flush", copy.partial, GetLastError());
+        !FlushFileBuffers(copy.out.get())) {
+        const DWORD error = GetLastError();
+        result = fail(IsDriveGoneError(error) ? kCopyDriveGone : kCopyFailed, L"cannot flush", copy.partial, error);
+    }
     const bool created = copy.out.valid();
     const bool renamed = result == kCopyDone && renameOpenFile(copy.out.get(), copy.destination);
     copy.out.reset();
     copy.in.reset();
     if (result == kCopyDone && !renamed &&
-        !MoveFileExW(copy.partial.c_str(), copy.destination.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        result = fail(kCopyFailed, L"cannot rename to", copy.destination, GetLastError());
-    if (result != kCopyDone) {
+        !MoveFileExW(copy.partial.c_str(), copy.destination.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        const DWORD error = GetLastError();
+        result = fail(IsDriveGoneError(error) ? kCopyDriveGone : kCopyFailed, L"cannot rename to", copy.destination, error);
+    }
+    // A drive that dropped out keeps what it holds: the `.partial` is where the copy resumes.
+    if (result != kCopyDone && result != kCopyDriveGone) {
         if (created) DeleteFileIfExists(copy.partial, true);
         // An older file at the final name would pass for this copy.
         DeleteFileIfExists(copy.destination, true);
@@ -235,15 +344,32 @@ DestinationRoom CheckDestinationRoom(const std::wstring& destinationFolder, uint
     return DriveFreeBytes(SpaceRootOf(destinationFolder)) < bytes ? DestinationRoom::kNoRoom : DestinationRoom::kFits;
 }
 
+bool IsDriveGoneError(DWORD error) {
+    switch (error) {
+        case ERROR_NOT_READY:
+        case ERROR_GEN_FAILURE:
+        case ERROR_DEV_NOT_EXIST:
+        case ERROR_NO_MEDIA_IN_DRIVE:
+        case ERROR_IO_DEVICE:
+        case ERROR_DEVICE_NOT_CONNECTED:
+        case ERROR_DEVICE_REMOVED:
+            return true;
+        default:
+            return false;
+    }
+}
+
 int CopyFileBlocks(const std::wstring& source, const std::wstring& destination, const CancelToken* cancel,
-                   const std::function<void(uint64_t)>& onBytes, std::string* sha256) {
+                   const std::function<void(uint64_t)>& onBytes, std::string* sha256, CopyStart* start) {
     OpenCopy copy;
     copy.source = source;
     copy.destination = destination;
     copy.partial = destination + kPartialSuffix;
     int result = openCopy(copy);
     if (result == kCopyNoSource) return result;
-    if (result == kCopyDone) result = copyBlocks(copy, cancel, onBytes, sha256);
+    CopyStart begun;
+    if (result == kCopyDone) result = copyBlocks(copy, cancel, onBytes, sha256, begun);
+    if (start) *start = begun;
     return finishCopy(copy, result);
 }
 

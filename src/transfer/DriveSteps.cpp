@@ -11,6 +11,7 @@ std::wstring BlockCopyReason(int blockCopyResult) {
         case kCopyCancelled: return L"the transfer was cancelled by the user";
         case kCopyNoSource: return L"the source does not exist";
         case kCopyNotVerified: return L"the copy did not read back as its source";
+        case kCopyDriveGone: return L"the destination drive stopped answering";
         default: return L"the copy failed (error " + std::to_wstring(blockCopyResult) + L")";
     }
 }
@@ -23,14 +24,21 @@ CopyResult BlockFileCopier::copy(const PlanFile& file, StepContext& context) {
         result.bytes += bytes;
         if (context.addBytes) context.addBytes(bytes);
     };
+    CopyStart start;
     const int copied = CopyFileBlocks(file.source, file.target, &context.cancel, onBytes,
-                                      digest_ ? &result.sha256 : nullptr);
+                                      digest_ ? &result.sha256 : nullptr, &start);
+    result.keptBytes = start.keptBytes;
+    if (context.report && start.keptBytes)
+        context.report(L"Resumed at " + std::to_wstring(start.keptBytes) + L" bytes: " + file.target);
+    if (context.report && !start.startedAgain.empty())
+        context.report(L"Started again: " + start.startedAgain + L": " + file.target);
     switch (copied) {
         case kCopyDone:
             result.status = StepStatus::kDone;
             return result;
         case kCopyCancelled: result.status = StepStatus::kCancelled; break;
         case kCopyNoSpace: result.status = StepStatus::kNoRoom; break;
+        case kCopyDriveGone: result.status = StepStatus::kDriveGone; break;
         default: result.status = StepStatus::kFailed; break;
     }
     result.reason = BlockCopyReason(copied);

@@ -46,6 +46,7 @@ struct Outcome {
     std::vector<ItemOutcome> items;
     RunEnd end = RunEnd::kCompleted;
     uint64_t shippedBytes = 0;
+    uint64_t writtenBytes = 0;  // written to the drive in this run: less than shipped when copies resumed
     double seconds = 0;
     std::wstring manifest;  // its full path when written
 

@@ -20,7 +20,8 @@ struct PlanFile {
     uint64_t bytes = 0;   // the source's size, as far as it is known (the room check counts it)
 };
 
-enum class StepStatus { kDone, kFailed, kTimedOut, kCancelled, kNoRoom };
+// kDriveGone: the destination stopped answering (unplugged, not ready); what it holds is kept.
+enum class StepStatus { kDone, kFailed, kTimedOut, kCancelled, kNoRoom, kDriveGone };
 
 // What a step gets from the engine for one call.
 struct StepContext {
@@ -57,10 +58,12 @@ struct CopyResult {
     std::wstring reason;
     uint64_t bytes = 0;
     std::string sha256;  // lower-case hex of the bytes read from the source, when done
+    uint64_t keptBytes = 0;  // of `bytes`, what an earlier copy left on the drive, proven and not written again
 };
 
 // Copies one file at a time, on the copy stage's thread: written as `<target>.partial` and
-// renamed to the target only when whole; whatever ends it early removes the partial file.
+// renamed to the target only when whole; whatever ends it early removes the partial file, but a
+// drive that dropped out (kDriveGone) keeps it for the copy to resume from.
 class FileCopier {
 public:
     virtual ~FileCopier() = default;
@@ -96,6 +99,10 @@ struct PlanOptions {
     // holds no more than three dumps.
     size_t dumpsAhead = 1;
     size_t copiesAhead = 1;
+    // A destination drive that stopped answering is looked at this often, and waited for at most
+    // this long before the shipping ends as unreachable.
+    uint64_t drivePollMs = 1000;
+    uint64_t driveWaitMs = 60 * 60 * 1000;
 };
 
 enum class DestinationRoom { kFits, kUnreachable, kNoRoom };

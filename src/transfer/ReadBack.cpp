@@ -14,16 +14,6 @@ ReadBackHook gHook = nullptr;
 constexpr DWORD kReadBytes = 1u << 20;
 constexpr ULONGLONG kTellEveryMs = 25;
 
-// Unbuffered where the file system takes it; some (network shares, some drivers) refuse the
-// flag, and then the plain read is the best there is.
-UniqueFile openUncached(const std::wstring& path) {
-    UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_FLAG_NO_BUFFERING | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!file) file.reset(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                      FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    return file;
-}
-
 ReadBackResult failed(const std::wstring& what, const std::wstring& path, DWORD error) {
     ReadBackResult result;
     result.reason = what + L": " + ErrorDescription(error);
@@ -68,12 +58,24 @@ ReadBackResult readAll(HANDLE file, const std::wstring& path, const CancelToken*
 
 }  // namespace
 
+// Unbuffered where the file system takes it; some (network shares, some drivers) refuse the
+// flag, and then the plain read is the best there is. Shared with a writer: a resumed copy reads
+// its kept part while its own handle holds the file open for writing.
+UniqueFile OpenForReadBack(const std::wstring& path) {
+    const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_NO_BUFFERING | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file) file.reset(CreateFileW(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    return file;
+}
+
 void SetReadBackHookForTesting(ReadBackHook hook) { gHook = hook; }
 
 ReadBackResult ReadBackSha256(const std::wstring& path, const CancelToken* cancel,
                               const std::function<void(uint64_t bytes)>& onBytes) {
     if (gHook) gHook(path);
-    UniqueFile file = openUncached(path);
+    UniqueFile file = OpenForReadBack(path);
     if (!file) return failed(L"cannot open", path, GetLastError());
     // Kept from one file to the next (read-backs run on the verify stage's thread, one at a time, and the
     // hasher is done with them when a read-back returns).

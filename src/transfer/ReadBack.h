@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 
+#include "platform/Handle.h"
 #include "transfer/CancelToken.h"
 
 namespace tess {
@@ -24,6 +25,10 @@ struct ReadBackResult {
 // dozen milliseconds. One read-back at a time per process (its buffers are kept).
 ReadBackResult ReadBackSha256(const std::wstring& path, const CancelToken* cancel = nullptr,
                               const std::function<void(uint64_t bytes)>& onBytes = nullptr);
+
+// Opens a file on the destination to read it past the system's cache where the file system allows
+// (reads then go by whole sectors into page-aligned buffers).
+UniqueFile OpenForReadBack(const std::wstring& path);
 
 // Seam: called with the file's path just before it is read back (a test alters the file there).
 using ReadBackHook = void (*)(const std::wstring& path);

@@ -98,6 +98,24 @@ std::string Sha256::finish() {
     return HexOf(digest, sizeof digest);
 }
 
+std::string Sha256::digestSoFar() {
+    if (own_) {
+        uint32_t state[8];
+        std::memcpy(state, state_, sizeof state);
+        std::string digest = finishOwn();  // pads a copy of the pending bytes; only the state changes
+        std::memcpy(state_, state, sizeof state);
+        own_ = true;
+        return digest;
+    }
+    BCRYPT_HASH_HANDLE copy = nullptr;
+    if (!hash_ || failed_ || BCryptDuplicateHash(static_cast<BCRYPT_HASH_HANDLE>(hash_), &copy, nullptr, 0, 0) < 0)
+        return {};
+    UCHAR digest[32];
+    const bool done = BCryptFinishHash(copy, digest, sizeof digest, 0) >= 0;
+    BCryptDestroyHash(copy);
+    return done ? HexOf(digest, sizeof digest) : std::string();
+}
+
 BackgroundSha256::BackgroundSha256() = default;
 
 // The hand-over uses a slim lock and a condition variable: they wait in the process (a futex
@@ -164,13 +182,22 @@ void BackgroundSha256::add(const void* data, size_t byteCount) {
     ReleaseSRWLockExclusive(&lock_);
 }
 
-std::string BackgroundSha256::finish() {
+void BackgroundSha256::drain() {
     if (firstData_) {
         hash_.add(firstData_, firstByteCount_);
         firstData_ = nullptr;
     }
     if (thread_) waitIdle();
+}
+
+std::string BackgroundSha256::finish() {
+    drain();
     return hash_.finish();
+}
+
+std::string BackgroundSha256::digestSoFar() {
+    drain();
+    return hash_.digestSoFar();
 }
 
 }  // namespace tess

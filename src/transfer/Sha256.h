@@ -26,6 +26,9 @@ public:
     void add(const void* data, size_t byteCount);
     // The lower-case hex digest; the object is spent afterwards. Empty when CNG failed.
     std::string finish();
+    // The digest of what was added so far, the object going on: a resumed copy proves its kept
+    // part with the digest of the source's range and carries on hashing the rest into the same state.
+    std::string digestSoFar();
 
 private:
     void addOwn(const unsigned char* bytes, size_t byteCount);
@@ -55,11 +58,14 @@ public:
     bool ok() const;
     void add(const void* data, size_t byteCount);
     std::string finish();
+    // Once every block handed over is digested; the hasher goes on.
+    std::string digestSoFar();
 
 private:
     static DWORD WINAPI run(void* self);
     void start();
     void waitIdle();
+    void drain();  // every block handed over digested
     Sha256 hash_;
     SRWLOCK lock_ = SRWLOCK_INIT;
     CONDITION_VARIABLE changed_ = CONDITION_VARIABLE_INIT;  // a block was handed over or digested

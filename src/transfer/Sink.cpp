@@ -13,10 +13,10 @@ void Question::reply(int answer) {
     SetEvent(event_.get());
 }
 
-std::optional<int> Question::wait(const CancelToken& cancel) const {
+std::optional<int> Question::waitFor(const CancelToken& cancel, uint64_t timeoutMs) const {
     // Without an event of its own the question can only be answered safely.
     if (!event_) return cancel.cancelled() ? std::nullopt : std::optional<int>(safeAnswer_);
-    if (cancel.wait(event_.get(), kNoTimeLimit) != WaitResult::kSignalled) return std::nullopt;
+    if (cancel.wait(event_.get(), timeoutMs) != WaitResult::kSignalled) return std::nullopt;
     return answer_;
 }
 

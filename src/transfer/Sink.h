@@ -31,7 +31,11 @@ public:
     // From any thread; only the first reply counts.
     void reply(int answer);
     // The reply, or none when the run is cancelled first.
-    std::optional<int> wait(const CancelToken& cancel) const;
+    std::optional<int> wait(const CancelToken& cancel) const { return waitFor(cancel, kNoTimeLimit); }
+    // The same, giving up after `timeoutMs` (none then too: cancel.cancelled() tells which).
+    std::optional<int> waitFor(const CancelToken& cancel, uint64_t timeoutMs) const;
+    // Whether a reply came (the one who asked may withdraw the question by replying itself).
+    bool answered() const { return replied_.load(); }
 
 private:
     int code_;

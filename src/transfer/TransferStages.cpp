@@ -6,6 +6,7 @@
 #include <mutex>
 
 #include "common/Files.h"
+#include "transfer/BlockCopy.h"
 #include "transfer/Manifest.h"
 #include "common/Text.h"
 #include "common/Units.h"
@@ -221,9 +222,7 @@ bool TransferStages::copyFile(size_t k, size_t j, const PlanFile& file) {
     if (plan_.wording.started) report_.add(k, plan_.wording.started(plan_.items[k], file));
     const uint64_t startMs = GetTickCount64();
     StepContext context = contextFor(k, shipping_);
-    context.addBytes = [this](uint64_t byteCount) { addShipped(byteCount); };
-    CopyResult result;
-    if (plan_.copier) result = plan_.copier->copy(file, context);
+    const CopyResult result = copyHolding(k, file, context);
     {
         std::lock_guard<SlimLock> guard(lock_);
         FileOutcome& outcome = outcome_.items[k].files[j];
@@ -231,7 +230,10 @@ bool TransferStages::copyFile(size_t k, size_t j, const PlanFile& file) {
         outcome.sha256 = result.sha256;
         outcome.seconds = secondsSince(startMs);
     }
-    if (result.status == StepStatus::kDone) return copied(k, j, file, result);
+    if (result.status == StepStatus::kDone) {
+        lastCopied_ = file.target;
+        return copied(k, j, file, result);
+    }
     if (result.status == StepStatus::kNoRoom) {
         endShipping(k, RunEnd::kNoRoom);
         return false;
@@ -239,6 +241,63 @@ bool TransferStages::copyFile(size_t k, size_t j, const PlanFile& file) {
     if (shipping_.cancelled()) return false;
     failed(k, j, file, result.status, result.reason.empty() ? L"the copy failed" : result.reason);
     return true;
+}
+
+// The copy, tried again each time the drive it writes to comes back after it dropped out; each
+// try resumes after what the drive kept. A try's bytes leave the meter when the next one begins,
+// which counts the kept part again once proven.
+CopyResult TransferStages::copyHolding(size_t k, const PlanFile& file, StepContext& context) {
+    if (!driveNoted_) {
+        drive_ = NoteDrive(file.target);
+        driveNoted_ = true;
+    }
+    uint64_t tried = 0;
+    context.addBytes = [this, &tried](uint64_t byteCount) {
+        tried += byteCount;
+        addShipped(byteCount);
+    };
+    for (;;) {
+        CopyResult result;
+        if (plan_.copier) result = plan_.copier->copy(file, context);
+        writtenBytes_ += result.bytes > result.keptBytes ? result.bytes - result.keptBytes : 0;
+        resumed_ = resumed_ || result.keptBytes > 0 || result.status == StepStatus::kDriveGone;
+        if (result.status != StepStatus::kDriveGone) return result;
+        if (!holdForDrive(k, file)) {
+            result.status = StepStatus::kCancelled;
+            return result;
+        }
+        shippedBytes_ -= std::min(shippedBytes_, tried);
+        tried = 0;
+    }
+}
+
+// False when the run ends instead: cancelled by the user, or the drive did not come back in time.
+bool TransferStages::holdForDrive(size_t k, const PlanFile& file) {
+    report_.add(k, L"The destination drive " + drive_.root + L" stopped answering while " + file.target +
+                       L" was copied; the copy waits for it");
+    DriveHold hold{shipping_, drive_.root, {}, {}, plan_.options.drivePollMs, plan_.options.driveWaitMs};
+    hold.ask = [this, k](int message, const std::wstring& text) {
+        Event event = eventOf(EventKind::kQuestion, k, 0, plan_.items[k].name, text);
+        event.question = std::make_shared<Question>(message, text, kAnswerRetry);
+        emit(event);
+        return event.question;
+    };
+    std::vector<std::wstring> evidence{file.target + kPartialSuffix};
+    if (!lastCopied_.empty()) evidence.push_back(lastCopied_);
+    hold.probe = [this, &evidence] { return ProbeDrive(drive_, evidence); };
+    switch (HoldForDrive(hold)) {
+        case HoldEnd::kBack:
+            report_.add(k, L"The destination drive " + drive_.root + L" answers again; the copy of " + file.target +
+                               L" goes on");
+            return true;
+        case HoldEnd::kCancelled:
+            if (!shipping_.cancelled()) stop_(RunEnd::kCancelled);
+            return false;
+        case HoldEnd::kTimedOut:
+            break;
+    }
+    endShipping(k, RunEnd::kUnreachable);
+    return false;
 }
 
 bool TransferStages::copied(size_t k, size_t j, const PlanFile& file, const CopyResult& result) {
@@ -432,6 +491,7 @@ Outcome TransferStages::finish(RunEnd end, double seconds) {
     std::vector<std::wstring> runLines;
     if (!plan_.manifestFolder.empty()) writeManifest(runLines);
     if (end == RunEnd::kCancelled) runLines.push_back(L"The data transfer was cancelled by the user.");
+    outcome_.writtenBytes = writtenBytes_;
     const uint64_t bytes = outcome_.shippedBytes;
     const double rate = seconds > 0 ? static_cast<double>(bytes) / seconds : static_cast<double>(bytes);
     const auto tenths = static_cast<uint64_t>(seconds * 10);
@@ -439,6 +499,9 @@ Outcome TransferStages::finish(RunEnd end, double seconds) {
                        L") in " + std::to_wstring(tenths / 10) + L"." + std::to_wstring(tenths % 10) + L" s, average " +
                        GetProperSizeValue(rate) + L"/s; " +
                        (outcome_.manifest.empty() ? L"no checksum manifest" : L"checksum manifest " + outcome_.manifest));
+    if (resumed_)
+        runLines.push_back(L"Wrote " + std::to_wstring(writtenBytes_) + L" bytes to the destination in this run for " +
+                           std::to_wstring(bytes) + L" bytes shipped");
     report_.close(runLines);
     emit(eventOf(EventKind::kFigures));  // no text: the figures beside the bar go
     outcome_.end = end;

@@ -10,6 +10,7 @@
 
 #include "transfer/Progress.h"
 #include "transfer/CancelToken.h"
+#include "transfer/DriveHold.h"
 #include "transfer/Outcome.h"
 #include "transfer/Plan.h"
 #include "transfer/ReportWriter.h"
@@ -44,6 +45,8 @@ private:
     bool copyItem(size_t item);
     bool roomFor(size_t item, const PlanFile& file);
     bool copyFile(size_t item, size_t index, const PlanFile& file);
+    CopyResult copyHolding(size_t item, const PlanFile& file, StepContext& context);
+    bool holdForDrive(size_t item, const PlanFile& file);
     bool verifyFile(const VerifyJob& job);
     bool copied(size_t item, size_t index, const PlanFile& file, const CopyResult& result);
     void failed(size_t item, size_t index, const PlanFile& file, StepStatus status, const std::wstring& reason);
@@ -83,6 +86,11 @@ private:
     uint64_t lastShippedEventMs_ = 0;
     ProgressMeter meter_;
     std::atomic<bool> copyEnded_{false};  // set by the copy stage when it has nothing left to copy
+    DriveIdentity drive_;    // noted at the first copy: a drive that comes back must be this one
+    bool driveNoted_ = false;
+    std::wstring lastCopied_;  // the last copy made: proof that a drive that comes back is the run's
+    uint64_t writtenBytes_ = 0;
+    bool resumed_ = false;  // a copy went on after a kept part or held for its drive
     // The verify stage's own.
     uint64_t verifiedBytes_ = 0;
     uint64_t lastVerifiedEventMs_ = 0;

@@ -40,6 +40,9 @@ struct MessageCall {
     std::wstring caption{};
     // A question whose Yes cannot be undone (stopping a transfer): Enter answers No.
     bool noByDefault = false;
+    // Looked at a few times a second while the box shows: once true the box goes by itself
+    // (kResultClosed), as a question of a run does once the run no longer needs the answer.
+    std::function<bool()> endWhen{};
 };
 
 // Shows the message modally (owned by the active window of this thread) and returns the code of

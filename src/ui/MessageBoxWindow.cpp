@@ -214,11 +214,34 @@ void MesgBox::paintBackground(HDC dc, const RECT& client) {
     SetImagetoScreenSmall(dc, client, dpi());
 }
 
+namespace {
+
+// The box whose endWhen the thread's timer looks at; one such box at a time per thread.
+thread_local MesgBox* tEnding = nullptr;
+thread_local const MessageCall* tEndingCall = nullptr;
+
+void CALLBACK lookAtEnd(HWND, UINT, UINT_PTR, DWORD) {
+    if (tEnding && tEndingCall && tEndingCall->endWhen()) tEnding->end(kResultClosed);
+}
+
+}  // namespace
+
 MessageResult RunMessageBox(HWND owner, const MessageCall& call) {
     MesgBox box;
     if (box.create(owner)) {
         box.prepare(call);
+        UINT_PTR timer = 0;
+        if (call.endWhen && !tEnding) {
+            tEnding = &box;
+            tEndingCall = &call;
+            timer = SetTimer(nullptr, 0, 250, lookAtEnd);
+        }
         box.runModal(owner);
+        if (timer) KillTimer(nullptr, timer);
+        if (tEnding == &box) {
+            tEnding = nullptr;
+            tEndingCall = nullptr;
+        }
     }
     return static_cast<MessageResult>(box.result());
 }

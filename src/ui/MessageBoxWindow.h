@@ -31,6 +31,8 @@ public:
     const MessageTextPlan& plan() const { return plan_; }
     const MessageLayout& layout() const { return layout_; }
     int buttonCount() const { return buttonCount_; }
+    // Ends the box as if `code` had been chosen.
+    void end(int code) { finish(code); }
 
 protected:
     bool onCreate() override;

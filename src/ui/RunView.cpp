@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "common/Text.h"
+#include "ui/RunQuestion.h"
 
 namespace tess {
 
@@ -18,7 +19,7 @@ bool ShowShippingEvent(RunView& view, const Event& event, double& percent) {
             view.setProgressFigures(event.text);
             return true;
         case EventKind::kQuestion:
-            event.question->reply(event.question->safeAnswer());
+            ShowRunQuestion(event.question);
             return true;
         default:
             return false;

@@ -18,6 +18,7 @@
 #include "transfer/DriveSteps.h"
 #include "transfer/Transfer.h"
 #include "ui/MessageBox.h"
+#include "ui/RunQuestion.h"
 #include "ui/WindowSink.h"
 
 namespace tess {
@@ -96,6 +97,9 @@ void showEvent(const ShipRequest& request, const Event& event) {
             break;
         case EventKind::kFigures:
             if (request.onFigures) request.onFigures(event.text);
+            break;
+        case EventKind::kQuestion:
+            ShowRunQuestion(event.question);
             break;
         default:
             break;

@@ -23,13 +23,7 @@ WindowSink::WindowSink(std::function<void(const Event&)> apply)
     : apply_(std::move(apply)), queue_([this] {
           if (window_) PostMessageW(window_, WM_APP, 0, 0);
       }) {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = windowProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = kSinkClass;
-    RegisterClassExW(&wc);  // fails harmlessly when registered before
-    window_ = CreateWindowExW(0, kSinkClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+    window_ = CreateMessageWindow(kSinkClass, windowProc);
     if (window_) SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
 }
 
@@ -39,6 +33,16 @@ WindowSink::~WindowSink() {
 
 void WindowSink::drain() {
     for (const Event& event : queue_.drain()) apply_(event);
+}
+
+HWND CreateMessageWindow(const wchar_t* className, WNDPROC proc) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = proc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = className;
+    RegisterClassExW(&wc);  // fails harmlessly when registered before
+    return CreateWindowExW(0, className, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
 }
 
 void ServeUntil(const std::function<bool()>& done, HWND cancelWindow, const std::function<void()>& cancel) {

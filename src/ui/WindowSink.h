@@ -32,6 +32,9 @@ private:
     HWND window_ = nullptr;
 };
 
+// A message-only window of this thread whose messages go to `proc` (the class registered on first use).
+HWND CreateMessageWindow(const wchar_t* className, WNDPROC proc);
+
 // Serves every message of the thread (the window's own loop, as a modal window runs it) until
 // `done` says the run ended. Esc on `cancelWindow` (or one of its children), a cancel request
 // (RequestWaitCancel: the window's own handlers) and WM_QUIT call `cancel`, and the serving goes

@@ -164,4 +164,10 @@ void EndProcesses(const wchar_t* exeName) {
         }
 }
 
+std::wstring EnvironmentValue(const wchar_t* name) {
+    wchar_t value[MAX_PATH] = {};
+    const DWORD n = GetEnvironmentVariableW(name, value, MAX_PATH);
+    return n && n < MAX_PATH ? value : L"";
+}
+
 }  // namespace tess::test

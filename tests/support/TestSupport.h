@@ -41,6 +41,9 @@ private:
     TempDir dir_;
 };
 
+// An environment variable of this process; empty when unset.
+std::wstring EnvironmentValue(const wchar_t* name);
+
 // Sets an environment variable of this process (and so of the programs it starts) for the
 // scope; null removes it. The earlier value comes back at the end.
 class ScopedEnvironment {

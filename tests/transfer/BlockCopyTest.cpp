@@ -67,6 +67,50 @@ TEST_F(BlockCopy, TheRunsCancelStopsItAndRemovesThePartialFile) {
     EXPECT_FALSE(FileExists(dir_.file(L"dst") + kPartialSuffix));
 }
 
+// A `.partial` left behind is proven against the source before the copy goes on after it; the
+// result is whole either way, and the digest carried on is the whole file's.
+TEST_F(BlockCopy, AKeptPartIsReadBackAndProvenBeforeTheCopyGoesOnAfterIt) {
+    const uint64_t block = kCopyBlockBytes;
+    const std::string content = pattern(40 * block + 123);
+    WriteBytes(dir_.file(L"src"), content);
+    std::string whole;
+    ASSERT_EQ(CopyFileBlocks(dir_.file(L"src"), dir_.file(L"fresh"), nullptr, nullptr, &whole), kCopyDone);
+    std::string altered = content.substr(0, 20 * block);
+    altered[7 * block] ^= 1;
+    struct Case {
+        const char* name;
+        std::string kept;
+        uint64_t resumedAt;
+        const wchar_t* startedAgain;
+        bool digest;
+    } cases[] = {
+        {"torn last block", content.substr(0, 30 * block + 77), 30 * block, L"", true},
+        {"whole but not renamed", content, content.size(), L"", true},
+        {"without a digest", content.substr(0, 12 * block), 12 * block, L"", false},
+        {"altered on the drive", altered, 0, L"the kept part differs from the source", true},
+        {"longer than the source", content + "x", 0, L"the kept part is longer than the source", true},
+        {"less than a block", content.substr(0, 1000), 0, L"", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteBytes(dir_.file(L"dst") + kPartialSuffix, c.kept);
+        uint64_t told = 0;
+        std::string digest;
+        CopyStart start;
+        ASSERT_EQ(CopyFileBlocks(dir_.file(L"src"), dir_.file(L"dst"), nullptr, [&](uint64_t n) { told += n; },
+                                 c.digest ? &digest : nullptr, &start),
+                  kCopyDone);
+        EXPECT_EQ(ReadBytes(dir_.file(L"dst")), content);
+        EXPECT_EQ(start.keptBytes, c.resumedAt);
+        EXPECT_EQ(start.startedAgain, c.startedAgain);
+        EXPECT_EQ(told, content.size());
+        if (c.digest) {
+            EXPECT_EQ(digest, whole);
+        }
+        EXPECT_FALSE(FileExists(dir_.file(L"dst") + kPartialSuffix));
+    }
+}
+
 TEST_F(BlockCopy, TheRoomCheckHoldsSizesAboveFourGiB) {
     // A total that a 32-bit size would cut down to 1 byte.
     EXPECT_EQ(CheckDestinationRoom(dir_.file(L"new\\folder"), (1ull << 52) + 1), DestinationRoom::kNoRoom);

@@ -17,12 +17,6 @@
 namespace tess::test {
 namespace {
 
-std::wstring environment(const wchar_t* name) {
-    wchar_t value[MAX_PATH] = {};
-    const DWORD n = GetEnvironmentVariableW(name, value, MAX_PATH);
-    return n && n < MAX_PATH ? value : L"";
-}
-
 std::wstring gAlter;  // the file the read-back hook corrupts
 int gReadBacks = 0;
 
@@ -119,7 +113,7 @@ TEST_F(ShippingVerify, WithVerificationOffTheManifestHoldsTheCopyTimeDigestsAndT
 // The shipping of names sha256sum finds hard, into a folder that tests/transfer/manifest-check.sh then
 // checks with `sha256sum -c` on the host; skipped when it does not run this test.
 TEST(ShippingManifest, ForSha256sum) {
-    const std::wstring folder = environment(L"TESS_MANIFEST_CHECK_DIR");
+    const std::wstring folder = EnvironmentValue(L"TESS_MANIFEST_CHECK_DIR");
     if (folder.empty()) GTEST_SKIP() << "run by tests/transfer/manifest-check.sh";
     TempDir source(L"src");
     std::vector<std::pair<std::wstring, std::wstring>> files;
