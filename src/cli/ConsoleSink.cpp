@@ -39,6 +39,7 @@ const char* StatusName(StepStatus status) {
         case StepStatus::kTimedOut: return "timedOut";
         case StepStatus::kCancelled: return "cancelled";
         case StepStatus::kNoRoom: return "noRoom";
+        case StepStatus::kDriveGone: return "driveGone";
     }
     return "failed";
 }
