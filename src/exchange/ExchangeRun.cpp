@@ -68,7 +68,7 @@ public:
     DumpResult run(StepContext& step) override {
         DumpResult dump;
         ExchangeRunResult& result = *records_->result;
-        const HelperOutcome outcome = RunHelperBackup(args_, step.cancel, step.timeoutMs, result);
+        const HelperOutcome outcome = RunHelperBackup(args_, step.cancel, step.timeoutMs, result, step.dumpWritten);
         records_->helperNotStarted = outcome == HelperOutcome::kNotStarted;
         if (outcome == HelperOutcome::kCancelled || step.cancel.cancelled()) {
             result.cancelled = true;
@@ -213,6 +213,9 @@ public:
 private:
     void apply(const Event& event) {
         switch (event.kind) {
+            case EventKind::kDumpEnded:
+                view_.setDumpProgress(std::nullopt, {});
+                break;
             case EventKind::kFileStarted:
                 if (shipping_) break;
                 shipping_ = true;

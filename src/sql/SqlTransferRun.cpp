@@ -122,6 +122,7 @@ public:
         context.temporaryPath = temporary_;
         context.cancel = &step.cancel;
         context.timeoutMs = step.timeoutMs == kNoTimeLimit ? 0 : step.timeoutMs;
+        context.dumpWritten = step.dumpWritten;
         DumpResult result;
         if (WaitForBackupToolToEnd(context) == BackupOutcome::kCancelled) {
             result.status = StepStatus::kCancelled;
@@ -213,6 +214,7 @@ public:
                 break;
             case EventKind::kDumpEnded:
                 dumping_ = false;
+                view_.setDumpProgress(std::nullopt, {});
                 if (shipping_) view_.setProgressText(caption_, true);
                 break;
             case EventKind::kFileStarted:

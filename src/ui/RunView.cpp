@@ -14,6 +14,9 @@ bool ShowShippingEvent(RunView& view, const Event& event, double& percent) {
                                                                 static_cast<double>(event.totalBytes)));
             view.setProgress(percent);
             return true;
+        case EventKind::kDumpBytes:
+            view.setDumpProgress(event.totalBytes ? std::optional<double>(event.percent) : std::nullopt, event.text);
+            return true;
         case EventKind::kFigures:
             view.setProgressFigures(event.text);
             return true;
