@@ -60,6 +60,7 @@ constexpr Entry kCatalog[] = {
     {577, L"Unable to continue with the SharePoint Server backup operation. Ensure that SharePoint Server is "
           L"installed on your computer."},
     {578, L"The SharePoint Server data transfer is still running. Do you want to stop it?"},
+    {579, L"The data transfer is still running. Do you want to stop it?"},
 };
 
 }  // namespace

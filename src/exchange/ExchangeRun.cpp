@@ -23,6 +23,7 @@
 #include "ui/BrowseDialog.h"
 #include "ui/MessageBox.h"
 #include "ui/Shipping.h"
+#include "ui/Taskbar.h"
 #include "ui/WindowSink.h"
 
 namespace tess::exchange {
@@ -199,6 +200,8 @@ public:
         try {
             transfer_ = std::make_unique<Transfer>(runPlan(args_, scope_, records_), sink_);
             if (scope_ == RunScope::kTransfer) SetTransferInProgress(true);
+            taskbar_.emplace(view_.window());
+            view_.setRunCancel([this] { cancel(); });
             transfer_->start();
         } catch (const std::exception& e) {
             TraceError(L"CmdNext", L", Reason : " + FromAnsi(e.what()));
@@ -212,6 +215,7 @@ public:
 
 private:
     void apply(const Event& event) {
+        if (taskbar_) taskbar_->follow(event);
         switch (event.kind) {
             case EventKind::kDumpEnded:
                 view_.setDumpProgress(std::nullopt, {});
@@ -224,6 +228,8 @@ private:
                 view_.setProgressText(L"Shipping data to '" + DisplayDestination(Trim(args_.destination)) + L"'", true);
                 break;
             case EventKind::kEnded:
+                view_.setRunCancel(nullptr);
+                if (taskbar_) taskbar_->ended(*event.outcome);
                 try {
                     endOfRun(*event.outcome);
                 } catch (const std::exception& e) {
@@ -273,6 +279,7 @@ private:
 
     // Step 14: every run that got past the checks ends here.
     void finish() {
+        taskbar_.reset();
         if (running_) {
             if (scope_ == RunScope::kTransfer) {
                 SetTransferInProgress(false);
@@ -296,6 +303,7 @@ private:
     WindowSink sink_;
     std::unique_ptr<Transfer> transfer_;  // before the sink goes: its stages stop first
     std::function<void(const ExchangeRunResult&)> ended_;
+    std::optional<RunTaskbar> taskbar_;   // from the engine's start to the run's end
     bool running_ = false;
     bool shipping_ = false;
     bool done_ = false;

@@ -200,13 +200,12 @@ void FrmSQLDataList::setRunning(bool running) {
 }
 
 void FrmSQLDataList::onClose() {
-    if (!running_) endModal();
-    else if (run_) run_->cancel();
+    if (!askToStopRun() && !running_) endModal();
 }
 
 bool FrmSQLDataList::onKey(UINT vk, bool alt) {
     if (!running_ || alt || vk != VK_ESCAPE) return false;
-    if (run_) run_->cancel();
+    askToStopRun();
     return true;
 }
 

@@ -2,9 +2,31 @@
 
 #include <algorithm>
 
+#include "common/MessageCatalog.h"
 #include "common/Text.h"
+#include "ui/MessageBox.h"
+#include "ui/Taskbar.h"
 
 namespace tess {
+
+namespace {
+
+constexpr int kStopRunQuestion = 579;
+
+}  // namespace
+
+bool RunView::askToStopRun() {
+    if (!runCancel_) return false;
+    SetTaskbarState(window(), TaskbarState::kPaused);
+    const bool stop =
+        ShowMessage({GetMessageText(kStopRunQuestion), kIconQuestion, kButtonsYesNo, {}, true}) == kResultYes;
+    // The run may have ended while the question waited: its end cleared the button and took the
+    // cancel back.
+    if (!runCancel_) return true;
+    SetTaskbarState(window(), TaskbarState::kNormal);
+    if (stop) runCancel_();
+    return true;
+}
 
 bool ShowShippingEvent(RunView& view, const Event& event, double& percent) {
     switch (event.kind) {

@@ -3,6 +3,7 @@
 // the Exchange wizard): the run decides, the window shows.
 #include <windows.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -32,6 +33,15 @@ public:
     // The window keeps painting during the waits, Esc in it cancels them and the copy, and the
     // messages are owned by it.
     virtual HWND window() const = 0;
+
+    // The run under way gives the view its own cancel, and takes it back (null) at its end.
+    void setRunCancel(std::function<void()> cancel) { runCancel_ = std::move(cancel); }
+    // Esc or the window's close during a run: asks first (No by default; the taskbar button shows
+    // the run paused meanwhile) and cancels the run on Yes. False when no run is under way.
+    bool askToStopRun();
+
+private:
+    std::function<void()> runCancel_;
 };
 
 // What every run's window shows alike of the engine's events: the dump's line while its tool
