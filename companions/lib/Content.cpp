@@ -101,6 +101,7 @@ WriteResult WriteContent(const ContentSpec& spec, const std::wstring& path, cons
 
     std::vector<uint8_t> block(kBlockBytes);
     uint64_t done = 0;
+    const ULONGLONG startMs = GetTickCount64();
     while (done < target) {
         if (options.cancel && options.cancel->load()) return abandon(L"Cancelled after " + std::to_wstring(done) + L" bytes.");
         DWORD count = static_cast<DWORD>(std::min<uint64_t>(kBlockBytes, target - done));
@@ -120,6 +121,9 @@ WriteResult WriteContent(const ContentSpec& spec, const std::wstring& path, cons
         }
         done += written;
         if (options.progress) options.progress(done, target);
+        const ULONGLONG dueMs = startMs + options.paceSeconds * 1000ull * done / std::max<uint64_t>(target, 1);
+        for (ULONGLONG now = GetTickCount64(); now < dueMs; now = GetTickCount64())
+            Sleep(static_cast<DWORD>(std::min<ULONGLONG>(dueMs - now, 100)));
     }
     out.reset();
     if (!partial && !MoveFileExW(writeName.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {

@@ -26,6 +26,7 @@ struct WriteOptions {
     std::optional<unsigned> partialPercent;  // stop after this share, leaving the file short
     const std::atomic<bool>* cancel = nullptr;
     std::function<void(uint64_t done, uint64_t total)> progress;
+    unsigned paceSeconds = 0;  // the writing is spread over this long (a slow server's dump)
 };
 
 // The size an item's content will have (a file source's own size unless stated).

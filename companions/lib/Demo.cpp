@@ -85,12 +85,16 @@ std::optional<FaultSet> ParseFaults(std::wstring_view text, std::wstring* error)
             auto seconds = parseUnsigned(word.substr(5));
             if (!seconds) return fail(L"slow: needs whole seconds, got " + std::wstring(word));
             faults.slowSeconds = *seconds;
+        } else if (StartsWithAsciiNoCase(word, L"pace:")) {
+            auto seconds = parseUnsigned(word.substr(5));
+            if (!seconds) return fail(L"pace: needs whole seconds, got " + std::wstring(word));
+            faults.paceSeconds = *seconds;
         } else if (StartsWithAsciiNoCase(word, L"partial:")) {
             auto percent = parseUnsigned(word.substr(8));
             if (!percent || *percent > 99) return fail(L"partial: needs a percentage below 100, got " + std::wstring(word));
             faults.partialPercent = *percent;
         } else {
-            return fail(L"unknown fault '" + std::wstring(word) + L"' (hang, crash, slow:N, partial:P, fail:TEXT)");
+            return fail(L"unknown fault '" + std::wstring(word) + L"' (hang, crash, slow:N, partial:P, pace:N, fail:TEXT)");
         }
     }
     return faults;
@@ -103,6 +107,7 @@ FaultSet Merge(const FaultSet& a, const FaultSet& b) {
     m.slowSeconds += b.slowSeconds;
     if (b.failure) m.failure = b.failure;
     if (b.partialPercent) m.partialPercent = b.partialPercent;
+    if (b.paceSeconds) m.paceSeconds = b.paceSeconds;
     return m;
 }
 

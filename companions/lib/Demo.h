@@ -18,11 +18,12 @@ struct FaultSet {
     unsigned slowSeconds = 0;             // takes this long before writing its results
     std::optional<std::wstring> failure;  // reports this error text instead of the result
     std::optional<unsigned> partialPercent;  // leaves a truncated file at the final name
+    unsigned paceSeconds = 0;             // spreads the writing of its file over this long
 
-    bool any() const { return hang || crash || slowSeconds || failure || partialPercent; }
+    bool any() const { return hang || crash || slowSeconds || failure || partialPercent || paceSeconds; }
 };
 
-// "hang", "crash", "slow:N", "partial:P" separated by ','; "fail:TEXT" takes the rest of the
+// "hang", "crash", "slow:N", "partial:P", "pace:N" separated by ','; "fail:TEXT" takes the rest of the
 // value. An empty text or "none" is no fault. Unknown words are an error (returned text).
 std::optional<FaultSet> ParseFaults(std::wstring_view text, std::wstring* error = nullptr);
 FaultSet Merge(const FaultSet& a, const FaultSet& b);

@@ -64,6 +64,7 @@ int run(const ToolRun& tool, std::wstring_view arguments) {
     const std::wstring dump = JoinPath(r->dumpFolder, L"[" + r->database + L"].dmp");
     WriteOptions options;
     options.partialPercent = faults.partialPercent;
+    options.paceSeconds = faults.paceSeconds;
     WriteResult written = WriteContent(db->content, dump, options);
     if (written.ok) tool.journal().wrote(dump, written.bytesWritten);
     if (!written.ok) return finish(1, L"Backup of database '" + db->name + L"' failed: " + written.error);

@@ -16,6 +16,7 @@ const char* kindName(EventKind kind) {
     switch (kind) {
         case EventKind::kDumpStarted: return "dumpStarted";
         case EventKind::kDumpEnded: return "dumpEnded";
+        case EventKind::kDumpBytes: return "dumpProgress";
         case EventKind::kDumpHeld: return "dumpHeld";
         case EventKind::kFileStarted: return "fileStarted";
         case EventKind::kBytesDone: return "copyProgress";
@@ -92,6 +93,9 @@ void ConsoleSink::text(const Event& event) {
         case EventKind::kFigures:
             if (!event.text.empty() && due(0)) writer_(L"  " + event.text);
             break;
+        case EventKind::kDumpBytes:
+            if (!event.text.empty() && due(2)) writer_(L"  " + event.name + L": " + event.text);
+            break;
         default:
             break;
     }
@@ -102,6 +106,7 @@ void ConsoleSink::json(const Event& event) {
     if (event.kind == EventKind::kEnded || event.kind == EventKind::kDumpHeld || event.kind == EventKind::kFigures) return;
     if (event.kind == EventKind::kBytesDone && !due(0)) return;
     if (event.kind == EventKind::kVerifyBytes && !due(1)) return;
+    if (event.kind == EventKind::kDumpBytes && !due(2)) return;
     nlohmann::json line{{"event", kindName(event.kind)}, {"item", event.item}};
     if (!event.name.empty()) line["name"] = utf8(event.name);
     switch (event.kind) {
@@ -110,6 +115,7 @@ void ConsoleSink::json(const Event& event) {
             line["status"] = StatusName(event.status);
             if (!event.text.empty()) line["reason"] = utf8(event.text);
             break;
+        case EventKind::kDumpBytes:
         case EventKind::kBytesDone:
         case EventKind::kVerifyBytes:
             line["bytes"] = event.bytes;
@@ -124,7 +130,8 @@ void ConsoleSink::json(const Event& event) {
         default:
             break;
     }
-    if (event.kind != EventKind::kDumpStarted && event.kind != EventKind::kDumpEnded) line["file"] = event.file;
+    if (event.kind != EventKind::kDumpStarted && event.kind != EventKind::kDumpEnded && event.kind != EventKind::kDumpBytes)
+        line["file"] = event.file;
     writer_(FromUTF8(line.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace)));
 }
 

@@ -35,9 +35,9 @@ private:
     Writer writer_;
     Clock clock_;
     std::mutex lock_;
-    // Per paced stream (the figures or the copy's bytes, the read-back's bytes): when last written.
-    uint64_t lastPacedMs_[2] = {};
-    bool pacedOnce_[2] = {};
+    // Per paced stream (the figures or the copy's bytes, the read-back's bytes, the dump's bytes): when last written.
+    uint64_t lastPacedMs_[3] = {};
+    bool pacedOnce_[3] = {};
 };
 
 // The name a status has in the output and the report ("done", "failed", "timedOut", ...).

@@ -63,6 +63,14 @@ std::optional<uint64_t> FileSize(const std::wstring& path) {
     return (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
+std::optional<uint64_t> GrowingFileSize(const std::wstring& path) {
+    UniqueFile file(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, 0, nullptr));
+    LARGE_INTEGER size{};
+    if (!file || !GetFileSizeEx(file.get(), &size)) return std::nullopt;
+    return static_cast<uint64_t>(size.QuadPart);
+}
+
 bool DeleteFileIfExists(const std::wstring& path, bool force) {
     DWORD a = attributes(path);
     if (a == INVALID_FILE_ATTRIBUTES) return true;

@@ -13,6 +13,10 @@ bool FolderExists(const std::wstring& path);  // an existing folder
 bool PathExists(const std::wstring& path);    // either
 
 std::optional<uint64_t> FileSize(const std::wstring& path);
+// The size of a file another process is still writing: asked of the file itself, since its
+// folder's entry is brought up to date only now and then. Opened for its attributes alone, which
+// no share mode of the writer refuses.
+std::optional<uint64_t> GrowingFileSize(const std::wstring& path);
 
 // Deletes a file when it exists; read-only files are not forced unless `force`.
 bool DeleteFileIfExists(const std::wstring& path, bool force = false);

@@ -60,6 +60,7 @@ constexpr Entry kCatalog[] = {
     {577, L"Unable to continue with the SharePoint Server backup operation. Ensure that SharePoint Server is "
           L"installed on your computer."},
     {578, L"The SharePoint Server data transfer is still running. Do you want to stop it?"},
+    {579, L"The data transfer is still running. Do you want to stop it?"},
     {589, L"The destination drive "},
     {590, L" is not ready. Reconnect it and choose Retry, or choose Cancel to stop the data transfer."},
     {591, L" now holds another drive than the one the data transfer was writing to; nothing is written to it. "

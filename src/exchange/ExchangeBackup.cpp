@@ -25,6 +25,8 @@ namespace tess::exchange {
 namespace {
 
 constexpr wchar_t kSetName[] = L"VXExchangeServerBkset";
+// How often the growing set is summed: a walk of its folder, so not too often.
+constexpr uint64_t kSetWatchMs = 1000;
 
 // The status file is written over its first bytes and never shortened: the vendor's client
 // reads only its first character.
@@ -64,7 +66,7 @@ void writeJobList(int version, const std::wstring& selectionText) {
 // user's patience is ended, so that no late files appear in the set. Why it did not end by itself
 // is told to the user at the end of the run, on the window's thread.
 HelperOutcome runHelper(const ExchangeRunArgs& args, const std::wstring& workFolder, const CancelToken& cancel,
-                        uint64_t limit) {
+                        uint64_t limit, const std::function<void(uint64_t)>& setWritten) {
     BackupCommandInput input;
     input.exchVersion = args.exchVersion;
     input.programFolderShort = WithTrailingBackslash(ShortPath(ProgramFolder()));
@@ -80,7 +82,10 @@ HelperOutcome runHelper(const ExchangeRunArgs& args, const std::wstring& workFol
                  kLogError);
         return HelperOutcome::kNotStarted;
     }
-    const WaitResult waited = cancel.wait(process.get(), limit);
+    // The set's bytes so far, summed over its folder (no link followed), for the bar's figures.
+    std::function<void()> look;
+    if (setWritten) look = [&] { setWritten(FindFilesAPI(workFolder + L"OstrovaExchBackupset", L"*.*").totalBytes); };
+    const WaitResult waited = cancel.waitWatching(process.get(), limit, kSetWatchMs, look);
     if (waited == WaitResult::kSignalled) return HelperOutcome::kDone;
     EndProcess(process.get());
     const bool timedOut = waited == WaitResult::kTimedOut;
@@ -91,7 +96,8 @@ HelperOutcome runHelper(const ExchangeRunArgs& args, const std::wstring& workFol
 }
 
 // Steps 8 to 13: the helper's run and the set folder it left.
-HelperOutcome backUp(const ExchangeRunArgs& args, const CancelToken& cancel, uint64_t limit, ExchangeRunResult& result) {
+HelperOutcome backUp(const ExchangeRunArgs& args, const CancelToken& cancel, uint64_t limit, ExchangeRunResult& result,
+                     const std::function<void(uint64_t)>& setWritten) {
     const std::wstring work = workFolderFor(WithTrailingBackslash(Trim(args.temporaryPath)));
     if (!CheckForWriteAccessPermission(work)) {
         WriteLog(L"Unable to continue the Exchange Server Backup operation, make sure that the folder/drive exists or "
@@ -120,7 +126,7 @@ HelperOutcome backUp(const ExchangeRunArgs& args, const CancelToken& cancel, uin
     WriteTrace(L"\r\nInformation   : " + CurrentTimeStamp() + L" :   Exchange Server Backup started    :***********");
     writeBackupStatus("1\r\n");
     result.backupRan = true;
-    const HelperOutcome outcome = runHelper(args, work, cancel, limit);
+    const HelperOutcome outcome = runHelper(args, work, cancel, limit, setWritten);
     result.helperTimedOut = outcome == HelperOutcome::kTimedOut;
     result.cancelled = outcome == HelperOutcome::kCancelled;
     if (outcome != HelperOutcome::kDone) result.failed = true;
@@ -179,10 +185,10 @@ int PrepareHelperBackup(const ExchangeRunArgs& args) {
 }
 
 HelperOutcome RunHelperBackup(const ExchangeRunArgs& args, const CancelToken& cancel, uint64_t limitMs,
-                              ExchangeRunResult& result) {
+                              ExchangeRunResult& result, const std::function<void(uint64_t)>& setWritten) {
     HelperOutcome outcome = HelperOutcome::kDone;
     try {
-        outcome = backUp(args, cancel, limitMs, result);
+        outcome = backUp(args, cancel, limitMs, result, setWritten);
         if (CurrentBackupSetItems().empty()) WriteLog(L"Failed to continue the Exchange Server backup.", kLogInformation);
     } catch (...) {
         TraceError(L"DoExchangeBackup", L", Reason : unexpected failure");

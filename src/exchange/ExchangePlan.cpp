@@ -37,7 +37,7 @@ public:
     DumpResult run(StepContext& step) override {
         DumpResult dump;
         ExchangeRunResult& result = *records_->result;
-        const HelperOutcome outcome = RunHelperBackup(args_, step.cancel, step.timeoutMs, result);
+        const HelperOutcome outcome = RunHelperBackup(args_, step.cancel, step.timeoutMs, result, step.dumpWritten);
         records_->helperNotStarted = outcome == HelperOutcome::kNotStarted;
         if (outcome == HelperOutcome::kCancelled || step.cancel.cancelled()) {
             result.cancelled = true;

@@ -24,6 +24,7 @@
 #include "ui/BrowseDialog.h"
 #include "ui/MessageBox.h"
 #include "ui/Shipping.h"
+#include "ui/Taskbar.h"
 #include "ui/WindowSink.h"
 
 namespace tess::exchange {
@@ -67,6 +68,8 @@ public:
         try {
             transfer_ = std::make_unique<Transfer>(BuildRunPlan(args_, scope_, records_), sink_);
             if (scope_ == RunScope::kTransfer) SetTransferInProgress(true);
+            taskbar_.emplace(view_.window());
+            view_.setRunCancel([this] { cancel(); });
             transfer_->start();
         } catch (const std::exception& e) {
             TraceError(L"CmdNext", L", Reason : " + FromAnsi(e.what()));
@@ -80,7 +83,11 @@ public:
 
 private:
     void apply(const Event& event) {
+        if (taskbar_) taskbar_->follow(event);
         switch (event.kind) {
+            case EventKind::kDumpEnded:
+                view_.setDumpProgress(std::nullopt, {});
+                break;
             case EventKind::kFileStarted:
                 if (shipping_) break;
                 shipping_ = true;
@@ -89,6 +96,8 @@ private:
                 view_.setProgressText(L"Shipping data to '" + DisplayDestination(Trim(args_.destination)) + L"'", true);
                 break;
             case EventKind::kEnded:
+                view_.setRunCancel(nullptr);
+                if (taskbar_) taskbar_->ended(*event.outcome);
                 try {
                     endOfRun(*event.outcome);
                 } catch (const std::exception& e) {
@@ -138,6 +147,7 @@ private:
 
     // Step 14: every run that got past the checks ends here.
     void finish() {
+        taskbar_.reset();
         if (running_) {
             if (scope_ == RunScope::kTransfer) {
                 SetTransferInProgress(false);
@@ -161,6 +171,7 @@ private:
     WindowSink sink_;
     std::unique_ptr<Transfer> transfer_;  // before the sink goes: its stages stop first
     std::function<void(const ExchangeRunResult&)> ended_;
+    std::optional<RunTaskbar> taskbar_;   // from the engine's start to the run's end
     bool running_ = false;
     bool shipping_ = false;
     bool done_ = false;

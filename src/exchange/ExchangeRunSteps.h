@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -19,8 +20,9 @@ int PrepareHelperBackup(const ExchangeRunArgs& args);
 // The helper's local backup, on the engine's dump stage: the job files, the helper started and
 // waited for on its process handle and `cancel`, at most `limitMs`; a helper still running at the
 // limit or the cancel is ended. The result's backupRan, helperTimedOut, cancelled and failed follow.
+// `setWritten` gets the bytes of the set so far, a few times a second while the helper runs.
 HelperOutcome RunHelperBackup(const ExchangeRunArgs& args, const CancelToken& cancel, uint64_t limitMs,
-                              ExchangeRunResult& result);
+                              ExchangeRunResult& result, const std::function<void(uint64_t bytes)>& setWritten = nullptr);
 // The limit of the helper's backup: the run's own, else ExchBackupWaitSeconds.
 uint64_t HelperLimitMs(const ExchangeRunArgs& args);
 

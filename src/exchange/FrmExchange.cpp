@@ -361,8 +361,7 @@ void FrmExchange::setRunning(bool running) {
 }
 
 void FrmExchange::onClose() {
-    if (runGoing()) run_->cancel();
-    else if (!busy_) endModal();
+    if (!askToStopRun() && !busy_) endModal();
 }
 
 void FrmExchange::onCommand(int id, int, HWND) {
@@ -380,10 +379,7 @@ void FrmExchange::onCommand(int id, int, HWND) {
 }
 
 bool FrmExchange::onKey(UINT vk, bool alt) {
-    if (!alt && vk == VK_ESCAPE && runGoing()) {
-        run_->cancel();
-        return true;
-    }
+    if (!alt && vk == VK_ESCAPE && askToStopRun()) return true;
     // Enter runs the helper's local backup alone; the other keys belong to the tree and the list.
     if (alt || vk != VK_RETURN || busy_) return false;
     localBackup();

@@ -93,7 +93,6 @@ private:
     void chooseDestination();
     ExchangeRunArgs runArgs();
     void startRun(RunScope scope);
-    bool runGoing() const { return run_ && !run_->ended(); }
     void keepReport(const ExchangeRunArgs& args, const ExchangeRunResult& result, bool localOnly);
     std::wstring text(int id) const;
 

@@ -45,9 +45,12 @@ const ControlSpec kLayout[] = {
     {L"txtDestination", F::kDestination, K::Native, {20, 400, 436, 24}, L"", WC_EDITW, kEdit},
     {L"cmdDestination", F::kDestinationBrowse, K::ImageButton, {470, 398, 110, 28}, L"Browse"},
     {L"Label6", F::kLabel6, K::Label, {20, 428, 440, 18}, L"(Location on external device shipped by Ostrova)"},
-    {L"lblMsgProgres", F::kProgressText, K::Label, {20, 454, 560, 18}},
-    {L"ProgressBar1", F::kProgress, K::Native, {20, 476, 560, 16}, L"", PROGRESS_CLASSW, WS_CHILD | PBS_SMOOTH},
-    {L"lblProgressFigures", F::kProgressFigures, K::Label, {20, 494, 320, 18}},
+    {L"lblMsgProgres", F::kProgressText, K::Label, {20, 450, 560, 18}},
+    // The dump's line above the shipping's: with the overlapped run both go on at once.
+    {L"ProgressBarDump", F::kDumpProgress, K::Native, {20, 473, 250, 14}, L"", PROGRESS_CLASSW, WS_CHILD | PBS_SMOOTH},
+    {L"lblDumpFigures", F::kDumpFigures, K::Label, {280, 471, 300, 18}},
+    {L"ProgressBar1", F::kProgress, K::Native, {20, 494, 250, 14}, L"", PROGRESS_CLASSW, WS_CHILD | PBS_SMOOTH},
+    {L"lblProgressFigures", F::kProgressFigures, K::Label, {280, 492, 300, 18}},
     {L"lblCancelHint", F::kCancelHint, K::Label, {20, 516, 300, 18}, L"Press Esc to cancel the transfer."},
     {L"CmdSQLNext", F::kTransfer, K::ImageButton, {350, 510, 110, 30}, L"Transfer data"},
     {L"cmdCancel", F::kCancel, K::ImageButton, {470, 510, 110, 30}, L"Close"},
@@ -71,7 +74,7 @@ void addColumn(HWND list, int index, const wchar_t* caption, int width, int form
 
 FrmSQLDataList::FrmSQLDataList(DataListArgs args)
     : SqlWindow(L"frmSQLDataList", {0, 0, 600, 556}, true),
-      WindowRunView(*this, {kProgressText, kProgressFigures, kProgress, kTempBrowse}),
+      WindowRunView(*this, {kProgressText, kProgressFigures, kProgress, kTempBrowse, kDumpProgress, kDumpFigures}),
       server_(std::move(args.server)),
       rows_(std::move(args.databases)) {}
 
@@ -84,6 +87,7 @@ bool FrmSQLDataList::onCreate() {
     LoadLstSQLServerDB();
     showControl(kProgressText, false);
     showControl(kProgressFigures, false);
+    showControl(kDumpFigures, false);
     return true;
 }
 
@@ -107,6 +111,7 @@ void FrmSQLDataList::setUpLists() {
     addColumn(control(kSchList), 0, L"Full Path", scale(380));
     addColumn(control(kSchList), 1, L"Size", scale(150));
     SendMessageW(control(kProgress), PBM_SETRANGE32, 0, kProgressSteps);
+    SendMessageW(control(kDumpProgress), PBM_SETRANGE32, 0, kProgressSteps);
 }
 
 void FrmSQLDataList::loadFolders() {
@@ -195,13 +200,12 @@ void FrmSQLDataList::setRunning(bool running) {
 }
 
 void FrmSQLDataList::onClose() {
-    if (!running_) endModal();
-    else if (run_) run_->cancel();
+    if (!askToStopRun() && !running_) endModal();
 }
 
 bool FrmSQLDataList::onKey(UINT vk, bool alt) {
     if (!running_ || alt || vk != VK_ESCAPE) return false;
-    if (run_) run_->cancel();
+    askToStopRun();
     return true;
 }
 

@@ -67,6 +67,19 @@ WaitResult waitUntil(const CancelToken* cancel, uint64_t timeoutMs, DWORD pollMs
     }
 }
 
+// The dump as far as its tool has written it: under its own name, or under a temporary name
+// beside it (a tool that renames its dump once whole); the largest of them.
+uint64_t dumpWrittenSoFar(const std::wstring& dumpPath) {
+    const std::wstring folder = dumpPath.substr(0, dumpPath.find_last_of(L'\\') + 1);
+    uint64_t bytes = 0;
+    WIN32_FIND_DATAW found;
+    UniqueFind find(FindFirstFileW((dumpPath + L"*").c_str(), &found));
+    for (bool more = find.valid(); more; more = FindNextFileW(find.get(), &found))
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !IsLinkAttributes(found.dwFileAttributes))
+            bytes = std::max(bytes, GrowingFileSize(folder + found.cFileName).value_or(0));
+    return bytes;
+}
+
 void recreateEmpty(const std::wstring& path) {
     DeleteFileIfExists(path, true);
     WriteFileBytes(path, {});
@@ -143,13 +156,14 @@ std::wstring SavedTemporaryRoot(const std::wstring& serverName) {
     return root;
 }
 
-BackupOutcome WaitForBackupToolToEnd(const BackupContext& context) {
+BackupOutcome WaitForBackupToolToEnd(const BackupContext& context, const std::function<void()>& meanwhile) {
     const uint64_t limitMs = context.timeoutMs ? context.timeoutMs : BackupWaitLimitMs();
     UniqueHandle tool;
     int polls = 0;
     const WaitResult outcome = waitUntil(
         context.cancel, limitMs, kToolPollMs,
         [&] {
+            if (meanwhile) meanwhile();
             if (tool) {
                 if (WaitForSingleObject(tool.get(), 0) != WAIT_OBJECT_0) return false;
                 tool.reset();
@@ -190,7 +204,13 @@ BackupOutcome BackupToDisk(const std::wstring& database, const BackupContext& co
 
     const std::wstring dumpPath = input.dumpFolderShort + L"\\" + DumpFileName(database);
     if (dumpPathOut) *dumpPathOut = dumpPath;
-    const BackupOutcome waited = WaitForBackupToolToEnd(context);
+    uint64_t lookedMs = 0;
+    const BackupOutcome waited = WaitForBackupToolToEnd(context, [&] {
+        const uint64_t now = GetTickCount64();
+        if (!context.dumpWritten || (lookedMs && now - lookedMs < kDumpWatchMs)) return;
+        lookedMs = now;
+        context.dumpWritten(dumpWrittenSoFar(dumpPath));
+    });
     if (waited != BackupOutcome::kDumped) {
         // The tool was ended half-way: its dump is not whole and must not be shipped.
         DeleteFileIfExists(dumpPath, true);

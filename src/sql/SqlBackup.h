@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <functional>
 #include <string>
 
 #include "transfer/CancelToken.h"
@@ -18,6 +19,8 @@ struct BackupContext {
     uint64_t timeoutMs = 0;               // 0: the limit from the settings
     // SQL Server authentication given for this run; none: the server's SqlUN and SqlPS settings.
     std::optional<std::wstring> user, password;
+    // The dump's size so far, told every kDumpWatchMs while the tool writes it.
+    std::function<void(uint64_t bytes)> dumpWritten;
 };
 
 enum class BackupOutcome { kDumped, kFailed, kNotStarted, kTimedOut, kCancelled };
@@ -29,7 +32,11 @@ BackupOutcome BackupToDisk(const std::wstring& database, const BackupContext& co
 // "SQLTEMP", then the program folder.
 std::wstring SavedTemporaryRoot(const std::wstring& serverName);
 
+// How often the growing dump is looked at: a bar needs no more, and the look opens the file.
+constexpr uint64_t kDumpWatchMs = 500;
+
 // Waits (bounded, cancellable) until no backup tool runs; ends a tool that outlives the limit.
-BackupOutcome WaitForBackupToolToEnd(const BackupContext& context);
+// `meanwhile` is called at each turn of the wait (every 50 ms at most).
+BackupOutcome WaitForBackupToolToEnd(const BackupContext& context, const std::function<void()>& meanwhile = nullptr);
 
 }  // namespace tess::sql

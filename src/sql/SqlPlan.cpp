@@ -60,6 +60,7 @@ public:
         context.temporaryPath = input_.temporary;
         context.cancel = &step.cancel;
         context.timeoutMs = step.timeoutMs == kNoTimeLimit ? 0 : step.timeoutMs;
+        context.dumpWritten = step.dumpWritten;
         context.user = input_.user;
         context.password = input_.password;
         DumpResult result;

@@ -18,7 +18,7 @@
 #include "transfer/DriveSteps.h"
 #include "transfer/Transfer.h"
 #include "ui/MessageBox.h"
-#include "ui/PumpWait.h"
+#include "ui/Taskbar.h"
 #include "ui/Shipping.h"
 #include "ui/WindowSink.h"
 
@@ -64,6 +64,7 @@ public:
                 break;
             case EventKind::kDumpEnded:
                 dumping_ = false;
+                view_.setDumpProgress(std::nullopt, {});
                 if (shipping_) view_.setProgressText(caption_, true);
                 break;
             case EventKind::kFileStarted:
@@ -129,7 +130,6 @@ public:
     void start() {
         if (!inputsUsable(run_)) return finish(false);
         run_.view.setRunning(true);
-        ResetWaitCancel();
         SetCursor(LoadCursor(nullptr, IDC_WAIT));
         try {
             PrepareRunFolders(plan_);
@@ -139,6 +139,8 @@ public:
             }
             transfer_ = std::make_unique<Transfer>(BuildRunPlan(plan_, records_), sink_);
             SetTransferInProgress(true);
+            taskbar_.emplace(run_.view.window());
+            run_.view.setRunCancel([this] { cancel(); });
             transfer_->start();
         } catch (const std::exception& e) {
             WriteTrace(L"Error in CmdNext of frmSQLDataList " + FromAnsi(e.what()));
@@ -153,7 +155,10 @@ public:
 private:
     void apply(const Event& event) {
         display_.apply(event);
+        if (taskbar_) taskbar_->follow(event);
         if (event.kind != EventKind::kEnded) return;
+        run_.view.setRunCancel(nullptr);
+        if (taskbar_) taskbar_->ended(*event.outcome);
         try {
             endOfRun(*event.outcome);
         } catch (const std::exception& e) {
@@ -182,6 +187,7 @@ private:
     }
 
     void finish(bool started) {
+        taskbar_.reset();
         if (started) reset(run_.view);
         done_ = true;
         if (ended_) ended_(report_);
@@ -196,6 +202,7 @@ private:
     WindowSink sink_;
     std::unique_ptr<Transfer> transfer_;  // before the sink goes: its stages stop first
     std::function<void(const RunReport&)> ended_;
+    std::optional<RunTaskbar> taskbar_;   // from the engine's start to the run's end
     bool done_ = false;
 };
 

@@ -35,6 +35,19 @@ WaitResult CancelToken::wait(HANDLE handle, uint64_t timeoutMs) const {
     }
 }
 
+WaitResult CancelToken::waitWatching(HANDLE handle, uint64_t timeoutMs, uint64_t everyMs,
+                                     const std::function<void()>& look) const {
+    const uint64_t startMs = GetTickCount64();
+    for (;;) {
+        const uint64_t spentMs = GetTickCount64() - startMs;
+        const uint64_t leftMs = timeoutMs == kNoTimeLimit ? kNoTimeLimit : timeoutMs - std::min(spentMs, timeoutMs);
+        const bool last = !look || leftMs <= everyMs;
+        const WaitResult result = wait(handle, last ? leftMs : everyMs);
+        if (result != WaitResult::kTimedOut || last) return result;
+        look();
+    }
+}
+
 int CancelToken::addWaker(std::function<void()> wake) const {
     std::lock_guard<SlimLock> guard(lock_);
     wakers_.emplace_back(nextWaker_, std::move(wake));

@@ -33,6 +33,9 @@ public:
     // Waits for `handle` (a process, an event; null: only the time and the cancel) at most
     // `timeoutMs`. A cancel wins over a handle signalled at the same moment.
     [[nodiscard]] WaitResult wait(HANDLE handle, uint64_t timeoutMs) const;
+    // The same, calling `look` every `everyMs` while it waits (a growing dump's size for its bar).
+    [[nodiscard]] WaitResult waitWatching(HANDLE handle, uint64_t timeoutMs, uint64_t everyMs,
+                                          const std::function<void()>& look) const;
 
     // Called once from cancel() (under the token's lock, so a waker may take its own lock but
     // must not call back into the token). A waker must be removed before what it wakes goes away.

@@ -34,6 +34,8 @@ struct StepContext {
     std::function<void(const std::wstring& text)> reportText;
     // Copy and read-back: the bytes done since the last call (call it as often as suits).
     std::function<void(uint64_t byteCount)> addBytes;
+    // Dump: what the tool has written so far, told while it runs (a few times a second).
+    std::function<void(uint64_t bytesSoFar)> dumpWritten;
     // Asks the user (the window's message box, the console's answer) and waits for the reply
     // together with the cancel: the reply, or none when the run was cancelled meanwhile.
     std::function<std::optional<int>(int code, const std::wstring& text, int safeAnswer)> ask;

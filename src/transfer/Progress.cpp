@@ -1,5 +1,6 @@
 #include "transfer/Progress.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "common/Units.h"
@@ -32,6 +33,16 @@ std::optional<uint64_t> nextSecondsLeft(const ProgressMeter& meter, uint64_t now
     return static_cast<double>(estimate) > 1.2 * static_cast<double>(countedDown) + 5 ? estimate : countedDown;
 }
 
+// "0:42", "1:05:09".
+std::wstring clockText(uint64_t s) {
+    wchar_t text[40];
+    if (s >= 3600)
+        swprintf(text, 40, L"%llu:%02llu:%02llu", s / 3600, s / 60 % 60, s % 60);
+    else
+        swprintf(text, 40, L"%llu:%02llu", s / 60, s % 60);
+    return text;
+}
+
 }  // namespace
 
 ProgressMeter StartMeter(uint64_t totalBytes) {
@@ -58,15 +69,43 @@ ProgressMeter AdvanceMeter(ProgressMeter meter, uint64_t nowMs, uint64_t doneByt
 
 std::wstring ProgressFiguresText(const ProgressMeter& meter) {
     if (!meter.bytesPerSecond || !meter.secondsLeft) return {};
-    const uint64_t s = *meter.secondsLeft;
-    wchar_t left[40];
-    if (s >= 3600)
-        swprintf(left, 40, L"%llu:%02llu:%02llu", s / 3600, s / 60 % 60, s % 60);
-    else
-        swprintf(left, 40, L"%llu:%02llu", s / 60, s % 60);
     return GetProperSizeValue(static_cast<double>(meter.doneBytes)) + L" of " +
            GetProperSizeValue(static_cast<double>(meter.totalBytes)) + L", " +
-           GetProperSizeValue(*meter.bytesPerSecond) + L"/s, " + left + L" left";
+           GetProperSizeValue(*meter.bytesPerSecond) + L"/s, " + clockText(*meter.secondsLeft) + L" left";
+}
+
+DumpMeter StartDumpMeter(uint64_t expectedBytes, uint64_t nowMs) {
+    DumpMeter meter;
+    meter.expectedBytes = expectedBytes;
+    meter.startMs = nowMs;
+    return meter;
+}
+
+DumpMeter AdvanceDumpMeter(DumpMeter meter, uint64_t nowMs, uint64_t bytes) {
+    if (meter.ended) return meter;
+    if (nowMs > meter.startMs) meter.elapsedMs = std::max(meter.elapsedMs, nowMs - meter.startMs);
+    // A tool may write its file anew (the size falls back to 0): the figures follow the file, the
+    // bar does not go back.
+    meter.bytes = bytes;
+    if (meter.expectedBytes) {
+        const double share = static_cast<double>(bytes) * 100.0 / static_cast<double>(meter.expectedBytes);
+        meter.percent = std::max(meter.percent, std::min(kDumpEstimateCapPercent, share));
+    }
+    return meter;
+}
+
+DumpMeter EndDumpMeter(DumpMeter meter, uint64_t nowMs) {
+    meter = AdvanceDumpMeter(std::move(meter), nowMs, meter.bytes);
+    meter.ended = true;
+    if (meter.expectedBytes) meter.percent = 100;
+    return meter;
+}
+
+std::wstring DumpFiguresText(const DumpMeter& meter) {
+    const std::wstring written = GetProperSizeValue(static_cast<double>(meter.bytes));
+    const std::wstring elapsed = clockText(meter.elapsedMs / 1000) + L" elapsed";
+    if (!meter.expectedBytes) return written + L" written, " + elapsed;
+    return written + L" of about " + GetProperSizeValue(static_cast<double>(meter.expectedBytes)) + L", " + elapsed;
 }
 
 }  // namespace tess

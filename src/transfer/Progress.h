@@ -40,4 +40,28 @@ ProgressMeter AdvanceMeter(ProgressMeter meter, uint64_t nowMs, uint64_t doneByt
 // text the windows show sizes in); empty until the meter has figures.
 std::wstring ProgressFiguresText(const ProgressMeter& meter);
 
+// A companion tool's dump as it grows in the temporary folder. Its bar is an estimate against the
+// size the list tool gave (a dump is seldom exactly the database's size): it stops short of its end
+// until the tool has ended, and never goes back. Without a size (an Exchange set) there is no bar,
+// only the bytes written so far and the time elapsed.
+struct DumpMeter {
+    uint64_t expectedBytes = 0;  // 0: not known
+    uint64_t startMs = 0;
+    uint64_t elapsedMs = 0;
+    uint64_t bytes = 0;
+    double percent = 0;
+    bool ended = false;
+};
+
+// Where the estimate stops until the tool has ended.
+constexpr double kDumpEstimateCapPercent = 95;
+
+DumpMeter StartDumpMeter(uint64_t expectedBytes, uint64_t nowMs);
+// The meter after the dump was seen at `bytes` by `nowMs`.
+DumpMeter AdvanceDumpMeter(DumpMeter meter, uint64_t nowMs, uint64_t bytes);
+// The tool ended with its dump whole: the bar is full.
+DumpMeter EndDumpMeter(DumpMeter meter, uint64_t nowMs);
+// "1.20 GB of about 4.00 GB, 0:42 elapsed"; without a size "1.20 GB written, 0:42 elapsed".
+std::wstring DumpFiguresText(const DumpMeter& meter);
+
 }  // namespace tess

@@ -50,6 +50,8 @@ enum class EventKind {
     kDumpStarted,
     kDumpEnded,    // status, text: the reason when it did not succeed
     kDumpHeld,     // the item's dump waits until the copy takes the one before (the drive is behind)
+    kDumpBytes,    // bytes: the dump written so far, totalBytes: its expected size (0: unknown),
+                   // percent: its bar, text: its figures
     kFileStarted,
     kBytesDone,    // bytes: shipped so far in the run, totalBytes: what the run ships as now known
     kVerifyBytes,  // bytes: read back so far in the run, totalBytes: what the run ships as now known
@@ -71,6 +73,7 @@ struct Event {
     std::wstring text;
     uint64_t bytes = 0;
     uint64_t totalBytes = 0;
+    double percent = 0;
     std::string sha256;
     std::shared_ptr<Question> question;
     std::shared_ptr<const Outcome> outcome;

@@ -2,10 +2,12 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <vector>
 
 #include "common/Log.h"
 #include "common/Text.h"
+#include "transfer/SystemCalls.h"
 #include "transfer/TransferStages.h"
 
 namespace tess {
@@ -30,6 +32,10 @@ void Transfer::stop(RunEnd end) {
 }
 
 Outcome Transfer::run() {
+    // This thread lasts the whole run: the machine stays awake until the run ends, however it
+    // ends, and may sleep before whoever shows the run hears of its end.
+    std::optional<StayAwake> awake;
+    awake.emplace();
     const uint64_t startMs = GetTickCount64();
     TransferStages stages(plan_, sink_, cancel_, shipping_, [this](RunEnd end) { stop(end); });
     std::vector<std::thread> threads;
@@ -53,6 +59,7 @@ Outcome Transfer::run() {
     for (auto& thread : threads) thread.join();
     const auto outcome = std::make_shared<const Outcome>(
         stages.finish(end_.load(), static_cast<double>(GetTickCount64() - startMs) / 1000.0));
+    awake.reset();
     Event ended;
     ended.kind = EventKind::kEnded;
     ended.outcome = outcome;

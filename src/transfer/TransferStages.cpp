@@ -121,8 +121,16 @@ bool TransferStages::dumpItem(size_t k, std::vector<PlanFile>& files) {
     const uint64_t startMs = GetTickCount64();
     StepContext context = contextFor(k, shipping_);
     context.timeoutMs = plan_.options.dumpTimeoutMs;
+    DumpMeter meter = StartDumpMeter(item.expectedBytes, nowMs());
+    uint64_t lastEventMs = 0;
+    context.dumpWritten = [&](uint64_t bytes) {
+        const uint64_t now = nowMs();
+        meter = AdvanceDumpMeter(std::move(meter), now, bytes);
+        if (eventDue(lastEventMs, now)) emitDumpBytes(k, meter);
+    };
     DumpResult result = item.dump->run(context);
     const bool done = result.status == StepStatus::kDone;
+    if (done) emitDumpBytes(k, EndDumpMeter(std::move(meter), nowMs()));
     const std::wstring reason = done ? std::wstring() : dumpReason(result);
     {
         std::lock_guard<SlimLock> guard(lock_);
@@ -143,6 +151,14 @@ bool TransferStages::dumpItem(size_t k, std::vector<PlanFile>& files) {
         handOver(k, std::move(files), reason);
     }
     return false;
+}
+
+void TransferStages::emitDumpBytes(size_t k, const DumpMeter& meter) {
+    Event event = eventOf(EventKind::kDumpBytes, k, 0, plan_.items[k].name, DumpFiguresText(meter));
+    event.bytes = meter.bytes;
+    event.totalBytes = meter.expectedBytes;
+    event.percent = meter.percent;
+    emit(event);
 }
 
 // The item's files become known: the copy stage takes them, or, with `notShipped` (why its dump

@@ -41,6 +41,7 @@ private:
     };
 
     bool dumpItem(size_t item, std::vector<PlanFile>& files);
+    void emitDumpBytes(size_t item, const DumpMeter& meter);
     bool handOver(size_t item, std::vector<PlanFile> files, const std::wstring& notShipped);
     bool copyItem(size_t item);
     bool roomFor(size_t item, const PlanFile& file);

@@ -286,7 +286,7 @@ bool frmLocalFileBrowse::onCreate() {
     filler.setUpImageList(tree_, hwnd());
     filler.setUpColumns(tree_, 280, 50, 100);
     fillDriveList();
-    filler.PopulateLocalTreeView(tree_, driveList(), false);
+    filler.PopulateLocalTreeView(tree_, driveList(), false, purpose_.transferDestination);
     RoundedBorder(hwnd(), name());
     return true;
 }

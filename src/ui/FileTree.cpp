@@ -107,15 +107,18 @@ std::wstring FormatEntryDate(const FILETIME& utc) {
     return std::wstring(date) + L" " + time;
 }
 
-bool IsListedDriveType(UINT driveType) { return driveType == DRIVE_FIXED || driveType == DRIVE_REMOTE; }
+bool IsListedDriveType(UINT driveType, bool removableToo) {
+    return driveType == DRIVE_FIXED || driveType == DRIVE_REMOTE || (removableToo && driveType == DRIVE_REMOVABLE);
+}
 
 std::vector<std::wstring> ListedDrives(const std::vector<std::wstring>& driveList,
-                                       const std::function<UINT(const std::wstring& root)>& driveTypeOf) {
+                                       const std::function<UINT(const std::wstring& root)>& driveTypeOf,
+                                       bool removableToo) {
     std::vector<std::wstring> drives;
     for (const auto& entry : driveList) {
         if (entry.size() < 2 || entry[1] != L':') continue;
         std::wstring drive = ToUpper(entry.substr(0, 2));
-        if (IsListedDriveType(driveTypeOf(drive + L"\\"))) drives.push_back(drive);
+        if (IsListedDriveType(driveTypeOf(drive + L"\\"), removableToo)) drives.push_back(drive);
     }
     return drives;
 }
@@ -250,7 +253,8 @@ void TreeViewControl::setUpColumns(HWND tree, int nameWidth, int sizeWidth, int 
 
 std::wstring TreeViewControl::nextNumber() { return std::to_wstring(++entryCount_); }
 
-void TreeViewControl::PopulateLocalTreeView(HWND tree, const std::vector<std::wstring>& driveList, bool skipMyComputer) {
+void TreeViewControl::PopulateLocalTreeView(HWND tree, const std::vector<std::wstring>& driveList, bool skipMyComputer,
+                                            bool removableToo) {
     TraceScope trace(L"PopulateLocalTreeView");
     try {
         if (!skipMyComputer) {
@@ -259,7 +263,7 @@ void TreeViewControl::PopulateLocalTreeView(HWND tree, const std::vector<std::ws
                                          iconIndex(L"mycomp"), false);
             // Drive nodes carry a folder entry record like every other node, so that "OK" on a
             // drive reads its root ("E:\") the same way as a folder its path.
-            for (const auto& drive : ListedDrives(driveList, [](const std::wstring& r) { return GetDriveTypeW(r.c_str()); })) {
+            for (const auto& drive : ListedDrives(driveList, [](const std::wstring& r) { return GetDriveTypeW(r.c_str()); }, removableToo)) {
                 EntryRecord record{nextNumber(), L"", L"", drive + L"\\"};
                 AddTreeItem(tree, root, {MakeEntryRecord(record), {}, false, record}, drive, iconIndex(L"Drive"), true);
             }

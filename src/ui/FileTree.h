@@ -40,13 +40,15 @@ std::wstring EntryPath(std::wstring_view parentPath, std::wstring_view name, boo
 // The general date-and-time text of a UTC file time, in the user's local time and formats.
 std::wstring FormatEntryDate(const FILETIME& utc);
 
-// Only fixed disks and network drives appear under "My Computer" (removable and optical drives
-// are too slow or empty to browse and are no place for a transfer).
-bool IsListedDriveType(UINT driveType);
+// Fixed disks and network drives appear under "My Computer" (optical drives are slow or empty to
+// browse and no place for a transfer); removable drives too where the folder is a transfer's
+// destination, the USB stick or card the user will ship.
+bool IsListedDriveType(UINT driveType, bool removableToo = false);
 // The drives of the list (each entry starts with its two-character drive, "c:" or "C:\") that
 // are listed, as "C:" in upper case, in list order.
 std::vector<std::wstring> ListedDrives(const std::vector<std::wstring>& driveList,
-                                       const std::function<UINT(const std::wstring& root)>& driveTypeOf);
+                                       const std::function<UINT(const std::wstring& root)>& driveTypeOf,
+                                       bool removableToo = false);
 // Every drive of the machine as "C:\", from GetLogicalDriveStringsW.
 std::vector<std::wstring> LogicalDriveList();
 
@@ -97,7 +99,8 @@ public:
 
     // "My Computer" with the listed drives of `driveList` (unless skipMyComputer), then "My
     // Files" with the user's shell folders.
-    void PopulateLocalTreeView(HWND tree, const std::vector<std::wstring>& driveList, bool skipMyComputer);
+    void PopulateLocalTreeView(HWND tree, const std::vector<std::wstring>& driveList, bool skipMyComputer,
+                               bool removableToo = false);
     // Reads the node's folder into child nodes once; files are left out when foldersOnly. Under a
     // grey folder the children are grey too.
     void PopulateLocalFolder(HWND tree, HTREEITEM node, bool foldersOnly);

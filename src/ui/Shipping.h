@@ -78,9 +78,8 @@ extern const wchar_t kVerifySettingKey[];
 bool ShippingVerificationOn();
 
 // Ships every item in order through the transfer engine (copy and read-back stages), the window's
-// bar and figures following its events, stopping at a cancel (Esc, or a cancel request the run has
-// not cleared: ResetWaitCancel when the run starts); a failed file is reported and the next one
-// goes on. A copy whose digest differs when read back is removed and counts as failed. The report
+// bar and figures following its events, stopping at a cancel (Esc on the request's window); a
+// failed file is reported and the next one goes on. A copy whose digest differs when read back is removed and counts as failed. The report
 // gets "Verified" or the reason per file, and at the end the manifest, the bytes, the time taken
 // and the average throughput.
 ShipOutcome ShipFiles(const ShipRequest& request);

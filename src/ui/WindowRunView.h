@@ -11,6 +11,9 @@ class WindowRunView : public RunView {
 public:
     struct Ids {
         int progressText, progressFigures, progressBar, temporaryBrowse;
+        // The dump's own line; a window without one (its dump never overlaps its shipping) shows
+        // the dump's figures where the shipping's go, without a bar.
+        int dumpBar = 0, dumpFigures = 0;
     };
     WindowRunView(Window& window, Ids ids) : window_(window), ids_(ids) {}
 
@@ -18,6 +21,7 @@ public:
     void setProgressBarVisible(bool visible) override;
     void setProgress(double percent) override;
     void setProgressFigures(const std::wstring& text) override;
+    void setDumpProgress(std::optional<double> percent, const std::wstring& figures) override;
     void focusTemporaryBrowse() override;
     HWND window() const override { return window_.hwnd(); }
 

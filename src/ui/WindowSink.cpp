@@ -64,10 +64,6 @@ void ServeUntil(const std::function<bool()>& done, HWND cancelWindow, const std:
         }
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
-        if (WaitCancelRequested()) {
-            ResetWaitCancel();
-            cancel();
-        }
     }
     if (quit) PostQuitMessage(static_cast<int>(quitCode));
 }

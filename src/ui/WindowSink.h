@@ -36,9 +36,9 @@ private:
 HWND CreateMessageWindow(const wchar_t* className, WNDPROC proc);
 
 // Serves every message of the thread (the window's own loop, as a modal window runs it) until
-// `done` says the run ended. Esc on `cancelWindow` (or one of its children), a cancel request
-// (RequestWaitCancel: the window's own handlers) and WM_QUIT call `cancel`, and the serving goes
-// on until the run says it ended; a WM_QUIT is posted again for the loop that owns it.
+// `done` says the run ended. Esc on `cancelWindow` (or one of its children) and WM_QUIT call
+// `cancel` (the run's own: no process-wide flag takes part), and the serving goes on until the
+// run says it ended; a WM_QUIT is posted again for the loop that owns it.
 void ServeUntil(const std::function<bool()>& done, HWND cancelWindow, const std::function<void()>& cancel);
 
 }  // namespace tess

@@ -106,8 +106,8 @@ TEST_F(ExchangeWindow, EnterRunsTheLocalBackupAlone) {
     EXPECT_EQ(window.lastRun()->reportPath, L"");
 }
 
-// The window's own loop runs while the helper works: Esc there asks the engine to cancel, which
-// ends the helper; nothing is shipped and the run ends as cancelled.
+// The window's own loop runs while the helper works: Esc there asks first, and Yes has the engine
+// cancel, which ends the helper; nothing is shipped and the run ends as cancelled.
 TEST_F(ExchangeWindow, EscDuringTheHelpersBackupEndsItThroughTheEngine) {
     TempDir work(L"exw"), destination(L"exd");
     WriteBytes(JoinPath(program_.path(), L"demo\\demo.ini"),
@@ -120,12 +120,14 @@ TEST_F(ExchangeWindow, EscDuringTheHelpersBackupEndsItThroughTheEngine) {
     const std::wstring journal = JoinPath(program_.path(), L"demo\\journal.txt");
     ASSERT_TRUE(WaitFor([&] { return ReadBytes(journal).find("\tfault\thang") != std::string::npos; }, 30000));
     EXPECT_FALSE(IsWindowEnabled(window.control(FrmExchange::kTransfer)));
+    messages_.answer = kResultYes;
     PostMessageW(window.hwnd(), WM_KEYDOWN, VK_ESCAPE, 0);
     ASSERT_TRUE(WaitFor([&] { return window.lastRun().has_value(); }, 30000));
     EXPECT_TRUE(window.lastRun()->result.cancelled);
     EXPECT_FALSE(FindProcess(helper_, false, 6));
     EXPECT_FALSE(PathExists(JoinPath(destination.path(), L"OstrovaExchBackupset")));
-    ASSERT_EQ(messages_.calls.size(), 1u);  // the cancel, and no report question
+    ASSERT_EQ(messages_.codes().front(), 579);
+    ASSERT_EQ(messages_.calls.size(), 2u);  // the question, the cancel, and no report question
     EXPECT_TRUE(IsWindowEnabled(window.control(FrmExchange::kTransfer)));
 }
 

@@ -12,6 +12,8 @@
 #include "sql/SqlToolFixture.h"
 #include "sql/SqlTransferRun.h"
 
+#include <set>
+
 namespace tess::test {
 namespace {
 
@@ -94,6 +96,22 @@ TEST_F(SqlRun, DatabasesAreDumpedInTurnAndWhatWasDumpedShipsWhole) {
     EXPECT_DOUBLE_EQ(view_.lastPercent, 100.0);
     EXPECT_EQ(view_.runningChanges, (std::vector<bool>{true, false}));
     EXPECT_FALSE(TransferInProgress());
+}
+
+TEST_F(SqlRun, TheDumpsBarMovesWhileTheToolWritesBeforeAnythingShips) {
+    demo("[Database:Sales]\r\nSize=8 MB\r\nFault=pace:3\r\n");
+    sql::RunInput in = input({L"Sales"});
+    in.databaseBytes = {8u << 20};
+    ASSERT_EQ(sql::CmdNext(in, view_).shipped, 1);
+    EXPECT_TRUE(view_.dumpBeforeShipping);
+    // It moved while the tool wrote, stayed short of its end, and filled once the tool had ended.
+    const std::vector<double>& bar = view_.dumpPercents;
+    std::set<double> moving;
+    for (size_t i = 0; i + 1 < bar.size(); ++i)
+        if (bar[i] > 0) moving.insert(bar[i]);
+    EXPECT_GE(moving.size(), 2u) << testing::PrintToString(bar);
+    EXPECT_LE(*moving.rbegin(), 95);
+    EXPECT_EQ(bar.back(), 100);
 }
 
 TEST_F(SqlRun, ASecondRunShipsOnlyItsOwnDumpsAndClearsItsDumpFolderWithoutFollowingLinks) {

@@ -5,6 +5,8 @@
 #include <commctrl.h>
 
 #include <memory>
+#include <mutex>
+#include <optional>
 
 #include "common/BackupSets.h"
 #include "common/Files.h"
@@ -15,6 +17,7 @@
 #include "sql/InstanceDiscovery.h"
 #include "sql/SqlToolFixture.h"
 #include "support/WindowDriving.h"
+#include "transfer/SystemCalls.h"
 #include "ui/ImageButton.h"
 
 namespace tess::test {
@@ -144,21 +147,88 @@ TEST_F(SqlWindows, TransferShipsTheCheckedDatabasesOfTheGivenServer) {
     EXPECT_FALSE(IsWindowVisible(window.control(FrmSQLDataList::kProgress)));
 }
 
-// While the run goes on the window's own loop runs: Esc there reaches the window, which asks the
-// engine to cancel; the tool it started is ended and the run ends as cancelled.
-TEST_F(SqlWindows, EscInTheWindowCancelsTheRunningTransfer) {
-    TempDir temp(L"wtemp"), destination(L"wdest");
-    Trf_WriteUserProfile(L"SQLTEMP(LOCAL)", temp.path());
-    Trf_WriteUserProfile(L"SQLDEST(LOCAL)", destination.path());
-    demo("[Database:stuck]\r\nFault=hang\r\n");
-    FrmSQLDataList window({L"(local)", rows({{L"stuck", 100}})});
-    ASSERT_TRUE(window.createModeless(nullptr));
-    Click(clickTarget(window, FrmSQLDataList::kTransfer));
-    ASSERT_TRUE(WaitFor([] { return FindProcess(sql::kBackupToolName, false, 6); }));
-    PostMessageW(window.hwnd(), WM_KEYDOWN, VK_ESCAPE, 0);
-    ASSERT_TRUE(WaitFor([&] { return window.lastRun().has_value(); }));
-    EXPECT_TRUE(window.lastRun()->cancelled);
-    EXPECT_FALSE(FindProcess(sql::kBackupToolName, false, 6));
+// The marks a run leaves on the system, recorded instead of made, in order: the sleep request's
+// (the engine's thread) apart from the button's (the window's).
+class SystemCalls {
+public:
+    SystemCalls() {
+        SetSystemCallRecorderForTesting([this](const std::wstring& call) {
+            std::lock_guard<std::mutex> guard(lock_);
+            if (call.back() == L'%') return;  // the progress values are many
+            (call.find(L"sleep") != std::wstring::npos || call == L"stay awake" ? awake_ : button_) += call + L"; ";
+        });
+    }
+    ~SystemCalls() { SetSystemCallRecorderForTesting(nullptr); }
+    std::wstring awake() {
+        std::lock_guard<std::mutex> guard(lock_);
+        return awake_;
+    }
+    std::wstring button() {
+        std::lock_guard<std::mutex> guard(lock_);
+        return button_;
+    }
+
+private:
+    std::mutex lock_;
+    std::wstring awake_, button_;
+};
+
+// While the run goes on the window's own loop runs. The machine stays awake and the taskbar button
+// shows the run from the engine's start until the run ends, however it ends; Esc asks first (the
+// button paused meanwhile): No goes on, Yes ends the tool the engine started and leaves nothing
+// of its dump.
+TEST_F(SqlWindows, ARunKeepsTheMachineAwakeShowsOnTheTaskbarAndAsksBeforeEscStopsIt) {
+    struct Case {
+        const char* what;
+        const char* database;
+        std::optional<MessageResult> escAnswer;  // Esc once the tool runs
+        bool closeWindow;                        // the window goes while the tool runs
+        int shipped;
+        const wchar_t* calls;
+    } cases[] = {
+        {"done", "Size=1 KB", std::nullopt, false, 1, L"taskbar normal; flash; taskbar cleared; "},
+        {"failed", "Fault=fail:offline", std::nullopt, false, 0, L"taskbar normal; taskbar error; flash; taskbar cleared; "},
+        {"Esc, No", "Size=2 MB\r\nFault=pace:2", kResultNo, false, 1,
+         L"taskbar normal; taskbar paused; taskbar normal; flash; taskbar cleared; "},
+        {"Esc, Yes", "Fault=hang", kResultYes, false, 0,
+         L"taskbar normal; taskbar paused; taskbar normal; flash; taskbar cleared; "},
+        {"window closed", "Fault=hang", std::nullopt, true, 0, L"taskbar normal; taskbar cleared; "},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir temp(L"wtemp"), destination(L"wdest");
+        Trf_WriteUserProfile(L"SQLTEMP(LOCAL)", temp.path());
+        Trf_WriteUserProfile(L"SQLDEST(LOCAL)", destination.path());
+        demo(std::string("[Database:db]\r\n") + c.database + "\r\n");
+        messages_.calls.clear();
+        messages_.answer = c.escAnswer.value_or(kResultNo);
+        SystemCalls system;
+        auto window = std::make_unique<FrmSQLDataList>(sql::DataListArgs{L"(local)", rows({{L"db", 2u << 20}})});
+        ASSERT_TRUE(window->createModeless(nullptr));
+        // Another window has the foreground: the end flashes the button.
+        HWND other = CreateWindowW(L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+        Click(clickTarget(*window, FrmSQLDataList::kTransfer));
+        SetForegroundWindow(other);
+        if (c.escAnswer || c.closeWindow) {
+            ASSERT_TRUE(WaitFor([] { return FindProcess(sql::kBackupToolName, false, 6); }));
+        }
+        if (c.escAnswer) PostMessageW(window->hwnd(), WM_KEYDOWN, VK_ESCAPE, 0);
+        if (c.closeWindow) {
+            window.reset();
+        } else {
+            ASSERT_TRUE(WaitFor([&] { return window->lastRun().has_value(); }));
+            EXPECT_EQ(window->lastRun()->shipped, c.shipped);
+            EXPECT_EQ(window->lastRun()->cancelled, c.escAnswer == kResultYes);
+        }
+        if (c.escAnswer) {
+            EXPECT_EQ(messages_.codes().front(), 579);
+        }
+        EXPECT_EQ(system.awake(), L"stay awake; may sleep; ");
+        EXPECT_EQ(system.button(), c.calls);
+        EXPECT_FALSE(FindProcess(sql::kBackupToolName, false, 6));
+        EXPECT_FALSE(FileExists(temp.file(L"OSTROVASQLTEMP\\[db].dmp")));
+        DestroyWindow(other);
+    }
 }
 
 }  // namespace

@@ -58,11 +58,17 @@ public:
         EXPECT_GE(percent, lastPercent);
         lastPercent = percent;
     }
+    void setDumpProgress(std::optional<double> percent, const std::wstring& figures) override {
+        if (percent && !figures.empty()) dumpPercents.push_back(*percent);
+        if (!figures.empty() && lastPercent == 0) dumpBeforeShipping = true;
+    }
     void focusTemporaryBrowse() override { focusedBrowse = true; }
     HWND window() const override { return window_; }
 
     std::vector<bool> runningChanges;
     double lastPercent = 0;
+    std::vector<double> dumpPercents;  // the dump's bar as it was shown
+    bool dumpBeforeShipping = false;   // its figures showed before the shipping's bar moved
     bool focusedBrowse = false;
 
 private:

@@ -116,13 +116,15 @@ std::wstring MessageBoxText(HWND box) {
     return text;
 }
 
-HWND NoOrOkButton(HWND box) {
+static HWND buttonLabelled(HWND box, const wchar_t* label, const wchar_t* orLabel) {
     for (const wchar_t* name : {L"cmdButton0", L"cmdButton1", L"cmdButton2"}) {
         HWND b = FindByAutomationId(box, name);
-        if (b && IsWindowVisible(b) && (RemoteText(b) == L"No" || RemoteText(b) == L"OK")) return b;
+        if (b && IsWindowVisible(b) && (RemoteText(b) == label || RemoteText(b) == orLabel)) return b;
     }
     return nullptr;
 }
+
+HWND NoOrOkButton(HWND box) { return buttonLabelled(box, L"No", L"OK"); }
 
 HWND SharePointToolWindow() {
     HWND h = FindWindowW(nullptr, L"SharePoint Server");
@@ -146,7 +148,9 @@ std::wstring AnswerMessage(DWORD pid) {
     if (!box) return L"";
     const std::wstring text = MessageBoxText(box);
     Say(L"message: " + text);
-    PostClick(NoOrOkButton(box));
+    // Whoever pressed Esc during a run meant it: the question it asks is answered Yes.
+    const bool stop = text.rfind(L"The data transfer is still running", 0) == 0;
+    PostClick(stop ? buttonLabelled(box, L"Yes", L"Yes") : NoOrOkButton(box));
     for (const ULONGLONG deadline = GetTickCount64() + 10000; IsWindowVisible(box) && GetTickCount64() < deadline;)
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
     return text;

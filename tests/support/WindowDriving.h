@@ -79,7 +79,7 @@ HWND SharePointToolWindow();
 bool CentredOnTop(HWND main, HWND tool);
 
 // What the demo drivers share: a line of what the driver sees on its output, the message box of
-// process `pid` answered with No or OK (its text, printed as "message: <text>", once it is gone;
+// process `pid` answered with No or OK (Yes to stopping a run: the driver pressed Esc; its text, printed as "message: <text>", once it is gone;
 // empty when none is open), and the answers of a run started by the `transfer` button: 0 when it
 // reached the question about the logs, 2 when it ended without it (the button enabled again and
 // no message open), 1 when it did not end within half an hour.

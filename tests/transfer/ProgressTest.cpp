@@ -62,3 +62,31 @@ TEST(ShippingProgress, FiguresWaitForEnoughDataAndNeverGoBack) {
     // In the windows' size units: 1,048,576 bytes to the MB.
     EXPECT_EQ(ProgressFiguresText(steady.back()).substr(0, 22), L"290.87 MB of 953.67 MB");
 }
+
+TEST(DumpProgress, TheEstimateStopsShortOfTheEndUntilTheToolEndedAndNeverGoesBack) {
+    const uint64_t mb = 1048576;
+    struct Step {
+        uint64_t ms, bytes;
+        double percent;
+    } steps[] = {
+        {1000, 100 * mb, 25},   // against the list's 400 MB
+        {2000, 300 * mb, 75},
+        {3000, 100 * mb, 75},   // the tool wrote its file anew: the bar stays
+        {4000, 500 * mb, 95},   // larger than the list said: still short of the end
+    };
+    DumpMeter meter = StartDumpMeter(400 * mb, 10000);
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.ms);
+        meter = AdvanceDumpMeter(meter, 10000 + step.ms, step.bytes);
+        EXPECT_DOUBLE_EQ(meter.percent, step.percent);
+    }
+    EXPECT_EQ(DumpFiguresText(meter), L"500.00 MB of about 400.00 MB, 0:04 elapsed");
+    meter = EndDumpMeter(meter, 75000);
+    EXPECT_DOUBLE_EQ(meter.percent, 100);
+    EXPECT_EQ(DumpFiguresText(AdvanceDumpMeter(meter, 99000, 0)), L"500.00 MB of about 400.00 MB, 1:05 elapsed");
+
+    // Without a size (an Exchange set): no bar, the bytes written and the time elapsed.
+    DumpMeter set = AdvanceDumpMeter(StartDumpMeter(0, 0), 3725000, 3 * mb);
+    EXPECT_DOUBLE_EQ(set.percent, 0);
+    EXPECT_EQ(DumpFiguresText(set), L"3.00 MB written, 1:02:05 elapsed");
+}

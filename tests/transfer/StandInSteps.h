@@ -34,15 +34,18 @@ private:
 class Recorder : public Sink {
 public:
     void onEvent(const Event& event) override {
-        static const wchar_t* const kNames[] = {L"dump started", L"dump ended", L"dump held", L"file started",
-                                                L"bytes",        L"",           L"copied",    L"verified",
-                                                L"failed",       L"figures",    L"question",  L"ended"};
+        static const wchar_t* const kNames[] = {L"dump started", L"dump ended", L"dump held", L"dump bytes",
+                                                L"file started", L"bytes",      L"",          L"copied",
+                                                L"verified",     L"failed",     L"figures",   L"question",
+                                                L"ended"};
         std::lock_guard<std::mutex> guard(lock_);
         if (event.outcome) outcome_ = event.outcome;
         if (event.question) question_ = event.question;
         const std::wstring kind = kNames[static_cast<int>(event.kind)];
-        std::wstring detail = event.question || event.kind == EventKind::kFigures ? event.text : event.name;
+        const bool texted = event.question || event.kind == EventKind::kFigures || event.kind == EventKind::kDumpBytes;
+        std::wstring detail = texted ? event.text : event.name;
         if (event.kind == EventKind::kBytesDone) detail = std::to_wstring(event.bytes);
+        if (event.kind == EventKind::kDumpBytes) detail = std::to_wstring(static_cast<int>(event.percent)) + L"% " + detail;
         if (!kind.empty()) steps_.push_back(kind + L" " + detail);
     }
     void note(const std::wstring& step) {
@@ -87,12 +90,14 @@ public:
         : recorder_(recorder), name_(std::move(name)), file_(std::move(file)), tool_(tool), status_(status) {}
     DumpResult run(StepContext& context) override {
         context.report(L"Dump of " + name_ + L" started");
+        for (const uint64_t bytes : writes) context.dumpWritten(bytes);
         const WaitResult tool = tool_ ? tool_->wait(context.cancel, context.timeoutMs) : WaitResult::kSignalled;
         if (tool == WaitResult::kCancelled) recorder_.note(L"tool ended " + name_);
         if (tool != WaitResult::kSignalled)
             return {tool == WaitResult::kCancelled ? StepStatus::kCancelled : StepStatus::kTimedOut, {}, {}};
         return {status_, status_ == StepStatus::kDone ? L"" : L"the tool said no", {file_}};
     }
+    std::vector<uint64_t> writes;  // the dump's size as the tool is seen writing it
 
 private:
     Recorder& recorder_;

@@ -199,6 +199,22 @@ TEST(TransferRules, OnceTheLastCopyIsMadeTheFiguresFollowTheReadBack) {
     EXPECT_EQ(figures[figures.size() - 2].rfind(L"Verifying: ", 0), 0u) << figures[figures.size() - 2];
 }
 
+TEST(TransferRules, TheDumpsBarMovesWhileTheToolWritesAndFillsOnlyWhenItEnded) {
+    Bench bench;
+    uint64_t clock = 0;  // the dump stage's alone until the copy starts
+    bench.plan.clockMs = [&clock] { return clock += 1000; };
+    bench.addDumped(L"alpha");
+    std::static_pointer_cast<StandInDump>(bench.plan.items[0].dump)->writes = {40, 120};
+    bench.run();
+    std::vector<std::wstring> dump;
+    for (const auto& step : bench.recorder.steps())
+        if (step.rfind(L"dump bytes ", 0) == 0) dump.push_back(step.substr(11));
+    EXPECT_EQ(dump, (std::vector<std::wstring>{L"40% 40.00 B of about 100.00 B, 0:01 elapsed",
+                                               L"95% 120.00 B of about 100.00 B, 0:02 elapsed",
+                                               L"100% 120.00 B of about 100.00 B, 0:03 elapsed"}));
+    EXPECT_LT(bench.at(L"dump bytes " + dump.back()), bench.at(L"file started " + bench.target(L"alpha")));
+}
+
 TEST(TransferRules, ADestinationWithoutRoomEndsTheShippingAndLeavesNothingPartial) {
     struct Case {
         const char* what;

@@ -98,16 +98,17 @@ TEST(BrowseDecisions, ChosenFolderScreeningAndTheTrialWritesOutcome) {
 
 // ---- The local file tree's values ----
 
-TEST(FileTreeDrives, OnlyFixedAndNetworkDrivesAreListed) {
+TEST(FileTreeDrives, FixedAndNetworkDrivesAreListedAndRemovableOnesForADestination) {
     const std::vector<std::wstring> list = {L"a:\\", L"c:", L"D:\\", L"e:\\", L"f:\\", L"g:\\", L"h:\\", L"x"};
     const std::map<wchar_t, UINT> types = {{L'A', DRIVE_REMOVABLE}, {L'C', DRIVE_FIXED},   {L'D', DRIVE_CDROM},
                                            {L'E', DRIVE_REMOTE},    {L'F', DRIVE_RAMDISK}, {L'G', DRIVE_UNKNOWN},
                                            {L'H', DRIVE_NO_ROOT_DIR}};
-    auto listed = ListedDrives(list, [&](const std::wstring& root) {
+    const auto typeOf = [&](const std::wstring& root) {
         EXPECT_EQ(root.size(), 3u);
         return types.at(root[0]);
-    });
-    EXPECT_EQ(listed, (std::vector<std::wstring>{L"C:", L"E:"}));
+    };
+    EXPECT_EQ(ListedDrives(list, typeOf), (std::vector<std::wstring>{L"C:", L"E:"}));
+    EXPECT_EQ(ListedDrives(list, typeOf, true), (std::vector<std::wstring>{L"A:", L"C:", L"E:"}));
 }
 
 TEST(FileTreeSpecialFolders, OrderFallbacksAndMissingValuesFromARegistryKey) {
@@ -160,8 +161,9 @@ TEST(FileTreeListing, RecordsOfARealFolder) {
 
 // ---- The window ----
 
-// Which drive types the tree lists is FileTreeDrives' table; here, that the tree asks it.
-TEST_F(BrowseTest, ARemovableDriveIsNotShownAndOkRefusesADriveUnpluggedWhileOpen) {
+// Which drive types the tree lists is FileTreeDrives' table; here, that the tree asks it for its
+// purpose: a removable drive shows for a destination, not for a temporary folder.
+TEST_F(BrowseTest, ARemovableDriveShowsOnlyForADestinationAndOkRefusesADriveUnpluggedWhileOpen) {
     if (!test::WineDrives::available()) GTEST_SKIP() << "drive letters are made through Wine's mount manager";
     TempDir dir(L"notready");
     for (const wchar_t* sub : {L"medium", L"usb"}) CreateDirectoryW(dir.file(sub).c_str(), nullptr);
@@ -170,9 +172,14 @@ TEST_F(BrowseTest, ARemovableDriveIsNotShownAndOkRefusesADriveUnpluggedWhileOpen
     const std::wstring removable = drives.define(DRIVE_REMOVABLE, dir.file(L"usb"));
     ASSERT_FALSE(fixed.empty() || removable.empty());
 
+    {
+        frmLocalFileBrowse temporary(kSqlTemp);
+        ASSERT_TRUE(temporary.createModeless(nullptr));
+        EXPECT_EQ(temporary.selectFolder(removable), nullptr);
+    }
     frmLocalFileBrowse dialog(kDestination);
     ASSERT_TRUE(dialog.createModeless(nullptr));
-    EXPECT_EQ(dialog.selectFolder(removable), nullptr);
+    EXPECT_NE(dialog.selectFolder(removable), nullptr);
     ASSERT_NE(dialog.selectRoot(true), nullptr);
     test::SendAltKey(dialog.hwnd(), 'O');
     ASSERT_NE(dialog.selectFolder(fixed), nullptr);
