@@ -112,6 +112,43 @@ TEST_F(CliEndToEnd, ExchangeTransferAllShipsTheHelpersSet) {
     keepReport(report, L"exchange");
 }
 
+// Ctrl+C on the console the run shares, pressed while the second database's dump hangs: the run
+// ends with 4, the backup tool it started is ended, and the destination holds nothing partial
+// (the first dump whole, or not at all).
+TEST_F(CliEndToEnd, CtrlCCancelsTheRunEndsTheToolAndLeavesNothingPartial) {
+    const std::string north = source(L"north", 3 * 1024 * 1024);
+    databases(section("north") + "[Database:stuck]\r\nFault=hang\r\n");
+    const std::wstring name = L"TessCliCtrlC-" + std::to_wstring(GetCurrentProcessId());
+    HANDLE press = CreateEventW(nullptr, TRUE, FALSE, name.c_str());
+    ASSERT_TRUE(press);
+    const std::wstring journal = program_ + L"\\demo\\journal.txt";
+    const DriverRun run = RunProgram(
+        BuildBinFolder() + L"\\..\\tests\\console_ctrl_c.exe",
+        {name, program_ + L"\\TessaronCmd.exe", L"sql", L"transfer", L"--server", L"(local)", L"--all", L"--temp", temporary_,
+         L"--dest", destination_},
+        dir_.file(L"ctrlc.txt"),
+        [&](DWORD) {
+            if (FromUTF8(ReadBytes(journal)).find(L"\tfault\thang") == std::wstring::npos) return false;
+            return SetEvent(press) != FALSE;
+        },
+        CREATE_NEW_CONSOLE);
+    CloseHandle(press);
+    EXPECT_EQ(run.exitCode, 4) << run.output;
+    EXPECT_EQ(CountProcesses(L"ostrova_sqlbackup_tessaron.exe"), 0u);
+    WIN32_FIND_DATAW found{};
+    HANDLE find = FindFirstFileW((destination_ + L"\\*").c_str(), &found);
+    for (BOOL more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileW(find, &found)) {
+        const std::wstring file = found.cFileName;
+        if (file == L"." || file == L"..") continue;
+        SCOPED_TRACE(file);
+        EXPECT_TRUE(file == L"Tessaron-SHA256SUMS.txt" || file == L"[north].dmp");
+        if (file == L"[north].dmp") {
+            EXPECT_EQ(ReadBytes(destination_ + L"\\" + file), north);
+        }
+    }
+    if (find != INVALID_HANDLE_VALUE) FindClose(find);
+}
+
 // One case per exit code the options and the machine give before or after a run.
 TEST_F(CliEndToEnd, ExitCodesForFailureUsageNothingFoundNoRoomAndTheWizardOpen) {
     source(L"north", 200000);
