@@ -76,7 +76,7 @@ void SayText(const std::wstring& text) {
 }
 
 void RouteMessagesToConsole() {
-    SetMessageHookForTesting([](const MessageCall& call) {
+    SetMessagePresenter([](const MessageCall& call) {
         if (const int code = catalogCodeOf(call.text)) SayMessage(code);
         else SayText(call.text);
         switch (call.buttons) {

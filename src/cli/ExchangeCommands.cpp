@@ -137,14 +137,8 @@ int ExchangeInfo(bool json) {
 }
 
 int ExchangeTransfer(const ExchangeTransferOptions& options) {
-    UniqueHandle instance;
-    if (const int code = TakeInstance(instance)) return code;
-    const std::wstring temporaryText = Trim(options.temporary), destinationText = Trim(options.destination);
-    if (const int code = CheckTransferFolders(temporaryText, destinationText)) return SayMessage(code), kExitUsage;
-    const auto temporary = AcceptFolder(temporaryText, FolderUse::kExchangeTemporary);
-    if (!temporary) return kExitUsage;
-    const auto destination = AcceptFolder(destinationText, FolderUse::kDestination);
-    if (!destination) return kExitUsage;
+    const OpenedRun opened = OpenRun(options, FolderUse::kExchangeTemporary, CheckTransferFolders);
+    if (opened.exitCode) return opened.exitCode;
 
     const Described d = describe();
     if (d.exitCode) return d.exitCode;
@@ -154,14 +148,14 @@ int ExchangeTransfer(const ExchangeTransferOptions& options) {
     ExchangeRunArgs args;
     args.exchVersion = d.version;
     args.selection = *chosen;
-    args.temporaryPath = WithTrailingBackslash(*temporary);
-    args.destination = *destination;
+    args.temporaryPath = WithTrailingBackslash(opened.temporary);
+    args.destination = opened.destination;
     if (PrepareHelperBackup(args) != 0) return kExitNothingFound;
 
     ExchangeRunResult result;
     auto records = std::make_shared<SetRecords>();
     records->result = &result;
-    RunFacts facts{L"exchange transfer", d.server, *temporary, *destination, true, UtcNow(), 0};
+    RunFacts facts{L"exchange transfer", d.server, opened.temporary, opened.destination, true, UtcNow(), 0};
     const Outcome outcome = RunOnConsole(BuildRunPlan(args, RunScope::kTransfer, records), options);
     if (records->listed && !options.keepDumps && !KeepTemporaryDumpsOn())
         RemoveEmptiedSetFolders(*records, args.temporaryPath);
@@ -171,8 +165,9 @@ int ExchangeTransfer(const ExchangeTransferOptions& options) {
     if (outcome.end == RunEnd::kCancelled) SayText(RunCancelledText());
     if (outcome.end == RunEnd::kNoRoom || outcome.end == RunEnd::kUnreachable)
         SayMessage(outcome.end == RunEnd::kNoRoom ? 574 : 15);
+    for (const auto& error : records->helperErrors) SayText(error);
     if (const std::wstring failed = FailedFileNames(outcome); !failed.empty()) SayText(ShippingFailedText(failed));
-    return EndRun(facts, outcome, options);
+    return EndRun(facts, outcome, options, !records->helperErrors.empty());
 }
 
 }  // namespace tess::cli

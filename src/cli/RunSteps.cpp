@@ -52,6 +52,29 @@ std::optional<std::wstring> AcceptFolder(const std::wstring& folder, FolderUse u
     return choice.folder;
 }
 
+OpenedRun OpenRun(const TransferOptions& options, FolderUse temporaryUse, FolderPairCheck check) {
+    OpenedRun run;
+    if ((run.exitCode = TakeInstance(run.instance))) return run;
+    run.exitCode = kExitUsage;
+    const std::wstring temporaryText = Trim(options.temporary), destinationText = Trim(options.destination);
+    if (const int code = check(temporaryText, destinationText)) {
+        SayMessage(code);
+        return run;
+    }
+    const auto temporary = AcceptFolder(temporaryText, temporaryUse);
+    if (!temporary) return run;
+    const auto destination = AcceptFolder(destinationText, FolderUse::kDestination);
+    if (!destination) return run;
+    if (const int code = check(*temporary, *destination)) {
+        SayMessage(code);
+        return run;
+    }
+    run.temporary = *temporary;
+    run.destination = *destination;
+    run.exitCode = 0;
+    return run;
+}
+
 Outcome RunOnConsole(Plan plan, const TransferOptions& options) {
     if (options.noVerify) plan.options.verify = false;
     if (options.keepDumps) plan.options.keepDumps = true;
@@ -67,9 +90,10 @@ Outcome RunOnConsole(Plan plan, const TransferOptions& options) {
     return outcome;
 }
 
-int EndRun(RunFacts facts, const Outcome& outcome, const TransferOptions& options) {
+int EndRun(RunFacts facts, const Outcome& outcome, const TransferOptions& options, bool partlyFailed) {
     facts.verify = !options.noVerify;
     facts.exitCode = ExitCodeOf(outcome, facts.verify);
+    if (partlyFailed && facts.exitCode == kExitShipped) facts.exitCode = kExitSomeFailed;
     const nlohmann::json report = ReportJson(facts, outcome);
     if (options.json) Out(FromUTF8(nlohmann::json{{"event", "ended"}, {"report", report}}.dump(
                           -1, ' ', false, nlohmann::json::error_handler_t::replace)));

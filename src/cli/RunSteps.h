@@ -22,11 +22,23 @@ int TakeInstance(UniqueHandle& instance);
 enum class FolderUse { kSqlTemporary, kExchangeTemporary, kDestination };
 std::optional<std::wstring> AcceptFolder(const std::wstring& folder, FolderUse use);
 
+// The opening both transfers share: the machine's one instance taken, then the two folders
+// checked against each other by the run's own rule (its catalog code, or 0) before and after
+// each is accepted as the browse dialog would. `exitCode` is 0 when the run may go on.
+struct OpenedRun {
+    int exitCode = 0;
+    UniqueHandle instance;
+    std::wstring temporary, destination;
+};
+using FolderPairCheck = int (*)(const std::wstring& temporary, const std::wstring& destination);
+OpenedRun OpenRun(const TransferOptions& options, FolderUse temporaryUse, FolderPairCheck check);
+
 // The plan with the options' overrides run to its end on this thread; a console control event
 // cancels it.
 Outcome RunOnConsole(Plan plan, const TransferOptions& options);
 
-// The report file (when asked for) and the exit code from the outcome.
-int EndRun(RunFacts facts, const Outcome& outcome, const TransferOptions& options);
+// The report file (when asked for) and the exit code from the outcome; `partlyFailed`: the dump
+// step's tool reported items it could not dump while the rest shipped.
+int EndRun(RunFacts facts, const Outcome& outcome, const TransferOptions& options, bool partlyFailed = false);
 
 }  // namespace tess::cli

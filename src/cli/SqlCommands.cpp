@@ -129,19 +129,13 @@ int SqlList(const SqlListOptions& options) {
 }
 
 int SqlTransfer(const SqlTransferOptions& options) {
-    UniqueHandle instance;
-    if (const int code = TakeInstance(instance)) return code;
-    const std::wstring temporaryText = Trim(options.temporary), destinationText = Trim(options.destination);
-    if (const int code = CheckRunFolders(temporaryText, destinationText)) return SayMessage(code), kExitUsage;
-    const auto temporary = AcceptFolder(temporaryText, FolderUse::kSqlTemporary);
-    if (!temporary) return kExitUsage;
-    const auto destination = AcceptFolder(destinationText, FolderUse::kDestination);
-    if (!destination) return kExitUsage;
-    if (const int code = CheckRunFolders(*temporary, *destination)) return SayMessage(code), kExitUsage;
+    const OpenedRun opened = OpenRun(options, FolderUse::kSqlTemporary, CheckRunFolders);
+    if (opened.exitCode) return opened.exitCode;
+    const std::wstring &temporary = opened.temporary, &destination = opened.destination;
 
     const Listed listed = listDatabases(options.server, options.login);
     if (listed.exitCode) return listed.exitCode;
-    PlanInput input{listed.server, *temporary, *destination, {}, {}, listed.user, listed.password};
+    PlanInput input{listed.server, temporary, destination, {}, {}, listed.user, listed.password};
     for (const auto& row : listed.rows) {
         if (!options.all) continue;
         input.databases.push_back(row.name);
@@ -160,7 +154,7 @@ int SqlTransfer(const SqlTransferOptions& options) {
     }
     if (input.databases.empty()) return SayMessage(568), kExitNothingFound;
 
-    RunFacts facts{L"sql transfer", listed.server, *temporary, *destination, true, UtcNow(), 0};
+    RunFacts facts{L"sql transfer", listed.server, temporary, destination, true, UtcNow(), 0};
     PrepareRunFolders(input);
     auto records = std::make_shared<DumpRecords>();
     const Outcome outcome = RunOnConsole(BuildRunPlan(input, records), options);

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "common/Files.h"
+#include "common/Log.h"
 #include "common/ProgramPaths.h"
 #include "common/Settings.h"
 #include "common/Text.h"
@@ -16,13 +17,21 @@ namespace {
 
 constexpr wchar_t kSetFolder[] = L"OstrovaExchBackupset";
 
-// Step 10: the helper's set log becomes the run report.
-void writeRunReport() {
+// Step 10: the helper's set log becomes the run report; returns its error lines' texts.
+std::vector<std::wstring> writeRunReport() {
     std::string text;
     if (auto bytes = ReadFileBytes(SetLogPath())) text = RewriteSetLog(*bytes);
     DeleteFileIfExists(SetLogPath(), true);
     EnsureCommonDataFolder();
     WriteFileBytes(RunReportPath(), text);
+    std::vector<std::wstring> errors;
+    // "Error       : <time stamp> : <text>"
+    const std::wstring level = FormatLogLine(kLogError, L"", L"").substr(0, 14);
+    for (const auto& line : SplitLines(FromAnsi(text))) {
+        const size_t at = line.rfind(level, 0) == 0 ? line.find(L" : ", level.size()) : std::wstring::npos;
+        if (at != std::wstring::npos) errors.push_back(line.substr(at + 3));
+    }
+    return errors;
 }
 
 // The helper's backup as the item's dump step; its files are the set it left, listed after it
@@ -51,7 +60,7 @@ public:
         }
         dump.status = StepStatus::kDone;
         if (scope_ == RunScope::kLocalBackup) return dump;
-        writeRunReport();
+        records_->helperErrors = writeRunReport();
         records_->reportStarted = true;
         // Only a set this run's helper wrote is shipped: whatever else lies in the folder is an
         // earlier run's.

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "exchange/ExchangeRun.h"
 #include "exchange/ExchangeRunSteps.h"
@@ -22,6 +23,9 @@ struct SetRecords {
     // The run report exists only once the helper ended by itself: a stop at the limit or a cancel
     // leaves none.
     std::atomic<bool> reportStarted{false};
+    // The helper's own errors (a store whose backup failed while the others were backed up): the
+    // run goes on with the set it left, and a front end without a report window says them.
+    std::vector<std::wstring> helperErrors;
 };
 
 // 571 when both folders name the same place, 573 when one is missing, else 0 (both trimmed).

@@ -29,9 +29,9 @@ HWND topmostThreadWindow() {
     return found;
 }
 
-MessageHook& messageHook() {
-    static MessageHook hook;
-    return hook;
+MessagePresenter& currentPresenter() {
+    static MessagePresenter presenter;
+    return presenter;
 }
 
 }  // namespace
@@ -39,13 +39,13 @@ MessageHook& messageHook() {
 const std::wstring& ProgramTitle() { return programTitle(); }
 void SetProgramTitle(const std::wstring& title) { programTitle() = title; }
 
-void SetMessageHookForTesting(MessageHook hook) { messageHook() = std::move(hook); }
+void SetMessagePresenter(MessagePresenter presenter) { currentPresenter() = std::move(presenter); }
 
 MessageResult ShowMessage(const MessageCall& call) {
     TraceScope trace(L"ShowMessage");
     MessageCall shown = call;
     if (shown.caption.empty()) shown.caption = ProgramTitle();
-    if (messageHook()) return messageHook()(shown);
+    if (currentPresenter()) return currentPresenter()(shown);
     try {
         // Owned by whatever window of this thread is active: the box then stays above it and
         // the user cannot work around it. When the program is not in the foreground nothing

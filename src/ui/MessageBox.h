@@ -49,9 +49,10 @@ struct MessageCall {
 // the button, key or close box that ended it.
 MessageResult ShowMessage(const MessageCall& call);
 
-// Seam: while set, every message goes to the hook instead of a window (with the caption filled
-// in); it returns the result code.
-using MessageHook = std::function<MessageResult(const MessageCall&)>;
-void SetMessageHookForTesting(MessageHook hook);
+// A front end without windows (the console program, the window tests) presents every message
+// itself: while a presenter is set, each message goes to it instead of a box (with the caption
+// filled in), and what it returns is the answer. Empty: the box again.
+using MessagePresenter = std::function<MessageResult(const MessageCall&)>;
+void SetMessagePresenter(MessagePresenter presenter);
 
 }  // namespace tess

@@ -21,7 +21,8 @@ protected:
         destination_ = RemovableDrive(false) + L"\\TessCli-" + std::to_wstring(GetCurrentProcessId());
     }
     void TearDown() override {
-        for (const wchar_t* exe : {L"TessaronCmd.exe", L"Tessaron.exe", L"ostrova_sqlbackup_tessaron.exe"}) EndProcesses(exe);
+        for (const wchar_t* exe : {L"TessaronCmd.exe", L"Tessaron.exe", L"ostrova_sqlbackup_tessaron.exe", L"ostrova64ExchBkp_tessaron.exe"})
+            EndProcesses(exe);
         DeleteFolderTree(destination_);
         SetProgramFolderForTesting(L"");
     }
@@ -48,6 +49,11 @@ protected:
         return cmd(arguments, during);
     }
 
+    // The ctest entry checks each kept report against the schema.
+    static void keepReport(const std::wstring& report, const std::wstring& name) {
+        if (const wchar_t* folder = _wgetenv(L"TESS_CLI_REPORTS")) CopyFileW(report.c_str(), (std::wstring(folder) + L"\\" + name + L".json").c_str(), FALSE);
+    }
+
     TempDir dir_{L"e2ecli"};
     std::wstring program_ = dir_.path() + L"\\Tess Prog", temporary_ = dir_.path() + L"\\SQL Temp", destination_;
 };
@@ -67,7 +73,7 @@ TEST_F(CliEndToEnd, TransferAllShipsVerifiedDumpsWithReportAndVerifyCatchesAnAlt
     const std::string json = ReadBytes(report);
     EXPECT_NE(json.find("\"schemaVersion\": 1"), std::string::npos) << json;
     EXPECT_NE(json.find("\"verified\": 2"), std::string::npos) << json;
-    if (const wchar_t* copy = _wgetenv(L"TESS_CLI_REPORT_COPY")) CopyFileW(report.c_str(), copy, FALSE);
+    keepReport(report, L"sql");
 
     const std::wstring altered = destination_ + L"\\altered";
     CreateDirectoryW(destination_.c_str(), nullptr);
@@ -82,6 +88,65 @@ TEST_F(CliEndToEnd, TransferAllShipsVerifiedDumpsWithReportAndVerifyCatchesAnAlt
     EXPECT_EQ(verify.exitCode, 1) << verify.output;
     EXPECT_NE(verify.output.find("[south].dmp: FAILED"), std::string::npos) << verify.output;
     EXPECT_EQ(verify.output.find("[north].dmp: FAILED"), std::string::npos) << verify.output;
+}
+
+// --all ships the 2007 helper's whole set byte for byte beside the store whose backup failed, which
+// the exit code and the report give. The ctest entry checks the report and the manifest.
+TEST_F(CliEndToEnd, ExchangeTransferAllShipsTheHelpersSet) {
+    InstallExchange(2007);
+    WriteBytes(program_ + L"\\demo\\demo.ini", kExchangeDemo);
+    const std::wstring kept = RemovableDrive(false) + L"\\TessCli-Exchange", temporary = dir_.path() + L"\\Exch Temp";
+    const std::wstring report = dir_.file(L"exchange.json"), set = L"\\OstrovaExchBackupset\\";
+    DeleteFolderTree(kept);
+    const DriverRun run = cmd({L"exchange", L"transfer", L"--all", L"--temp", temporary, L"--dest", kept, L"--keep-dumps", L"--report", report});
+    EXPECT_EQ(run.exitCode, 1) << run.output;
+    for (const wchar_t* file : {L"First Storage Group\\Mailbox Store.edb", L"First Storage Group\\Public Store.edb",
+                                L"Second Group\\Archive.edb", L"ExchBackupINI.ini"}) {
+        SCOPED_TRACE(file);
+        const std::string shipped = ReadBytes(kept + set + file);
+        EXPECT_GT(shipped.size(), 100u);
+        EXPECT_EQ(shipped, ReadBytes(temporary + set + file));
+    }
+    EXPECT_FALSE(PathExists(kept + set + L"Second Group\\Broken Store.edb"));
+    EXPECT_NE(run.output.find("Broken Store"), std::string::npos) << run.output;
+    keepReport(report, L"exchange");
+}
+
+// Ctrl+C on the console the run shares, pressed while the second database's dump hangs: the run
+// ends with 4, the backup tool it started is ended, and the destination holds nothing partial
+// (the first dump whole, or not at all).
+TEST_F(CliEndToEnd, CtrlCCancelsTheRunEndsTheToolAndLeavesNothingPartial) {
+    const std::string north = source(L"north", 3 * 1024 * 1024);
+    databases(section("north") + "[Database:stuck]\r\nFault=hang\r\n");
+    const std::wstring name = L"TessCliCtrlC-" + std::to_wstring(GetCurrentProcessId());
+    HANDLE press = CreateEventW(nullptr, TRUE, FALSE, name.c_str());
+    ASSERT_TRUE(press);
+    const std::wstring journal = program_ + L"\\demo\\journal.txt";
+    const DriverRun run = RunProgram(
+        BuildBinFolder() + L"\\..\\tests\\console_ctrl_c.exe",
+        {name, program_ + L"\\TessaronCmd.exe", L"sql", L"transfer", L"--server", L"(local)", L"--all", L"--temp", temporary_,
+         L"--dest", destination_},
+        dir_.file(L"ctrlc.txt"),
+        [&](DWORD) {
+            if (FromUTF8(ReadBytes(journal)).find(L"\tfault\thang") == std::wstring::npos) return false;
+            return SetEvent(press) != FALSE;
+        },
+        CREATE_NEW_CONSOLE);
+    CloseHandle(press);
+    EXPECT_EQ(run.exitCode, 4) << run.output;
+    EXPECT_EQ(CountProcesses(L"ostrova_sqlbackup_tessaron.exe"), 0u);
+    WIN32_FIND_DATAW found{};
+    HANDLE find = FindFirstFileW((destination_ + L"\\*").c_str(), &found);
+    for (BOOL more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileW(find, &found)) {
+        const std::wstring file = found.cFileName;
+        if (file == L"." || file == L"..") continue;
+        SCOPED_TRACE(file);
+        EXPECT_TRUE(file == L"Tessaron-SHA256SUMS.txt" || file == L"[north].dmp");
+        if (file == L"[north].dmp") {
+            EXPECT_EQ(ReadBytes(destination_ + L"\\" + file), north);
+        }
+    }
+    if (find != INVALID_HANDLE_VALUE) FindClose(find);
 }
 
 // One case per exit code the options and the machine give before or after a run.

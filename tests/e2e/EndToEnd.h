@@ -57,6 +57,36 @@ inline bool InstallProgramCopy(const std::wstring& program) {
     return true;
 }
 
+// An Exchange server as the stand-in helpers describe it: two storage groups of two stores each
+// (2000 to 2007), or its stores as databases (2010, 2013); the Broken Store's backup fails.
+inline constexpr char kExchangeDemo[] =
+    "[Demo]\r\nComputerName=DEMOSRV\r\nJournal=journal.txt\r\n\r\n"
+    "[Exchange]\r\nServer=DEMOSRV\r\nAdminGroup=First Administrative Group\r\n"
+    "[StorageGroup:sg1]\r\nName=First Storage Group\r\n[StorageGroup:sg2]\r\nName=Second Group\r\n"
+    "[Store:mbx]\r\nGroup=sg1\r\nName=Mailbox Store\r\nSize=3 MB\r\n"
+    "[Store:pub]\r\nGroup=sg1\r\nName=Public Store\r\nSize=1 MB\r\n"
+    "[Store:arch]\r\nGroup=sg2\r\nName=Archive\r\nSize=2 MB\r\n"
+    "[Store:bad]\r\nGroup=sg2\r\nName=Broken Store\r\nFault=fail:The store is dismounted.\r\n";
+
+// Installs the files by which the program recognises the Exchange version (0: none), as the
+// server's setup leaves them: exifs.sys (2000, 2003) or the registered esebcli2 library.
+inline void InstallExchange(int version) {
+    const wchar_t dllPaths[] = L"SYSTEM\\CurrentControlSet\\Control\\BackupRestore\\DllPaths";
+    wchar_t system[MAX_PATH] = {};
+    GetSystemDirectoryW(system, MAX_PATH);
+    const std::wstring drivers = std::wstring(system) + L"\\drivers", standins = BuildBinFolder() + L"\\..\\standins\\";
+    const std::wstring v = std::to_wstring(version);
+    DeleteFileW((drivers + L"\\exifs.sys").c_str());
+    RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, dllPaths, L"esebcli2");
+    if (version == 2000 || version == 2003) {
+        CreateDirectoryW(drivers.c_str(), nullptr);
+        CopyFileW((standins + L"exifs-" + v + L".sys").c_str(), (drivers + L"\\exifs.sys").c_str(), FALSE);
+    } else if (version) {
+        const std::string library = RegBytes(standins + L"esebcli2-" + v + L".dll" + L'\0');
+        RegSetKeyValueW(HKEY_LOCAL_MACHINE, dllPaths, L"esebcli2", REG_SZ, library.data(), static_cast<DWORD>(library.size()));
+    }
+}
+
 // The text field of the demo journal's records of one kind ("cmd", "fault") from one tool.
 inline std::vector<std::wstring> JournalRecords(const std::wstring& program, const std::wstring& tool,
                                                 const std::wstring& kind) {

@@ -16,23 +16,12 @@
 namespace tess::test {
 namespace {
 
-constexpr char kDemo[] =
-    "[Demo]\r\nComputerName=DEMOSRV\r\nJournal=journal.txt\r\n\r\n"
-    "[Exchange]\r\nServer=DEMOSRV\r\nAdminGroup=First Administrative Group\r\n"
-    "[StorageGroup:sg1]\r\nName=First Storage Group\r\n[StorageGroup:sg2]\r\nName=Second Group\r\n"
-    "[Store:mbx]\r\nGroup=sg1\r\nName=Mailbox Store\r\nSize=3 MB\r\n"
-    "[Store:pub]\r\nGroup=sg1\r\nName=Public Store\r\nSize=1 MB\r\n"
-    "[Store:arch]\r\nGroup=sg2\r\nName=Archive\r\nSize=2 MB\r\n"
-    "[Store:bad]\r\nGroup=sg2\r\nName=Broken Store\r\nFault=fail:The store is dismounted.\r\n";
-
-const wchar_t kDllPaths[] = L"SYSTEM\\CurrentControlSet\\Control\\BackupRestore\\DllPaths";
-
 class ExchangeEndToEnd : public ::testing::Test {
 protected:
     void SetUp() override {
         TESS_NEEDS_DEMO_MACHINE(!RemovableDrive(false).empty(), "a removable drive (ctest -R test_e2e_exchange_demo_machine)");
         ASSERT_TRUE(InstallProgramCopy(program_));
-        demo(kDemo);
+        demo(kExchangeDemo);
         destination_ = RemovableDrive(false) + L"\\TessExchE2E-" + std::to_wstring(GetCurrentProcessId());
     }
 
@@ -45,23 +34,6 @@ protected:
     }
 
     void demo(const std::string& text) { WriteBytes(program_ + L"\\demo\\demo.ini", text); }
-
-    // Installs the files by which the program recognises the version (0: none).
-    static void installExchange(int version) {
-        wchar_t system[MAX_PATH] = {};
-        GetSystemDirectoryW(system, MAX_PATH);
-        const std::wstring drivers = std::wstring(system) + L"\\drivers", standins = BuildBinFolder() + L"\\..\\standins\\";
-        const std::wstring v = std::to_wstring(version);
-        DeleteFileW((drivers + L"\\exifs.sys").c_str());
-        RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kDllPaths, L"esebcli2");
-        if (version == 2000 || version == 2003) {
-            CreateDirectoryW(drivers.c_str(), nullptr);
-            CopyFileW((standins + L"exifs-" + v + L".sys").c_str(), (drivers + L"\\exifs.sys").c_str(), FALSE);
-        } else if (version) {
-            const std::string library = RegBytes(standins + L"esebcli2-" + v + L".dll" + L'\0');
-            RegSetKeyValueW(HKEY_LOCAL_MACHINE, kDllPaths, L"esebcli2", REG_SZ, library.data(), static_cast<DWORD>(library.size()));
-        }
-    }
 
     DriverRun drive(const std::wstring& destination, const std::function<bool()>& during = nullptr) {
         return RunDriver(L"exchange_demo_driver", {program_, temporary_, destination}, dir_.file(L"driver.txt"), during);
@@ -90,7 +62,7 @@ TEST_F(ExchangeEndToEnd, EachVersionShipsTheHelpersSetByteForByte) {
     };
     for (const auto& [version, helper, files, keep] : cases) {
         SCOPED_TRACE(version);
-        installExchange(version);
+        InstallExchange(version);
         Trf_WriteUserProfile(L"KeepTemporaryDumps", keep ? L"1" : L"0");
         DeleteFileW((program_ + L"\\demo\\journal.txt").c_str());
         DeleteFolderTree(temporary_);
@@ -129,9 +101,9 @@ TEST_F(ExchangeEndToEnd, EachVersionShipsTheHelpersSetByteForByte) {
 }
 
 TEST_F(ExchangeEndToEnd, HangingHelperIsEndedByItsLimitAndByEsc) {
-    installExchange(2010);
+    InstallExchange(2010);
     // The store's fault acts in the backup run only: the presence and information runs answer.
-    demo(std::string(kDemo) + "[Store:stuck]\r\nName=Stuck Store\r\nFault=hang\r\n");
+    demo(std::string(kExchangeDemo) + "[Store:stuck]\r\nName=Stuck Store\r\nFault=hang\r\n");
     for (bool byEsc : {false, true}) {
         SCOPED_TRACE(byEsc ? "Esc" : "limit");
         DeleteFileW((program_ + L"\\demo\\journal.txt").c_str());
@@ -154,7 +126,7 @@ TEST_F(ExchangeEndToEnd, HangingHelperIsEndedByItsLimitAndByEsc) {
 // The presence helper's "no server" reaches the main window as 400 (the main window's test has
 // each message from the settings; here the real helper writes them).
 TEST_F(ExchangeEndToEnd, NoServerGives400) {
-    installExchange(2007);
+    InstallExchange(2007);
     demo("[Demo]\r\nJournal=journal.txt\r\n[Exchange]\r\nPresent=0\r\n");
     const DriverRun run = drive(destination_);
     EXPECT_EQ(run.exitCode, 3) << run.output;

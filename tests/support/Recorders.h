@@ -19,12 +19,12 @@ namespace tess::test {
 class RecordedMessages {
 public:
     explicit RecordedMessages(MessageResult answerToQuestions = kResultNo) : answer(answerToQuestions) {
-        SetMessageHookForTesting([this](const MessageCall& call) {
+        SetMessagePresenter([this](const MessageCall& call) {
             calls.push_back(call);
             return call.buttons == kButtonsYesNo ? answer : kResultOk;
         });
     }
-    ~RecordedMessages() { SetMessageHookForTesting(nullptr); }
+    ~RecordedMessages() { SetMessagePresenter(nullptr); }
     RecordedMessages(const RecordedMessages&) = delete;
     RecordedMessages& operator=(const RecordedMessages&) = delete;
 
