@@ -3,6 +3,7 @@
 #include <bcrypt.h>
 
 #include <cstring>
+#include <future>
 #include <memory>
 #include <vector>
 
@@ -211,7 +212,9 @@ EncryptResult EncryptFileTo(const std::wstring& source, const std::wstring& targ
     const Header header = makeHeader(key.id, prefix);
     const auto dataAad = aadOf(header, kDataChunk), lastAad = aadOf(header, kLastChunk);
     // Two buffers each way, used in turn: each hasher digests one on its thread while the next
-    // chunk is read, sealed and written into the other.
+    // chunk is sealed and written from the other, and the chunk after it is read ahead, so an
+    // external drive keeps reading while a chunk is sealed (read in turn, it idled meanwhile and
+    // the encrypted copy ran at four fifths of the plain one).
     static std::vector<unsigned char> plainBuffers[2], sealedBuffers[2];
     BackgroundSha256 plainHash, sealedHash;
     sealedHash.add(header.data(), header.size());
@@ -219,26 +222,35 @@ EncryptResult EncryptFileTo(const std::wstring& source, const std::wstring& targ
     uint64_t remaining = static_cast<uint64_t>(size.QuadPart), written = header.size();
     uint32_t chunk = 0;
     unsigned char nonce[12];
+    const auto want = [](uint64_t left) { return left < kEncryptedChunkBytes ? static_cast<DWORD>(left) : kEncryptedChunkBytes; };
+    bool read = remaining == 0 || readWhole(in.get(), bufferOf(plainBuffers[0]).data(), want(remaining));
     while (!error && remaining > 0) {
-        unsigned char* plain = bufferOf(plainBuffers[chunk & 1]).data();
-        unsigned char* sealed = bufferOf(sealedBuffers[chunk & 1]).data();
-        const DWORD want = remaining < kEncryptedChunkBytes ? static_cast<DWORD>(remaining) : kEncryptedChunkBytes;
-        if (!readWhole(in.get(), plain, want)) {
+        if (!read) {
             result.reason = L"the source cannot be read (or shrank): " + ErrorDescription(GetLastError());
             return result;
         }
-        plainHash.add(plain, want);
+        unsigned char* plain = plainBuffers[chunk & 1].data();
+        unsigned char* sealed = bufferOf(sealedBuffers[chunk & 1]).data();
+        const DWORD bytes = want(remaining);
+        remaining -= bytes;
+        // Handed to the hasher first: that returns once the other buffer is digested, free for
+        // the read ahead.
+        plainHash.add(plain, bytes);
+        std::future<bool> ahead;
+        if (remaining > 0)
+            ahead = std::async(std::launch::async, readWhole, in.get(), bufferOf(plainBuffers[(chunk + 1) & 1]).data(),
+                               want(remaining));
         nonceOf(header, chunk, nonce);
-        if (!gcm.seal(nonce, dataAad.data(), dataAad.size(), plain, want, sealed)) {
+        if (!gcm.seal(nonce, dataAad.data(), dataAad.size(), plain, bytes, sealed)) {
             result.reason = L"the system's cryptography (CNG) failed to encrypt a chunk";
             return result;
         }
-        sealedHash.add(sealed, want + kGcmTagBytes);
-        error = out.write(sealed, want + kGcmTagBytes);
-        written += want + kGcmTagBytes;
-        remaining -= want;
+        sealedHash.add(sealed, bytes + kGcmTagBytes);
+        error = out.write(sealed, bytes + kGcmTagBytes);
+        written += bytes + kGcmTagBytes;
         ++chunk;
-        if (onBytes) onBytes(want);
+        if (onBytes) onBytes(bytes);
+        read = !ahead.valid() || ahead.get();
         if (cancel && cancel->cancelled()) {
             result.cancelled = true;
             result.reason = L"the transfer was cancelled by the user";
