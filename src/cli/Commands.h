@@ -13,6 +13,14 @@ struct SqlLogin {
     bool passwordStdin = false;              // the first line of standard input
 };
 
+// Encryption of what a transfer ships: the key wrapped for a certificate (the option, else the
+// setting EncryptionCertificate) and, when the variable is named, for the passphrase it holds.
+struct EncryptOptions {
+    bool on = false;
+    std::wstring certificate;
+    std::optional<std::wstring> passphraseEnv;
+};
+
 struct TransferOptions {
     std::wstring temporary, destination;
     bool all = false;
@@ -20,6 +28,7 @@ struct TransferOptions {
     bool keepDumps = false;
     std::wstring reportFile;
     bool json = false;
+    EncryptOptions encrypt;
 };
 
 struct SqlListOptions {
@@ -43,6 +52,14 @@ int SqlList(const SqlListOptions& options);
 int SqlTransfer(const SqlTransferOptions& options);
 int ExchangeInfo(bool json);
 int ExchangeTransfer(const ExchangeTransferOptions& options);
+struct DecryptOptions {
+    std::wstring folder, out;
+    std::wstring keyFile;
+    std::optional<std::wstring> passphraseEnv;
+    bool certificateStore = false;
+};
+// Restores every `.tenc` file below FOLDER into OUT; a file that fails its proof is named and skipped.
+int Decrypt(const DecryptOptions& options);
 // Checks each file of FOLDER\Tessaron-SHA256SUMS.txt against its digest.
 int Verify(const std::wstring& folder, bool json);
 

@@ -7,6 +7,7 @@
 #include "app/MainWindow.h"
 #include "cli/Commands.h"
 #include "cli/Console.h"
+#include "cli/Encrypt.h"
 #include "cli/RunSteps.h"
 #include "common/Files.h"
 #include "common/Settings.h"
@@ -152,11 +153,16 @@ int ExchangeTransfer(const ExchangeTransferOptions& options) {
     args.destination = opened.destination;
     if (PrepareHelperBackup(args) != 0) return kExitNothingFound;
 
+    int code = 0;
+    const auto encryption = PrepareEncryption(options.encrypt, opened.destination, code);
+    if (code) return code;
     ExchangeRunResult result;
     auto records = std::make_shared<SetRecords>();
     records->result = &result;
-    RunFacts facts{L"exchange transfer", d.server, opened.temporary, opened.destination, true, UtcNow(), 0};
-    const Outcome outcome = RunOnConsole(BuildRunPlan(args, RunScope::kTransfer, records), options);
+    RunFacts facts{L"exchange transfer", d.server, opened.temporary, opened.destination, true, UtcNow(), 0, {}, {}};
+    Plan plan = BuildRunPlan(args, RunScope::kTransfer, records, encryption ? encryption->copier() : nullptr);
+    if (encryption) ShipEncrypted(plan, *encryption, facts, options.json);
+    const Outcome outcome = RunOnConsole(std::move(plan), options);
     if (records->listed && !options.keepDumps && !KeepTemporaryDumpsOn())
         RemoveEmptiedSetFolders(*records, args.temporaryPath);
     if (records->helperNotStarted) SayText(HelperNotStartedText(HelperFor(args.exchVersion).executable));

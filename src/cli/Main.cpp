@@ -57,7 +57,8 @@ struct Login {
 
 struct Transfer {
     std::string temporary, destination, report;
-    bool all = false, noVerify = false, keepDumps = false, json = false;
+    std::string certificate, passphraseEnv;
+    bool all = false, noVerify = false, keepDumps = false, json = false, encrypt = false;
     CLI::Option* allOption = nullptr;
 
     void add(CLI::App& command) {
@@ -68,6 +69,11 @@ struct Transfer {
         command.add_flag("--keep-dumps", keepDumps, "keep the dumps in the temporary folder once verified");
         command.add_option("--report", report, "write the run as JSON to FILE.json");
         command.add_flag("--json", json, "JSON lines on standard output instead of text");
+        auto* on = command.add_flag("--encrypt", encrypt, "encrypt the data on the drive (files become NAME.tenc)");
+        command.add_option("--certificate", certificate, "wrap the key for this certificate (.cer) instead of EncryptionCertificate")
+            ->needs(on);
+        command.add_option("--passphrase-env", passphraseEnv, "also wrap the key for the passphrase the variable VAR holds")
+            ->needs(on);
     }
     void fill(TransferOptions& options) const {
         options.temporary = wide(temporary);
@@ -77,6 +83,9 @@ struct Transfer {
         options.noVerify = noVerify;
         options.keepDumps = keepDumps;
         options.json = json;
+        options.encrypt.on = encrypt;
+        options.encrypt.certificate = wide(certificate);
+        if (!passphraseEnv.empty()) options.encrypt.passphraseEnv = wide(passphraseEnv);
     }
 };
 
@@ -128,6 +137,18 @@ int run(std::vector<std::string> arguments) {
     verify->add_option("FOLDER", folder, "the folder the manifest lies in")->required();
     verify->add_flag("--json", json, "JSON lines on standard output");
 
+    auto* decrypt = app.add_subcommand("decrypt", "restore an encrypted shipment (*.tenc) with its key");
+    std::string out, keyFile, decryptPassphraseEnv;
+    bool certificateStore = false;
+    decrypt->add_option("FOLDER", folder, "the folder Tessaron-KEYS.json lies in")->required();
+    decrypt->add_option("--out", out, "the folder the restored files go to")->required();
+    auto* keyOption = decrypt->add_option("--key-file", keyFile, "the service's RSA private key (PEM, unencrypted)");
+    auto* passOption = decrypt->add_option("--passphrase-env", decryptPassphraseEnv, "the variable VAR holds the passphrase");
+    auto* keyStoreOption = decrypt->add_flag("--certificate-store", certificateStore,
+                                          "the private key of the wrapping certificate in the personal (MY) stores");
+    keyOption->excludes(passOption)->excludes(keyStoreOption);
+    passOption->excludes(keyStoreOption);
+
     try {
         std::reverse(arguments.begin(), arguments.end());
         app.parse(arguments);
@@ -164,6 +185,13 @@ int run(std::vector<std::string> arguments) {
         options.stores = wide(stores);
         options.databases = wide(exchangeDatabases);
         return ExchangeTransfer(options);
+    }
+    if (*decrypt) {
+        if (keyFile.empty() && decryptPassphraseEnv.empty() && !certificateStore)
+            return usage("decrypt needs --key-file FILE, --passphrase-env VAR or --certificate-store");
+        DecryptOptions options{wide(folder), wide(out), wide(keyFile), std::nullopt, certificateStore};
+        if (!decryptPassphraseEnv.empty()) options.passphraseEnv = wide(decryptPassphraseEnv);
+        return Decrypt(options);
     }
     return Verify(wide(folder), json);
 }

@@ -77,6 +77,8 @@ nlohmann::json ReportJson(const RunFacts& facts, const Outcome& outcome) {
         {"startedAt", utf8(facts.startedAt)},
         {"end", endName(outcome.end)},
         {"exitCode", facts.exitCode},
+        {"encryption", facts.keyId.empty() ? nlohmann::json(nullptr)
+                                           : nlohmann::json{{"keyId", utf8(facts.keyId)}, {"wrappedFor", utf8(facts.keyWrappedFor)}}},
         {"items", std::move(items)},
         {"totals",
          {{"items", outcome.items.size()},

@@ -22,6 +22,7 @@ struct RunFacts {
     bool verify = true;
     std::wstring startedAt;    // UTC, ISO 8601
     int exitCode = 0;
+    std::wstring keyId, keyWrappedFor;  // an encrypted shipment's; empty: shipped in the clear
 };
 
 nlohmann::json ReportJson(const RunFacts& facts, const Outcome& outcome);

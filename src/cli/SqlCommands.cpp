@@ -10,6 +10,7 @@
 
 #include "cli/Commands.h"
 #include "cli/Console.h"
+#include "cli/Encrypt.h"
 #include "cli/RunSteps.h"
 #include "common/Files.h"
 #include "common/ProgramPaths.h"
@@ -154,10 +155,18 @@ int SqlTransfer(const SqlTransferOptions& options) {
     }
     if (input.databases.empty()) return SayMessage(568), kExitNothingFound;
 
-    RunFacts facts{L"sql transfer", listed.server, temporary, destination, true, UtcNow(), 0};
+    int code = 0;
+    const auto encryption = PrepareEncryption(options.encrypt, destination, code);
+    if (code) return code;
+    RunFacts facts{L"sql transfer", listed.server, temporary, destination, true, UtcNow(), 0, {}, {}};
     PrepareRunFolders(input);
     auto records = std::make_shared<DumpRecords>();
-    const Outcome outcome = RunOnConsole(BuildRunPlan(input, records), options);
+    Plan plan = BuildRunPlan(input, records);
+    if (encryption) {
+        plan.copier = encryption->copier();
+        ShipEncrypted(plan, *encryption, facts, options.json);
+    }
+    const Outcome outcome = RunOnConsole(std::move(plan), options);
     if (outcome.end == RunEnd::kCancelled) SayText(RunCancelledText());
     if (outcome.end == RunEnd::kNoRoom || outcome.end == RunEnd::kUnreachable)
         SayMessage(outcome.end == RunEnd::kNoRoom ? 574 : 15);

@@ -83,23 +83,24 @@ private:
     std::shared_ptr<SetRecords> records_;
 };
 
-// The block copy, with the set's folders (the empty ones too) made below the destination before
+// The copy, with the set's folders (the empty ones too) made below the destination before
 // its first file; that is after the room check, so a run that cannot finish leaves nothing there.
 class SetCopier : public FileCopier {
 public:
-    SetCopier(std::wstring destination, std::shared_ptr<SetRecords> records)
-        : destination_(std::move(destination)), records_(std::move(records)) {}
+    SetCopier(std::wstring destination, std::shared_ptr<SetRecords> records, std::shared_ptr<FileCopier> copier)
+        : destination_(std::move(destination)), records_(std::move(records)),
+          copier_(copier ? std::move(copier) : std::make_shared<BlockFileCopier>()) {}
 
     CopyResult copy(const PlanFile& file, StepContext& context) override {
         if (!foldersMade_) CreateSetFolders(records_->listing, destination_);
         foldersMade_ = true;
-        return copier_.copy(file, context);
+        return copier_->copy(file, context);
     }
 
 private:
     std::wstring destination_;
     std::shared_ptr<SetRecords> records_;
-    BlockFileCopier copier_;
+    std::shared_ptr<FileCopier> copier_;
     bool foldersMade_ = false;
 };
 
@@ -112,7 +113,8 @@ int CheckTransferFolders(const std::wstring& temporary, const std::wstring& dest
     return 0;
 }
 
-Plan BuildRunPlan(const ExchangeRunArgs& args, RunScope scope, const std::shared_ptr<SetRecords>& records) {
+Plan BuildRunPlan(const ExchangeRunArgs& args, RunScope scope, const std::shared_ptr<SetRecords>& records,
+                  std::shared_ptr<FileCopier> copier) {
     Plan plan;
     const std::wstring destination = Trim(args.destination);
     plan.items.push_back({L"VXExchangeServerBkset", std::make_shared<HelperDumpStep>(args, scope, records), {}, 0});
@@ -122,7 +124,7 @@ Plan BuildRunPlan(const ExchangeRunArgs& args, RunScope scope, const std::shared
     plan.manifestFolder = destination;
     plan.options.verify = ShippingVerificationOn();
     plan.options.keepDumps = KeepTemporaryDumpsOn();
-    plan.copier = std::make_shared<SetCopier>(destination, records);
+    plan.copier = std::make_shared<SetCopier>(destination, records, std::move(copier));
     plan.verifier = std::make_shared<ReadBackVerifier>();
     const auto name = [](const PlanFile& file) { return AfterLast(file.source, L"\\"); };
     plan.wording.started = [name](const PlanItem&, const PlanFile& file) {

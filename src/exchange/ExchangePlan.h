@@ -31,8 +31,10 @@ struct SetRecords {
 // 571 when both folders name the same place, 573 when one is missing, else 0 (both trimmed).
 int CheckTransferFolders(const std::wstring& temporary, const std::wstring& destination);
 
-// `args.view` is not used: the plan runs on the engine's threads.
-Plan BuildRunPlan(const ExchangeRunArgs& args, RunScope scope, const std::shared_ptr<SetRecords>& records);
+// `args.view` is not used: the plan runs on the engine's threads. `copier` writes each file (none:
+// the block copy).
+Plan BuildRunPlan(const ExchangeRunArgs& args, RunScope scope, const std::shared_ptr<SetRecords>& records,
+                  std::shared_ptr<FileCopier> copier = nullptr);
 
 // The set's files left the temporary folder as each was verified; its emptied folders go too,
 // deepest first (a folder that still holds something, a link among them, stays).

@@ -7,6 +7,8 @@
 
 #include "common/Settings.h"
 #include "e2e/EndToEnd.h"
+#include "transfer/Encryption.h"
+#include "transfer/ShipmentKeys.h"
 
 namespace tess::test {
 namespace {
@@ -147,6 +149,78 @@ TEST_F(CliEndToEnd, CtrlCCancelsTheRunEndsTheToolAndLeavesNothingPartial) {
         }
     }
     if (find != INVALID_HANDLE_VALUE) FindClose(find);
+}
+
+// Every file that might hold a secret: what the program folder and the drive's folder hold.
+bool AnyFileHolds(const std::wstring& folder, const std::string& secret) {
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &found);
+    bool holds = false;
+    for (bool more = find != INVALID_HANDLE_VALUE; more && !holds; more = FindNextFileW(find, &found)) {
+        const std::wstring name = found.cFileName, path = folder + L"\\" + name;
+        if (name == L"." || name == L"..") continue;
+        holds = found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY ? AnyFileHolds(path, secret)
+                                                                  : ReadBytes(path).find(secret) != std::string::npos;
+        if (holds) ADD_FAILURE() << ToUTF8(path);
+    }
+    if (find != INVALID_HANDLE_VALUE) FindClose(find);
+    return holds;
+}
+
+// --encrypt ships `.tenc` files only; decrypt restores them byte-identical with the service's key
+// or the customer's passphrase, and names a tampered file and restores nothing of it. The key and
+// the passphrase are in no file. The ctest entry decrypts the kept folder once more with the
+// independent decryptor of tests/e2e.
+TEST_F(CliEndToEnd, EncryptedTransferRestoresByteIdenticalAndRefusesTampering) {
+    const std::string north = source(L"north", 2 * 1024 * 1024 + 5), south = source(L"south", 70001);
+    databases(section("north") + section("south"));
+    const std::wstring kept = RemovableDrive(false) + L"\\TessCli-Encrypted", restored = RemovableDrive(false) + L"\\TessCli-Restored";
+    DeleteFolderTree(kept);
+    DeleteFolderTree(restored);
+    const std::string passphrase = "demo passphrase, never written";
+    SetEnvironmentVariableW(L"TESS_E2E_PASSPHRASE", FromAnsi(passphrase).c_str());
+    const DriverRun run = transfer(kept, {L"--all", L"--encrypt", L"--certificate", TestKeyFile(L"service.cer"),
+                                          L"--passphrase-env", L"TESS_E2E_PASSPHRASE"});
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_NE(run.output.find("The shipment is encrypted"), std::string::npos) << run.output;
+    EXPECT_FALSE(FileExists(kept + L"\\[north].dmp"));
+    EXPECT_NE(ReadBytes(kept + L"\\Tessaron-SHA256SUMS.txt").find("[north].dmp.tenc"), std::string::npos);
+
+    const DriverRun withKey = cmd({L"decrypt", kept, L"--out", restored, L"--key-file", TestKeyFile(L"service-key.pem")});
+    ASSERT_EQ(withKey.exitCode, 0) << withKey.output;
+    EXPECT_EQ(ReadBytes(restored + L"\\[north].dmp"), north);
+    EXPECT_EQ(ReadBytes(restored + L"\\[south].dmp"), south);
+    const std::wstring again = destination_ + L"\\by-passphrase";
+    EXPECT_EQ(cmd({L"decrypt", kept, L"--out", again, L"--passphrase-env", L"TESS_E2E_PASSPHRASE"}).exitCode, 0);
+    EXPECT_EQ(ReadBytes(again + L"\\[south].dmp"), south);
+
+    std::wstring reason;
+    const auto key = UnwrapShipmentKey(ReadBytes(kept + L"\\Tessaron-KEYS.json"), {FromAnsi(passphrase), L""}, reason);
+    ASSERT_TRUE(key) << ToUTF8(reason);
+    for (const std::wstring& folder : {program_, kept}) {
+        SCOPED_TRACE(ToUTF8(folder));
+        EXPECT_FALSE(AnyFileHolds(folder, passphrase));
+        EXPECT_FALSE(AnyFileHolds(folder, HexOf(key->key.data(), key->key.size())));
+        EXPECT_FALSE(AnyFileHolds(folder, std::string(reinterpret_cast<const char*>(key->key.data()), key->key.size())));
+    }
+
+    const std::wstring tampered = destination_ + L"\\tampered", out = destination_ + L"\\out";
+    CreateDirectoryW(destination_.c_str(), nullptr);
+    CreateDirectoryW(tampered.c_str(), nullptr);
+    for (const wchar_t* name : {L"Tessaron-KEYS.json", L"[north].dmp.tenc", L"[south].dmp.tenc"})
+        CopyFileW((kept + L"\\" + name).c_str(), (tampered + L"\\" + name).c_str(), FALSE);
+    std::string changed = ReadBytes(tampered + L"\\[south].dmp.tenc");
+    changed[5000] ^= 1;
+    WriteBytes(tampered + L"\\[south].dmp.tenc", changed);
+    const DriverRun refused = cmd({L"decrypt", tampered, L"--out", out, L"--key-file", TestKeyFile(L"service-key.pem")});
+    EXPECT_EQ(refused.exitCode, 1) << refused.output;
+    EXPECT_NE(refused.output.find("[south].dmp.tenc: chunk 1 of 1 does not authenticate"), std::string::npos) << refused.output;
+    EXPECT_FALSE(PathExists(out + L"\\[south].dmp"));
+    EXPECT_EQ(ReadBytes(out + L"\\[north].dmp"), north);
+    SetEnvironmentVariableW(L"TESS_E2E_PASSPHRASE", L"a wrong guess");
+    const DriverRun wrong = cmd({L"decrypt", kept, L"--out", out, L"--passphrase-env", L"TESS_E2E_PASSPHRASE"});
+    EXPECT_EQ(wrong.exitCode, 1) << wrong.output;
+    EXPECT_NE(wrong.output.find("the passphrase does not open"), std::string::npos) << wrong.output;
 }
 
 // One case per exit code the options and the machine give before or after a run.

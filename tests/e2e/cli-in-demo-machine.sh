@@ -17,3 +17,13 @@ done
 for shipped in TessCli-Shipped TessCli-Exchange; do
   (cd "$build/e2e-cli/drives/e/$shipped" && sha256sum -c --strict Tessaron-SHA256SUMS.txt)
 done
+# The encrypted run, read by the independent decryptor (Debian's python3 and python3-cryptography)
+# with the service's key and with the passphrase: byte-identical with what TessaronCmd decrypt
+# restored, which the test compared with the dumps.
+encrypted="$build/e2e-cli/drives/e/TessCli-Encrypted"
+for key in "--key-file $root/tests/support/keys/service-key.pem" "--passphrase-env TESS_E2E_PASSPHRASE"; do
+  out=$(mktemp -d)
+  TESS_E2E_PASSPHRASE="demo passphrase, never written" /usr/bin/python3 "$root/tests/e2e/decrypt-shipment.py" "$encrypted" "$out" $key
+  diff -r "$out" "$build/e2e-cli/drives/e/TessCli-Restored"
+  rm -rf "$out"
+done

@@ -87,6 +87,12 @@ std::wstring BuildBinFolder() {
     return p;
 }
 
+std::wstring TestKeyFile(const std::wstring& name) {
+    std::wstring p = L"Z:" + FromAnsi(TESS_SOURCE_DIR) + L"/tests/support/keys/" + name;
+    std::replace(p.begin(), p.end(), L'/', L'\\');
+    return p;
+}
+
 std::vector<std::wstring> SplitCommandLine(const std::wstring& line) {
     int argc = 0;
     wchar_t** argv = CommandLineToArgvW(line.c_str(), &argc);

@@ -105,6 +105,8 @@ void PumpMessages();
 
 // The program folder of the build (Tessaron.exe, the companion tools).
 std::wstring BuildBinFolder();
+// A test-only key or certificate of tests/support/keys, as a Windows path.
+std::wstring TestKeyFile(const std::wstring& name);
 
 // The arguments a program started with this command line receives (CommandLineToArgvW), its
 // own name first.

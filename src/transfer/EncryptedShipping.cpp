@@ -1,0 +1,61 @@
+#include "transfer/EncryptedShipping.h"
+
+#include <windows.h>
+
+#include "common/Files.h"
+#include "common/Text.h"
+#include "transfer/BlockCopy.h"
+#include "transfer/ShipmentKeys.h"
+
+namespace tess {
+
+namespace {
+
+class EncryptedTargets : public DumpStep {
+public:
+    explicit EncryptedTargets(std::shared_ptr<DumpStep> dump) : dump_(std::move(dump)) {}
+    DumpResult run(StepContext& context) override {
+        DumpResult result = dump_->run(context);
+        for (auto& file : result.files) file.target += kEncryptedSuffix;
+        return result;
+    }
+
+private:
+    std::shared_ptr<DumpStep> dump_;
+};
+
+}  // namespace
+
+CopyResult EncryptingCopier::copy(const PlanFile& file, StepContext& context) {
+    const EncryptResult encrypted = EncryptFileTo(file.source, file.target, *key_, &context.cancel, context.addBytes);
+    CopyResult result;
+    result.bytes = encrypted.bytes;
+    result.sha256 = encrypted.sha256;
+    result.reason = encrypted.reason;
+    result.status = encrypted.done        ? StepStatus::kDone
+                    : encrypted.cancelled ? StepStatus::kCancelled
+                    : encrypted.noRoom    ? StepStatus::kNoRoom
+                                          : StepStatus::kFailed;
+    return result;
+}
+
+void TargetEncryptedFiles(Plan& plan) {
+    for (auto& item : plan.items) {
+        for (auto& file : item.files) file.target += kEncryptedSuffix;
+        if (item.dump) item.dump = std::make_shared<EncryptedTargets>(std::move(item.dump));
+    }
+}
+
+bool WriteKeysFile(const std::wstring& folder, const std::string& json) {
+    const std::wstring path = WithTrailingBackslash(folder) + kKeysFileName;
+    const std::wstring partial = path + kPartialSuffix;
+    if (!WriteFileBytes(partial, json)) return false;
+    return MoveFileExW(partial.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+std::wstring EncryptionReportLine(const ShipmentKey& key, const std::wstring& forWhom) {
+    return L"The shipment is encrypted (AES-256-GCM, key id " + FromAnsi(HexOf(key.id.data(), key.id.size())) +
+           L"); its key is wrapped for " + forWhom + L" in " + kKeysFileName;
+}
+
+}  // namespace tess
