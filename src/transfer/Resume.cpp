@@ -5,6 +5,7 @@
 #include "common/Files.h"
 #include "common/Text.h"
 #include "transfer/BlockCopy.h"
+#include "transfer/DriveHold.h"
 #include "transfer/DriveSteps.h"
 #include "transfer/Manifest.h"
 
@@ -70,6 +71,7 @@ ResumeWork PrepareResume(const RunJournal& journal, const std::wstring& journalP
     plan.manifestFolder = journal.manifestFolder;
     plan.options.verify = journal.verify;
     plan.options.keepDumps = journal.keepDumps;
+    ReadDriveWaitSettings(plan.options);
     plan.copier = std::make_shared<BlockFileCopier>();
     plan.verifier = std::make_shared<ReadBackVerifier>();
     const std::wstring destination = journal.destination;
