@@ -145,5 +145,62 @@ TEST(StoppedRun, FinishesAfterTheProcessWasKilled) {
     }
 }
 
+TEST(StoppedRun, WhatIsLeftIsCheckedAgainstTheTemporaryFolderAndTheDrive) {
+    TempDir root(L"left");
+    const std::wstring temp = root.file(L"temp"), drive = root.file(L"drive");
+    ASSERT_TRUE(CreateDirectoryW(temp.c_str(), nullptr) && CreateDirectoryW(drive.c_str(), nullptr));
+    const std::string digest(64, 'a');
+    struct Case {
+        const wchar_t* name;
+        JournalState state;
+        bool dumpThere, dumpChanged, copyThere;
+        bool shipped;  // in the plan of what is left
+    } cases[] = {
+        {L"verified, its copy on the drive", JournalState::kVerified, false, false, true, false},
+        {L"copied, not read back", JournalState::kCopied, true, false, true, true},
+        {L"half copied", JournalState::kCopying, true, false, false, true},
+        {L"its dump gone", JournalState::kDumped, false, false, false, false},
+        {L"its dump changed", JournalState::kDumped, true, true, false, false},
+    };
+    RunJournal journal;
+    journal.destination = journal.manifestFolder = drive;
+    JournalItem item{L"Sales", true, true, {}};
+    for (const auto& c : cases) {
+        const std::wstring source = temp + L"\\" + c.name, target = drive + L"\\" + c.name;
+        if (c.dumpThere) {
+            ASSERT_TRUE(WriteFileBytes(source, "dump"));
+        }
+        if (c.copyThere) {
+            ASSERT_TRUE(WriteFileBytes(target, "dump"));
+        }
+        item.files.push_back({source, target, 4, LastWriteTime(source), c.state, 0, digest});
+        if (c.dumpChanged) {
+            ASSERT_TRUE(WriteFileBytes(source, "dump!"));
+        }
+    }
+    journal.items = {item, JournalItem{L"Unfinished", true, false, {}}};
+    EXPECT_EQ(FilesToFinish(journal), 5u);
+
+    const ResumeWork work = PrepareResume(journal, root.file(L"run.json"));
+    EXPECT_EQ(work.proven, 1u);
+    EXPECT_EQ(work.notShipped.size(), 3u);  // the two dumps and the item never dumped
+    ASSERT_EQ(work.plan.items.size(), 1u);
+    EXPECT_TRUE(work.plan.items[0].shipsDumps);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        bool shipped = false;
+        for (const auto& file : work.plan.items[0].files) shipped = shipped || file.target == drive + L"\\" + c.name;
+        EXPECT_EQ(shipped, c.shipped);
+    }
+    // A copy not read back is proven again as a kept part, never left at its final name.
+    EXPECT_FALSE(FileExists(drive + L"\\copied, not read back"));
+    EXPECT_TRUE(FileExists(drive + L"\\copied, not read back" + kPartialSuffix));
+    const auto manifest = ReadFileBytes(JoinPath(drive, kManifestName));
+    ASSERT_TRUE(manifest);
+    const auto entries = ParseManifest(*manifest);
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].path, L"verified, its copy on the drive");
+}
+
 }  // namespace
 }  // namespace tess::test
