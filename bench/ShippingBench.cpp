@@ -5,15 +5,18 @@
 //   digest   <MiB>                          the SHA-256 alone over a buffer in memory
 //   encrypt  <file> <dest folder> <rounds>  the encrypted shipping copy against the plain one (with its digest)
 //   gcm      <MiB>                          AES-256-GCM alone over a buffer in memory, in 1 MiB chunks
+//   resume   <file> <dest folder>           a copy stopped at 80 % and resumed against a fresh copy
 // Results are printed as "key=value" lines that scripts/bench turns into the README table.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "BenchClock.h"
 #include "common/Files.h"
+#include "platform/Handle.h"
 #include "transfer/Sha256.h"
 #include "transfer/BlockCopy.h"
 #include "transfer/Encryption.h"
@@ -127,6 +130,43 @@ int benchOnce(const std::wstring& how, const std::wstring& file, const std::wstr
     return 0;
 }
 
+// What a copy stopped at 80 % leaves (a killed process, a drive pulled out): the `.partial` with
+// the first 80 % of the source in it.
+bool leaveStoppedCopy(const std::wstring& file, const std::wstring& partial, uint64_t bytes) {
+    tess::UniqueFile in(CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    tess::UniqueFile out(CreateFileW(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    if (!in || !out) return false;
+    std::vector<char> buffer(size_t{1} << 20);
+    while (bytes > 0) {
+        DWORD got = 0, put = 0;
+        const DWORD want = static_cast<DWORD>(std::min<uint64_t>(bytes, buffer.size()));
+        if (!ReadFile(in.get(), buffer.data(), want, &got, nullptr) || got != want) return false;
+        if (!WriteFile(out.get(), buffer.data(), got, &put, nullptr) || put != got) return false;
+        bytes -= got;
+    }
+    return FlushFileBuffers(out.get()) != 0;
+}
+
+int benchResume(const std::wstring& file, const std::wstring& folder) {
+    const uint64_t size = tess::FileSize(file).value_or(0);
+    const std::wstring target = folder + L"\\resume.bin";
+    std::string digest;
+    double start = BenchSeconds();
+    if (tess::CopyFileBlocks(file, target, nullptr, nullptr, &digest) != tess::kCopyDone) return 1;
+    const double fresh = BenchSeconds() - start;
+    tess::DeleteFileIfExists(target);
+    if (!leaveStoppedCopy(file, target + tess::kPartialSuffix, size / 10 * 8)) return 1;
+    tess::CopyStart begun;
+    start = BenchSeconds();
+    if (tess::CopyFileBlocks(file, target, nullptr, nullptr, &digest, &begun) != tess::kCopyDone) return 1;
+    const double resumed = BenchSeconds() - start;
+    tess::DeleteFileIfExists(target);
+    std::printf("resume_mb=%.0f\nresume_written_pct=%.1f\nresume_fresh_s=%.3f\nresume_s=%.3f\nresume_ratio=%.3f\n",
+                static_cast<double>(size) / 1048576.0, 100.0 * static_cast<double>(size - begun.keptBytes) / static_cast<double>(size),
+                fresh, resumed, resumed / fresh);
+    return 0;
+}
+
 int benchDigest(int mb) {
     std::vector<char> buffer(size_t{1} << 20, 'x');
     tess::Sha256 hash;
@@ -147,6 +187,7 @@ int wmain(int argc, wchar_t** argv) {
     if (mode == L"readback" && argc >= 4) return benchReadBack(argv[2], _wtoi(argv[3]));
     if (mode == L"once" && argc >= 4) return benchOnce(argv[2], argv[3], argc >= 5 ? argv[4] : L".");
     if (mode == L"digest" && argc >= 3) return benchDigest(_wtoi(argv[2]));
-    std::fprintf(stderr, "usage: bench_shipping hash FILE FOLDER ROUNDS | readback FILE ROUNDS | once plain|verify|copy|hashcopy|encrypt FILE [FOLDER] | digest MIB | encrypt FILE FOLDER ROUNDS | gcm MIB\n");
+    if (mode == L"resume" && argc >= 4) return benchResume(argv[2], argv[3]);
+    std::fprintf(stderr, "usage: bench_shipping hash FILE FOLDER ROUNDS | readback FILE ROUNDS | once plain|verify|copy|hashcopy|encrypt FILE [FOLDER] | digest MIB | encrypt FILE FOLDER ROUNDS | gcm MIB | resume FILE FOLDER\n");
     return 2;
 }

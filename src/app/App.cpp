@@ -21,6 +21,7 @@ int RunApplication(HINSTANCE /*instance*/, int showCommand) {
         FrmAdvancedBackup main;
         // A missing component file has been reported inside create(); the program ends here.
         if (main.createModeless(nullptr, showCommand)) {
+            main.finishStoppedRun();
             // The process lives as long as the main window.
             MSG msg;
             while (main.hwnd()) {

@@ -46,6 +46,9 @@ public:
     void sqlAction();
     void exchangeAction();
     void sharePointAction();
+    // At the program's start: a run stopped before it ended is offered to be finished (Yes) or
+    // discarded (No).
+    void finishStoppedRun();
 
 protected:
     bool onCreate() override;

@@ -6,6 +6,7 @@
 
 #include "cli/Console.h"
 #include "common/Text.h"
+#include "transfer/DriveHold.h"
 
 namespace tess::cli {
 namespace {
@@ -61,10 +62,13 @@ bool ConsoleSink::due(size_t stream) {
 }
 
 void ConsoleSink::onEvent(const Event& event) {
-    // Nobody answers: the question takes the answer that loses nothing.
+    // Nobody answers: the question takes the answer that loses nothing. A question about the
+    // drive is left open: its Retry would only make the run ask again at each look, and the run
+    // withdraws it itself once the drive is back, or ends at its time limit.
     if (event.kind == EventKind::kQuestion && event.question) {
         SayText(event.question->text());
-        event.question->reply(event.question->safeAnswer());
+        const int code = event.question->code();
+        if (code != kDriveGoneMessage && code != kOtherDriveMessage) event.question->reply(event.question->safeAnswer());
     }
     std::lock_guard<std::mutex> lock(lock_);
     if (json_) json(event);

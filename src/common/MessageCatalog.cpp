@@ -65,6 +65,10 @@ constexpr Entry kCatalog[] = {
     {590, L" is not ready. Reconnect it and choose Retry, or choose Cancel to stop the data transfer."},
     {591, L" now holds another drive than the one the data transfer was writing to; nothing is written to it. "
           L"Reconnect the drive the transfer was using and choose Retry, or choose Cancel to stop the data transfer."},
+    {592, L"A data transfer to "},
+    {593, L" was stopped before it ended. Do you want to finish it now?\r\n\r\nChoose No to discard it; the next "
+          L"data transfer starts again from the beginning."},
+    {594, L"These files of the stopped data transfer were not shipped (the run report says why):\r\n"},
 };
 
 }  // namespace

@@ -9,7 +9,9 @@
 #include "common/Text.h"
 #include "exchange/ExchangeLogic.h"
 #include "transfer/BlockCopy.h"
+#include "transfer/DriveHold.h"
 #include "transfer/DriveSteps.h"
+#include "transfer/Journal.h"
 #include "ui/Shipping.h"
 
 namespace tess::exchange {
@@ -124,6 +126,8 @@ Plan BuildRunPlan(const ExchangeRunArgs& args, RunScope scope, const std::shared
     plan.manifestFolder = destination;
     plan.options.verify = ShippingVerificationOn();
     plan.options.keepDumps = KeepTemporaryDumpsOn();
+    ReadDriveWaitSettings(plan.options);
+    plan.journal = std::make_shared<Journal>(RunJournalPath(), L"Exchange");
     plan.copier = std::make_shared<SetCopier>(destination, records, std::move(copier));
     plan.verifier = std::make_shared<ReadBackVerifier>();
     const auto name = [](const PlanFile& file) { return AfterLast(file.source, L"\\"); };

@@ -13,7 +13,9 @@
 #include "sql/SqlMessages.h"
 #include "sql/SqlSettings.h"
 #include "transfer/BlockCopy.h"
+#include "transfer/DriveHold.h"
 #include "transfer/DriveSteps.h"
+#include "transfer/Journal.h"
 #include "ui/Shipping.h"
 
 namespace tess::sql {
@@ -144,6 +146,8 @@ Plan BuildRunPlan(const PlanInput& input, const std::shared_ptr<DumpRecords>& re
     plan.manifestFolder = destination;
     plan.options.verify = ShippingVerificationOn();
     plan.options.keepDumps = KeepTemporaryDumpsOn();
+    ReadDriveWaitSettings(plan.options);
+    plan.journal = std::make_shared<Journal>(RunJournalPath(), L"SQL Server");
     plan.options.dumpTimeoutMs = BackupWaitLimitMs();
     plan.copier = std::make_shared<BlockFileCopier>();
     plan.verifier = std::make_shared<ReadBackVerifier>();

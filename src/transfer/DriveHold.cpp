@@ -2,6 +2,8 @@
 
 #include "common/Files.h"
 #include "common/MessageCatalog.h"
+#include "common/Settings.h"
+#include "common/Text.h"
 #include "transfer/BlockCopy.h"
 
 namespace tess {
@@ -64,6 +66,16 @@ HoldEnd HoldForDrive(const DriveHold& hold) {
         shown = hold.ask(message, DriveQuestionText(message, hold.root));
         showing = message;
     }
+}
+
+const wchar_t kDriveWaitKey[] = L"DriveWaitSeconds";
+const wchar_t kDrivePollKey[] = L"DrivePollMs";
+
+void ReadDriveWaitSettings(PlanOptions& options) {
+    const long long waitSeconds = ParseLeadingInteger(Trf_ReadUserProfile(kDriveWaitKey));
+    const long long pollMs = ParseLeadingInteger(Trf_ReadUserProfile(kDrivePollKey));
+    if (waitSeconds > 0) options.driveWaitMs = static_cast<uint64_t>(waitSeconds) * 1000u;
+    if (pollMs > 0) options.drivePollMs = static_cast<uint64_t>(pollMs);
 }
 
 }  // namespace tess

@@ -59,4 +59,9 @@ struct DriveHold {
 // limitMs went by (kTimedOut).
 HoldEnd HoldForDrive(const DriveHold& hold);
 
+// How long a run waits for its drive to come back (DriveWaitSeconds in vxwin.ini, an hour when
+// unset) and how often it looks (DrivePollMs, every second), into the plan's options.
+extern const wchar_t kDriveWaitKey[], kDrivePollKey[];
+void ReadDriveWaitSettings(PlanOptions& options);
+
 }  // namespace tess

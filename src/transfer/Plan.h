@@ -90,6 +90,7 @@ struct PlanItem {
     std::shared_ptr<DumpStep> dump;  // none: the files below are shipped as they are
     std::vector<PlanFile> files;     // shipped first, then what the dump yields
     uint64_t expectedBytes = 0;      // what the dump is expected to weigh (the list tool's size)
+    bool shipsDumps = false;  // the files are dumps an earlier, stopped run left (they go once verified)
 };
 
 struct PlanOptions {
@@ -115,6 +116,8 @@ struct ReportWording {
     std::function<std::wstring(const PlanItem&, const PlanFile&, const std::wstring& reason)> failed;
 };
 
+class Journal;
+
 struct Plan {
     std::vector<PlanItem> items;
     std::wstring destination;
@@ -132,6 +135,8 @@ struct Plan {
     std::function<uint64_t()> clockMs;
     // Appends finished report text (formatted lines, CR LF between them); empty: no report.
     std::function<void(const std::wstring& text)> writeReport;
+    // Where the run notes how far each file got, for a stopped run to be finished; none: nowhere.
+    std::shared_ptr<Journal> journal;
 };
 
 }  // namespace tess

@@ -7,6 +7,7 @@
 
 #include "common/Files.h"
 #include "transfer/BlockCopy.h"
+#include "transfer/Journal.h"
 #include "transfer/Manifest.h"
 #include "common/Text.h"
 #include "common/Units.h"
@@ -69,6 +70,7 @@ TransferStages::TransferStages(const Plan& plan, Sink& sink, const CancelToken& 
       known_(plan.items.size()),
       meter_(StartMeter(0)) {
     for (const auto& item : plan.items) outcome_.items.push_back(ItemOutcome{item.name, {}, {}, 0, {}});
+    if (plan.journal) plan.journal->begin(plan);
 }
 
 StepContext TransferStages::contextFor(size_t item, const CancelToken& cancel) {
@@ -165,6 +167,8 @@ void TransferStages::emitDumpBytes(size_t k, const DumpMeter& meter) {
 // failed), they are settled at once and the item is finished.
 bool TransferStages::handOver(size_t k, std::vector<PlanFile> files, const std::wstring& notShipped) {
     const size_t count = files.size();
+    const PlanItem& item = plan_.items[k];
+    if (plan_.journal && notShipped.empty()) plan_.journal->known(k, files, item.dump || item.shipsDumps);
     {
         std::lock_guard<SlimLock> guard(lock_);
         for (auto& file : files) {
@@ -238,7 +242,7 @@ bool TransferStages::copyFile(size_t k, size_t j, const PlanFile& file) {
     if (plan_.wording.started) report_.add(k, plan_.wording.started(plan_.items[k], file));
     const uint64_t startMs = GetTickCount64();
     StepContext context = contextFor(k, shipping_);
-    const CopyResult result = copyHolding(k, file, context);
+    const CopyResult result = copyHolding(k, j, file, context);
     {
         std::lock_guard<SlimLock> guard(lock_);
         FileOutcome& outcome = outcome_.items[k].files[j];
@@ -262,15 +266,17 @@ bool TransferStages::copyFile(size_t k, size_t j, const PlanFile& file) {
 // The copy, tried again each time the drive it writes to comes back after it dropped out; each
 // try resumes after what the drive kept. A try's bytes leave the meter when the next one begins,
 // which counts the kept part again once proven.
-CopyResult TransferStages::copyHolding(size_t k, const PlanFile& file, StepContext& context) {
+CopyResult TransferStages::copyHolding(size_t k, size_t j, const PlanFile& file, StepContext& context) {
     if (!driveNoted_) {
         drive_ = NoteDrive(file.target);
         driveNoted_ = true;
     }
     uint64_t tried = 0;
-    context.addBytes = [this, &tried](uint64_t byteCount) {
+    if (plan_.journal) plan_.journal->copying(k, j, 0);
+    context.addBytes = [this, &tried, k, j](uint64_t byteCount) {
         tried += byteCount;
         addShipped(byteCount);
+        if (plan_.journal) plan_.journal->copying(k, j, tried);
     };
     for (;;) {
         CopyResult result;
@@ -321,6 +327,7 @@ bool TransferStages::copied(size_t k, size_t j, const PlanFile& file, const Copy
     event.bytes = result.bytes;
     event.sha256 = result.sha256;
     emit(event);
+    if (plan_.journal) plan_.journal->copied(k, j, result.sha256);
     if (plan_.wording.completed) report_.add(k, plan_.wording.completed(plan_.items[k], file));
     if (verifying()) {
         {
@@ -362,7 +369,7 @@ void TransferStages::fileSettled(size_t k, size_t j, FileState state, const std:
 // not the run's to remove.
 void TransferStages::releaseDump(size_t k, size_t j, const PlanFile& file) {
     const PlanItem& item = plan_.items[k];
-    if (!item.dump || j < item.files.size()) return;
+    if (!item.shipsDumps && (!item.dump || j < item.files.size())) return;
     if (plan_.options.keepDumps)
         report_.add(k, L"Kept the dump " + file.source + L" in the temporary folder (KeepTemporaryDumps=1 in vxwin.ini)");
     else if (remove(file.source))
@@ -449,6 +456,7 @@ bool TransferStages::verifyFile(const VerifyJob& job) {
     if (read.status == StepStatus::kDone && !copy.sha256.empty() && read.sha256 == copy.sha256) {
         emit(eventOf(EventKind::kVerified, job.item, job.file, target));
         report_.add(job.item, L"Verified " + target + L" (SHA-256 " + FromAnsi(copy.sha256) + L")");
+        if (plan_.journal) plan_.journal->verified(job.item, job.file);
         releaseDump(job.item, job.file, copy.file);
         fileSettled(job.item, job.file, FileState::kVerified, {});
         return true;
@@ -522,6 +530,7 @@ Outcome TransferStages::finish(RunEnd end, double seconds) {
     emit(eventOf(EventKind::kFigures));  // no text: the figures beside the bar go
     outcome_.end = end;
     outcome_.seconds = seconds;
+    if (plan_.journal) plan_.journal->ended(end == RunEnd::kCompleted);
     return outcome_;
 }
 

@@ -46,7 +46,7 @@ private:
     bool copyItem(size_t item);
     bool roomFor(size_t item, const PlanFile& file);
     bool copyFile(size_t item, size_t index, const PlanFile& file);
-    CopyResult copyHolding(size_t item, const PlanFile& file, StepContext& context);
+    CopyResult copyHolding(size_t item, size_t index, const PlanFile& file, StepContext& context);
     bool holdForDrive(size_t item, const PlanFile& file);
     bool verifyFile(const VerifyJob& job);
     bool copied(size_t item, size_t index, const PlanFile& file, const CopyResult& result);

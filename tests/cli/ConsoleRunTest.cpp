@@ -4,6 +4,7 @@
 
 #include "cli/ConsoleSink.h"
 #include "cli/RunReport.h"
+#include "transfer/DriveHold.h"
 
 namespace tess::cli {
 namespace {
@@ -70,6 +71,10 @@ TEST(ConsoleRun, ProgressIsPacedAndQuestionsTakeTheSafeAnswer) {
     json.onEvent(ask);
     CancelToken never;
     EXPECT_EQ(ask.question->wait(never), std::optional<int>(2));
+    // A question about the drive is left to the run, which withdraws it once the drive is back.
+    ask.question = std::make_shared<Question>(kDriveGoneMessage, L"The drive R:\\ is not ready.", kAnswerRetry);
+    json.onEvent(ask);
+    EXPECT_FALSE(ask.question->answered());
 }
 
 }  // namespace
