@@ -12,6 +12,35 @@ namespace {
 
 constexpr int px(int twips) { return (twips + 7) / 15; }  // twips to design pixels, rounded
 
+int ToTwips(int devicePixels, int dpi) { return (devicePixels * 96 + dpi - 1) / dpi * 15; }  // rounded up
+
+// The right edge (exclusive, device pixels) of the pixels one line really sets when drawn at 0.
+// It can lie past the line's measured extent: Wine places the glyphs at their unrounded advances
+// while the extent adds up rounded ones, a few pixels over a line; and a last glyph may overhang
+// its advance.
+int InkRight(HDC compatible, HFONT font, const std::wstring& text, SIZE extent) {
+    const int w = extent.cx + 2 * extent.cy, h = extent.cy;  // room for what runs past the extent
+    BITMAPINFO bi{};
+    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    UniqueDc dc(CreateCompatibleDC(compatible));
+    UniqueGdi bitmap(dc ? CreateDIBSection(dc.get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0) : nullptr);
+    if (!bitmap || !bits) return extent.cx;
+    Selection selectedBitmap(dc.get(), bitmap.get());
+    Selection selectedFont(dc.get(), font);
+    PatBlt(dc.get(), 0, 0, w, h, WHITENESS);
+    SetBkMode(dc.get(), TRANSPARENT);
+    SetTextColor(dc.get(), RGB(0, 0, 0));
+    RECT r{0, 0, w, h};
+    DrawTextW(dc.get(), text.c_str(), static_cast<int>(text.size()), &r, DT_SINGLELINE | DT_NOPREFIX);
+    GdiFlush();
+    const auto* pixel = static_cast<const DWORD*>(bits);
+    for (int x = w - 1; x >= 0; --x)
+        for (int y = 0; y < h; ++y)
+            if ((pixel[y * w + x] & 0xFFFFFF) != 0xFFFFFF) return x + 1;
+    return 0;
+}
+
 const wchar_t* const kIconKeys[4] = {L"vx_msg_info", L"vx_msg_question", L"vx_msg_cross", L"vx_msg_warn"};
 
 // Positions here are placeholders; resizeMsgbox() places everything once the text is known.
@@ -75,19 +104,7 @@ void MesgBox::setButton(int index, const std::wstring& caption, bool visible) {
 
 void MesgBox::resizeMsgbox() {
     using namespace mesgbox;
-    MessageLayoutInput in{};
-    if (plan_.shortText) {
-        SIZE s = label(kIdSmallText)->measureText();  // the label sizes itself to its one line
-        in.textWidth = s.cx * 15;
-        in.textHeight = std::max<int>(s.cy * 15, kIconSize);  // never lower than the icon
-    } else {
-        in.textWidth = kMultiLineWidth;
-        // The table's height, or more when the text really needs more lines: a long message
-        // must never lose its end.
-        SIZE s = label(kIdText)->measureText(px(kMultiLineWidth));
-        in.textHeight = std::max<int>(plan_.labelHeightTwips, s.cy * 15);
-    }
-    in.buttonCount = buttonCount_;
+    MessageLayoutInput in = MeasureMessageText(plan_, font(FontRole::Body), dpi(), buttonCount_);
     layout_ = LayoutMessageBox(in);
     onLayout();
 }
@@ -212,6 +229,31 @@ void MesgBox::paintBackground(HDC dc, const RECT& client) {
         FillRect(dc, &strip, brush(RGB(241, 244, 247)));
     }
     SetImagetoScreenSmall(dc, client, dpi());
+}
+
+MessageLayoutInput MeasureMessageText(const MessageTextPlan& plan, HFONT font, int dpi, int buttonCount) {
+    using namespace mesgbox;
+    MessageLayoutInput in{0, 0, buttonCount};
+    const WindowDc screen(nullptr);
+    UniqueDc dc(CreateCompatibleDC(screen.get()));
+    Selection selected(dc.get(), font);
+    const std::wstring text = plan.labelText.empty() ? L" " : plan.labelText;
+    const int length = static_cast<int>(text.size());
+    if (plan.shortText) {
+        RECT r{};
+        DrawTextW(dc.get(), text.c_str(), length, &r, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+        const int width = std::max<int>(r.right, InkRight(screen.get(), font, text, SIZE{r.right, r.bottom}));
+        in.textWidth = ToTwips(width, dpi);
+        in.textHeight = std::max(ToTwips(r.bottom, dpi), kIconSize);  // never lower than the icon
+    } else {
+        in.textWidth = kMultiLineWidth;
+        // The table's height, or more when the text really needs more lines: a long message
+        // must never lose its end.
+        RECT r{0, 0, MulDiv(px(kMultiLineWidth), dpi, 96), 0};
+        DrawTextW(dc.get(), text.c_str(), length, &r, DT_CALCRECT | DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX);
+        in.textHeight = std::max(plan.labelHeightTwips, ToTwips(r.bottom, dpi));
+    }
+    return in;
 }
 
 namespace {

@@ -1,8 +1,10 @@
 // The message box: its decisions as values, and the real window driven with messages.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <tuple>
 
+#include "common/MessageCatalog.h"
 #include "support/TestSupport.h"
 #include "support/WindowDriving.h"
 #include "ui/MessageBox.h"
@@ -63,6 +65,63 @@ TEST(MesgBoxWindow, ButtonsKeysAndTheCloseBoxEndItWithTheirCodes) {
     OpenBox keyed(kButtonsYesNo);
     test::PostAltKey(keyed.box.hwnd(), 'Y');
     EXPECT_EQ(keyed.endsWith(), kResultYes);
+}
+
+// The right and bottom edge (exclusive) of the pixels `text` really sets when drawn unclipped
+// into `box` with `format`, as the label draws it.
+POINT DrawnInk(HDC screen, HFONT font, const std::wstring& text, UINT format, const RECT& box) {
+    const int w = box.right + 200, h = box.bottom + 200;
+    BITMAPINFO bi{};
+    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bmp = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ oldBmp = SelectObject(dc, bmp);
+    HGDIOBJ oldFont = SelectObject(dc, font);
+    PatBlt(dc, 0, 0, w, h, WHITENESS);
+    SetBkMode(dc, TRANSPARENT);
+    RECT r = box;
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r, format | DT_NOCLIP);
+    GdiFlush();
+    POINT ink{0, 0};
+    const auto* px = static_cast<const DWORD*>(bits);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            if ((px[y * w + x] & 0xFFFFFF) != 0xFFFFFF) {
+                ink.x = std::max<LONG>(ink.x, x + 1);
+                ink.y = std::max<LONG>(ink.y, y + 1);
+            }
+    SelectObject(dc, oldFont);
+    SelectObject(dc, oldBmp);
+    DeleteObject(bmp);
+    DeleteDC(dc);
+    return ink;
+}
+
+// Every message of the catalog shows whole: its drawn pixels stay inside the label the box sized
+// for it (a label cuts off what is drawn beyond its edge).
+TEST(MesgBoxWindow, EveryCatalogTextIsDrawnInsideItsLabel) {
+    MesgBox box;
+    ASSERT_TRUE(box.create(nullptr));
+    HDC screen = GetDC(nullptr);
+    int shown = 0;
+    for (long code = 1; code <= 1011; ++code) {
+        std::wstring text = GetMessageText(code);
+        if (text.empty()) continue;
+        SCOPED_TRACE(testing::Message() << "message " << code);
+        box.prepare({text, kIconQuestion, kButtonsYesNo, L"Tessaron"});
+        const bool oneLine = box.plan().shortText;
+        HWND label = box.control(oneLine ? MesgBox::kIdSmallText : MesgBox::kIdText);
+        RECT client{};
+        GetClientRect(label, &client);
+        UINT format = oneLine ? DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX : DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX;
+        POINT ink = DrawnInk(screen, box.font(FontRole::Body), box.plan().labelText, format, client);
+        EXPECT_LE(ink.x, client.right);
+        EXPECT_LE(ink.y, client.bottom);
+        ++shown;
+    }
+    ReleaseDC(nullptr, screen);
+    EXPECT_GT(shown, 30);
 }
 
 TEST(ShowMessage, RunsModallyOverItsOwnerAndGivesTheFocusBack) {
