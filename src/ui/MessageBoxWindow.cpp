@@ -41,6 +41,33 @@ int InkRight(HDC compatible, HFONT font, const std::wstring& text, SIZE extent) 
     return 0;
 }
 
+// What the box's text needs, in twips, drawn with `font` at `dpi`: a one-line text as wide as
+// the pixels it really sets, a longer one wrapped to the label's width.
+MessageLayoutInput MeasureMessageText(const MessageTextPlan& plan, HFONT font, int dpi, int buttonCount) {
+    using namespace mesgbox;
+    MessageLayoutInput in{0, 0, buttonCount};
+    const WindowDc screen(nullptr);
+    UniqueDc dc(CreateCompatibleDC(screen.get()));
+    Selection selected(dc.get(), font);
+    const std::wstring text = plan.labelText.empty() ? L" " : plan.labelText;
+    const int length = static_cast<int>(text.size());
+    if (plan.shortText) {
+        RECT r{};
+        DrawTextW(dc.get(), text.c_str(), length, &r, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+        const int width = std::max<int>(r.right, InkRight(screen.get(), font, text, SIZE{r.right, r.bottom}));
+        in.textWidth = ToTwips(width, dpi);
+        in.textHeight = std::max(ToTwips(r.bottom, dpi), kIconSize);  // never lower than the icon
+    } else {
+        in.textWidth = kMultiLineWidth;
+        // The table's height, or more when the text really needs more lines: a long message
+        // must never lose its end.
+        RECT r{0, 0, MulDiv(px(kMultiLineWidth), dpi, 96), 0};
+        DrawTextW(dc.get(), text.c_str(), length, &r, DT_CALCRECT | DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX);
+        in.textHeight = std::max(plan.labelHeightTwips, ToTwips(r.bottom, dpi));
+    }
+    return in;
+}
+
 const wchar_t* const kIconKeys[4] = {L"vx_msg_info", L"vx_msg_question", L"vx_msg_cross", L"vx_msg_warn"};
 
 // Positions here are placeholders; resizeMsgbox() places everything once the text is known.
@@ -103,7 +130,6 @@ void MesgBox::setButton(int index, const std::wstring& caption, bool visible) {
 }
 
 void MesgBox::resizeMsgbox() {
-    using namespace mesgbox;
     MessageLayoutInput in = MeasureMessageText(plan_, font(FontRole::Body), dpi(), buttonCount_);
     layout_ = LayoutMessageBox(in);
     onLayout();
@@ -229,31 +255,6 @@ void MesgBox::paintBackground(HDC dc, const RECT& client) {
         FillRect(dc, &strip, brush(RGB(241, 244, 247)));
     }
     SetImagetoScreenSmall(dc, client, dpi());
-}
-
-MessageLayoutInput MeasureMessageText(const MessageTextPlan& plan, HFONT font, int dpi, int buttonCount) {
-    using namespace mesgbox;
-    MessageLayoutInput in{0, 0, buttonCount};
-    const WindowDc screen(nullptr);
-    UniqueDc dc(CreateCompatibleDC(screen.get()));
-    Selection selected(dc.get(), font);
-    const std::wstring text = plan.labelText.empty() ? L" " : plan.labelText;
-    const int length = static_cast<int>(text.size());
-    if (plan.shortText) {
-        RECT r{};
-        DrawTextW(dc.get(), text.c_str(), length, &r, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
-        const int width = std::max<int>(r.right, InkRight(screen.get(), font, text, SIZE{r.right, r.bottom}));
-        in.textWidth = ToTwips(width, dpi);
-        in.textHeight = std::max(ToTwips(r.bottom, dpi), kIconSize);  // never lower than the icon
-    } else {
-        in.textWidth = kMultiLineWidth;
-        // The table's height, or more when the text really needs more lines: a long message
-        // must never lose its end.
-        RECT r{0, 0, MulDiv(px(kMultiLineWidth), dpi, 96), 0};
-        DrawTextW(dc.get(), text.c_str(), length, &r, DT_CALCRECT | DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX);
-        in.textHeight = std::max(plan.labelHeightTwips, ToTwips(r.bottom, dpi));
-    }
-    return in;
 }
 
 namespace {

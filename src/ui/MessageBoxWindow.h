@@ -59,10 +59,6 @@ private:
     MessageLayout layout_{};
 };
 
-// What the box's text needs, in twips, drawn with `font` at `dpi`: a one-line text as wide as
-// the pixels it really sets, a longer one wrapped to the label's width.
-MessageLayoutInput MeasureMessageText(const MessageTextPlan& plan, HFONT font, int dpi, int buttonCount);
-
 // Shows the box modally over `owner` and returns the result code.
 MessageResult RunMessageBox(HWND owner, const MessageCall& call);
 
