@@ -131,7 +131,8 @@ public:
     void start() {
         if (!inputsUsable(run_)) return finish(false);
         std::optional<ShipmentEncryption> encryption;
-        if (input_.encrypt && !input_.databases.empty() && !(encryption = PrepareWizardEncryption(run_.view.window(), run_.destination)))
+        if (input_.encrypt && !input_.databases.empty() &&
+            !(encryption = PrepareWizardEncryption(run_.view.window(), run_.destination)))
             return finish(false);
         run_.view.setRunning(true);
         SetCursor(LoadCursor(nullptr, IDC_WAIT));

@@ -75,6 +75,15 @@ std::vector<unsigned char>& bufferOf(std::vector<unsigned char>& buffer) {
     return buffer;
 }
 
+// Tells a worker thread to stop and waits for it to end.
+void stopThread(SRWLOCK& lock, CONDITION_VARIABLE& changed, bool& stop, HANDLE thread) {
+    AcquireSRWLockExclusive(&lock);
+    stop = true;
+    WakeAllConditionVariable(&changed);
+    ReleaseSRWLockExclusive(&lock);
+    if (thread) WaitForSingleObject(thread, INFINITE);
+}
+
 // The source read ahead on a thread of its own into a ring of chunk buffers, so that a drive
 // keeps reading while chunks are sealed, digested and written. One thread for the whole file: a
 // thread started for each chunk cost more under Wine than the read it overlapped.
@@ -90,13 +99,7 @@ public:
         if (chunks_) thread_.reset(CreateThread(nullptr, 0, run, this, 0, nullptr));
         if (chunks_ && !thread_) failed_ = true;
     }
-    ~ChunkReader() {
-        AcquireSRWLockExclusive(&lock_);
-        stop_ = true;
-        WakeAllConditionVariable(&changed_);
-        ReleaseSRWLockExclusive(&lock_);
-        if (thread_) WaitForSingleObject(thread_.get(), INFINITE);
-    }
+    ~ChunkReader() { stopThread(lock_, changed_, stop_, thread_.get()); }
     ChunkReader(const ChunkReader&) = delete;
     ChunkReader& operator=(const ChunkReader&) = delete;
 
@@ -166,13 +169,7 @@ public:
     static constexpr uint64_t kQueued = 4;
 
     QueuedSha256() { thread_.reset(CreateThread(nullptr, 0, run, this, 0, nullptr)); }
-    ~QueuedSha256() {
-        AcquireSRWLockExclusive(&lock_);
-        stop_ = true;
-        WakeAllConditionVariable(&changed_);
-        ReleaseSRWLockExclusive(&lock_);
-        if (thread_) WaitForSingleObject(thread_.get(), INFINITE);
-    }
+    ~QueuedSha256() { stopThread(lock_, changed_, stop_, thread_.get()); }
     QueuedSha256(const QueuedSha256&) = delete;
     QueuedSha256& operator=(const QueuedSha256&) = delete;
 

@@ -65,6 +65,13 @@ void FrmPassphrase::onCommand(int id, int, HWND) {
     }
 }
 
+// Enter is OK and Esc is Cancel, as in the system's own dialogs.
+bool FrmPassphrase::onKey(UINT vk, bool alt) {
+    if (alt || (vk != VK_RETURN && vk != VK_ESCAPE)) return false;
+    onCommand(vk == VK_RETURN ? kOk : kCancel, BN_CLICKED, nullptr);
+    return true;
+}
+
 void FrmPassphrase::accept() {
     std::wstring first = secretText(control(kFirst)), again = secretText(control(kAgain));
     const bool same = first == again;

@@ -23,6 +23,7 @@ public:
 protected:
     bool onCreate() override;
     void onCommand(int id, int code, HWND control) override;
+    bool onKey(UINT vk, bool alt) override;
     std::optional<ControlColors> controlColors(UINT msg, HWND child) const override;
     void paintBackground(HDC dc, const RECT& client) override;
     int captionBandHeight() const override;
