@@ -116,7 +116,7 @@ TEST_F(CliEndToEnd, ExchangeTransferAllShipsTheHelpersSet) {
 
 // Ctrl+C on the console the run shares, pressed while the second database's dump hangs: the run
 // ends with 4, the backup tool it started is ended, and the destination holds nothing partial
-// (the first dump whole, or not at all).
+// (the first dump whole, or not at all); resume then finishes what it can.
 TEST_F(CliEndToEnd, CtrlCCancelsTheRunEndsTheToolAndLeavesNothingPartial) {
     const std::string north = source(L"north", 3 * 1024 * 1024);
     databases(section("north") + "[Database:stuck]\r\nFault=hang\r\n");
@@ -149,6 +149,14 @@ TEST_F(CliEndToEnd, CtrlCCancelsTheRunEndsTheToolAndLeavesNothingPartial) {
         }
     }
     if (find != INVALID_HANDLE_VALUE) FindClose(find);
+
+    // The cancelled run's journal: resume ships what is left of it (the hung dump never ended: 1),
+    // then finds nothing to finish.
+    const DriverRun resumed = cmd({L"resume"});
+    EXPECT_EQ(resumed.exitCode, 1) << resumed.output;
+    EXPECT_NE(resumed.output.find("Not shipped stuck: its dump had not ended"), std::string::npos) << resumed.output;
+    EXPECT_EQ(ReadBytes(destination_ + L"\\[north].dmp"), north);
+    EXPECT_EQ(cmd({L"resume"}).exitCode, 3);
 }
 
 // --encrypt ships `.tenc` files only; decrypt restores them byte-identical with the service's key
