@@ -36,17 +36,10 @@ void FrmAdvancedBackup::finishStoppedRun() {
         return;
     }
     ResumeWork work = PrepareResume(*journal, path);
-    const std::wstring reportPath = RunReportPath();
+    ReportResumeTo(work, RunReportPath());
     std::wstring notShipped;
-    for (const auto& line : work.notShipped) {
-        AppendAnsiLine(reportPath, line);
-        notShipped += L"\r\n" + line;
-    }
+    for (const auto& line : work.notShipped) notShipped += L"\r\n" + line;
     Plan& plan = work.plan;
-    plan.writeReport = [reportPath](const std::wstring& text) { AppendAnsiLine(reportPath, text); };
-    plan.wording.failed = [](const PlanItem& item, const PlanFile& file, const std::wstring& reason) {
-        return L"Failed shipping " + item.name + L" to " + file.target + L": " + reason;
-    };
     SkinLabel* hint = label(kIdHint);
     const std::wstring hintText = hint->text();
     std::shared_ptr<const Outcome> outcome;

@@ -60,6 +60,15 @@ struct DecryptOptions {
 };
 // Restores every `.tenc` file below FOLDER into OUT; a file that fails its proof is named and skipped.
 int Decrypt(const DecryptOptions& options);
+struct ResumeOptions {
+    bool discard = false;  // drop the journal instead of finishing the run
+    std::wstring reportFile;
+    bool json = false;
+};
+// Finishes the run that VXCOMMON's journal says was stopped, as the main window's Yes does, with a
+// transfer's exit codes; 3 when there is none. Resume takes the machine's instance first.
+int Resume(const ResumeOptions& options);
+int FinishStoppedRun(const ResumeOptions& options);
 // Checks each file of FOLDER\Tessaron-SHA256SUMS.txt against its digest.
 int Verify(const std::wstring& folder, bool json);
 

@@ -22,8 +22,6 @@ std::optional<std::wstring> SecretFromEnvironment(const std::wstring& name) {
     return value;
 }
 
-std::shared_ptr<FileCopier> ShipmentEncryption::copier() const { return std::make_shared<EncryptingCopier>(key); }
-
 std::optional<ShipmentEncryption> PrepareEncryption(const EncryptOptions& options, const std::wstring& destination,
                                                     int& exitCode) {
     exitCode = 0;
@@ -39,33 +37,22 @@ std::optional<ShipmentEncryption> PrepareEncryption(const EncryptOptions& option
                 L"passphrase (--passphrase-env VAR).");
         return std::nullopt;
     }
-    auto key = ShipmentKey::Generate();
-    if (!key) {
-        SayText(L"The system's random number generator failed; nothing was shipped.");
-        return std::nullopt;
-    }
-    WrappedKeys wrapped = WrapShipmentKey(*key, recipients);
+    PreparedEncryption prepared = PrepareShipmentEncryption(recipients, destination);
     if (recipients.passphrase) SecureZeroMemory(recipients.passphrase->data(), recipients.passphrase->size() * sizeof(wchar_t));
-    if (wrapped.json.empty()) {
-        SayText(L"The shipment's key cannot be wrapped: " + wrapped.reason + L".");
-        return std::nullopt;
-    }
-    if (!WriteKeysFile(destination, wrapped.json)) {
-        SayText(L"The keys file cannot be written in " + destination + L".");
-        exitCode = kExitSomeFailed;
+    if (!prepared.encryption) {
+        SayText(prepared.failure);
+        if (prepared.keysFileFailed) exitCode = kExitSomeFailed;
         return std::nullopt;
     }
     exitCode = 0;
-    return ShipmentEncryption{std::make_shared<ShipmentKey>(*key), wrapped.forWhom};
+    return prepared.encryption;
 }
 
 void ShipEncrypted(Plan& plan, const ShipmentEncryption& encryption, RunFacts& facts, bool json) {
-    TargetEncryptedFiles(plan);
+    const std::wstring line = TargetEncryptedShipment(plan, encryption);
     const ShipmentKey& key = *encryption.key;
     facts.keyId = FromAnsi(HexOf(key.id.data(), key.id.size()));
     facts.keyWrappedFor = encryption.forWhom;
-    const std::wstring line = EncryptionReportLine(key, encryption.forWhom);
-    if (plan.writeReport) plan.writeReport(line);
     if (!json) Out(line);
 }
 

@@ -7,19 +7,13 @@
 
 #include "cli/Commands.h"
 #include "cli/RunReport.h"
-#include "transfer/Encryption.h"
+#include "transfer/EncryptedShipping.h"
 #include "transfer/Plan.h"
 
 namespace tess::cli {
 
 // A passphrase from the environment, never echoed; none (with the reason said) when it is not there.
 std::optional<std::wstring> SecretFromEnvironment(const std::wstring& name);
-
-struct ShipmentEncryption {
-    std::shared_ptr<const ShipmentKey> key;
-    std::wstring forWhom;
-    std::shared_ptr<FileCopier> copier() const;
-};
 
 // With --encrypt: a fresh key wrapped for the certificate and the passphrase, and the keys file
 // written on the drive. None with `exitCode` 0 when encryption is off; none with the exit code

@@ -20,7 +20,7 @@ constexpr char kExitCodes[] =
     "  0  every item shipped and verified\n"
     "  1  some items failed (the rest shipped)\n"
     "  2  bad usage\n"
-    "  3  nothing found (no server, no database, no Exchange)\n"
+    "  3  nothing found (no server, no database, no Exchange, no stopped transfer)\n"
     "  4  cancelled (Ctrl+C, Ctrl+Break, the console closed)\n"
     "  5  no room on the drive\n"
     "  6  the wizard or another transfer is running";
@@ -149,6 +149,13 @@ int run(std::vector<std::string> arguments) {
     keyOption->excludes(passOption)->excludes(keyStoreOption);
     passOption->excludes(keyStoreOption);
 
+    auto* resume = app.add_subcommand("resume", "finish the transfer that was stopped before it ended (its journal in VXCOMMON)");
+    bool discard = false;
+    std::string resumeReport;
+    auto* discardOption = resume->add_flag("--discard", discard, "drop the stopped transfer instead: the next one starts again");
+    resume->add_option("--report", resumeReport, "write the run as JSON to FILE.json")->excludes(discardOption);
+    resume->add_flag("--json", json, "JSON lines on standard output instead of text");
+
     try {
         std::reverse(arguments.begin(), arguments.end());
         app.parse(arguments);
@@ -193,6 +200,7 @@ int run(std::vector<std::string> arguments) {
         if (!decryptPassphraseEnv.empty()) options.passphraseEnv = wide(decryptPassphraseEnv);
         return Decrypt(options);
     }
+    if (*resume) return Resume({discard, wide(resumeReport), json});
     return Verify(wide(folder), json);
 }
 

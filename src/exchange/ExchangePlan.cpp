@@ -63,6 +63,7 @@ public:
         dump.status = StepStatus::kDone;
         if (scope_ == RunScope::kLocalBackup) return dump;
         records_->helperErrors = writeRunReport();
+        for (const auto& line : records_->earlyReportLines) AppendAnsiLine(RunReportPath(), line);
         records_->reportStarted = true;
         // Only a set this run's helper wrote is shipped: whatever else lies in the folder is an
         // earlier run's.
@@ -142,7 +143,10 @@ Plan BuildRunPlan(const ExchangeRunArgs& args, RunScope scope, const std::shared
     };
     plan.checkRoom = [destination](uint64_t bytes) { return CheckDestinationRoom(destination, bytes); };
     plan.writeReport = [records](const std::wstring& text) {
-        if (records->reportStarted) AppendAnsiLine(RunReportPath(), text);
+        if (records->reportStarted)
+            AppendAnsiLine(RunReportPath(), text);
+        else
+            records->earlyReportLines.push_back(text);
     };
     return plan;
 }

@@ -23,6 +23,8 @@ struct SetRecords {
     // The run report exists only once the helper ended by itself: a stop at the limit or a cancel
     // leaves none.
     std::atomic<bool> reportStarted{false};
+    // Lines said before the run started (the encryption's): written once the report exists.
+    std::vector<std::wstring> earlyReportLines;
     // The helper's own errors (a store whose backup failed while the others were backed up): the
     // run goes on with the set it left, and a front end without a report window says them.
     std::vector<std::wstring> helperErrors;

@@ -26,6 +26,7 @@
 #include "ui/Shipping.h"
 #include "ui/Taskbar.h"
 #include "ui/WindowSink.h"
+#include "ui/WizardEncryption.h"
 
 namespace tess::exchange {
 namespace {
@@ -50,11 +51,13 @@ public:
 
     void start() {
         const std::wstring temporary = Trim(args_.temporaryPath), destination = Trim(args_.destination);
+        std::optional<ShipmentEncryption> encryption;
         if (scope_ == RunScope::kTransfer) {
             if (const int code = CheckTransferFolders(temporary, destination)) {
                 result_.messageCode = say(code);
                 return finish();
             }
+            if (args_.encrypt && !(encryption = PrepareWizardEncryption(view_.window(), destination))) return finish();
             DeleteFileIfExists(RunReportPath(), true);
         } else if (temporary.empty()) {
             result_.messageCode = say(19);
@@ -66,7 +69,9 @@ public:
         SetCursor(LoadCursor(nullptr, IDC_WAIT));
         if ((result_.messageCode = PrepareHelperBackup(args_)) != 0) return finish();
         try {
-            transfer_ = std::make_unique<Transfer>(BuildRunPlan(args_, scope_, records_), sink_);
+            Plan plan = BuildRunPlan(args_, scope_, records_, encryption ? encryption->copier() : nullptr);
+            if (encryption) TargetEncryptedShipment(plan, *encryption);
+            transfer_ = std::make_unique<Transfer>(std::move(plan), sink_);
             if (scope_ == RunScope::kTransfer) SetTransferInProgress(true);
             taskbar_.emplace(view_.window());
             view_.setRunCancel([this] { cancel(); });

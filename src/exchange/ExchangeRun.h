@@ -28,6 +28,7 @@ struct ExchangeRunArgs {
     std::wstring destination;             // txtDestination
     ExchangeRunView* view = nullptr;
     uint64_t helperTimeoutMs = 0;         // 0: the ExchBackupWaitSeconds setting
+    bool encrypt = false;                 // ChkEncrypt: the set goes to the drive as `.tenc` files
 };
 
 struct ExchangeRunResult {

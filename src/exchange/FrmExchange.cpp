@@ -13,6 +13,7 @@
 #include "ui/Shipping.h"
 #include "ui/Skin.h"
 #include "ui/SkinLabel.h"
+#include "ui/WizardEncryption.h"
 
 namespace tess::exchange {
 namespace {
@@ -46,16 +47,18 @@ const ControlSpec kLayout[] = {
     {L"txtDestination", F::kDestination, K::Native, {20, 386, 436, 24}, L"", WC_EDITW, kEdit},
     {L"cmdDestination", F::kDestinationBrowse, K::ImageButton, {470, 384, 110, 28}, L"Browse"},
     {L"Label1", F::kLabel1, K::Label, {20, 414, 440, 18}, L"(Location on external device shipped by Ostrova)"},
-    {L"lblRestoreProgress", F::kProgressText, K::Label, {20, 440, 560, 18}},
-    {L"ProgressBar1", F::kProgress, K::Native, {20, 462, 560, 16}, L"", PROGRESS_CLASSW, WS_CHILD | PBS_SMOOTH},
-    {L"lblProgressFigures", F::kProgressFigures, K::Label, {20, 480, 560, 16}},
-    {L"lblCancelHint", F::kCancelHint, K::Label, {20, 502, 220, 18}, L"Press Esc to cancel."},
-    {L"CmdBack", F::kBack, K::ImageButton, {230, 496, 110, 30}, L"< Back"},
-    {L"CmdNext", F::kTransfer, K::ImageButton, {350, 496, 110, 30}, L"Transfer data"},
-    {L"CmdCancel", F::kCancel, K::ImageButton, {470, 496, 110, 30}, L"Close"},
+    {L"ChkEncrypt", F::kEncrypt, K::Native, {20, 438, 300, 20}, L"Encrypt the data on the drive", WC_BUTTONW,
+     WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX},
+    {L"lblRestoreProgress", F::kProgressText, K::Label, {20, 464, 560, 18}},
+    {L"ProgressBar1", F::kProgress, K::Native, {20, 486, 560, 16}, L"", PROGRESS_CLASSW, WS_CHILD | PBS_SMOOTH},
+    {L"lblProgressFigures", F::kProgressFigures, K::Label, {20, 504, 560, 16}},
+    {L"lblCancelHint", F::kCancelHint, K::Label, {20, 526, 220, 18}, L"Press Esc to cancel."},
+    {L"CmdBack", F::kBack, K::ImageButton, {230, 520, 110, 30}, L"< Back"},
+    {L"CmdNext", F::kTransfer, K::ImageButton, {350, 520, 110, 30}, L"Transfer data"},
+    {L"CmdCancel", F::kCancel, K::ImageButton, {470, 520, 110, 30}, L"Close"},
     // The items and the set name of the last run, for the desktop client's layout; not shown.
     {L"Sch_LV_bkset", F::kSchList, K::Native, {20, 104, 560, 196}, L"", WC_LISTVIEWW, WS_CHILD | LVS_REPORT},
-    {L"sch_lbl_Backupset", F::kSchLabel, K::Native, {20, 440, 200, 18}, L"", WC_STATICW, WS_CHILD},
+    {L"sch_lbl_Backupset", F::kSchLabel, K::Native, {20, 464, 200, 18}, L"", WC_STATICW, WS_CHILD},
     // The restore page: there is no Exchange restore, so these stay hidden.
     {L"Label7", F::kLabel7, K::Native, {20, 312, 300, 18}, L"", WC_STATICW, WS_CHILD},
     {L"Label8", F::kLabel8, K::Native, {20, 366, 300, 18}, L"", WC_STATICW, WS_CHILD},
@@ -63,8 +66,8 @@ const ControlSpec kLayout[] = {
     {L"txtTempRestPathBrowse", F::kRestoreTemp, K::Native, {20, 386, 436, 24}, L"", WC_EDITW, WS_CHILD | WS_BORDER},
     {L"cmdBrowse", F::kRestoreBrowse, K::Native, {470, 330, 110, 28}, L"Browse", WC_BUTTONW, WS_CHILD},
     {L"cmdBrowseTempRestPath", F::kRestoreTempBrowse, K::Native, {470, 384, 110, 28}, L"Browse", WC_BUTTONW, WS_CHILD},
-    {L"cmdRestore", F::kRestore, K::Native, {350, 496, 110, 30}, L"Restore", WC_BUTTONW, WS_CHILD},
-    {L"cmdRestoreCancel", F::kRestoreCancel, K::Native, {470, 496, 110, 30}, L"Close", WC_BUTTONW, WS_CHILD},
+    {L"cmdRestore", F::kRestore, K::Native, {350, 520, 110, 30}, L"Restore", WC_BUTTONW, WS_CHILD},
+    {L"cmdRestoreCancel", F::kRestoreCancel, K::Native, {470, 520, 110, 30}, L"Close", WC_BUTTONW, WS_CHILD},
     {L"ExchangeRestoreTree", F::kRestoreTree, K::Native, {20, 104, 560, 196}, L"", WC_TREEVIEWW, WS_CHILD},
 };
 
@@ -110,7 +113,7 @@ int imageOf(NodeKind kind) {
 }  // namespace
 
 FrmExchange::FrmExchange(ExchangeWizardArgs args)
-    : Window(L"frmExchange", {0, 0, 600, 540}),
+    : Window(L"frmExchange", {0, 0, 600, 564}),
       WindowRunView(*this, {kProgressText, kProgressFigures, kProgress, kTempBrowse}),
       args_(std::move(args)) {}
 
@@ -124,6 +127,7 @@ bool FrmExchange::onCreate() {
     // Nothing to go back to on the only page this wizard has.
     showControl(kBack, false);
     for (int id : {kServer, kProgressText, kProgressFigures, kCancelHint}) showControl(id, false);
+    SendMessageW(control(kEncrypt), BM_SETCHECK, EncryptShipmentsOn() ? BST_CHECKED : BST_UNCHECKED, 0);
     RoundedBorder(hwnd(), name());
     // The helper's information run may take minutes: it runs once the window is on screen.
     PostMessageW(hwnd(), kMsgLoad, 0, 0);
@@ -313,6 +317,7 @@ ExchangeRunArgs FrmExchange::runArgs() {
     args.selection = selection_;
     args.temporaryPath = text(kTemp);
     args.destination = text(kDestination);
+    args.encrypt = SendMessageW(control(kEncrypt), BM_GETCHECK, 0, 0) == BST_CHECKED;
     args.view = this;
     return args;
 }
@@ -354,7 +359,7 @@ void FrmExchange::chooseDestination() {
 
 void FrmExchange::setRunning(bool running) {
     busy_ = running;
-    enableControls({kTempBrowse, kDestinationBrowse, kTransfer, kCancel, kClose}, !running);
+    enableControls({kTempBrowse, kDestinationBrowse, kEncrypt, kTransfer, kCancel, kClose}, !running);
     showControl(kCancelHint, running);
     if (running) SetFocus(hwnd());  // Esc must reach this window while its buttons are disabled
     UpdateWindow(hwnd());
@@ -389,6 +394,7 @@ bool FrmExchange::onKey(UINT vk, bool alt) {
 std::optional<ControlColors> FrmExchange::controlColors(UINT msg, HWND) const {
     if (msg == WM_CTLCOLOREDIT) return ControlColors{RGB(255, 255, 255)};
     if (msg == WM_CTLCOLORSTATIC) return ControlColors{skin::kBody};
+    if (msg == WM_CTLCOLORBTN) return ControlColors{skin::kBody, skin::kText};  // the check box, by the theme
     return std::nullopt;
 }
 

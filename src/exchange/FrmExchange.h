@@ -44,7 +44,7 @@ public:
         kTransfer, kCancel, kSchList, kSchLabel,
         // The restore page the window carries; nothing shows it.
         kLabel7, kLabel8, kRestoreFile, kRestoreTemp, kRestoreBrowse, kRestoreTempBrowse, kRestore, kRestoreCancel,
-        kRestoreTree, kProgressFigures,
+        kRestoreTree, kProgressFigures, kEncrypt,
     };
 
     explicit FrmExchange(ExchangeWizardArgs args = {});

@@ -16,6 +16,7 @@
 #include "ui/Skin.h"
 #include "ui/SkinLabel.h"
 #include "ui/Tips.h"
+#include "ui/WizardEncryption.h"
 
 namespace tess::sql {
 namespace {
@@ -45,15 +46,17 @@ const ControlSpec kLayout[] = {
     {L"txtDestination", F::kDestination, K::Native, {20, 400, 436, 24}, L"", WC_EDITW, kEdit},
     {L"cmdDestination", F::kDestinationBrowse, K::ImageButton, {470, 398, 110, 28}, L"Browse"},
     {L"Label6", F::kLabel6, K::Label, {20, 428, 440, 18}, L"(Location on external device shipped by Ostrova)"},
-    {L"lblMsgProgres", F::kProgressText, K::Label, {20, 450, 560, 18}},
+    {L"ChkEncrypt", F::kEncrypt, K::Native, {20, 450, 300, 20}, L"Encrypt the data on the drive", WC_BUTTONW,
+     WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX},
+    {L"lblMsgProgres", F::kProgressText, K::Label, {20, 474, 560, 18}},
     // The dump's line above the shipping's: with the overlapped run both go on at once.
-    {L"ProgressBarDump", F::kDumpProgress, K::Native, {20, 473, 250, 14}, L"", PROGRESS_CLASSW, WS_CHILD | PBS_SMOOTH},
-    {L"lblDumpFigures", F::kDumpFigures, K::Label, {280, 471, 300, 18}},
-    {L"ProgressBar1", F::kProgress, K::Native, {20, 494, 250, 14}, L"", PROGRESS_CLASSW, WS_CHILD | PBS_SMOOTH},
-    {L"lblProgressFigures", F::kProgressFigures, K::Label, {280, 492, 300, 18}},
-    {L"lblCancelHint", F::kCancelHint, K::Label, {20, 516, 300, 18}, L"Press Esc to cancel the transfer."},
-    {L"CmdSQLNext", F::kTransfer, K::ImageButton, {350, 510, 110, 30}, L"Transfer data"},
-    {L"cmdCancel", F::kCancel, K::ImageButton, {470, 510, 110, 30}, L"Close"},
+    {L"ProgressBarDump", F::kDumpProgress, K::Native, {20, 497, 250, 14}, L"", PROGRESS_CLASSW, WS_CHILD | PBS_SMOOTH},
+    {L"lblDumpFigures", F::kDumpFigures, K::Label, {280, 495, 300, 18}},
+    {L"ProgressBar1", F::kProgress, K::Native, {20, 518, 250, 14}, L"", PROGRESS_CLASSW, WS_CHILD | PBS_SMOOTH},
+    {L"lblProgressFigures", F::kProgressFigures, K::Label, {280, 516, 300, 18}},
+    {L"lblCancelHint", F::kCancelHint, K::Label, {20, 540, 300, 18}, L"Press Esc to cancel the transfer."},
+    {L"CmdSQLNext", F::kTransfer, K::ImageButton, {350, 534, 110, 30}, L"Transfer data"},
+    {L"cmdCancel", F::kCancel, K::ImageButton, {470, 534, 110, 30}, L"Close"},
     // Backup-set controls the window carries for the desktop client's layout; nothing shows them.
     {L"Sch_LV_bkset", F::kSchList, K::Native, {20, 98, 560, 186}, L"", WC_LISTVIEWW, WS_CHILD | LVS_REPORT},
     {L"sch_lbl_Backupset", F::kSchLabel, K::Native, {20, 294, 200, 18}, L"", WC_STATICW, WS_CHILD},
@@ -73,7 +76,7 @@ void addColumn(HWND list, int index, const wchar_t* caption, int width, int form
 }  // namespace
 
 FrmSQLDataList::FrmSQLDataList(DataListArgs args)
-    : SqlWindow(L"frmSQLDataList", {0, 0, 600, 556}, true),
+    : SqlWindow(L"frmSQLDataList", {0, 0, 600, 580}, true),
       WindowRunView(*this, {kProgressText, kProgressFigures, kProgress, kTempBrowse, kDumpProgress, kDumpFigures}),
       server_(std::move(args.server)),
       rows_(std::move(args.databases)) {}
@@ -120,6 +123,7 @@ void FrmSQLDataList::loadFolders() {
     SetWindowTextW(control(kDestination), Trim(Trf_ReadUserProfile(L"SQLDEST" + suffix)).c_str());
     if (IsBlank(temporary)) temporary = Trim(Trf_ReadUserProfile(L"SQLTEMP"));
     SetWindowTextW(control(kTemp), temporary.c_str());
+    SendMessageW(control(kEncrypt), BM_SETCHECK, EncryptShipmentsOn() ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
 void FrmSQLDataList::LoadLstSQLServerDB() {
@@ -181,6 +185,7 @@ void FrmSQLDataList::CmdSQLNext_Click() {
     input.temporaryPath = text(kTemp);
     input.destination = text(kDestination);
     input.serverName = server_;
+    input.encrypt = SendMessageW(control(kEncrypt), BM_GETCHECK, 0, 0) == BST_CHECKED;
     for (const auto& row : rows_) {
         if (!row.checked) continue;
         input.databases.push_back(row.name);
@@ -193,7 +198,7 @@ void FrmSQLDataList::CmdSQLNext_Click() {
 
 void FrmSQLDataList::setRunning(bool running) {
     running_ = running;
-    enableControls({kTempBrowse, kDestinationBrowse, kTransfer, kCancel, kClose}, !running);
+    enableControls({kTempBrowse, kDestinationBrowse, kEncrypt, kTransfer, kCancel, kClose}, !running);
     showControl(kCancelHint, running);
     if (running) SetFocus(hwnd());  // Esc must reach this window while its buttons are disabled
     UpdateWindow(hwnd());

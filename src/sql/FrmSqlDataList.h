@@ -26,7 +26,7 @@ public:
     enum Id {
         kCapbar = 200, kTitleImage, kTitleText, kHelp, kClose, kLabel5, kLabel2, kList, kLabel1, kTotal, kRecalculate,
         kLabel4, kTemp, kTempBrowse, kLabel3, kDestination, kDestinationBrowse, kLabel6, kProgressText, kProgress,
-        kCancelHint, kTransfer, kCancel, kSchList, kSchLabel, kSchCombo, kProgressFigures, kDumpProgress, kDumpFigures,
+        kCancelHint, kTransfer, kCancel, kSchList, kSchLabel, kSchCombo, kProgressFigures, kDumpProgress, kDumpFigures, kEncrypt,
     };
 
     explicit FrmSQLDataList(DataListArgs args);

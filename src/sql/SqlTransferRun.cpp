@@ -21,6 +21,7 @@
 #include "ui/Taskbar.h"
 #include "ui/Shipping.h"
 #include "ui/WindowSink.h"
+#include "ui/WizardEncryption.h"
 
 namespace tess::sql {
 namespace {
@@ -129,6 +130,10 @@ public:
 
     void start() {
         if (!inputsUsable(run_)) return finish(false);
+        std::optional<ShipmentEncryption> encryption;
+        if (input_.encrypt && !input_.databases.empty() &&
+            !(encryption = PrepareWizardEncryption(run_.view.window(), run_.destination)))
+            return finish(false);
         run_.view.setRunning(true);
         SetCursor(LoadCursor(nullptr, IDC_WAIT));
         try {
@@ -137,7 +142,12 @@ public:
                 endWithMessage(run_, 568);
                 return finish(true);
             }
-            transfer_ = std::make_unique<Transfer>(BuildRunPlan(plan_, records_), sink_);
+            Plan plan = BuildRunPlan(plan_, records_);
+            if (encryption) {
+                plan.copier = encryption->copier();
+                TargetEncryptedShipment(plan, *encryption);
+            }
+            transfer_ = std::make_unique<Transfer>(std::move(plan), sink_);
             SetTransferInProgress(true);
             taskbar_.emplace(run_.view.window());
             run_.view.setRunCancel([this] { cancel(); });

@@ -22,6 +22,7 @@ struct RunInput {
     std::vector<std::wstring> databases;     // the checked rows, in list order
     std::wstring serverName;                 // the server the login settled on (normalised)
     std::vector<uint64_t> databaseBytes;     // the list tool's size of each database, as far as known
+    bool encrypt = false;                    // ChkEncrypt: the files go to the drive as `.tenc`
 };
 
 struct RunReport {

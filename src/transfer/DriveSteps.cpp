@@ -51,9 +51,12 @@ VerifyResult ReadBackVerifier::readBack(const std::wstring& target, StepContext&
     VerifyResult result;
     result.sha256 = read.sha256;
     result.reason = read.reason;
-    result.status = read.status == ReadBackStatus::kDone        ? StepStatus::kDone
-                    : read.status == ReadBackStatus::kCancelled ? StepStatus::kCancelled
-                                                                : StepStatus::kFailed;
+    switch (read.status) {
+        case ReadBackStatus::kDone: result.status = StepStatus::kDone; break;
+        case ReadBackStatus::kCancelled: result.status = StepStatus::kCancelled; break;
+        case ReadBackStatus::kDriveGone: result.status = StepStatus::kDriveGone; break;
+        case ReadBackStatus::kFailed: result.status = StepStatus::kFailed; break;
+    }
     return result;
 }
 

@@ -58,4 +58,32 @@ std::wstring EncryptionReportLine(const ShipmentKey& key, const std::wstring& fo
            L"); its key is wrapped for " + forWhom + L" in " + kKeysFileName;
 }
 
+PreparedEncryption PrepareShipmentEncryption(const KeyRecipients& recipients, const std::wstring& destination) {
+    PreparedEncryption prepared;
+    auto key = ShipmentKey::Generate();
+    if (!key) {
+        prepared.failure = L"The system's random number generator failed; nothing was shipped.";
+        return prepared;
+    }
+    const WrappedKeys wrapped = WrapShipmentKey(*key, recipients);
+    if (wrapped.json.empty()) {
+        prepared.failure = L"The shipment's key cannot be wrapped: " + wrapped.reason + L".";
+        return prepared;
+    }
+    if (!WriteKeysFile(destination, wrapped.json)) {
+        prepared.failure = L"The keys file cannot be written in " + destination + L".";
+        prepared.keysFileFailed = true;
+        return prepared;
+    }
+    prepared.encryption = ShipmentEncryption{std::make_shared<ShipmentKey>(*key), wrapped.forWhom};
+    return prepared;
+}
+
+std::wstring TargetEncryptedShipment(Plan& plan, const ShipmentEncryption& encryption) {
+    TargetEncryptedFiles(plan);
+    const std::wstring line = EncryptionReportLine(*encryption.key, encryption.forWhom);
+    if (plan.writeReport) plan.writeReport(line);
+    return line;
+}
+
 }  // namespace tess

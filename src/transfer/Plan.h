@@ -78,7 +78,8 @@ struct VerifyResult {
     std::string sha256;  // of what the drive gave back
 };
 
-// Reads a copy back from the drive, on the verify stage's thread.
+// Reads a copy back from the drive, on the verify stage's thread; kDriveGone when the drive
+// stopped answering (the run holds for it and reads the file again).
 class Verifier {
 public:
     virtual ~Verifier() = default;

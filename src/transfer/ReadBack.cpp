@@ -1,6 +1,7 @@
 #include "transfer/ReadBack.h"
 
 #include "common/Log.h"
+#include "transfer/BlockCopy.h"
 #include "transfer/Sha256.h"
 #include "platform/Handle.h"
 
@@ -16,6 +17,7 @@ constexpr ULONGLONG kTellEveryMs = 25;
 
 ReadBackResult failed(const std::wstring& what, const std::wstring& path, DWORD error) {
     ReadBackResult result;
+    result.status = IsDriveGoneError(error) ? ReadBackStatus::kDriveGone : ReadBackStatus::kFailed;
     result.reason = what + L": " + ErrorDescription(error);
     TraceError(L"ReadBackSha256", L" Reason: " + what + L" '" + path + L"': " + ErrorDescription(error));
     return result;

@@ -13,7 +13,8 @@
 
 namespace tess {
 
-enum class ReadBackStatus { kDone, kFailed, kCancelled };
+// kDriveGone: the drive stopped answering (unplugged, not ready); the file may be whole on it.
+enum class ReadBackStatus { kDone, kFailed, kCancelled, kDriveGone };
 
 struct ReadBackResult {
     ReadBackStatus status = ReadBackStatus::kFailed;

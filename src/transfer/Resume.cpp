@@ -80,4 +80,12 @@ ResumeWork PrepareResume(const RunJournal& journal, const std::wstring& journalP
     return work;
 }
 
+void ReportResumeTo(ResumeWork& work, const std::wstring& reportPath) {
+    for (const auto& line : work.notShipped) AppendAnsiLine(reportPath, line);
+    work.plan.writeReport = [reportPath](const std::wstring& text) { AppendAnsiLine(reportPath, text); };
+    work.plan.wording.failed = [](const PlanItem& item, const PlanFile& file, const std::wstring& reason) {
+        return L"Failed shipping " + item.name + L" to " + file.target + L": " + reason;
+    };
+}
+
 }  // namespace tess

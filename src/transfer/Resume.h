@@ -25,4 +25,8 @@ struct ResumeWork {
 // read-back, the room check and a journal at `journalPath`; its report and wording are the caller's.
 ResumeWork PrepareResume(const RunJournal& journal, const std::wstring& journalPath);
 
+// The finish's run report, appended to the report at `reportPath` as a run's: first what cannot
+// be shipped, then the run's own lines, a file that fails said as the wizards' runs say it.
+void ReportResumeTo(ResumeWork& work, const std::wstring& reportPath);
+
 }  // namespace tess

@@ -284,7 +284,9 @@ CopyResult TransferStages::copyHolding(size_t k, size_t j, const PlanFile& file,
         writtenBytes_ += result.bytes > result.keptBytes ? result.bytes - result.keptBytes : 0;
         resumed_ = resumed_ || result.keptBytes > 0 || result.status == StepStatus::kDriveGone;
         if (result.status != StepStatus::kDriveGone) return result;
-        if (!holdForDrive(k, file)) {
+        std::vector<std::wstring> evidence{file.target + kPartialSuffix};
+        if (!lastCopied_.empty()) evidence.push_back(lastCopied_);
+        if (!holdForDrive(k, file.target, evidence, shipping_, true)) {
             result.status = StepStatus::kCancelled;
             return result;
         }
@@ -294,31 +296,42 @@ CopyResult TransferStages::copyHolding(size_t k, size_t j, const PlanFile& file,
 }
 
 // False when the run ends instead: cancelled by the user, or the drive did not come back in time.
-bool TransferStages::holdForDrive(size_t k, const PlanFile& file) {
-    report_.add(k, L"The destination drive " + drive_.root + L" stopped answering while " + file.target +
-                       L" was copied; the copy waits for it");
-    DriveHold hold{shipping_, drive_.root, {}, {}, plan_.options.drivePollMs, plan_.options.driveWaitMs};
-    hold.ask = [this, k](int message, const std::wstring& text) {
-        Event event = eventOf(EventKind::kQuestion, k, 0, plan_.items[k].name, text);
-        event.question = std::make_shared<Question>(message, text, kAnswerRetry);
-        emit(event);
-        return event.question;
-    };
-    std::vector<std::wstring> evidence{file.target + kPartialSuffix};
-    if (!lastCopied_.empty()) evidence.push_back(lastCopied_);
-    hold.probe = [this, &evidence] { return ProbeDrive(drive_, evidence); };
-    switch (HoldForDrive(hold)) {
+// `evidence` are files of this run on the drive; `copying` tells the copy from the read-back.
+bool TransferStages::holdForDrive(size_t k, const std::wstring& target, const std::vector<std::wstring>& evidence,
+                                  const CancelToken& cancel, bool copying) {
+    std::lock_guard<SlimLock> one(holdLock_);
+    if (cancel.cancelled()) return false;
+    const std::wstring what = copying ? L"copied" : L"read back";
+    const auto probe = [this, &evidence] { return ProbeDrive(drive_, evidence); };
+    HoldEnd end = HoldEnd::kTimedOut;
+    if (!driveGivenUp_.load()) {
+        report_.add(k, L"The destination drive " + drive_.root + L" stopped answering while " + target + L" was " +
+                           what + L"; the run waits for it");
+        // The other stage's hold may have just seen the drive come back: then nobody is asked.
+        if (probe() == DriveAnswer::kSame) end = HoldEnd::kBack;
+        else {
+            DriveHold hold{cancel, drive_.root, {}, probe, plan_.options.drivePollMs, plan_.options.driveWaitMs};
+            hold.ask = [this, k](int message, const std::wstring& text) {
+                Event event = eventOf(EventKind::kQuestion, k, 0, plan_.items[k].name, text);
+                event.question = std::make_shared<Question>(message, text, kAnswerRetry);
+                emit(event);
+                return event.question;
+            };
+            end = HoldForDrive(hold);
+        }
+    }
+    switch (end) {
         case HoldEnd::kBack:
-            report_.add(k, L"The destination drive " + drive_.root + L" answers again; the copy of " + file.target +
-                               L" goes on");
+            report_.add(k, L"The destination drive " + drive_.root + L" answers again; " + target + L" is " + what +
+                               (copying ? L" on from what the drive kept" : L" again"));
             return true;
         case HoldEnd::kCancelled:
-            if (!shipping_.cancelled()) stop_(RunEnd::kCancelled);
+            if (!cancel.cancelled()) stop_(RunEnd::kCancelled);
             return false;
         case HoldEnd::kTimedOut:
             break;
     }
-    endShipping(k, RunEnd::kUnreachable);
+    if (!driveGivenUp_.exchange(true)) endShipping(k, RunEnd::kUnreachable);
     return false;
 }
 
@@ -444,9 +457,7 @@ bool TransferStages::verifyFile(const VerifyJob& job) {
         copy = outcome_.items[job.item].files[job.file];
     }
     const uint64_t startMs = GetTickCount64();
-    StepContext context = contextFor(job.item, run_);
-    context.addBytes = [this](uint64_t byteCount) { addVerified(byteCount); };
-    const VerifyResult read = plan_.verifier->readBack(copy.file.target, context);
+    const VerifyResult read = readBackHolding(job, copy.file.target);
     if (run_.cancelled()) return false;
     {
         std::lock_guard<SlimLock> guard(lock_);
@@ -465,11 +476,33 @@ bool TransferStages::verifyFile(const VerifyJob& job) {
     if (read.status == StepStatus::kDone)
         reason = L"the copy on the drive differs from the source (SHA-256 " + FromAnsi(read.sha256) + L", expected " +
                  FromAnsi(copy.sha256) + L")";
-    // A copy that does not read back as its source is no copy: it leaves the final name.
-    remove(target);
-    report_.add(job.item, L"Not verified " + target + L": " + reason + L"; the copy was removed");
+    // A copy that does not read back as its source is no copy: it leaves the final name. One on a
+    // drive that is gone stays for a stopped run's finish to prove.
+    if (read.status == StepStatus::kDriveGone) {
+        report_.add(job.item, L"Not verified " + target + L": " + reason);
+    } else {
+        remove(target);
+        report_.add(job.item, L"Not verified " + target + L": " + reason + L"; the copy was removed");
+    }
     failed(job.item, job.file, copy.file, StepStatus::kFailed, reason);
     return true;
+}
+
+// The read-back, read again from the start each time the drive comes back after it dropped out;
+// a try's bytes leave the meter when the next one begins.
+VerifyResult TransferStages::readBackHolding(const VerifyJob& job, const std::wstring& target) {
+    uint64_t tried = 0;
+    StepContext context = contextFor(job.item, run_);
+    context.addBytes = [this, &tried](uint64_t byteCount) {
+        tried += byteCount;
+        addVerified(byteCount);
+    };
+    for (;;) {
+        VerifyResult read = plan_.verifier->readBack(target, context);
+        if (read.status != StepStatus::kDriveGone || !holdForDrive(job.item, target, {target}, run_, false)) return read;
+        verifiedBytes_ -= std::min(verifiedBytes_, tried);
+        tried = 0;
+    }
 }
 
 // ---- the end ----

@@ -47,8 +47,10 @@ private:
     bool roomFor(size_t item, const PlanFile& file);
     bool copyFile(size_t item, size_t index, const PlanFile& file);
     CopyResult copyHolding(size_t item, size_t index, const PlanFile& file, StepContext& context);
-    bool holdForDrive(size_t item, const PlanFile& file);
+    bool holdForDrive(size_t item, const std::wstring& target, const std::vector<std::wstring>& evidence,
+                      const CancelToken& cancel, bool copying);
     bool verifyFile(const VerifyJob& job);
+    VerifyResult readBackHolding(const VerifyJob& job, const std::wstring& target);
     bool copied(size_t item, size_t index, const PlanFile& file, const CopyResult& result);
     void failed(size_t item, size_t index, const PlanFile& file, StepStatus status, const std::wstring& reason);
     void releaseDump(size_t item, size_t index, const PlanFile& file);
@@ -77,6 +79,10 @@ private:
     StageQueue<VerifyJob> toVerify_;
 
     SlimLock lock_;                // guards outcome_ and waiting_
+    // A drive that drops out fails the copy and the read-back alike: one stage holds and asks at a
+    // time, and once one gave up waiting the other does not wait again.
+    SlimLock holdLock_;
+    std::atomic<bool> driveGivenUp_{false};
     Outcome outcome_;
     std::vector<size_t> waiting_;  // per item: its files not yet settled
     std::vector<bool> known_;      // per item: its files are known (dumped, or no dump step)

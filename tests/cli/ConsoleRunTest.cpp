@@ -1,10 +1,19 @@
 // The console program's decisions that a script relies on: the exit code a run's outcome gives,
-// and the pace of the progress lines when nobody watches a console.
+// the pace of the progress lines when nobody watches a console, and a stopped run finished by
+// resume.
+#include <windows.h>
+
 #include <gtest/gtest.h>
 
+#include "cli/Commands.h"
+#include "cli/Console.h"
 #include "cli/ConsoleSink.h"
 #include "cli/RunReport.h"
+#include "common/Files.h"
+#include "support/TestSupport.h"
+#include "transfer/BlockCopy.h"
 #include "transfer/DriveHold.h"
+#include "transfer/Journal.h"
 
 namespace tess::cli {
 namespace {
@@ -75,6 +84,44 @@ TEST(ConsoleRun, ProgressIsPacedAndQuestionsTakeTheSafeAnswer) {
     ask.question = std::make_shared<Question>(kDriveGoneMessage, L"The drive R:\\ is not ready.", kAnswerRetry);
     json.onEvent(ask);
     EXPECT_FALSE(ask.question->answered());
+}
+
+// resume finishes what the journal says is left, or drops it; a second resume finds nothing.
+TEST(ResumeCommand, FinishesTheStoppedRunOrDiscardsIt) {
+    test::ScopedProgramFolder program;
+    ASSERT_TRUE(CreateDirectoryW((program.path() + L"\\VXCOMMON").c_str(), nullptr));
+    test::TempDir dir(L"resume");
+    const std::wstring temp = dir.file(L"temp"), drive = dir.file(L"drive");
+    ASSERT_TRUE(CreateDirectoryW(temp.c_str(), nullptr) && CreateDirectoryW(drive.c_str(), nullptr));
+    std::string content(1u << 20, '\0');
+    for (size_t k = 0; k < content.size(); ++k) content[k] = static_cast<char>(k * 7 + k / 997);
+    const std::wstring dump = temp + L"\\Sales.bak", target = drive + L"\\Sales.bak";
+    const auto stoppedRun = [&](const std::wstring& source) {
+        RunJournal journal;
+        journal.kind = L"SQL Server";
+        journal.destination = journal.manifestFolder = drive;
+        journal.items = {{L"Sales", true, true, {{source, target, content.size(), LastWriteTime(source), JournalState::kCopying, 0, {}}}}};
+        return ReplaceFileContents(RunJournalPath(), FormatJournal(journal));
+    };
+    ASSERT_TRUE(WriteFileBytes(dump, content));
+    ASSERT_TRUE(WriteFileBytes(target + kPartialSuffix, content.substr(0, 256u << 10)));
+    ASSERT_TRUE(stoppedRun(dump));
+    const std::wstring report = dir.file(L"run.json");
+    EXPECT_EQ(FinishStoppedRun({false, report, true}), kExitShipped);
+    EXPECT_EQ(ReadFileBytes(target), content);
+    EXPECT_FALSE(FileExists(RunJournalPath()));
+    EXPECT_NE(ReadAnsiText(program.common(L"Log_trace.txt")).find(L"Resumed at 262144 bytes"), std::wstring::npos);
+    const auto json = ReadFileBytes(report);
+    ASSERT_TRUE(json);
+    EXPECT_EQ(nlohmann::json::parse(*json)["command"], "resume");
+    EXPECT_EQ(FinishStoppedRun({}), kExitNothingFound);
+
+    // A dump gone from the temporary folder is said, not shipped; --discard drops the journal.
+    ASSERT_TRUE(stoppedRun(dump));
+    EXPECT_EQ(FinishStoppedRun({}), kExitSomeFailed);
+    ASSERT_TRUE(stoppedRun(dump));
+    EXPECT_EQ(FinishStoppedRun({true, {}, false}), kExitShipped);
+    EXPECT_FALSE(FileExists(RunJournalPath()));
 }
 
 }  // namespace

@@ -11,13 +11,17 @@
 #include "common/Process.h"
 #include "common/ProgramPaths.h"
 #include "common/Settings.h"
+#include "common/Text.h"
 #include "exchange/ExchangeLogic.h"
+#include "exchange/ExchangeRunSteps.h"
 #include "exchange/FrmExchange.h"
 #include "support/Recorders.h"
+#include "transfer/EncryptedShipping.h"
 #include "support/TestSupport.h"
 #include "support/WindowDriving.h"
 #include "ui/FileTree.h"
 #include "ui/HelpMenu.h"
+#include "ui/Shipping.h"
 #include "ui/Tips.h"
 
 namespace tess::test {
@@ -104,6 +108,40 @@ TEST_F(ExchangeWindow, EnterRunsTheLocalBackupAlone) {
     EXPECT_TRUE(window.lastRun()->localOnly);
     EXPECT_TRUE(window.lastRun()->result.backupRan);
     EXPECT_EQ(window.lastRun()->reportPath, L"");
+}
+
+// Ticked with a certificate configured, the set goes to the drive as `.tenc` files whose key is
+// wrapped for the certificate; the service's private key restores each byte for byte, and the
+// report says for whom.
+TEST_F(ExchangeWindow, EncryptedTransferWrapsTheKeyForTheConfiguredCertificate) {
+    TempDir work(L"exw"), destination(L"exd");
+    Trf_WriteUserProfile(L"EncryptShipments", L"1");
+    Trf_WriteUserProfile(L"EncryptionCertificate", TestKeyFile(L"service.cer"));
+    Trf_WriteUserProfile(L"KeepTemporaryDumps", L"1");
+    FrmExchange window;
+    open(window, L"2003");
+    ASSERT_EQ(SendMessageW(window.control(FrmExchange::kEncrypt), BM_GETCHECK, 0, 0), BST_CHECKED);
+    SetWindowTextW(window.control(FrmExchange::kTemp), (work.path() + L"\\").c_str());
+    SetWindowTextW(window.control(FrmExchange::kDestination), destination.path().c_str());
+    window.CmdNext_Click();
+    ASSERT_TRUE(WaitFor([&] { return window.lastRun().has_value(); }, 60000));
+    ASSERT_GT(window.lastRun()->result.shipped, 0);
+
+    std::wstring reason;
+    const auto key = UnwrapShipmentKey(ReadBytes(destination.file(L"Tessaron-KEYS.json")),
+                                       {std::nullopt, TestKeyFile(L"service-key.pem")}, reason);
+    ASSERT_TRUE(key) << ToUTF8(reason);
+    const exchange::SetListing set = exchange::FindFilesAPI(JoinPath(work.path(), L"OstrovaExchBackupset"), L"*.*");
+    ASSERT_EQ(static_cast<int>(set.files.size()), window.lastRun()->result.shipped);
+    for (const auto& file : set.files) {
+        const std::wstring shipped = destination.file(exchange::ShippedPart(file));
+        SCOPED_TRACE(ToUTF8(shipped));
+        EXPECT_FALSE(PathExists(shipped));
+        ASSERT_TRUE(DecryptFileTo(shipped + L".tenc", work.file(L"restored"), *key).done);
+        EXPECT_TRUE(ReadBytes(work.file(L"restored")) == ReadBytes(file));
+        DeleteFileW(work.file(L"restored").c_str());
+    }
+    EXPECT_NE(ReadBytes(RunReportPath()).find("); its key is wrapped for the certificate"), std::string::npos);
 }
 
 // The window's own loop runs while the helper works: Esc there asks first, and Yes has the engine

@@ -7,16 +7,20 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <thread>
 
 #include "common/BackupSets.h"
 #include "common/Files.h"
 #include "common/Process.h"
 #include "common/Settings.h"
+#include "common/Text.h"
 #include "sql/FrmSqlDataList.h"
 #include "sql/FrmSqlSvrLogin.h"
 #include "sql/InstanceDiscovery.h"
+#include "sql/SqlLogic.h"
 #include "sql/SqlToolFixture.h"
 #include "support/WindowDriving.h"
+#include "transfer/EncryptedShipping.h"
 #include "transfer/SystemCalls.h"
 #include "ui/ImageButton.h"
 
@@ -145,6 +149,61 @@ TEST_F(SqlWindows, TransferShipsTheCheckedDatabasesOfTheGivenServer) {
     EXPECT_FALSE(FileExists(destination.file(L"[skipped].dmp")));
     EXPECT_TRUE(IsWindowEnabled(window.control(FrmSQLDataList::kTransfer)));  // reset after the run
     EXPECT_FALSE(IsWindowVisible(window.control(FrmSQLDataList::kProgress)));
+}
+
+// Ticked with no certificate configured, the run asks for a passphrase twice (an empty one and two
+// that differ refused, the dialog staying) and ships `.tenc` files and the keys file that restore
+// the dumps byte for byte with it; the passphrase is in no file of the program or the drive.
+TEST_F(SqlWindows, EncryptedTransferAsksThePassphraseTwiceAndShipsWhatItRestores) {
+    TempDir temp(L"wtemp"), destination(L"wdest");
+    Trf_WriteUserProfile(L"SQLTEMP(LOCAL)", temp.path());
+    Trf_WriteUserProfile(L"SQLDEST(LOCAL)", destination.path());
+    Trf_WriteUserProfile(L"EncryptShipments", L"1");
+    Trf_WriteUserProfile(L"KeepTemporaryDumps", L"1");
+    demo("[Database:master]\r\nSize=1 KB\r\n[Database:Sales]\r\nSize=300 KB\r\n");
+    FrmSQLDataList window({L"(local)", rows({{L"master", 100}, {L"Sales", 200}})});
+    ASSERT_TRUE(window.createModeless(nullptr));
+    ASSERT_EQ(SendMessageW(window.control(FrmSQLDataList::kEncrypt), BM_GETCHECK, 0, 0), BST_CHECKED);
+    const std::string passphrase = "typed twice, kept nowhere";
+    // The dialog is modal inside the click: another thread types into it as the user would.
+    std::vector<std::wstring> refusals;
+    std::thread user([&] {
+        HWND dialog = WaitForTopWindow(GetCurrentProcessId(), L"frmPassphrase", 20000);
+        if (!dialog) return;
+        const std::pair<std::string, std::string> attempts[] = {{"", ""}, {passphrase, passphrase + "!"}, {passphrase, passphrase}};
+        for (const auto& [first, again] : attempts) {
+            SetRemoteText(FindByAutomationId(dialog, L"txtPassphrase"), FromAnsi(first));
+            SetRemoteText(FindByAutomationId(dialog, L"txtPassphraseAgain"), FromAnsi(again));
+            Click(FindByAutomationId(dialog, L"CmdOK"));
+        }
+    });
+    Click(clickTarget(window, FrmSQLDataList::kTransfer));
+    user.join();
+    ASSERT_TRUE(WaitFor([&] { return window.lastRun().has_value(); }, 30000));
+    ASSERT_GE(messages_.calls.size(), 2u);
+    EXPECT_NE(messages_.calls[0].text.find(L"empty"), std::wstring::npos);
+    EXPECT_NE(messages_.calls[1].text.find(L"differ"), std::wstring::npos);
+    EXPECT_EQ(window.lastRun()->shipped, 2);
+
+    std::wstring reason;
+    const auto key = UnwrapShipmentKey(ReadBytes(destination.file(L"Tessaron-KEYS.json")), {FromAnsi(passphrase), L""}, reason);
+    ASSERT_TRUE(key) << ToUTF8(reason);
+    for (const wchar_t* dump : {L"[master].dmp", L"[Sales].dmp"}) {
+        SCOPED_TRACE(ToUTF8(dump));
+        EXPECT_FALSE(PathExists(destination.file(dump)));
+        ASSERT_TRUE(DecryptFileTo(destination.file(std::wstring(dump) + L".tenc"), temp.file(L"restored"), *key).done);
+        const std::string restored = ReadBytes(temp.file(L"restored"));
+        EXPECT_TRUE(!restored.empty() && restored == ReadBytes(JoinPath(sql::DumpFolderFor(temp.path()), dump)));
+        DeleteFileW(temp.file(L"restored").c_str());
+    }
+    const std::string report = ReadBytes(RunReportPath());
+    EXPECT_NE(report.find("The shipment is encrypted (AES-256-GCM, key id " + HexOf(key->id.data(), key->id.size()) +
+                          "); its key is wrapped for a passphrase"), std::string::npos) << report;
+    std::wstring wide(FromAnsi(passphrase));
+    for (const std::wstring& folder : {programFolder(), destination.path()}) {
+        EXPECT_EQ(FileHolding(folder, passphrase), L"");
+        EXPECT_EQ(FileHolding(folder, std::string(reinterpret_cast<const char*>(wide.data()), wide.size() * 2)), L"");
+    }
 }
 
 // The marks a run leaves on the system, recorded instead of made, in order: the sleep request's

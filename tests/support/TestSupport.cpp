@@ -105,6 +105,22 @@ std::vector<std::wstring> SplitCommandLine(const std::wstring& line) {
 std::string ReadBytes(const std::wstring& path) { return ReadFileBytes(path).value_or(std::string()); }
 void WriteBytes(const std::wstring& path, const std::string& bytes) { WriteFileBytes(path, bytes); }
 
+std::wstring FileHolding(const std::wstring& folder, const std::string& secret) {
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &found);
+    std::wstring holding;
+    for (bool more = find != INVALID_HANDLE_VALUE; more && holding.empty(); more = FindNextFileW(find, &found)) {
+        const std::wstring name = found.cFileName, path = folder + L"\\" + name;
+        if (name == L"." || name == L".." || (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) continue;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            holding = FileHolding(path, secret);
+        else if (ReadBytes(path).find(secret) != std::string::npos)
+            holding = path;
+    }
+    if (find != INVALID_HANDLE_VALUE) FindClose(find);
+    return holding;
+}
+
 ScopedEnvironment::ScopedEnvironment(const wchar_t* name, const wchar_t* value) : name_(name) {
     wchar_t old[4096];
     const DWORD n = GetEnvironmentVariableW(name, old, 4096);

@@ -113,6 +113,9 @@ std::wstring TestKeyFile(const std::wstring& name);
 std::vector<std::wstring> SplitCommandLine(const std::wstring& line);
 
 std::string ReadBytes(const std::wstring& path);
+// The first file below `folder` (links not followed) whose bytes hold `secret`; empty when none.
+// The secret searches: a password, a passphrase or a key in no file of the program or the drive.
+std::wstring FileHolding(const std::wstring& folder, const std::string& secret);
 void WriteBytes(const std::wstring& path, const std::string& bytes);
 
 }  // namespace tess::test

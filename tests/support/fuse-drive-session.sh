@@ -1,6 +1,6 @@
 #!/bin/sh
 # Runs a command with a drive that can drop out: scripts/fuse-drive over a folder of its own,
-# linked as drive LETTER of the session's Wine prefix, its writes held to a USB stick's pace. The
+# linked as drive LETTER of the session's Wine prefix, its reads and writes held to a USB stick's pace. The
 # command learns the drive's switches from the environment, as Wine paths it can write to:
 #   TESS_FUSE_DRIVE  the drive ("R:")
 #   TESS_FUSE_GONE   while this file exists the drive fails every call (unplugged)
@@ -15,7 +15,7 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 work=$(mktemp -d "${TMPDIR:-/tmp}/tess-fuse.XXXXXX")
 mkdir "$work/backing" "$work/other" "$work/mount"
 link="$WINEPREFIX/dosdevices/$letter:"
-/usr/bin/python3 "$root/scripts/fuse-drive" "$work/backing" "$work/mount" --write-mbps 40 \
+/usr/bin/python3 "$root/scripts/fuse-drive" "$work/backing" "$work/mount" --write-mbps 40 --read-mbps 40 \
   --gone-when "$work/gone" --swap-when "$work/swap" --swap-to "$work/other" &
 pid=$!
 cleanup() {

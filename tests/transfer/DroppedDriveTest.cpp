@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <memory>
 #include <mutex>
 
 #include "common/Files.h"
@@ -74,9 +76,9 @@ TEST(DriveHold, WaitsForTheSameDriveAndRefusesAnother) {
 // The events of a run on a drive that the test pulls out and puts back.
 class DriveSink : public Sink {
 public:
-    std::function<void(uint64_t bytes)> onBytes;
+    std::function<void(const Event& event)> onBytes;  // the copy's and the read-back's bytes events
     void onEvent(const Event& event) override {
-        if (event.kind == EventKind::kBytesDone && onBytes) onBytes(event.bytes);
+        if ((event.kind == EventKind::kBytesDone || event.kind == EventKind::kVerifyBytes) && onBytes) onBytes(event);
         std::lock_guard<std::mutex> guard(lock_);
         if (event.question) questions_.push_back(event.question);
         if (event.outcome) outcome_ = event.outcome;
@@ -96,40 +98,56 @@ private:
     std::shared_ptr<const Outcome> outcome_;
 };
 
-// Needs the FUSE drive of tests/support/fuse-drive-session.sh: unplugged at half the file, another
-// drive put in under the letter (refused, nothing written to it), then the right one plugged back.
-TEST(DroppedDrive, TheCopyGoesOnFromTheKeptBytesOnTheSameDriveOnly) {
-    const std::wstring drive = EnvironmentValue(L"TESS_FUSE_DRIVE");
-    if (drive.empty()) GTEST_SKIP() << "run by tests/support/fuse-drive-session.sh";
-    const std::wstring gone = EnvironmentValue(L"TESS_FUSE_GONE"), swap = EnvironmentValue(L"TESS_FUSE_SWAP");
-    TempDir dir(L"drop");
-    std::string content(48u << 20, '\0');
-    for (size_t i = 0; i < content.size(); ++i) content[i] = static_cast<char>((i * 131 + i / 4096) & 0xFF);
-    WriteBytes(dir.file(L"db.bak"), content);
-    const std::wstring folder = drive + L"\\shipped";
-    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
-
-    Plan plan;
-    plan.items.push_back({L"db", nullptr, {{dir.file(L"db.bak"), folder + L"\\db.bak", content.size()}}, 0});
-    plan.copier = std::make_shared<BlockFileCopier>();
-    plan.verifier = std::make_shared<ReadBackVerifier>();
-    plan.options.drivePollMs = 50;
+// A 48 MiB file shipped to the FUSE drive of tests/support/fuse-drive-session.sh, which the test
+// unplugs once `unplugAt` of it went by in events of kind `stage`.
+struct DriveRun {
+    std::wstring drive = EnvironmentValue(L"TESS_FUSE_DRIVE"), gone = EnvironmentValue(L"TESS_FUSE_GONE");
+    TempDir dir{L"drop"};
+    std::string content = std::string(48u << 20, '\0');
+    std::wstring folder = drive + L"\\shipped", target = folder + L"\\db.bak";
     std::wstring report;
-    plan.writeReport = [&report](const std::wstring& text) { report += text + L"\r\n"; };
     DriveSink sink;
-    bool unplugged = false;
-    sink.onBytes = [&](uint64_t bytes) {
-        if (unplugged || bytes < content.size() / 2) return;
-        WriteBytes(gone, "");
-        unplugged = true;
-    };
-    Transfer transfer(std::move(plan), sink);
-    transfer.start();
+    std::atomic<bool> unplugged{false};
+
+    DriveRun() {
+        for (size_t i = 0; i < content.size(); ++i) content[i] = static_cast<char>((i * 131 + i / 4096) & 0xFF);
+        WriteBytes(dir.file(L"db.bak"), content);
+        CreateDirectoryW(folder.c_str(), nullptr);
+    }
+    ~DriveRun() {
+        DeleteFileW(gone.c_str());
+        DeleteFileW(target.c_str());
+    }
+    std::unique_ptr<Transfer> start(EventKind stage, uint64_t unplugAt) {
+        Plan plan;
+        plan.items.push_back({L"db", nullptr, {{dir.file(L"db.bak"), target, content.size()}}, 0});
+        plan.copier = std::make_shared<BlockFileCopier>();
+        plan.verifier = std::make_shared<ReadBackVerifier>();
+        plan.options.drivePollMs = 50;
+        plan.writeReport = [this](const std::wstring& text) { report += text + L"\r\n"; };
+        sink.onBytes = [this, stage, unplugAt](const Event& event) {
+            if (event.kind != stage || event.bytes < unplugAt || unplugged.exchange(true)) return;
+            WriteBytes(gone, "");
+        };
+        auto transfer = std::make_unique<Transfer>(std::move(plan), sink);
+        transfer->start();
+        return transfer;
+    }
+};
+
+// Unplugged at half the file, another drive put in under the letter (refused, nothing written to
+// it), then the right one plugged back.
+TEST(DroppedDrive, TheCopyGoesOnFromTheKeptBytesOnTheSameDriveOnly) {
+    if (EnvironmentValue(L"TESS_FUSE_DRIVE").empty()) GTEST_SKIP() << "run by tests/support/fuse-drive-session.sh";
+    const std::wstring swap = EnvironmentValue(L"TESS_FUSE_SWAP");
+    DriveRun run;
+    const auto transfer = run.start(EventKind::kBytesDone, run.content.size() / 2);
+    DriveSink& sink = run.sink;
 
     ASSERT_TRUE(WaitFor([&] { return sink.question(0) != nullptr; }, 60000));
     EXPECT_EQ(sink.question(0)->code(), kDriveGoneMessage);
     WriteBytes(swap, "");
-    DeleteFileW(gone.c_str());
+    DeleteFileW(run.gone.c_str());
     ASSERT_TRUE(WaitFor([&] { return sink.question(1) != nullptr; }, 60000));
     EXPECT_EQ(sink.question(1)->code(), kOtherDriveMessage);
     EXPECT_FALSE(PathExists(EnvironmentValue(L"TESS_FUSE_OTHER") + L"\\shipped"));  // nothing written to it
@@ -137,13 +155,45 @@ TEST(DroppedDrive, TheCopyGoesOnFromTheKeptBytesOnTheSameDriveOnly) {
     ASSERT_TRUE(WaitFor([&] { return sink.outcome() != nullptr; }, 120000));
 
     const Outcome outcome = *sink.outcome();
-    ASSERT_EQ(outcome.count(FileState::kVerified), 1) << report;
-    EXPECT_EQ(ReadBytes(folder + L"\\db.bak"), content);
-    EXPECT_NE(report.find(L"Resumed at "), std::wstring::npos) << report;
+    ASSERT_EQ(outcome.count(FileState::kVerified), 1) << run.report;
+    EXPECT_EQ(ReadBytes(run.target), run.content);
+    EXPECT_NE(run.report.find(L"Resumed at "), std::wstring::npos) << run.report;
     // What was written again is the part after the last whole block the drive kept.
-    EXPECT_GE(outcome.writtenBytes, content.size());
-    EXPECT_LE(outcome.writtenBytes - content.size(), content.size() / 20) << outcome.writtenBytes;
-    DeleteFileW((folder + L"\\db.bak").c_str());
+    EXPECT_GE(outcome.writtenBytes, run.content.size());
+    EXPECT_LE(outcome.writtenBytes - run.content.size(), run.content.size() / 20) << outcome.writtenBytes;
+}
+
+// Unplugged while the whole copy is read back: the read-back holds, asks, and reads the file again
+// once the drive is back; nothing is written again.
+TEST(DroppedDrive, TheReadBackHoldsAndReadsTheFileAgain) {
+    if (EnvironmentValue(L"TESS_FUSE_DRIVE").empty()) GTEST_SKIP() << "run by tests/support/fuse-drive-session.sh";
+    DriveRun run;
+    const auto transfer = run.start(EventKind::kVerifyBytes, run.content.size() / 4);
+    ASSERT_TRUE(WaitFor([&] { return run.sink.question(0) != nullptr; }, 60000));
+    EXPECT_EQ(run.sink.question(0)->code(), kDriveGoneMessage);
+    DeleteFileW(run.gone.c_str());
+    ASSERT_TRUE(WaitFor([&] { return run.sink.outcome() != nullptr; }, 120000));
+
+    const Outcome outcome = *run.sink.outcome();
+    ASSERT_EQ(outcome.count(FileState::kVerified), 1) << run.report;
+    EXPECT_TRUE(run.sink.question(0)->answered());  // withdrawn once the drive answered
+    EXPECT_NE(run.report.find(L"is read back again"), std::wstring::npos) << run.report;
+    EXPECT_EQ(outcome.writtenBytes, run.content.size());
+}
+
+// A `.partial` whose bytes were altered on the drive is not taken as kept: the copy starts again.
+TEST(DroppedDrive, AnAlteredKeptPartStartsAgain) {
+    if (EnvironmentValue(L"TESS_FUSE_DRIVE").empty()) GTEST_SKIP() << "run by tests/support/fuse-drive-session.sh";
+    DriveRun run;
+    std::string kept = run.content.substr(0, 8u << 20);
+    kept[5u << 20] ^= 0x5A;
+    WriteBytes(run.target + kPartialSuffix, kept);
+    std::string sha256;
+    CopyStart start;
+    ASSERT_EQ(CopyFileBlocks(run.dir.file(L"db.bak"), run.target, nullptr, nullptr, &sha256, &start), kCopyDone);
+    EXPECT_EQ(start.keptBytes, 0u);
+    EXPECT_EQ(start.startedAgain, L"the kept part differs from the source");
+    EXPECT_EQ(ReadBytes(run.target), run.content);
 }
 
 }  // namespace

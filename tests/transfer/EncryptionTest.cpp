@@ -83,7 +83,7 @@ TEST(Encryption, RefusesEveryAlterationByNameWithNothingRestored) {
         const char* reason;
     };
     const Case cases[] = {
-        {"flipped bit", [&](std::string s) { s.at(chunk1 + 5000) ^= 0x10; return s; }, &key, "chunk 2 of 4 does not authenticate"},
+        {"flipped bit", [&](std::string s) { return s.replace(chunk1 + 5000, 1, 1, static_cast<char>(s[chunk1 + 5000] ^ 0x10)); }, &key, "chunk 2 of 4 does not authenticate"},
         {"dropped chunk", [&](std::string s) { return s.erase(chunk1, kSealed); }, &key, "chunk 2 of 3 does not authenticate"},
         {"swapped chunks", [&](std::string s) { return s.substr(0, chunk1) + s.substr(chunk2, kSealed) + s.substr(chunk1, kSealed) + s.substr(chunk2 + kSealed); },
          &key, "chunk 2 of 4 does not authenticate"},

@@ -9,7 +9,6 @@
 #include "transfer/DriveSteps.h"
 #include "transfer/Manifest.h"
 #include "transfer/Resume.h"
-#include "transfer/Sha256.h"
 #include "transfer/Transfer.h"
 
 namespace tess::test {
@@ -24,12 +23,6 @@ std::string patternBytes(size_t size, unsigned seed) {
     std::string bytes(size, '\0');
     for (size_t k = 0; k < size; ++k) bytes[k] = static_cast<char>((k * 31 + seed * 7 + k / 4093) & 0xff);
     return bytes;
-}
-
-std::string sha256Of(const std::string& bytes) {
-    Sha256 digest;
-    digest.add(bytes.data(), bytes.size());
-    return digest.finish();
 }
 
 // The layout both the killed run and the one that finishes it use; the drive's folder can be one
@@ -131,18 +124,10 @@ TEST(StoppedRun, FinishesAfterTheProcessWasKilled) {
     EXPECT_NE(report.find(L"Resumed at "), std::wstring::npos) << report;
     EXPECT_FALSE(FileExists(layout.journal));
     EXPECT_FALSE(FileExists(layout.source(2)));
-    const auto manifest = ReadFileBytes(JoinPath(layout.drive, kManifestName));
-    ASSERT_TRUE(manifest);
-    const auto entries = ParseManifest(*manifest);
-    ASSERT_EQ(entries.size(), 3u);
-    for (size_t k = 0; k < layout.files.size(); ++k) {
-        SCOPED_TRACE(k);
-        const std::string expected = patternBytes(layout.files[k].second, static_cast<unsigned>(k));
-        EXPECT_EQ(ReadFileBytes(layout.target(k)), expected);
-        bool listed = false;
-        for (const auto& entry : entries) listed = listed || (entry.path == layout.files[k].first && entry.sha256 == sha256Of(expected));
-        EXPECT_TRUE(listed);
-    }
+    // Each file listed in the manifest with its digest: tests/transfer/manifest-check.sh runs this
+    // test into a folder of the host and checks it there with sha256sum -c.
+    for (size_t k = 0; k < layout.files.size(); ++k)
+        EXPECT_EQ(ReadFileBytes(layout.target(k)), patternBytes(layout.files[k].second, static_cast<unsigned>(k))) << k;
 }
 
 TEST(StoppedRun, WhatIsLeftIsCheckedAgainstTheTemporaryFolderAndTheDrive) {
