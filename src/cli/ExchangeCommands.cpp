@@ -168,11 +168,9 @@ int ExchangeTransfer(const ExchangeTransferOptions& options) {
     if (records->helperNotStarted) SayText(HelperNotStartedText(HelperFor(args.exchVersion).executable));
     const std::optional<StepStatus> dump = outcome.items.empty() ? std::nullopt : outcome.items[0].dump;
     if (dump == StepStatus::kTimedOut) SayText(BackupTimeoutText(HelperLimitMs(args)));
-    if (outcome.end == RunEnd::kCancelled) SayText(RunCancelledText());
-    if (outcome.end == RunEnd::kNoRoom || outcome.end == RunEnd::kUnreachable)
-        SayMessage(outcome.end == RunEnd::kNoRoom ? 574 : 15);
+    SayRunStopped(outcome, RunCancelledText);
     for (const auto& error : records->helperErrors) SayText(error);
-    if (const std::wstring failed = FailedFileNames(outcome); !failed.empty()) SayText(ShippingFailedText(failed));
+    SayFailedFiles(outcome, ShippingFailedText);
     return EndRun(facts, outcome, options, !records->helperErrors.empty());
 }
 

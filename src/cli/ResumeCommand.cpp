@@ -43,11 +43,8 @@ int FinishStoppedRun(const ResumeOptions& options) {
     RunFacts facts{L"resume", {}, run.temporary, run.destination, journal->verify, UtcNow(), 0, {}, {}};
     const Outcome outcome = RunOnConsole(std::move(work.plan), run);
     const bool exchange = journal->kind == L"Exchange";
-    if (outcome.end == RunEnd::kCancelled) SayText(exchange ? exchange::RunCancelledText() : sql::RunCancelledText());
-    if (outcome.end == RunEnd::kNoRoom || outcome.end == RunEnd::kUnreachable)
-        SayMessage(outcome.end == RunEnd::kNoRoom ? 574 : 15);
-    if (const std::wstring failed = FailedFileNames(outcome); !failed.empty())
-        SayText(exchange ? exchange::ShippingFailedText(failed) : sql::ShippingFailedText(failed));
+    SayRunStopped(outcome, exchange ? exchange::RunCancelledText : sql::RunCancelledText);
+    SayFailedFiles(outcome, exchange ? exchange::ShippingFailedText : sql::ShippingFailedText);
     return EndRun(facts, outcome, run, !work.notShipped.empty());
 }
 

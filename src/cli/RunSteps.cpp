@@ -12,6 +12,7 @@
 #include "common/TransferState.h"
 #include "transfer/Transfer.h"
 #include "ui/BrowseDialog.h"
+#include "ui/RunView.h"
 
 namespace tess::cli {
 
@@ -88,6 +89,16 @@ Outcome RunOnConsole(Plan plan, const TransferOptions& options) {
     OnConsoleControl(nullptr);  // the transfer goes at the end of this function
     SetTransferInProgress(false);
     return outcome;
+}
+
+void SayRunStopped(const Outcome& outcome, std::wstring (*cancelledText)()) {
+    if (outcome.end == RunEnd::kCancelled) SayText(cancelledText());
+    if (outcome.end == RunEnd::kNoRoom || outcome.end == RunEnd::kUnreachable)
+        SayMessage(outcome.end == RunEnd::kNoRoom ? 574 : 15);
+}
+
+void SayFailedFiles(const Outcome& outcome, std::wstring (*failedText)(const std::wstring& files)) {
+    if (const std::wstring failed = FailedFileNames(outcome); !failed.empty()) SayText(failedText(failed));
 }
 
 int EndRun(RunFacts facts, const Outcome& outcome, const TransferOptions& options, bool partlyFailed) {

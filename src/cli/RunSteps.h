@@ -37,6 +37,12 @@ OpenedRun OpenRun(const TransferOptions& options, FolderUse temporaryUse, Folder
 // cancels it.
 Outcome RunOnConsole(Plan plan, const TransferOptions& options);
 
+// What the wizard's message boxes say when a run stops early, on standard error: the cancel (in
+// the run's own words) or a drive that is full (574) or gone (15).
+void SayRunStopped(const Outcome& outcome, std::wstring (*cancelledText)());
+// The files that did not arrive, in the run's own words; nothing when every file did.
+void SayFailedFiles(const Outcome& outcome, std::wstring (*failedText)(const std::wstring& files));
+
 // The report file (when asked for) and the exit code from the outcome; `partlyFailed`: the dump
 // step's tool reported items it could not dump while the rest shipped.
 int EndRun(RunFacts facts, const Outcome& outcome, const TransferOptions& options, bool partlyFailed = false);

@@ -167,12 +167,10 @@ int SqlTransfer(const SqlTransferOptions& options) {
         ShipEncrypted(plan, *encryption, facts, options.json);
     }
     const Outcome outcome = RunOnConsole(std::move(plan), options);
-    if (outcome.end == RunEnd::kCancelled) SayText(RunCancelledText());
-    if (outcome.end == RunEnd::kNoRoom || outcome.end == RunEnd::kUnreachable)
-        SayMessage(outcome.end == RunEnd::kNoRoom ? 574 : 15);
+    SayRunStopped(outcome, RunCancelledText);
     if (!records->notStarted.empty()) SayText(BackupNotStartedText(records->notStarted));
     if (!records->timeouts.empty()) SayText(records->timeouts);
-    if (const std::wstring failed = FailedFileNames(outcome); !failed.empty()) SayText(ShippingFailedText(failed));
+    SayFailedFiles(outcome, ShippingFailedText);
     return EndRun(facts, outcome, options);
 }
 
