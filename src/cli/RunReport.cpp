@@ -107,11 +107,7 @@ int ExitCodeOf(const Outcome& outcome, bool verify) {
 }
 
 bool WriteReportFile(const std::wstring& path, const nlohmann::json& report) {
-    const std::wstring partial = path + L".partial";
-    if (!WriteFileBytes(partial, report.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n")) return false;
-    if (MoveFileExW(partial.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
-    DeleteFileW(partial.c_str());
-    return false;
+    return ReplaceFileContents(path, report.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n");
 }
 
 std::wstring UtcNow() {

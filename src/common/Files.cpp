@@ -153,6 +153,25 @@ bool WriteFileBytes(const std::wstring& path, std::string_view bytes) {
     return file && writeAll(file.get(), bytes);
 }
 
+bool ReplaceFileContents(const std::wstring& path, std::string_view bytes) {
+    const std::wstring temporary = path + L".new";
+    {
+        UniqueFile file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file) return false;
+        DWORD written = 0;
+        if (!WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+            written != bytes.size() || !FlushFileBuffers(file.get())) {
+            file.reset();
+            DeleteFileW(temporary.c_str());
+            return false;
+        }
+    }
+    if (MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+    DeleteFileW(temporary.c_str());
+    return false;
+}
+
 bool AppendFileBytes(const std::wstring& path, std::string_view bytes) {
     // Share read and write: the companion tools and the user's editor may hold the same log open.
     UniqueFile file(CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,

@@ -41,6 +41,10 @@ bool DeleteFolderTree(const std::wstring& path);
 std::optional<std::string> ReadFileBytes(const std::wstring& path, size_t maxBytes = 64u << 20);
 // Replaces the file's content.
 bool WriteFileBytes(const std::wstring& path, std::string_view bytes);
+// `bytes` written under a temporary name, flushed to the disk and renamed over `path` in one
+// step: whoever reads `path` finds the old version or the new one, never a torn one, and a
+// failure leaves nothing but the old version.
+bool ReplaceFileContents(const std::wstring& path, std::string_view bytes);
 // Opens for appending (creating the file when missing), writes, closes: nothing stays open.
 bool AppendFileBytes(const std::wstring& path, std::string_view bytes);
 

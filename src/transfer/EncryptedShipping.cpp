@@ -47,10 +47,7 @@ void TargetEncryptedFiles(Plan& plan) {
 }
 
 bool WriteKeysFile(const std::wstring& folder, const std::string& json) {
-    const std::wstring path = WithTrailingBackslash(folder) + kKeysFileName;
-    const std::wstring partial = path + kPartialSuffix;
-    if (!WriteFileBytes(partial, json)) return false;
-    return MoveFileExW(partial.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    return ReplaceFileContents(WithTrailingBackslash(folder) + kKeysFileName, json);
 }
 
 std::wstring EncryptionReportLine(const ShipmentKey& key, const std::wstring& forWhom) {

@@ -95,25 +95,6 @@ std::optional<RunJournal> ReadJournal(const std::wstring& path) {
     return ParseJournal(*bytes);
 }
 
-bool ReplaceFileContents(const std::wstring& path, std::string_view bytes) {
-    const std::wstring temporary = path + L".new";
-    {
-        UniqueFile file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file) return false;
-        DWORD written = 0;
-        if (!WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
-            written != bytes.size() || !FlushFileBuffers(file.get())) {
-            file.reset();
-            DeleteFileW(temporary.c_str());
-            return false;
-        }
-    }
-    if (MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
-    DeleteFileW(temporary.c_str());
-    return false;
-}
-
 uint64_t LastWriteTime(const std::wstring& path) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
     if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return 0;

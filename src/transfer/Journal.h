@@ -53,10 +53,6 @@ std::string FormatJournal(const RunJournal& journal);
 std::optional<RunJournal> ParseJournal(std::string_view text);
 std::optional<RunJournal> ReadJournal(const std::wstring& path);
 
-// `bytes` written under a temporary name, flushed to the disk and renamed over `path` in one
-// step: whoever reads `path` finds the old version or the new one, never a torn one.
-bool ReplaceFileContents(const std::wstring& path, std::string_view bytes);
-
 // A file's last write time, 0 when it cannot be read.
 uint64_t LastWriteTime(const std::wstring& path);
 
